@@ -1,0 +1,7 @@
+# Warnings for our own targets only: quintora_warnings(target)
+function(quintora_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow=local -Wno-missing-field-initializers)
+  if(QUINTORA_WERROR)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
+endfunction()

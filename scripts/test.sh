@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Builds and runs every test: the normal build, the ASan+UBSan build (with the fuzz targets'
+# corpus replay and a short fuzzing run), and the engine stress test under ThreadSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+jobs=$(nproc)
+export QT_QPA_PLATFORM=offscreen
+
+echo "== normal build =="
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUINTORA_WERROR=ON >/dev/null
+cmake --build build -j "$jobs"
+ctest --test-dir build --output-on-failure -j "$jobs" --timeout 600
+
+echo "== ASan + UBSan build =="
+CC=clang CXX=clang++ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+  -DQUINTORA_SANITIZE="address,undefined" -DQUINTORA_FUZZ=ON -DQUINTORA_BENCH=OFF >/dev/null
+cmake --build build-asan -j "$jobs"
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1"
+export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+ctest --test-dir build-asan --output-on-failure -j "$jobs" --timeout 900
+scripts/fuzz.sh build-asan
+
+echo "== ThreadSanitizer: engine stress =="
+CC=clang CXX=clang++ cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+  -DQUINTORA_SANITIZE=thread -DQUINTORA_GUI=OFF -DQUINTORA_BENCH=OFF >/dev/null
+cmake --build build-tsan -j "$jobs" --target engine_stress_tests
+TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1" build-tsan/bin/engine_stress_tests
+echo "all test stages passed"
