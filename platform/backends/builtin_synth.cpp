@@ -1,0 +1,133 @@
+#include "platform/backends/builtin_synth.h"
+
+#include <fluidsynth.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+namespace platform {
+
+namespace {
+
+std::once_flag silentNoticeOnce;
+std::string lastFluidError;
+
+void keepLastError(int level, const char* message, void*) {
+    if (level <= FLUID_ERR && message) lastFluidError = message;
+}
+
+void sayOnceSilent(const std::string& why) {
+    std::call_once(silentNoticeOnce, [&] {
+        std::fprintf(stderr, "Quintora2: the built-in synth is silent (%s).\n", why.c_str());
+    });
+}
+
+void quietFluidLogs() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        for (int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG})
+            fluid_set_log_function(level, &keepLastError, nullptr);
+    });
+}
+
+}  // namespace
+
+std::string BuiltinSynth::defaultSoundFont() {
+    if (const char* e = std::getenv("QUINTORA_SOUNDFONT"); e && *e) return e;
+    for (const char* p : {"/usr/share/sounds/sf2/default-GM.sf2", "/usr/share/sounds/sf2/FluidR3_GM.sf2",
+                          "/usr/share/soundfonts/default.sf2"}) {
+        std::error_code ec;
+        if (std::filesystem::exists(p, ec)) return p;
+    }
+    return {};
+}
+
+BuiltinSynth::BuiltinSynth(Audio audio) {
+    quietFluidLogs();
+    settings_ = new_fluid_settings();
+    if (!settings_) {
+        sayOnceSilent("FluidSynth could not start");
+        return;
+    }
+    fluid_settings_setnum(settings_, "synth.gain", 0.6);
+    fluid_settings_setint(settings_, "synth.midi-channels", 16);
+    synth_ = new_fluid_synth(settings_);
+    if (!synth_) {
+        sayOnceSilent("FluidSynth could not start");
+        return;
+    }
+    const std::string font = defaultSoundFont();
+    if (!font.empty()) soundFontId_ = fluid_synth_sfload(synth_, font.c_str(), 1);
+    if (soundFontId_ < 0) {
+        sayOnceSilent(font.empty() ? "no General MIDI SoundFont found; set QUINTORA_SOUNDFONT"
+                                   : "the SoundFont " + font + " could not be loaded");
+        return;
+    }
+    if (audio == Audio::None) return;
+
+    const char* wanted = std::getenv("QUINTORA_AUDIO");
+    if (wanted && std::string(wanted) == "none") {
+        sayOnceSilent("QUINTORA_AUDIO=none");
+        return;
+    }
+    // Never let an audio back-end start a sound server of its own.
+    setenv("JACK_NO_START_SERVER", "1", 0);
+    if (wanted && *wanted) {
+        fluid_settings_setstr(settings_, "audio.driver", wanted);
+        driver_ = new_fluid_audio_driver(settings_, synth_);
+    } else {
+        for (const char* d : {"pipewire", "pulseaudio", "jack", "alsa"}) {
+            if (fluid_settings_setstr(settings_, "audio.driver", d) != FLUID_OK) continue;
+            driver_ = new_fluid_audio_driver(settings_, synth_);
+            if (driver_) break;
+        }
+    }
+    if (!driver_)
+        sayOnceSilent("no audio output could be opened" +
+                      (lastFluidError.empty() ? std::string() : ": " + lastFluidError));
+}
+
+BuiltinSynth::~BuiltinSynth() {
+    if (driver_) delete_fluid_audio_driver(driver_);
+    if (synth_) delete_fluid_synth(synth_);
+    if (settings_) delete_fluid_settings(settings_);
+}
+
+void BuiltinSynth::send(const std::uint8_t* b, std::size_t length) {
+    if (!synth_ || length == 0) return;
+    const int ch = b[0] & 0x0F;
+    const int d1 = length > 1 ? b[1] : 0;
+    const int d2 = length > 2 ? b[2] : 0;
+    switch (b[0] & 0xF0) {
+        case 0x80: fluid_synth_noteoff(synth_, ch, d1); break;
+        case 0x90:
+            if (d2 == 0)
+                fluid_synth_noteoff(synth_, ch, d1);
+            else
+                fluid_synth_noteon(synth_, ch, d1, d2);
+            break;
+        case 0xA0: fluid_synth_key_pressure(synth_, ch, d1, d2); break;
+        case 0xB0: fluid_synth_cc(synth_, ch, d1, d2); break;
+        case 0xC0: fluid_synth_program_change(synth_, ch, d1); break;
+        case 0xD0: fluid_synth_channel_pressure(synth_, ch, d1); break;
+        case 0xE0: fluid_synth_pitch_bend(synth_, ch, d1 | (d2 << 7)); break;
+        case 0xF0:
+            if (b[0] == 0xFF) fluid_synth_system_reset(synth_);
+            break;
+    }
+}
+
+void BuiltinSynth::allSoundsOff() {
+    if (synth_) fluid_synth_all_sounds_off(synth_, -1);
+}
+
+void BuiltinSynth::render(float* left, float* right, int frames) {
+    if (!synth_) {
+        for (int i = 0; i < frames; ++i) left[i] = right[i] = 0.f;
+        return;
+    }
+    fluid_synth_write_float(synth_, frames, left, 0, 1, right, 0, 1);
+}
+
+}  // namespace platform

@@ -1,0 +1,47 @@
+#pragma once
+// The built-in General MIDI synth behind device -1: FluidSynth with a GM SoundFont. It never
+// makes anything fail: without a SoundFont or an audio driver it accepts every message and
+// stays silent, and says so once on stderr.
+//
+// QUINTORA_SOUNDFONT names the SoundFont; QUINTORA_AUDIO names FluidSynth's audio driver
+// ("none" for no audio at all, e.g. when rendering in-process).
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+
+typedef struct _fluid_hashtable_t fluid_settings_t;
+typedef struct _fluid_synth_t fluid_synth_t;
+typedef struct _fluid_audio_driver_t fluid_audio_driver_t;
+
+namespace platform {
+
+class BuiltinSynth {
+public:
+    enum class Audio { Driver, None };
+    explicit BuiltinSynth(Audio audio);
+    ~BuiltinSynth();
+    BuiltinSynth(const BuiltinSynth&) = delete;
+    BuiltinSynth& operator=(const BuiltinSynth&) = delete;
+
+    // One well-formed short message (1..3 bytes). Any thread.
+    void send(const std::uint8_t* bytes, std::size_t length);
+    // Silences every voice at once.
+    void allSoundsOff();
+    // Renders frames of stereo float samples in-process (only meaningful with Audio::None).
+    void render(float* left, float* right, int frames);
+
+    bool hasSoundFont() const { return soundFontId_ >= 0; }
+    bool hasAudio() const { return driver_ != nullptr; }
+
+    static std::string defaultSoundFont();
+
+private:
+    fluid_settings_t* settings_ = nullptr;
+    fluid_synth_t* synth_ = nullptr;
+    fluid_audio_driver_t* driver_ = nullptr;
+    int soundFontId_ = -1;
+};
+
+}  // namespace platform

@@ -1,0 +1,41 @@
+#include "platform/backends/midi_api.h"
+
+#include <jack/jack.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+namespace platform {
+
+namespace {
+bool jackServerRuns() {
+    jack_status_t status{};
+    jack_client_t* c = jack_client_open("Quintora2-probe", JackNoStartServer, &status);
+    if (!c) return false;
+    jack_client_close(c);
+    return true;
+}
+}  // namespace
+
+MidiApi chooseMidiApi() {
+    if (const char* e = std::getenv("QUINTORA_MIDI_API")) {
+        if (std::strcmp(e, "alsa") == 0) return MidiApi::Alsa;
+        if (std::strcmp(e, "jack") == 0) return MidiApi::Jack;
+        if (std::strcmp(e, "none") == 0) return MidiApi::None;
+    }
+    std::error_code ec;
+    if (std::filesystem::exists("/dev/snd/seq", ec)) return MidiApi::Alsa;
+    if (jackServerRuns()) return MidiApi::Jack;
+    return MidiApi::None;
+}
+
+const char* midiApiName(MidiApi api) {
+    switch (api) {
+        case MidiApi::Alsa: return "ALSA";
+        case MidiApi::Jack: return "JACK";
+        default: return "none";
+    }
+}
+
+}  // namespace platform

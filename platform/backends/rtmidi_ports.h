@@ -1,0 +1,43 @@
+#pragma once
+// MIDI ports of the system through RtMidi. Ports that belong to this program's own clients
+// (names starting with "Quintora2") are left out of the lists.
+
+#include <memory>
+#include <mutex>
+
+#include "platform/backends/midi_api.h"
+#include "platform/midi_in.h"
+#include "platform/midi_out.h"
+
+class RtMidiIn;
+class RtMidiOut;
+
+namespace platform {
+
+class RtMidiOutPorts {
+public:
+    explicit RtMidiOutPorts(MidiApi api);
+    ~RtMidiOutPorts();
+    std::vector<std::string> names();
+    std::unique_ptr<MidiOutPort> open(int device, MMRESULT& error);
+
+private:
+    MidiApi api_;
+    std::mutex mutex_;
+    std::unique_ptr<RtMidiOut> probe_;  // one client for listing, made on first use
+};
+
+class RtMidiInBackend final : public MidiInBackend {
+public:
+    explicit RtMidiInBackend(MidiApi api);
+    ~RtMidiInBackend() override;
+    std::vector<std::string> portNames() override;
+    std::unique_ptr<MidiInPort> open(int device, MidiInSink* sink, MMRESULT& error) override;
+
+private:
+    MidiApi api_;
+    std::mutex mutex_;
+    std::unique_ptr<RtMidiIn> probe_;
+};
+
+}  // namespace platform

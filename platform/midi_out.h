@@ -1,0 +1,70 @@
+#pragma once
+// MIDI output devices: device -1 is the built-in General MIDI synth (the "MIDI mapper" of the
+// program), devices 0..n-1 are the system's MIDI output ports. Any thread may call the
+// registry; calls on one handle are serialised, so closing a port while another thread
+// sends on it is safe (the send then fails with MMSYSERR_INVALHANDLE).
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/mmresult.h"
+
+namespace platform {
+
+struct MidiOutHandle;  // opaque
+using HMIDIOUT = MidiOutHandle*;
+
+inline constexpr int MIDI_MAPPER = -1;
+
+// One open output. The public calls check their input; backends implement the protected ones.
+class MidiOutPort {
+public:
+    virtual ~MidiOutPort() = default;
+    // Sends one packed short message; malformed messages are refused (MMSYSERR_INVALPARAM).
+    MMRESULT shortMsg(std::uint32_t packed);
+    // Ends every sounding note on every channel.
+    MMRESULT reset() { return doReset(); }
+
+protected:
+    virtual MMRESULT sendBytes(const std::uint8_t* bytes, std::size_t length) = 0;
+    virtual MMRESULT doReset() = 0;
+};
+
+class MidiOutBackend {
+public:
+    virtual ~MidiOutBackend() = default;
+    virtual std::string synthName() = 0;                 // device -1
+    virtual std::vector<std::string> portNames() = 0;    // devices 0..n-1, in a stable order
+    virtual std::unique_ptr<MidiOutPort> open(int device, MMRESULT& error) = 0;
+};
+
+class MidiOutRegistry {
+public:
+    explicit MidiOutRegistry(std::unique_ptr<MidiOutBackend> backend);
+    ~MidiOutRegistry();
+
+    // Replaces the backend (tests install the recording output); open handles are closed.
+    void setBackend(std::unique_ptr<MidiOutBackend> backend);
+
+    unsigned numDevs();
+    // Name of device id (-1 .. numDevs()-1).
+    MMRESULT getDevCaps(int device, std::string& name);
+    MMRESULT open(HMIDIOUT* handle, int device);
+    MMRESULT close(HMIDIOUT handle);
+    MMRESULT reset(HMIDIOUT handle);
+    MMRESULT shortMsg(HMIDIOUT handle, std::uint32_t packed);
+    std::size_t openCount();
+
+private:
+    void closeAllLocked();
+    std::recursive_mutex mutex_;
+    std::unique_ptr<MidiOutBackend> backend_;
+    std::unordered_map<HMIDIOUT, std::unique_ptr<MidiOutPort>> open_;
+    std::uintptr_t nextHandle_ = 0x100;  // never reused, so a stale handle reaches nothing
+};
+
+}  // namespace platform
