@@ -9,7 +9,12 @@
 namespace platform {
 
 namespace {
+void silent(const char*) {}
+
 bool jackServerRuns() {
+    // libjack reports a missing server on stderr; not having one is normal here.
+    jack_set_error_function(&silent);
+    jack_set_info_function(&silent);
     jack_status_t status{};
     jack_client_t* c = jack_client_open("Quintora2-probe", JackNoStartServer, &status);
     if (!c) return false;
