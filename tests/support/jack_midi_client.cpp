@@ -1,0 +1,80 @@
+#include "tests/support/jack_midi_client.h"
+
+#include <cstring>
+
+namespace testsupport {
+
+JackMidiClient::JackMidiClient(const std::string& name) : name_(name) {
+    jack_status_t status{};
+    client_ = jack_client_open(name.c_str(), JackNoStartServer, &status);
+    if (!client_) return;
+    in_ = jack_port_register(client_, "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
+    out_ = jack_port_register(client_, "out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
+    jack_set_process_callback(client_, &JackMidiClient::process, this);
+    if (!in_ || !out_ || jack_activate(client_) != 0) {
+        jack_client_close(client_);
+        client_ = nullptr;
+    }
+}
+
+JackMidiClient::~JackMidiClient() {
+    if (client_) {
+        jack_deactivate(client_);
+        jack_client_close(client_);
+    }
+}
+
+std::string JackMidiClient::inputPortName() const { return name_ + ":in"; }
+std::string JackMidiClient::outputPortName() const { return name_ + ":out"; }
+
+// Runs on JACK's thread. A test client, so a short mutex here is acceptable.
+int JackMidiClient::process(jack_nframes_t frames, void* arg) {
+    auto* self = static_cast<JackMidiClient*>(arg);
+    const double rate = jack_get_sample_rate(self->client_);
+    const jack_nframes_t start = jack_last_frame_time(self->client_);
+    void* inBuf = jack_port_get_buffer(self->in_, frames);
+    void* outBuf = jack_port_get_buffer(self->out_, frames);
+    jack_midi_clear_buffer(outBuf);
+    std::lock_guard lock(self->mutex_);
+    const jack_nframes_t n = jack_midi_get_event_count(inBuf);
+    for (jack_nframes_t i = 0; i < n; ++i) {
+        jack_midi_event_t ev;
+        if (jack_midi_event_get(&ev, inBuf, i) != 0) continue;
+        self->received_.push_back({{ev.buffer, ev.buffer + ev.size}, (start + ev.time) / rate});
+    }
+    jack_nframes_t t = 0;
+    for (auto& m : self->outgoing_) {
+        if (jack_midi_event_write(outBuf, t, m.data(), m.size()) != 0) break;
+        if (t + 1 < frames) ++t;
+    }
+    self->outgoing_.clear();
+    return 0;
+}
+
+std::vector<ReceivedMidi> JackMidiClient::received() const {
+    std::lock_guard lock(mutex_);
+    return received_;
+}
+
+void JackMidiClient::clear() {
+    std::lock_guard lock(mutex_);
+    received_.clear();
+}
+
+void JackMidiClient::send(std::vector<std::uint8_t> bytes) {
+    std::lock_guard lock(mutex_);
+    outgoing_.push_back(std::move(bytes));
+}
+
+bool JackMidiClient::connectOutputTo(const std::string& fragment) {
+    const char** ports = jack_get_ports(client_, nullptr, JACK_DEFAULT_MIDI_TYPE, JackPortIsInput);
+    if (!ports) return false;
+    bool done = false;
+    for (int i = 0; ports[i] && !done; ++i)
+        if (std::strstr(ports[i], fragment.c_str()))
+            done = jack_connect(client_, jack_port_name(out_), ports[i]) == 0;
+    jack_free(ports);
+    return done;
+}
+
+}  // namespace testsupport

@@ -1,0 +1,47 @@
+#pragma once
+// A JACK client for end-to-end tests: records what arrives on its MIDI input port "in" (with
+// the time it arrived) and can play short messages out of its MIDI output port "out".
+
+#include <jack/jack.h>
+#include <jack/midiport.h>
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+struct ReceivedMidi {
+    std::vector<std::uint8_t> bytes;
+    double seconds;  // server time of arrival
+};
+
+class JackMidiClient {
+public:
+    explicit JackMidiClient(const std::string& name);
+    ~JackMidiClient();
+    bool ok() const { return client_ != nullptr; }
+    std::string inputPortName() const;   // "<name>:in"
+    std::string outputPortName() const;  // "<name>:out"
+
+    std::vector<ReceivedMidi> received() const;
+    void clear();
+    // Queues a message for the next process cycle.
+    void send(std::vector<std::uint8_t> bytes);
+    // Connects our output to a port whose full name contains `fragment`; true on success.
+    bool connectOutputTo(const std::string& fragment);
+
+private:
+    static int process(jack_nframes_t frames, void* self);
+    std::string name_;
+    jack_client_t* client_ = nullptr;
+    jack_port_t* in_ = nullptr;
+    jack_port_t* out_ = nullptr;
+    mutable std::mutex mutex_;
+    std::vector<ReceivedMidi> received_;
+    std::vector<std::vector<std::uint8_t>> outgoing_;
+};
+
+}  // namespace testsupport
