@@ -63,7 +63,7 @@ TEST(IniFile, WritingKeepsOtherLinesAndSectionPlaces) {
     ini.setString("APP", "Status", "Removed");
     ini.setString("other", "c", "4");
     ini.setString("New", "K", "v");
-    EXPECT_EQ(ini.text(), "; head\r\n[App]\r\nStatus=Removed\r\n[Other]\r\nc=4\r\n[New]\r\nK=v\r\n");
+    EXPECT_EQ(ini.text(), "; head\r\n[App]\r\nStatus=Removed\r\n[Other]\r\nC=4\r\n[New]\r\nK=v\r\n");
     EXPECT_TRUE(ini.removeSection("other"));
     EXPECT_FALSE(ini.removeSection("other"));
     EXPECT_EQ(ini.text(), "; head\r\n[App]\r\nStatus=Removed\r\n[New]\r\nK=v\r\n");

@@ -23,7 +23,7 @@ protected:
 };
 
 TEST_F(Guard, AcceptsPathsInsideTheRoot) {
-    for (const std::string p : {r("/opt/app/file"), r("/opt/app/sub/x.so"), r("/opt/app/sub//y"), r("/opt/new/z"),
+    for (const std::string& p : {r("/opt/app/file"), r("/opt/app/sub/x.so"), r("/opt/app/sub//y"), r("/opt/new/z"),
                                 r("/opt/alias")}) {
         const Verdict v = guard.removable(p);
         EXPECT_TRUE(v.ok()) << p << ": " << v.refusal;
