@@ -76,19 +76,24 @@ TEST(MidiRead, ResetMessagesAreRecognised) {
         0x00, 0xF0, 0x05, 0x7E, 0x10, 0x09, 0x01, 0xF7,                          // GM with device 10: no
         0x00, 0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7,                                // GM without length field
         0x00, 0xF0, 0x06, 0x7E, 0x7F, 0x09, 0x01, 0x00, 0xF7,                    // one byte too many
+        0x00, 0xFF, 0x2F, 0x00,
     };
     const Lines want = {"delta 0", "gmon",  "delta 0", "gsreset", "delta 0", "gsexit", "delta 0", "xgon",
                         "delta 0", "sysex 7E 10 09 01 F7", "delta 0", "gmon", "delta 0",
-                        "sysex 7E 7F 09 01 00 F7"};
+                        "sysex 7E 7F 09 01 00 F7", "delta 0", "endoftrack"};
     for (int mode : kModes) EXPECT_EQ(ReadBody(SmfFile({track}), mode), want);
-    EXPECT_EQ(ReadBody(SmfFile({{0x00, 0xF0, 0x05, 0x7E, 0x7F, 0x09, 0x01, 0xF7}}), 0, MidiRead::MaskNoResetMatch),
-              (Lines{"delta 0", "sysex 7E 7F 09 01 F7"}));
+    EXPECT_EQ(ReadBody(SmfFile({{0x00, 0xF0, 0x05, 0x7E, 0x7F, 0x09, 0x01, 0xF7, 0x00, 0xFF, 0x2F, 0x00}}), 0,
+                       MidiRead::MaskNoResetMatch),
+              (Lines{"delta 0", "sysex 7E 7F 09 01 F7", "delta 0", "endoftrack"}));
+    // Exclusive data that ends the file exactly is handed over as a file region.
+    EXPECT_EQ(ReadBody(SmfFile({{0x00, 0xF0, 0x05, 0x7E, 0x7F, 0x09, 0x01, 0xF7}}), 1),
+              (Lines{"delta 0", "sysexinfile 25 5"}));
 }
 
 TEST(MidiRead, EventMaskSelectsRawDelivery) {
     const Bytes track = {0x00, 0x90, 0x3C, 0x64, 0x00, 0xA0, 0x3C, 0x10, 0x00, 0xB0, 0x07, 0x64, 0x00, 0xC0,
                          0x05, 0x00, 0xD0, 0x11, 0x00, 0xE0, 0x00, 0x40, 0x00, 0xF2, 0x01, 0x02, 0x00, 0xF8,
-                         0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20, 0x00, 0xF0, 0x05, 0x7E, 0x7F, 0x09, 0x01, 0xF7};
+                         0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20, 0x00, 0xF0, 0x05, 0x7E, 0x7F, 0x09, 0x01, 0xF7, 0x00, 0xFF, 0x2F, 0x00};
     struct Case {
         uint32_t mask;
         Lines want;
@@ -96,24 +101,24 @@ TEST(MidiRead, EventMaskSelectsRawDelivery) {
     const Case cases[] = {
         {0, {"delta 0", "on 0 60 100", "delta 0", "polypressure 0 60 16", "delta 0", "cc 0 7 100", "delta 0",
              "program 0 5", "delta 0", "pressure 0 17", "delta 0", "bend 0 8192", "delta 0", "songpos 257",
-             "delta 0", "clock", "delta 0", "tempo 500000", "delta 0", "gmon"}},
+             "delta 0", "clock", "delta 0", "tempo 500000", "delta 0", "gmon", "delta 0", "endoftrack"}},
         {MidiRead::MaskRawNotes | MidiRead::MaskRawPolyPressure | MidiRead::MaskRawControlChange |
              MidiRead::MaskRawProgramChange | MidiRead::MaskRawChannelPressure | MidiRead::MaskRawPitchBend,
          {"delta 0", "raw 90 3C 64", "delta 0", "raw A0 3C 10", "delta 0", "raw B0 07 64", "delta 0",
           "raw C0 05", "delta 0", "raw D0 11", "delta 0", "raw E0 00 40", "delta 0", "songpos 257",
-          "delta 0", "clock", "delta 0", "tempo 500000", "delta 0", "gmon"}},
+          "delta 0", "clock", "delta 0", "tempo 500000", "delta 0", "gmon", "delta 0", "endoftrack"}},
         {MidiRead::MaskUndecodedMeta | MidiRead::MaskNoResetMatch,
          {"delta 0", "on 0 60 100", "delta 0", "polypressure 0 60 16", "delta 0", "cc 0 7 100", "delta 0",
           "program 0 5", "delta 0", "pressure 0 17", "delta 0", "bend 0 8192", "delta 0", "songpos 257",
-          "delta 0", "clock", "delta 0", "meta 51 07 A1 20", "delta 0", "sysex 7E 7F 09 01 F7"}},
+          "delta 0", "clock", "delta 0", "meta 51 07 A1 20", "delta 0", "sysex 7E 7F 09 01 F7", "delta 0", "endoftrack"}},
         {MidiRead::MaskRawSystem | MidiRead::MaskNoResetMatch,
          {"delta 0", "on 0 60 100", "delta 0", "polypressure 0 60 16", "delta 0", "cc 0 7 100", "delta 0",
           "program 0 5", "delta 0", "pressure 0 17", "delta 0", "bend 0 8192", "delta 0", "raw F2 01 02",
-          "delta 0", "raw F8", "delta 0", "raw FF 51 03 07 A1 20", "delta 0", "raw F0 7E 7F 09 01 F7"}},
+          "delta 0", "raw F8", "delta 0", "raw FF 51 03 07 A1 20", "delta 0", "raw F0 7E 7F 09 01 F7", "delta 0", "rawinfile FF 67 2"}},
         {MidiRead::MaskRawSystem,
          {"delta 0", "on 0 60 100", "delta 0", "polypressure 0 60 16", "delta 0", "cc 0 7 100", "delta 0",
           "program 0 5", "delta 0", "pressure 0 17", "delta 0", "bend 0 8192", "delta 0", "raw F2 01 02",
-          "delta 0", "raw F8", "delta 0", "raw FF 51 03 07 A1 20", "delta 0", "gmon"}},
+          "delta 0", "raw F8", "delta 0", "raw FF 51 03 07 A1 20", "delta 0", "gmon", "delta 0", "rawinfile FF 67 2"}},
     };
     for (const auto& c : cases)
         for (int mode : kModes) EXPECT_EQ(ReadBody(SmfFile({track}), mode, c.mask), c.want) << c.mask;
@@ -122,7 +127,7 @@ TEST(MidiRead, EventMaskSelectsRawDelivery) {
     LogReader r(f.path(), nullptr, MidiBuffer::WindowRead);
     r.EventMask = MidiRead::MaskSkipTrackBodies;
     ASSERT_EQ(r.ReadAll(), 1);
-    EXPECT_EQ(r.log, (Lines{"header 1 1 96", "trackstart 1 43 -1", "trackend 1", "eof"}));
+    EXPECT_EQ(r.log, (Lines{"header 1 1 96", "trackstart 1 47 -1", "trackend 1", "eof"}));
 }
 
 TEST(MidiRead, MetaFieldsAndTheirMisfits) {

@@ -21,12 +21,6 @@ struct Case {
     Lines windowExpected = {};  // when the 1024-byte window reads it differently
 };
 
-Bytes Repeat(Bytes unit, int n) {
-    Bytes out;
-    for (int i = 0; i < n; ++i) out.insert(out.end(), unit.begin(), unit.end());
-    return out;
-}
-
 Lines Concat(std::initializer_list<Lines> parts) {
     Lines out;
     for (const auto& p : parts) out.insert(out.end(), p.begin(), p.end());
@@ -228,9 +222,9 @@ TEST_P(RoundTrip, ReaderGivesBackWhatTheWriterWrote) {
 INSTANTIATE_TEST_SUITE_P(Table, RoundTrip,
                          ::testing::Combine(::testing::Range<size_t>(0, Cases().size()),
                                             ::testing::Values(MidiBuffer::WindowRead, MidiBuffer::WholeFileRead)),
-                         [](const auto& info) {
-                             return std::string(Cases()[std::get<0>(info.param)].name) +
-                                    (std::get<1>(info.param) == MidiBuffer::WindowRead ? "_window" : "_whole");
+                         [](const auto& param_info) {
+                             return std::string(Cases()[std::get<0>(param_info.param)].name) +
+                                    (std::get<1>(param_info.param) == MidiBuffer::WindowRead ? "_window" : "_whole");
                          });
 
 TEST(RoundTripFile, TheSmallestFileIsExactlyThirtyThreeBytes) {

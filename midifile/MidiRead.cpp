@@ -1,0 +1,374 @@
+// MidiRead: construction, header, track loop, clock and the low-level reading operations.
+// The event decoder lives in MidiReadEvent.cpp, the default callbacks in MidiReadCallbacks.cpp.
+#include <algorithm>
+#include <cstring>
+
+#include "midifile/MidiRead.h"
+
+namespace midifile {
+
+namespace {
+constexpr uint32_t LargePause = 0x1000000;
+
+bool PlausibleChunkTag(const uint8_t* tag) {
+    for (int i = 0; i < 4; ++i)
+        if (tag[i] < 0x20 || tag[i] > 0x7E) return false;
+    return true;
+}
+}  // namespace
+
+MidiRead::MidiRead(const char* path, std::FILE* file, int mode) : MidiBuffer(path, file, mode) {}
+
+MidiRead::~MidiRead() = default;
+
+int MidiRead::ReadAll() {
+    Aborted = false;
+    ClearErrorSeen();
+    EventStart = ReadPos;
+    if (!ReadHeader()) return 0;
+    EventStart = ReadPos;
+    for (currentTrack_ = 1; currentTrack_ <= trackCount_; ++currentTrack_)
+        if (!ReadTrack(currentTrack_)) return 0;
+    if (ReadPos >= midilength()) {
+        lastPercent_ = 100;
+        OnProgress(100);
+    }
+    if (Stopped()) return 0;
+    OnEndOfFile();
+    return Stopped() ? 0 : 1;
+}
+
+int MidiRead::ReadHeader() {
+    Aborted = false;
+    ClearErrorSeen();
+    percentLow_ = percentHigh_ = 0;
+    limit_ = midilength();
+    if (FileHandle() == nullptr) return 0;
+    FindHeader();
+    const uint8_t* tag = Peek(4);
+    if (tag == nullptr || std::memcmp(tag, "MThd", 4) != 0) {
+        ReportError("missing midi header MThd");
+        return 0;
+    }
+    ReadPos += 4;
+    if (Peek(4) == nullptr) {
+        ReportError("unexpected end of file");
+        return 0;
+    }
+    uint32_t length = ReadWord32();
+    if (length < 6) {
+        ReportError("illegal midi header");
+        return 0;
+    }
+    const int64_t dataStart = ReadPos;
+    if (static_cast<int64_t>(length) > midilength() - dataStart) {
+        ReportError("unexpected end of file");
+        return 0;
+    }
+    uint32_t format = ReadWord16();
+    if (format > 2) {
+        ReportError("invalid midi version");
+        return 0;
+    }
+    format_ = static_cast<int>(format);
+    trackCount_ = static_cast<int>(ReadWord16());
+    division_ = static_cast<int>(ReadWord16());
+    divisionMillis_ = static_cast<uint64_t>(division_) * 1000u;
+    CurrentTempo = 500000;
+    ReadPos = dataStart + length;  // a longer header's extra bytes are skipped
+    OnHeader(format_, trackCount_, division_);
+    return Stopped() ? 0 : 1;
+}
+
+bool MidiRead::FindHeader() {
+    const int64_t size = midilength();
+    for (int64_t i = 0; i < size;) {
+        const int64_t n = AvailableAt(i);
+        if (n < 4) break;
+        ReadPos = i;
+        const uint8_t* block = BlockAt(i, n);
+        if (block == nullptr) break;
+        for (int64_t j = 0; j + 4 <= n;) {
+            const void* m = std::memchr(block + j, 'M', static_cast<size_t>(n - 3 - j));
+            if (m == nullptr) break;
+            j = static_cast<const uint8_t*>(m) - block;
+            if (std::memcmp(block + j, "MThd", 4) == 0) {
+                ReadPos = i + j;
+                return true;
+            }
+            ++j;
+        }
+        i += n - 3;  // consecutive blocks overlap by three bytes
+    }
+    ReadPos = 0;
+    return false;
+}
+
+int MidiRead::ReadTrack(int track) {
+    if (Stopped()) return 0;
+    TrackEnded = false;
+    TrackTicks = 0;
+    MillisRemainder = 0;
+    TrackMillis = 0;
+    RunningStatus = -1;
+    EventStart = ReadPos;
+    limit_ = midilength();
+
+    // Chunks of other kinds between tracks are skipped by their length.
+    for (;;) {
+        const uint8_t* tag = Peek(4);
+        if (tag != nullptr && std::memcmp(tag, "MTrk", 4) == 0) break;
+        const uint8_t* chunk = Peek(8);
+        if (chunk == nullptr || !PlausibleChunkTag(chunk)) {
+            ReportError("missing midi track MTrk");
+            return 0;
+        }
+        uint32_t skip = (uint32_t{chunk[4]} << 24) | (uint32_t{chunk[5]} << 16) | (uint32_t{chunk[6]} << 8) |
+                        chunk[7];
+        ReadPos += 8 + static_cast<int64_t>(skip);
+        EventStart = ReadPos;
+    }
+    ReadPos += 4;
+    if (Peek(4) == nullptr) {
+        ReportError("unexpected end of file");
+        return 0;
+    }
+    TrackLength = ReadWord32();
+    const int64_t end = ReadPos + TrackLength;
+    if (end > midilength()) {
+        ReportError("unexpected end of file");
+        return 0;
+    }
+    limit_ = end;
+    TrackChannel = PrescanTrackChannel(TrackLength);
+    OnTrackStart(track, TrackLength, TrackChannel);
+    if (Stopped()) return 0;
+
+    if ((EventMask & MaskSkipTrackBodies) == 0) {
+        while (!TrackEnded && ReadPos < end) {
+            if (ReadPos < percentLow_ || ReadPos >= percentHigh_) UpdateProgress();
+            const uint32_t delta = ReadVarLen();
+            if (Stopped()) return 0;
+            if (delta >= LargePause) {
+                OnLargePause(delta);
+                TrackEnded = true;
+                break;
+            }
+            OnDeltaTime(delta);
+            if (Stopped()) return 0;
+            TrackTicks += delta;
+            AdvanceClock(delta);
+            if (ReadEvent(end) <= 0) {
+                TrackEnded = false;
+                if (!Stopped()) ReportError("unexpected end of file");
+                return 0;
+            }
+            if (Stopped()) return 0;
+        }
+    }
+    if (Stopped()) return 0;
+    TrackEnded = false;
+    ReadPos = end;
+    EventStart = ReadPos;
+    limit_ = midilength();
+    OnTrackEnd(track);
+    return Stopped() ? 0 : 1;
+}
+
+void MidiRead::UpdateProgress() {
+    const int64_t size = midilength();
+    if (size <= 0) return;
+    const int64_t percent = ReadPos * 100 / size;
+    if (percent != lastPercent_) {
+        lastPercent_ = static_cast<int>(percent);
+        OnProgress(lastPercent_);
+    }
+    // The ReadPos range that gives the same percentage; saves a division per event.
+    percentLow_ = (percent * size + 99) / 100;
+    percentHigh_ = ((percent + 1) * size + 99) / 100;
+}
+
+void MidiRead::AdvanceClock(uint32_t ticks) {
+    const uint64_t d = divisionMillis_;
+    if (ticks == 0 || d == 0 || ticks >= LargePause) return;
+    if (clockTempo_ != CurrentTempo || clockDivision_ != d) {
+        clockTempo_ = CurrentTempo;
+        clockDivision_ = d;
+        tempoQuot_ = CurrentTempo / d;
+        tempoRem_ = CurrentTempo % d;
+    }
+    TrackMillis += ticks * tempoQuot_;
+    MillisRemainder += ticks * tempoRem_;  // below 2^24 x 2^26: no overflow
+    if (MillisRemainder >= d) {
+        TrackMillis += MillisRemainder / d;
+        MillisRemainder %= d;
+    }
+}
+
+uint32_t MidiRead::ReadWord16() {
+    const uint8_t* p = Peek(2);
+    if (p == nullptr) return 0;
+    ReadPos += 2;
+    return (uint32_t{p[0]} << 8) | p[1];
+}
+
+uint32_t MidiRead::ReadWord24() {
+    const uint8_t* p = Peek(3);
+    if (p == nullptr) return 0;
+    ReadPos += 3;
+    return (uint32_t{p[0]} << 16) | (uint32_t{p[1]} << 8) | p[2];
+}
+
+uint32_t MidiRead::ReadWord32() {
+    const uint8_t* p = Peek(4);
+    if (p == nullptr) return 0;
+    ReadPos += 4;
+    return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
+}
+
+uint32_t MidiRead::ReadVarLen() {
+    uint32_t value = 0;
+    VarLenBytes = 0;
+    if (const uint8_t* p = Peek(4)) {  // the common case: decode straight from the buffer
+        for (int i = 0; i < 4; ++i) {
+            value = (value << 7) | (p[i] & 0x7Fu);
+            if ((p[i] & 0x80) == 0) {
+                VarLenBytes = i + 1;
+                ReadPos += i + 1;
+                return value;
+            }
+        }
+        ReadPos += 4;
+        VarLenBytes = 4;
+        ReportError("variable length quantity too long");
+        return 0;
+    }
+    for (;;) {
+        const int b = ReadByte();
+        if (b < 0) {
+            ReportError("unexpected end of file");
+            TrackEnded = true;
+            return 0;
+        }
+        ++VarLenBytes;
+        value = (value << 7) | (static_cast<uint32_t>(b) & 0x7Fu);
+        if ((b & 0x80) == 0) return value;
+        if (VarLenBytes == 4) {
+            ReportError("variable length quantity too long");
+            return 0;
+        }
+    }
+}
+
+const uint8_t* MidiRead::Consume(int64_t n) {
+    if (const uint8_t* p = Peek(n)) {
+        ReadPos += n;
+        return p;
+    }
+    if (BufferCapacity() == 0) {
+        ReportError("out of memory");
+    } else if (n > BufferCapacity()) {
+        OnWarning("midi event larger than internal bufsize ignored");
+    } else if (n > 0) {
+        ReportError("unexpected end of file");
+        TrackEnded = true;
+    }
+    return nullptr;
+}
+
+int MidiRead::SkipBytes(int64_t n) {
+    if (n < 0 || ReadPos > limit_ - n) return 0;
+    ReadPos += n;
+    return 1;
+}
+
+int MidiRead::PrescanTrackChannel(int64_t length) {
+    if ((EventMask & MaskSkipTrackBodies) != 0) return NOCHANNEL;
+    const int64_t start = ReadPos;
+    const int64_t n = std::min(AvailableAt(start), length);
+    const uint8_t* p = Peek(n);
+    if (p == nullptr || n <= 0) return NOCHANNEL;
+
+    int result = NOCHANNEL;
+    int running = -1;
+    int64_t i = 0;
+    while (i < n) {
+        for (int k = 0; k < 4 && i < n; ++k)
+            if ((p[i++] & 0x80) == 0) break;
+        if (i >= n) break;
+        int status;
+        if ((p[i] & 0x80) != 0 || running < 0)
+            status = p[i++];
+        else
+            status = running;
+        int channel = -1;
+        switch (status & 0xF0) {
+            case 0x80: case 0x90: case 0xA0: case 0xB0: case 0xE0:
+                channel = status & 0x0F;
+                i += 2;
+                break;
+            case 0xC0: case 0xD0:
+                channel = status & 0x0F;
+                i += 1;
+                break;
+            case 0xF0:
+                switch (status) {
+                    case 0xF0: {
+                        // A length field whose data ends in F7 within the examined bytes, else
+                        // the next F7; none ends the scan.
+                        int64_t field = 0;
+                        uint64_t len = 0;
+                        bool complete = false;
+                        while (field < 4 && i + field < n) {
+                            const uint8_t b = p[i + field++];
+                            len = (len << 7) | (b & 0x7Fu);
+                            if ((b & 0x80) == 0) {
+                                complete = true;
+                                break;
+                            }
+                        }
+                        if (complete && len >= 1 && static_cast<int64_t>(len) <= n - i - field &&
+                            p[i + field + static_cast<int64_t>(len) - 1] == 0xF7) {
+                            i += field + static_cast<int64_t>(len);
+                            break;
+                        }
+                        const void* f = std::memchr(p + i, 0xF7, static_cast<size_t>(n - i));
+                        if (f == nullptr) goto done;
+                        i = static_cast<const uint8_t*>(f) - p + 1;
+                        break;
+                    }
+                    case 0xF2: i += 2; break;
+                    case 0xF3: i += 1; break;
+                    case 0xF6: case 0xF8: case 0xFA: case 0xFB: case 0xFC: case 0xFE: break;
+                    case 0xFF: {
+                        ++i;  // type
+                        uint64_t len = 0;
+                        for (int k = 0; k < 4 && i < n; ++k) {
+                            const uint8_t b = p[i++];
+                            len = (len << 7) | (b & 0x7Fu);
+                            if ((b & 0x80) == 0) break;
+                        }
+                        i += static_cast<int64_t>(std::min<uint64_t>(len, static_cast<uint64_t>(n)));
+                        break;
+                    }
+                    default: goto done;
+                }
+                break;
+            default: goto done;  // a data byte with no running status
+        }
+        if (status < 0xF0) running = status;
+        if (channel >= 0) {
+            if (result == NOCHANNEL) {
+                result = channel;
+            } else if (result != channel) {
+                result = MULTICHANNEL;
+                break;
+            }
+        }
+    }
+done:
+    ReadPos = start;
+    return result;
+}
+
+}  // namespace midifile
