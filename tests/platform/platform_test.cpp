@@ -1,0 +1,182 @@
+// The platform stand-ins: timer thread, window queue, input gating, message checks.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "platform/short_message.h"
+#include "platform/testing/test_platform.h"
+#include "platform/timer_thread.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+struct Fired {
+    std::mutex m;
+    std::condition_variable cv;
+    std::vector<int> order;
+    void add(int v) {
+        std::lock_guard l(m);
+        order.push_back(v);
+        cv.notify_all();
+    }
+    bool waitFor(std::size_t n) {
+        std::unique_lock l(m);
+        return cv.wait_for(l, 2s, [&] { return order.size() >= n; });
+    }
+};
+
+struct Tagged {
+    Fired* fired;
+    int tag;
+};
+
+void onFire(platform::TimerId, void* p) {
+    auto* t = static_cast<Tagged*>(p);
+    t->fired->add(t->tag);
+}
+
+TEST(TimerThread, FiresInDeadlineOrderAndKilledEventsNever) {
+    platform::TimerThread timer;
+    Fired fired;
+    Tagged a{&fired, 1}, b{&fired, 2}, c{&fired, 3};
+    const auto now = std::chrono::steady_clock::now();
+    timer.setOneShot(now + 30ms, &onFire, &c);
+    const auto killed = timer.setOneShot(now + 10ms, &onFire, &b);
+    timer.setOneShot(now + 5ms, &onFire, &a);
+    EXPECT_TRUE(timer.kill(killed));
+    EXPECT_FALSE(timer.kill(killed)) << "a second kill finds nothing";
+    ASSERT_TRUE(fired.waitFor(2));
+    std::this_thread::sleep_for(20ms);
+    std::lock_guard l(fired.m);
+    EXPECT_EQ(fired.order, (std::vector<int>{1, 3}));
+}
+
+// A callback may arm the next event itself (the step clock does), and no event fires early.
+struct Chain {
+    platform::TimerThread* timer;
+    int left = 5;
+    platform::SteadyTime deadline;
+    std::vector<double> lateMs;
+    std::mutex m;
+    std::condition_variable cv;
+    static void step(platform::TimerId, void* p) {
+        auto* c = static_cast<Chain*>(p);
+        std::lock_guard l(c->m);
+        c->lateMs.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - c->deadline).count());
+        if (--c->left > 0) {
+            c->deadline += 10ms;
+            c->timer->setOneShot(c->deadline, &Chain::step, c);
+        }
+        c->cv.notify_all();
+    }
+};
+
+TEST(TimerThread, CallbackMayArmTheNextEventAndNoneFiresEarly) {
+    platform::TimerThread timer;
+    Chain chain{&timer};
+    {
+        std::lock_guard l(chain.m);
+        chain.deadline = std::chrono::steady_clock::now() + 10ms;
+        timer.setOneShot(chain.deadline, &Chain::step, &chain);
+    }
+    std::unique_lock l(chain.m);
+    ASSERT_TRUE(chain.cv.wait_for(l, 2s, [&] { return chain.left == 0; }));
+    ASSERT_EQ(chain.lateMs.size(), 5u);
+    for (double late : chain.lateMs) EXPECT_GE(late, 0.0);
+}
+
+class Recorder : public platform::WindowProc {
+public:
+    void windowMessage(std::uint32_t msg, std::uintptr_t w, std::intptr_t l) override {
+        got.push_back({msg, w, l});
+    }
+    struct M {
+        std::uint32_t msg;
+        std::uintptr_t w;
+        std::intptr_t l;
+        bool operator==(const M&) const = default;
+    };
+    std::vector<M> got;
+};
+
+TEST(MessageQueue, DeliversInOrderAndDropsMessagesForGoneWindows) {
+    platform::MessageQueue q;
+    Recorder a, b;
+    HWND ha = q.createWindow(&a), hb = q.createWindow(&b);
+    EXPECT_TRUE(q.post(ha, 1025, 1, 0));
+    EXPECT_TRUE(q.post(hb, 1025, 2, 0));
+    EXPECT_TRUE(q.post(ha, 1025, 3, 0));
+    q.destroyWindow(hb);  // its queued message is dropped at dispatch
+    EXPECT_FALSE(q.post(hb, 1025, 4, 0)) << "posting to a gone window queues nothing";
+    EXPECT_EQ(q.dispatch(), 2u);
+    EXPECT_EQ(a.got, (std::vector<Recorder::M>{{1025, 1, 0}, {1025, 3, 0}}));
+    EXPECT_TRUE(b.got.empty());
+    HWND hc = q.createWindow(&b);
+    EXPECT_NE(hc, hb) << "handles are never reused";
+}
+
+TEST(MidiInput, MessagesReachTheWindowOnlyWhileStarted) {
+    platform::testing::TestPlatform tp;
+    Recorder r;
+    HWND w = tp.queue().createWindow(&r);
+    auto& in = platform::services().midiIn();
+    platform::HMIDIIN h = nullptr;
+    ASSERT_EQ(in.open(&h, 1, w), 0u);
+    tp.inputBackend->inject(1, 0x403C90);
+    ASSERT_EQ(in.start(h), 0u);
+    tp.inputBackend->inject(1, 0x403C90);
+    tp.inputBackend->inject(0, 0x403E90);  // another device
+    ASSERT_EQ(in.stop(h), 0u);
+    tp.inputBackend->inject(1, 0x003C90);
+    tp.queue().dispatch();
+    ASSERT_EQ(r.got.size(), 1u);
+    EXPECT_EQ(r.got[0].msg, platform::MM_MIM_DATA);
+    EXPECT_EQ(r.got[0].w, reinterpret_cast<std::uintptr_t>(h));
+    EXPECT_EQ(r.got[0].l, 0x403C90);
+
+    tp.inputBackend->fail(platform::testing::InjectableInput::Op::Close, platform::MMSYSERR_ERROR);
+    EXPECT_NE(in.close(h), 0u) << "a failed close is reported";
+    EXPECT_EQ(tp.inputBackend->openPorts(), 0) << "... and the port is released all the same";
+    EXPECT_EQ(in.start(h), platform::MMSYSERR_INVALHANDLE);
+    EXPECT_EQ(in.open(&h, 7, w), platform::MMSYSERR_BADDEVICEID);
+    tp.queue().destroyWindow(w);
+}
+
+TEST(MidiOutput, HandlesAreCheckedAndDevicesListed) {
+    platform::testing::TestPlatform tp;
+    auto& out = platform::services().midiOut();
+    EXPECT_EQ(out.numDevs(), 2u);
+    std::string name;
+    EXPECT_EQ(out.getDevCaps(-1, name), 0u);
+    EXPECT_EQ(name, "Built-in Synth");
+    EXPECT_EQ(out.getDevCaps(2, name), platform::MMSYSERR_BADDEVICEID);
+    platform::HMIDIOUT h = nullptr;
+    ASSERT_EQ(out.open(&h, 0), 0u);
+    EXPECT_EQ(out.close(h), 0u);
+    EXPECT_EQ(out.shortMsg(h, 0x403C90), platform::MMSYSERR_INVALHANDLE) << "a closed handle sends nothing";
+    EXPECT_EQ(out.close(h), platform::MMSYSERR_INVALHANDLE);
+}
+
+TEST(ShortMessage, StatusDataLengthsAndRefusals) {
+    struct Case {
+        std::uint32_t packed;
+        std::size_t length;  // 0 = refused
+    } cases[] = {
+        {0x7F3C90, 3}, {0x0030C5, 2}, {0x00FFD0, 0}, {0x2000E0, 3}, {0x0000F8, 1}, {0x000AF3, 2},
+        {0x00F4, 0},   {0x00F5, 0},   {0x00F9, 0},   {0x00FD, 0},   {0x00F0, 0},   {0x00F7, 0},
+        {0x7B39, 0},   {0x79, 0},     {0x80FF, 1},   {0x003C80, 3}, {0xFFFFFF00 | 0xFE, 1},
+    };
+    for (auto c : cases) {
+        auto m = platform::decodeShortMessage(c.packed);
+        EXPECT_EQ(m ? m->length : 0u, c.length) << std::hex << c.packed;
+    }
+}
+
+}  // namespace
