@@ -89,7 +89,13 @@ void Uninstaller::processItem(std::string_view section) {
             if (!file.ok()) {
                 report(file.refusal);
             } else {
-                if (item.unregister) unregisterFile(file.path);
+                if (item.unregister) {
+                    unregisterFile(file.path);
+                    // Registered under the path as the installer spelled it, when the root was
+                    // reached through a link.
+                    const fs::path spelled = fs::path(item.location + "/" + item.name).lexically_normal();
+                    if (spelled != file.path) unregisterFile(spelled);
+                }
                 deleteWithAttributes(file.path);
             }
         }

@@ -281,3 +281,35 @@ TEST_F(Installed, AnEmptyGroupDeletesNoGroup) {
 
 }  // namespace
 }  // namespace kwu
+
+namespace kwu {
+namespace {
+
+// A root reached through a link (a home folder on another disk): scripts spell paths through the
+// link, and they are inside the root all the same.
+TEST(RootThroughALink, PathsSpelledThroughTheLinkAreInsideTheRoot) {
+    testing::TempRoot tmp;
+    const auto spelledRoot = tmp.base() / "link-to-root";
+    std::filesystem::create_symlink(tmp.root(), spelledRoot);
+    const InstallLayout layout = InstallLayout::under(spelledRoot, {});
+    EXPECT_EQ(layout.root, tmp.root());
+    const auto app = spelledRoot / "opt" / "app";
+    testing::writeText(tmp.root() / "opt" / "app" / "plugin.so", "p");
+    testing::writeText(layout.registrarStore, "[" + (app / "plugin.so").string() + "]\nid=1\n");
+
+    const UninstallScript script(IniFile::parse("[kwu]\nP1=T\nP2=" + app.string() + "\n[plugin.so]\nL=" +
+                                                app.string() + "\n0=1\n"),
+                                 "kwu");
+    testing::ScriptedPrompter prompter;
+    testing::RecordingObserver observer;
+    DesktopMenu menu(layout.menuDir);
+    Uninstaller uninstaller(script, ProgramNames::of(app / "kwu"), layout, prompter, menu);
+    uninstaller.run(Choices{}, script.texts().directory, observer);
+    EXPECT_EQ(prompter.toldTexts(), "");
+    EXPECT_FALSE(testing::present(tmp.root() / "opt" / "app"));
+    EXPECT_TRUE(IniFile::load(layout.registrarStore)->sectionNames().empty());
+    EXPECT_TRUE(std::filesystem::is_symlink(spelledRoot));
+}
+
+}  // namespace
+}  // namespace kwu
