@@ -17,7 +17,7 @@ QString q(const std::string& s) { return QString::fromStdString(s); }
 }  // namespace
 
 UninstallDialog::UninstallDialog(const UninstallScript& script, Uninstaller& uninstaller, QWidget* parent)
-    : QDialog(parent), script_(script), uninstaller_(uninstaller) {
+    : QDialog(parent), uninstaller_(uninstaller) {
     const MainTexts& t = script.texts();
     QFont font("Helvetica");
     font.setPointSize(8);

@@ -33,7 +33,6 @@ private:
     // A rectangle in dialog units of the dialog's font, in pixels.
     QRect units(int x, int y, int width, int height) const;
 
-    const UninstallScript& script_;
     Uninstaller& uninstaller_;
     QLineEdit* directory_ = nullptr;
     QCheckBox* removeTree_ = nullptr;
