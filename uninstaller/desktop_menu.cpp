@@ -14,7 +14,8 @@ namespace {
 std::vector<fs::directory_entry> sortedEntries(const fs::path& folder) {
     std::vector<fs::directory_entry> entries;
     std::error_code ec;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) entries.push_back(*it);
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+        entries.push_back(*it);
     std::sort(entries.begin(), entries.end(),
               [](const auto& a, const auto& b) { return a.path().filename() < b.path().filename(); });
     return entries;
@@ -51,7 +52,8 @@ bool DesktopMenu::deleteItem(std::string_view item) {
     if (!current_ || !menuNameRefusal(item).empty()) return false;
     for (const auto& entry : sortedEntries(*current_)) {
         std::error_code ec;
-        if (!entry.is_regular_file(ec) || entry.is_symlink(ec) || entry.path().extension() != ".desktop") continue;
+        if (!entry.is_regular_file(ec) || entry.is_symlink(ec) || entry.path().extension() != ".desktop")
+            continue;
         bool match = equalsNoCase(entry.path().stem().string(), item);
         if (!match) {
             const auto desktop = IniFile::load(entry.path());

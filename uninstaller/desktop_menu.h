@@ -13,7 +13,7 @@
 namespace kwu {
 
 class DesktopMenu : public MenuLayer {
-public:
+  public:
     explicit DesktopMenu(std::filesystem::path menuDir) : menuDir_(std::move(menuDir)) {}
 
     // Reachable when the menu folder is a real folder.
@@ -26,7 +26,7 @@ public:
     bool deleteGroup(std::string_view group) override;
     void disconnect() override;
 
-private:
+  private:
     std::optional<std::filesystem::path> findGroup(std::string_view group) const;
 
     std::filesystem::path menuDir_;

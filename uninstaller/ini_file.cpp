@@ -14,7 +14,9 @@ namespace {
 
 constexpr std::string_view kBlanks = " \t\r\n\v\f";
 
-char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 std::string_view trim(std::string_view s) {
     const auto first = s.find_first_not_of(kBlanks);
@@ -87,7 +89,9 @@ std::vector<std::string> IniFile::sectionNames() const {
     return names;
 }
 
-bool IniFile::hasSection(std::string_view section) const { return findSection(section) != std::string::npos; }
+bool IniFile::hasSection(std::string_view section) const {
+    return findSection(section) != std::string::npos;
+}
 
 std::size_t IniFile::findSection(std::string_view section) const {
     for (std::size_t i = 0; i < lines_.size(); ++i)
@@ -191,7 +195,9 @@ std::string IniFile::text() const {
     return out;
 }
 
-bool IniFile::save(const std::filesystem::path& file) const { return writeFileAtomically(file, text()); }
+bool IniFile::save(const std::filesystem::path& file) const {
+    return writeFileAtomically(file, text());
+}
 
 bool writeFileAtomically(const std::filesystem::path& file, std::string_view text) {
     const auto folder = file.parent_path().empty() ? std::filesystem::path(".") : file.parent_path();
@@ -203,11 +209,14 @@ bool writeFileAtomically(const std::filesystem::path& file, std::string_view tex
     while (ok && done < text.size()) {
         const auto n = ::write(fd, text.data() + done, text.size() - done);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) ok = false;
-        else done += static_cast<std::size_t>(n);
+        if (n <= 0)
+            ok = false;
+        else
+            done += static_cast<std::size_t>(n);
     }
     struct stat old {};
-    const mode_t mode = (::lstat(file.c_str(), &old) == 0 && S_ISREG(old.st_mode)) ? (old.st_mode & 07777) : 0644;
+    const mode_t mode =
+        (::lstat(file.c_str(), &old) == 0 && S_ISREG(old.st_mode)) ? (old.st_mode & 07777) : 0644;
     ok = ok && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
     if (ok && ::rename(tmpl.c_str(), file.c_str()) == 0) return true;

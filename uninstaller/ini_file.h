@@ -19,7 +19,7 @@ namespace kwu {
 bool equalsNoCase(std::string_view a, std::string_view b);
 
 class IniFile {
-public:
+  public:
     IniFile() = default;
 
     // Parses text. Lines end at "\n"; a trailing "\r" is dropped (and remembered for writing back).
@@ -53,7 +53,7 @@ public:
     // either the old or the new content. Returns false (the old file intact) on any failure.
     bool save(const std::filesystem::path& file) const;
 
-private:
+  private:
     enum class Kind { Other, Section, Key };
     struct Line {
         Kind kind = Kind::Other;

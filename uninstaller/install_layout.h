@@ -18,7 +18,7 @@ namespace kwu {
 struct InstallLayout {
     std::filesystem::path root;         // resolved (links in the prefix followed once, here)
     std::filesystem::path rootAsGiven;  // as spelled in the environment, made lexically normal
-    std::filesystem::path home;  // the user's home folder, never removed; may be empty
+    std::filesystem::path home;         // the user's home folder, never removed; may be empty
     std::filesystem::path windowsDir;
     std::filesystem::path systemDir;
     std::filesystem::path menuDir;

@@ -16,7 +16,8 @@ int main(int argc, char** argv) {
     return kwu::startUninstaller(names, prompter, [&](const kwu::UninstallScript& script) {
         const auto layout = kwu::InstallLayout::fromEnvironment();
         if (!layout) {
-            prompter.tell(kwu::Message{"Cannot find the installation root: set KWU_ROOT or HOME.", "Aborting"});
+            prompter.tell(
+                kwu::Message{"Cannot find the installation root: set KWU_ROOT or HOME.", "Aborting"});
             return 1;
         }
         kwu::DesktopMenu menu(layout->menuDir);

@@ -8,7 +8,7 @@
 namespace kwu {
 
 class MenuLayer {
-public:
+  public:
     virtual ~MenuLayer() = default;
     // Opens the conversation; false when the menu cannot be reached.
     virtual bool connect() = 0;

@@ -6,7 +6,9 @@ namespace kwu {
 namespace fs = std::filesystem;
 namespace {
 
-std::string inQuotes(std::string_view s) { return "\"" + std::string(s) + "\""; }
+std::string inQuotes(std::string_view s) {
+    return "\"" + std::string(s) + "\"";
+}
 
 bool hasControl(std::string_view s) {
     for (const unsigned char c : s)
@@ -33,12 +35,18 @@ bool isAtOrAbove(const fs::path& folder, const fs::path& other) {
     return partsBelow(other.lexically_normal(), folder.lexically_normal()).has_value();
 }
 
-Verdict refuse(std::string text) { return Verdict{{}, std::move(text)}; }
+Verdict refuse(std::string text) {
+    return Verdict{{}, std::move(text)};
+}
 
 }  // namespace
 
 RootGuard::RootGuard(const InstallLayout& layout) : root_(layout.root), rootAsGiven_(layout.rootAsGiven) {
     kept_ = {layout.windowsDir, layout.systemDir, layout.menuDir, layout.storeDir, layout.home};
+    // The shared folders of a per-user prefix hold other programs' files too.
+    for (const char* shared :
+         {"bin", "etc", "include", "lib", "lib64", "libexec", "opt", "sbin", "share", "state", "var"})
+        kept_.push_back(root_ / shared);
 }
 
 Verdict RootGuard::removable(std::string_view text) const {
@@ -51,12 +59,15 @@ Verdict RootGuard::removable(std::string_view text) const {
                       inQuotes(root_.string()) + " are accepted.");
     for (const auto& part : p) {
         const std::string s = part.string();
-        if (s == "." || s == ".." || s.find("..\\") != std::string::npos || s.find("\\..") != std::string::npos)
+        if (s == "." || s == ".." || s.find("..\\") != std::string::npos ||
+            s.find("\\..") != std::string::npos)
             return refuse("Refused " + shown + ": a path must not contain \"..\" or \".\" parts.");
     }
     auto parts = partsBelow(p, root_);
     if (!parts) parts = partsBelow(p, rootAsGiven_);
-    if (!parts) return refuse("Refused " + shown + ": it lies outside the installation root " + inQuotes(root_.string()) + ".");
+    if (!parts)
+        return refuse("Refused " + shown + ": it lies outside the installation root " +
+                      inQuotes(root_.string()) + ".");
     if (parts->empty()) return refuse("Refused " + shown + ": it is the installation root itself.");
     // Every folder between the root and the entry must be a real folder: a link there would take
     // the removal somewhere else.
@@ -66,7 +77,8 @@ Verdict RootGuard::removable(std::string_view text) const {
         struct stat st {};
         if (::lstat(at.c_str(), &st) != 0) break;  // nothing further exists, so nothing to remove
         if (S_ISLNK(st.st_mode))
-            return refuse("Refused " + shown + ": it leads through the symbolic link " + inQuotes(at.string()) + ".");
+            return refuse("Refused " + shown + ": it leads through the symbolic link " +
+                          inQuotes(at.string()) + ".");
         if (!S_ISDIR(st.st_mode)) break;
     }
     fs::path resolved = root_;
@@ -101,7 +113,8 @@ std::string plainNameRefusal(std::string_view name) {
 std::string menuNameRefusal(std::string_view name) {
     if (auto refusal = plainNameRefusal(name); !refusal.empty()) return refusal;
     if (name.find_first_of("[](),\"") != std::string_view::npos)
-        return "Refused the menu name " + inQuotes(name) + ": it carries characters that could read as a menu command.";
+        return "Refused the menu name " + inQuotes(name) +
+               ": it carries characters that could read as a menu command.";
     return {};
 }
 

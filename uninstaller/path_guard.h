@@ -20,19 +20,20 @@ struct Verdict {
 };
 
 class RootGuard {
-public:
+  public:
     explicit RootGuard(const InstallLayout& layout);
 
     // A file (or a link, which is removed itself) that may be deleted: an absolute path without "."
     // or ".." parts, strictly inside the root, and with no symbolic link among its folders.
     Verdict removable(std::string_view path) const;
     // A folder that may be removed with everything below it: removable, not itself a link, and
-    // neither equal to nor above the home folder or the folders of the layout.
+    // neither equal to nor above the home folder, the folders of the layout, or the shared folders
+    // of the prefix (bin, etc, include, lib, lib64, libexec, opt, sbin, share, state, var).
     Verdict tree(std::string_view folder) const;
 
     const std::filesystem::path& root() const { return root_; }
 
-private:
+  private:
     std::filesystem::path root_;
     std::filesystem::path rootAsGiven_;
     std::vector<std::filesystem::path> kept_;

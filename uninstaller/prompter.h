@@ -15,7 +15,7 @@ struct Message {
 };
 
 class Prompter {
-public:
+  public:
     virtual ~Prompter() = default;
     // A message with an OK button.
     virtual void tell(const Message& message) = 0;

@@ -10,8 +10,8 @@
 namespace kwu {
 namespace fs = std::filesystem;
 
-Uninstaller::Uninstaller(const UninstallScript& script, const ProgramNames& names, const InstallLayout& layout,
-                         Prompter& prompter, MenuLayer& menu)
+Uninstaller::Uninstaller(const UninstallScript& script, const ProgramNames& names,
+                         const InstallLayout& layout, Prompter& prompter, MenuLayer& menu)
     : script_(script), names_(names), layout_(layout), guard_(layout), prompter_(prompter), menu_(menu) {}
 
 void Uninstaller::report(const std::string& refusal) {
@@ -82,7 +82,8 @@ void Uninstaller::processItem(std::string_view section) {
         if (!nameRefusal.empty()) {
             report(nameRefusal);
         } else if (equalsNoCase(item.location, "S") || equalsNoCase(item.location, "W")) {
-            const fs::path& folder = equalsNoCase(item.location, "S") ? layout_.systemDir : layout_.windowsDir;
+            const fs::path& folder =
+                equalsNoCase(item.location, "S") ? layout_.systemDir : layout_.windowsDir;
             removeSystemFile((folder / item.name).string(), item.name, folder, item.unregister);
         } else {
             const Verdict file = guard_.removable(item.location + "/" + item.name);
@@ -101,13 +102,15 @@ void Uninstaller::processItem(std::string_view section) {
         }
     }
     if (!item.menuItem.empty()) {
-        if (const auto refusal = menuNameRefusal(item.menuItem); !refusal.empty()) report(refusal);
-        else menu_.deleteItem(item.menuItem);
+        if (const auto refusal = menuNameRefusal(item.menuItem); !refusal.empty())
+            report(refusal);
+        else
+            menu_.deleteItem(item.menuItem);
     }
 }
 
-void Uninstaller::removeSystemFile(const std::string& nameShown, std::string_view name, const fs::path& folder,
-                                   bool unregister) {
+void Uninstaller::removeSystemFile(const std::string& nameShown, std::string_view name,
+                                   const fs::path& folder, bool unregister) {
     const Verdict file = guard_.removable((folder / name).string());
     if (!file.ok()) {
         report(file.refusal);

@@ -29,13 +29,13 @@ struct Choices {
 
 // Told before each item is processed, with the progress line and the item's section name.
 class RemovalObserver {
-public:
+  public:
     virtual ~RemovalObserver() = default;
     virtual void itemStarting(const std::string& progressLine, const std::string& section) = 0;
 };
 
 class Uninstaller {
-public:
+  public:
     Uninstaller(const UninstallScript& script, const ProgramNames& names, const InstallLayout& layout,
                 Prompter& prompter, MenuLayer& menu);
 
@@ -53,9 +53,9 @@ public:
     void updateLog();
     void finalCleanUp();
 
-private:
-    void removeSystemFile(const std::string& nameShown, std::string_view name, const std::filesystem::path& folder,
-                          bool unregister);
+  private:
+    void removeSystemFile(const std::string& nameShown, std::string_view name,
+                          const std::filesystem::path& folder, bool unregister);
     void unregisterFile(const std::filesystem::path& path);
     void report(const std::string& refusal);
 

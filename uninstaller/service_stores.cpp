@@ -19,7 +19,9 @@ bool removeSectionFrom(const std::filesystem::path& file, std::string_view secti
 
 }  // namespace
 
-bool UninstallEntries::removeEntry(std::string_view program) const { return removeSectionFrom(file_, program); }
+bool UninstallEntries::removeEntry(std::string_view program) const {
+    return removeSectionFrom(file_, program);
+}
 
 bool ComponentRegistrar::unregister(const std::filesystem::path& component) const {
     return removeSectionFrom(file_, component.string());
@@ -37,8 +39,10 @@ bool PendingDeletes::schedule(const std::filesystem::path& path) const {
     while (ok && done < line.size()) {
         const auto n = ::write(fd, line.data() + done, line.size() - done);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) ok = false;
-        else done += static_cast<std::size_t>(n);
+        if (n <= 0)
+            ok = false;
+        else
+            done += static_cast<std::size_t>(n);
     }
     return (::close(fd) == 0) && ok;
 }

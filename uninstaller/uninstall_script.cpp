@@ -43,7 +43,9 @@ ItemEntry UninstallScript::item(std::string_view section) const {
     return entry;
 }
 
-std::string UninstallScript::dialogTitle() const { return texts_.title + " " + texts_.titleWord; }
+std::string UninstallScript::dialogTitle() const {
+    return texts_.title + " " + texts_.titleWord;
+}
 
 std::string UninstallScript::countLine() const {
     return texts_.countLabel + ": " + std::to_string(items_.size());
@@ -59,6 +61,8 @@ std::string UninstallScript::menuUnreachableMessage() const {
     return texts_.menuUnreachable + " " + texts_.menuUnreachableTail;
 }
 
-bool isInstallerLogSection(std::string_view section) { return equalsNoCase(section, kInstallerLogName); }
+bool isInstallerLogSection(std::string_view section) {
+    return equalsNoCase(section, kInstallerLogName);
+}
 
 }  // namespace kwu

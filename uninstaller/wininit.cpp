@@ -6,7 +6,9 @@
 namespace kwu {
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
 
 }  // namespace
 
@@ -68,8 +70,10 @@ bool rewriteWininit(const std::filesystem::path& windowsDir, const std::string& 
     const auto formerBackup = readWholeFile(bak);
     if (!writeFileAtomically(bak, *old)) return false;
     if (writeFileAtomically(ini, updated)) return true;
-    if (formerBackup) writeFileAtomically(bak, *formerBackup);
-    else deleteWithAttributes(bak);
+    if (formerBackup)
+        writeFileAtomically(bak, *formerBackup);
+    else
+        deleteWithAttributes(bak);
     return false;
 }
 

@@ -15,7 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     kwu::IniFile ini = kwu::IniFile::parse(text);
     const kwu::UninstallScript script(ini, "kwu");
-    std::size_t sink = script.dialogTitle().size() + script.countLine().size() + script.menuUnreachableMessage().size();
+    std::size_t sink =
+        script.dialogTitle().size() + script.countLine().size() + script.menuUnreachableMessage().size();
     int index = 0;
     for (const auto& section : script.itemSections()) {
         const kwu::ItemEntry item = script.item(section);

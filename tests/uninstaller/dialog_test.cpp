@@ -25,7 +25,7 @@ using testing::present;
 using testing::writeText;
 
 class Dialog : public ::testing::Test {
-protected:
+  protected:
     Dialog() {
         writeText(app / "one.txt", "1");
         writeText(app / "two.txt", "2");
@@ -46,8 +46,9 @@ protected:
 
     testing::TempRoot tmp;
     fs::path app = tmp.root() / "opt" / "app";
-    std::string twoFiles = "[kwu]\nP1=Drum App\nP2=" + app.string() + "\nP3=Drums\n[one.txt]\nL=" + app.string() +
-                           "\n[two.txt]\nL=" + app.string() + "\n";
+    std::string twoFiles = "[kwu]\nP1=Drum App\nP2=" + app.string() +
+                           "\nP3=Drums\n[one.txt]\nL=" + app.string() + "\n[two.txt]\nL=" + app.string() +
+                           "\n";
     testing::ScriptedPrompter prompter;
     DesktopMenu menu{tmp.layout.menuDir};
     std::optional<UninstallScript> script;
@@ -68,9 +69,10 @@ TEST_F(Dialog, ShowsTheScriptTextsDefaultsAndCount) {
     for (const char* edit : {"directory", "group"}) EXPECT_FALSE(child<QLineEdit>(edit)->isEnabled());
     EXPECT_EQ(child<QLineEdit>("directory")->text().toStdString(), app.string());
     EXPECT_EQ(child<QLineEdit>("group")->text(), "Drums");
-    const std::pair<const char*, const char*> boxes[] = {{"removeTree", "Delete The Above Directory Structure?"},
-                                                         {"removeGroup", "Delete The Above Task Bar Folder"},
-                                                         {"askSystemFiles", "Ask Before Deleting Each System File"}};
+    const std::pair<const char*, const char*> boxes[] = {
+        {"removeTree", "Delete The Above Directory Structure?"},
+        {"removeGroup", "Delete The Above Task Bar Folder"},
+        {"askSystemFiles", "Ask Before Deleting Each System File"}};
     for (auto [name, text] : boxes) {
         EXPECT_TRUE(child<QCheckBox>(name)->isChecked()) << name;
         EXPECT_EQ(child<QCheckBox>(name)->text(), text);
@@ -162,7 +164,8 @@ TEST(MessageBoxes, MissingScriptShowsTheAbortBox) {
 }  // namespace kwu
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

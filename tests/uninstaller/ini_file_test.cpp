@@ -50,11 +50,12 @@ TEST(IniFile, ReadsIntegersAsTheProfileFunctionsDo) {
         long expected;
     };
     const Case cases[] = {
-        {"[s]\nn=1\n", 1}, {"[s]\nn= 42 \n", 42},  {"[s]\nn=7abc\n", 7},    {"[s]\nn=abc\n", 0},
-        {"[s]\nn=\n", 0},  {"[s]\nn=-3\n", 0},     {"[s]\nother=1\n", -5}, {"[s]\nn=99999999999999999999\n", 999999999},
+        {"[s]\nn=1\n", 1},      {"[s]\nn= 42 \n", 42},
+        {"[s]\nn=7abc\n", 7},   {"[s]\nn=abc\n", 0},
+        {"[s]\nn=\n", 0},       {"[s]\nn=-3\n", 0},
+        {"[s]\nother=1\n", -5}, {"[s]\nn=99999999999999999999\n", 999999999},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(IniFile::parse(c.text).getInt("s", "N", -5), c.expected) << c.text;
+    for (const auto& c : cases) EXPECT_EQ(IniFile::parse(c.text).getInt("s", "N", -5), c.expected) << c.text;
 }
 
 TEST(IniFile, WritingKeepsOtherLinesAndSectionPlaces) {

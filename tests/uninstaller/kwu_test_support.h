@@ -42,7 +42,7 @@ inline bool present(const fs::path& p) {
 // A fresh folder holding "root" (the installation root, with its standard folders), "home" and
 // "outside" (a folder beside the root that nothing may touch).
 class TempRoot {
-public:
+  public:
     TempRoot() {
         std::string tmpl = (fs::temp_directory_path() / "kwu-test-XXXXXX").string();
         if (!::mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
@@ -67,13 +67,13 @@ public:
 
     InstallLayout layout;
 
-private:
+  private:
     fs::path base_;
 };
 
 // Records every message; answers questions from a queue (Yes when it runs dry), or by onAsk.
 class ScriptedPrompter : public Prompter {
-public:
+  public:
     void tell(const Message& message) override { told.push_back(message); }
     bool ask(const Message& message) override {
         asked.push_back(message);
@@ -97,7 +97,7 @@ public:
 
 // Records the progress; may press Cancel when a given item starts.
 class RecordingObserver : public RemovalObserver {
-public:
+  public:
     void itemStarting(const std::string& progressLine, const std::string& section) override {
         progress.push_back(progressLine);
         sections.push_back(section);

@@ -18,7 +18,7 @@ using testing::writeText;
 // Windows directory, a registered component in the system directory and in the application, menu
 // items in its group beside another group, its uninstall entry beside another program's.
 class Installed : public ::testing::Test {
-protected:
+  protected:
     Installed() {
         for (const auto& d : {app, app / "bin", app / "data", app / "data" / "x", app / "data" / "x" / "y"})
             writeText(d / "level.txt", d.string());
@@ -29,8 +29,9 @@ protected:
         writeText(app / "kwu.kwu", "script");
         writeText(tmp.layout.systemDir / "libshared.so", "shared");
         writeText(tmp.layout.windowsDir / "shared.ini", "shared");
-        writeText(tmp.layout.registrarStore, "[" + (tmp.layout.systemDir / "libshared.so").string() + "]\nid=1\n[" +
-                                                 (app / "lib" / "plugin.so").string() + "]\nid=2\n[keep]\nid=3\n");
+        writeText(tmp.layout.registrarStore, "[" + (tmp.layout.systemDir / "libshared.so").string() +
+                                                 "]\nid=1\n[" + (app / "lib" / "plugin.so").string() +
+                                                 "]\nid=2\n[keep]\nid=3\n");
         writeText(group / "drum.desktop", "[Desktop Entry]\nName=Drum Machine\nExec=app.bin\n");
         writeText(group / "Help.desktop", "[Desktop Entry]\nName=Read me\n");
         writeText(group / "extra.desktop", "[Desktop Entry]\nName=Extra\n");
@@ -41,11 +42,8 @@ protected:
     std::string standardScript() const {
         return "[KWU]\nP1=Drum App\nP2=" + app.string() + "\nP3=drums\n" +
                "[app.bin]\nL=" + (app / "bin").string() + "\nT=Drum Machine\n" +
-               "[plugin.so]\nL=" + (app / "lib").string() + "\n0=1\n" +
-               "[libshared.so]\nL=s\n0=1\n" +
-               "[shared.ini]\nL=W\n" +
-               "[Help]\nT=help\n" +
-               "[kwp.ini]\n";
+               "[plugin.so]\nL=" + (app / "lib").string() + "\n0=1\n" + "[libshared.so]\nL=s\n0=1\n" +
+               "[shared.ini]\nL=W\n" + "[Help]\nT=help\n" + "[kwp.ini]\n";
     }
 
     // Runs the removal as OK does and returns the told and asked messages.
@@ -58,7 +56,9 @@ protected:
     }
 
     IniFile store(const fs::path& file) const { return IniFile::load(file).value_or(IniFile{}); }
-    std::string pending() const { return present(tmp.layout.pendingList) ? readText(tmp.layout.pendingList) : ""; }
+    std::string pending() const {
+        return present(tmp.layout.pendingList) ? readText(tmp.layout.pendingList) : "";
+    }
 
     testing::TempRoot tmp;
     fs::path app = tmp.root() / "opt" / "drumapp";
@@ -75,8 +75,8 @@ protected:
 TEST_F(Installed, OkWithEverythingChosenRemovesTheInstallation) {
     run(standardScript());
     EXPECT_EQ(prompter.toldTexts(), "");
-    EXPECT_EQ(observer.sections,
-              (std::vector<std::string>{"app.bin", "plugin.so", "libshared.so", "shared.ini", "Help", "kwp.ini"}));
+    EXPECT_EQ(observer.sections, (std::vector<std::string>{"app.bin", "plugin.so", "libshared.so",
+                                                           "shared.ini", "Help", "kwp.ini"}));
     EXPECT_EQ(observer.progress.front(), "Total: 6 Current: 1 Remaining: 5");
     EXPECT_EQ(observer.progress.back(), "Total: 6 Current: 6 Remaining: 0");
 
@@ -116,7 +116,8 @@ TEST_F(Installed, SystemFileAnsweredNoStaysRegisteredAndUnaskedGoesWithoutAQuest
     prompter.answers = {false};
     run(standardScript(), Choices{false, true, true});
     EXPECT_TRUE(present(tmp.layout.systemDir / "libshared.so"));
-    EXPECT_TRUE(store(tmp.layout.registrarStore).hasSection((tmp.layout.systemDir / "libshared.so").string()));
+    EXPECT_TRUE(
+        store(tmp.layout.registrarStore).hasSection((tmp.layout.systemDir / "libshared.so").string()));
     EXPECT_FALSE(present(tmp.layout.windowsDir / "shared.ini"));  // answered Yes when the queue ran dry
     EXPECT_EQ(prompter.asked.size(), 2u);
 }
@@ -140,7 +141,7 @@ TEST_F(Installed, CancelAnsweredYesStopsAfterTheCurrentItemAndKeepsTheScript) {
     EXPECT_FALSE(present(tmp.layout.systemDir / "libshared.so"));  // item 3 was done
     EXPECT_TRUE(present(tmp.layout.windowsDir / "shared.ini"));    // items 4 and on stay
     EXPECT_TRUE(present(app / "kwp.ini"));
-    EXPECT_FALSE(present(group));                                   // the group still goes
+    EXPECT_FALSE(present(group));                                  // the group still goes
     EXPECT_TRUE(present(app / "data" / "x" / "y" / "level.txt"));  // the tree stays
     EXPECT_TRUE(store(tmp.layout.uninstallStore).hasSection("kwu"));
     EXPECT_EQ(pending(), "");
@@ -200,7 +201,8 @@ TEST_F(Installed, OnlyTheMainSectionStillRemovesGroupTreeAndEntry) {
 
 TEST_F(Installed, InstallerLogKeepsOtherProgramsSections) {
     writeText(app / "kwp.ini", "[Other]\nStatus=Installed\n[drum app]\nVersion=1\nFiles=9\n");
-    run("[kwu]\nP1=Drum App\nP2=" + app.string() + "\n[KWP.INI]\nL=" + app.string() + "\n", Choices{false, false, true});
+    run("[kwu]\nP1=Drum App\nP2=" + app.string() + "\n[KWP.INI]\nL=" + app.string() + "\n",
+        Choices{false, false, true});
     EXPECT_EQ(readText(app / "kwp.ini"), "[Other]\nStatus=Installed\n[drum app]\nStatus=Removed\n");
     EXPECT_TRUE(prompter.toldTexts().empty());
 }
@@ -217,17 +219,14 @@ TEST_F(Installed, HostileItemsAreRefusedAndNothingOutsideTheRootIsTouched) {
     fs::create_symlink(tmp.outside(), tmp.root() / "opt" / "escape");
     writeText(tmp.outside() / "sub" / "deep.txt", "outside");
     run("[kwu]\nP1=Drum App\nP2=" + app.string() + "\nP3=Drums\n" +
-            "[../../outside/keep.txt]\nL=" + app.string() + "\n" +
-            "[keep.txt]\nL=" + tmp.outside().string() + "\n" +
-            "[a.txt]\nL=" + app.string() + "/../../../outside\n" +
-            "[deep.txt]\nL=" + (tmp.root() / "opt" / "escape" / "sub").string() + "\n" +
-            "[b.txt]\nL=opt/relative\n" +
-            "[passwd]\nL=/etc\n" +
-            "[menu]\nT=x)][DeleteGroup(Other)\n" +
-            "[..]\nL=s\n",
+            "[../../outside/keep.txt]\nL=" + app.string() + "\n" + "[keep.txt]\nL=" + tmp.outside().string() +
+            "\n" + "[a.txt]\nL=" + app.string() + "/../../../outside\n" + "[deep.txt]\nL=" +
+            (tmp.root() / "opt" / "escape" / "sub").string() + "\n" + "[b.txt]\nL=opt/relative\n" +
+            "[passwd]\nL=/etc\n" + "[menu]\nT=x)][DeleteGroup(Other)\n" + "[..]\nL=s\n",
         Choices{false, true, true});
     const std::string told = prompter.toldTexts();
-    EXPECT_NE(told.find("\"../../outside/keep.txt\": a file name must be a plain name"), std::string::npos) << told;
+    EXPECT_NE(told.find("\"../../outside/keep.txt\": a file name must be a plain name"), std::string::npos)
+        << told;
     EXPECT_NE(told.find("outside the installation root"), std::string::npos) << told;
     EXPECT_NE(told.find("\"..\""), std::string::npos) << told;
     EXPECT_NE(told.find("symbolic link"), std::string::npos) << told;
@@ -263,8 +262,8 @@ TEST_F(Installed, HostileDirectoriesAndGroupsAreRefused) {
         prompter.told.clear();
         writeText(app / "again.txt", "the tree comes back for each case");
         run("[kwu]\nP1=T\nP2=" + c.directory + "\nP3=" + c.group + "\n");
-        EXPECT_NE(prompter.toldTexts().find(c.reason), std::string::npos) << c.directory << " " << c.group << ": "
-                                                                          << prompter.toldTexts();
+        EXPECT_NE(prompter.toldTexts().find(c.reason), std::string::npos)
+            << c.directory << " " << c.group << ": " << prompter.toldTexts();
         EXPECT_TRUE(present(tmp.outside() / "keep.txt"));
         EXPECT_TRUE(present(otherGroup / "other.desktop"));
         EXPECT_TRUE(fs::is_directory(tmp.layout.menuDir));
@@ -297,9 +296,9 @@ TEST(RootThroughALink, PathsSpelledThroughTheLinkAreInsideTheRoot) {
     testing::writeText(tmp.root() / "opt" / "app" / "plugin.so", "p");
     testing::writeText(layout.registrarStore, "[" + (app / "plugin.so").string() + "]\nid=1\n");
 
-    const UninstallScript script(IniFile::parse("[kwu]\nP1=T\nP2=" + app.string() + "\n[plugin.so]\nL=" +
-                                                app.string() + "\n0=1\n"),
-                                 "kwu");
+    const UninstallScript script(
+        IniFile::parse("[kwu]\nP1=T\nP2=" + app.string() + "\n[plugin.so]\nL=" + app.string() + "\n0=1\n"),
+        "kwu");
     testing::ScriptedPrompter prompter;
     testing::RecordingObserver observer;
     DesktopMenu menu(layout.menuDir);

@@ -14,10 +14,7 @@ using testing::writeText;
 
 TEST(CollapseBlanks, TrimsAndJoinsWhiteSpaceRuns) {
     const std::pair<std::string, std::string> cases[] = {
-        {"  [Rename]  \n", "[Rename]"},
-        {"\t\v\f a \t\r\n b  c\r\n", "a b c"},
-        {"", ""},
-        {" \n\t ", ""},
+        {"  [Rename]  \n", "[Rename]"}, {"\t\v\f a \t\r\n b  c\r\n", "a b c"}, {"", ""}, {" \n\t ", ""},
         {"NULL   =   x", "NULL = x"},
     };
     for (auto [in, expected] : cases) {
@@ -28,7 +25,7 @@ TEST(CollapseBlanks, TrimsAndJoinsWhiteSpaceRuns) {
 }
 
 class Wininit : public ::testing::Test {
-protected:
+  protected:
     testing::TempRoot tmp;
     std::filesystem::path dir = tmp.layout.windowsDir;
     std::filesystem::path ini = dir / "WININIT.INI";

@@ -5,7 +5,8 @@
 namespace kwu {
 namespace {
 
-QMessageBox::StandardButton show(const Message& message, QWidget* owner, QMessageBox::StandardButtons buttons) {
+QMessageBox::StandardButton show(const Message& message, QWidget* owner,
+                                 QMessageBox::StandardButtons buttons) {
     QMessageBox box(message.errorIcon ? QMessageBox::Critical : QMessageBox::NoIcon,
                     QString::fromStdString(message.caption), QString::fromStdString(message.text), buttons,
                     message.ownedByDialog ? owner : nullptr);
@@ -15,7 +16,9 @@ QMessageBox::StandardButton show(const Message& message, QWidget* owner, QMessag
 
 }  // namespace
 
-void QtPrompter::tell(const Message& message) { show(message, owner_, QMessageBox::Ok); }
+void QtPrompter::tell(const Message& message) {
+    show(message, owner_, QMessageBox::Ok);
+}
 
 bool QtPrompter::ask(const Message& message) {
     return show(message, owner_, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;

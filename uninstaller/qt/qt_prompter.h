@@ -9,14 +9,14 @@
 namespace kwu {
 
 class QtPrompter : public Prompter {
-public:
+  public:
     // The window that owns the messages marked ownedByDialog; may be null.
     void setOwner(QWidget* owner) { owner_ = owner; }
 
     void tell(const Message& message) override;
     bool ask(const Message& message) override;
 
-private:
+  private:
     QPointer<QWidget> owner_;
 };
 

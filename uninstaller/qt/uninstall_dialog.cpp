@@ -12,7 +12,9 @@
 namespace kwu {
 namespace {
 
-QString q(const std::string& s) { return QString::fromStdString(s); }
+QString q(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
 }  // namespace
 
@@ -99,7 +101,9 @@ void UninstallDialog::cancelPressed() {
     if (!uninstaller_.running()) QDialog::reject();
 }
 
-void UninstallDialog::reject() { cancelPressed(); }
+void UninstallDialog::reject() {
+    cancelPressed();
+}
 
 void UninstallDialog::itemStarting(const std::string& progressLine, const std::string& section) {
     status_->setText(q(progressLine));

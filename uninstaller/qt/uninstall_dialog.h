@@ -18,16 +18,16 @@ class QPushButton;
 namespace kwu {
 
 class UninstallDialog : public QDialog, public RemovalObserver {
-public:
+  public:
     UninstallDialog(const UninstallScript& script, Uninstaller& uninstaller, QWidget* parent = nullptr);
 
     void itemStarting(const std::string& progressLine, const std::string& section) override;
 
-protected:
+  protected:
     // Escape and the window's close button act as the Cancel button.
     void reject() override;
 
-private:
+  private:
     void okPressed();
     void cancelPressed();
     // A rectangle in dialog units of the dialog's font, in pixels.
