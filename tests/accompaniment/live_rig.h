@@ -10,6 +10,7 @@
 #include "accompaniment/chord_follower.h"
 #include "accompaniment/part_players.h"
 #include "app/live/held_chord.h"
+#include "app/live/live_accompaniment.h"
 #include "app/live/midi_input.h"
 
 namespace livetest {
@@ -60,18 +61,20 @@ public:
 };
 
 struct LiveRig {
-    accompaniment::PartData d;
-    accompaniment::ChordState c;
-    accompaniment::PlayerState ps;
-    live::HeldChordState hs;
-    live::MidiInputState ms;
+    live::LiveState state;
+    accompaniment::PartData& d = state.parts;
+    accompaniment::ChordState& c = state.chord;
+    accompaniment::PlayerState& ps = state.players;
+    live::HeldChordState& hs = state.held;
+    live::MidiInputState& ms = state.input;
     std::uint8_t waltz = 0;
     std::uint8_t drumChannel = 9;
     RecordingHost host;
-    accompaniment::PartPlayers players{ps, d, c.chord, host};
-    live::HeldChordVoicing voicing{hs, c, d, host};
-    accompaniment::ChordFollower follower{c, host, players, voicing, waltz};
-    live::MidiInput input{ms, d, c, follower, voicing, host, drumChannel};
+    live::LiveAccompaniment live{state, host, drumChannel, waltz};
+    accompaniment::PartPlayers& players = live.players;
+    live::HeldChordVoicing& voicing = live.voicing;
+    accompaniment::ChordFollower& follower = live.follower;
+    live::MidiInput& input = live.input;
 
     LiveRig() {
         host.follower = &follower;
