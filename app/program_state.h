@@ -1,0 +1,56 @@
+#pragma once
+// The program-wide state: one arrangement and the settings around it, living for the whole run.
+// One object owns it all (the program, or a test); forms and units are handed a reference and
+// read and write the fields directly. Grouped per subsystem; user-interface thread only.
+
+#include <cstdint>
+#include <string>
+
+#include "app/engine_link.h"
+#include "drums/drum_state.h"
+#include "platform/midi_in.h"
+
+namespace app {
+
+// Start-up, shutdown, pages, configuration and folders.
+struct ShellState {
+    std::uint8_t Exiting = 0;
+    std::uint8_t HelpViewerFound = 0;
+    std::string StartDir;          // the program folder's full path, as made current at start-up
+    std::int32_t StartDrive = 0;   // no drive letters here: always 0
+    std::string PageCode = "ST";   // compared as text
+    std::uint8_t SetupPageActive = 0;
+    std::uint8_t ConfigFound = 0;
+    std::string FolderRequest;     // "Quintora2", "TarnFile" or "MidiFile"
+};
+
+struct DeviceState {
+    std::uint8_t MidiInIsOpen = 0;
+    std::uint8_t MidiOutIsOpen = 0;  // the program sent CmdOpenOut and not yet CmdCloseOut
+    platform::HMIDIIN MidiInHandle = nullptr;
+};
+
+// The performance settings of the parts that the configuration file keeps. The accompaniment
+// keeps the rest of the part data beside it.
+struct PartSettings {
+    std::int32_t ThruChannel = 3;  // 0..15
+};
+
+// The flags of the accompaniment that the transport sets.
+struct AccompanimentFlags {
+    std::uint8_t AccompanimentRunning = 0;  // 1 while playing
+    std::int32_t Silenced = 0;              // 1: part notes go out at velocity 0
+};
+
+struct ProgramState {
+    EngineParams Engine;
+    drums::DrumState drums;
+    drums::TransportState transport;
+    drums::DrumGridState grid;
+    ShellState shell;
+    DeviceState devices;
+    PartSettings parts;
+    AccompanimentFlags accompaniment;
+};
+
+}  // namespace app

@@ -1,0 +1,34 @@
+#pragma once
+// The "Save Changes?" offer of exit, open and NEW, and the test for an arrangement worth saving.
+// User-interface thread only.
+
+#include <functional>
+
+#include "app/program_state.h"
+#include "platform/dialogs.h"
+
+namespace app {
+
+// True when any drum cell of steps and drums 0..255 holds a hit.
+// (The accompaniment's part steps and edit grid count too; they add their test here.)
+bool ArrangementHasData(const ProgramState& state);
+
+class SaveOffer {
+public:
+    SaveOffer(ProgramState& state, platform::DialogService& dialogs) : state_(state), dialogs_(dialogs) {}
+
+    // The arrangement writer: true when the arrangement reached its file. Unset, nothing is saved.
+    std::function<bool()> SaveArrangement;
+
+    // When Modified is 1 and the arrangement has data, asks "Save Changes?" (caption
+    // "Confimation", Yes/No, question icon) in a box owned by `owner`. Yes saves and clears
+    // Modified when the save succeeded. Returns false only when Yes was answered and nothing
+    // was saved, so that a caller about to discard the arrangement can keep it.
+    bool Offer(const void* owner);
+
+private:
+    ProgramState& state_;
+    platform::DialogService& dialogs_;
+};
+
+}  // namespace app

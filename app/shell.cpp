@@ -1,0 +1,87 @@
+#include "app/shell.h"
+
+#include <cstdio>
+#include <filesystem>
+
+#include "app/config_file.h"
+#include "app/folders.h"
+
+namespace app {
+
+void AllNotesOffSweep(EngineLink& engine) {
+    for (int note = 0; note < 128; ++note)
+        for (int channel = 0; channel < 16; ++channel) {
+            engine.ShortMidiMsg(channel, note, 0);
+            engine.ShortMidiMsg(channel + 0x10, note, 0);
+        }
+}
+
+void DeleteTemporaryFiles(ShellState& shell) {
+    SelectFolder(shell, kProgramFolderRequest);
+    std::remove("$$$");
+    std::remove("$$$$");
+}
+
+Shell::Shell(ProgramState& state, EngineLink& engine, MidiDevices& devices, drums::DrumOps& drums, SaveOffer& save,
+             platform::DialogService& dialogs)
+    : state_(state), engine_(engine), devices_(devices), drums_(drums), save_(save), dialogs_(dialogs) {}
+
+void Shell::ClearArrangement() {
+    for (int s = 0; s < 256; ++s)
+        for (int d = 0; d < 256; ++d)
+            state_.drums.DrumPattern[static_cast<std::size_t>(s)][static_cast<std::size_t>(d)] = 0;
+    state_.drums.DrumPans.fill(64);
+    drums_.ClearEngineDrums();
+}
+
+void Shell::CheckScreen(int width, int height) {
+    if (ScreenWarningNeeded(width, height))
+        dialogs_.messageBox(nullptr, kScreenWarning, "Quintora2", platform::BoxButtons::Ok, platform::BoxIcon::None);
+}
+
+void Shell::ProbeFiles() {
+    // The help opens in the desktop's browser; the pages ship in the program folder.
+    std::error_code ec;
+    state_.shell.HelpViewerFound = std::filesystem::exists("help/Index.htm", ec) ? 1 : 0;
+    ProbeConfig(state_);
+    RememberStartFolder(state_.shell);
+}
+
+void Shell::OpenDevices() {
+    drums_.ParkEngineCell();
+    devices_.OpenMidiOut();
+    devices_.OpenMidiIn();
+    devices_.ResetMidiIn();
+    devices_.StartMidiIn();
+}
+
+void Shell::CloseDevices() {
+    devices_.CloseMidiOut();
+    devices_.StopMidiIn();
+    devices_.CloseMidiIn();
+}
+
+void Shell::Exit(ShellPages& pages) {
+    state_.shell.Exiting = 1;
+    devices_.StopMidiIn();
+    devices_.CloseMidiIn();
+    pages.stopPlaying();
+    // The stop reopens the input; no key may be handled while the pages go.
+    devices_.StopMidiIn();
+    devices_.CloseMidiIn();
+    devices_.OpenMidiOut();
+    save_.Offer(pages.setupWindow());
+    DeleteTemporaryFiles(state_.shell);
+    pages.playExitJingle();
+    pages.showEndSplash();
+    SendCommand(engine_, state_.Engine, CmdStopPanic);
+    WriteConfig(state_);
+    if (pages.importRunning()) pages.hideImportPages();
+    pages.hidePages();
+    pages.releasePages();
+    AllNotesOffSweep(engine_);
+    pages.destroyEndSplash();
+    pages.terminate();
+}
+
+}  // namespace app

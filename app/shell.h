@@ -1,0 +1,75 @@
+#pragma once
+// Start-up and exit: the program's own steps, in their order, with the forms' steps behind
+// ShellPages. User-interface thread only.
+
+#include <string>
+
+#include "app/engine_link.h"
+#include "app/midi_devices.h"
+#include "app/program_state.h"
+#include "app/save_offer.h"
+#include "drums/drum_pattern.h"
+#include "platform/dialogs.h"
+
+namespace app {
+
+inline constexpr const char* kScreenWarning =
+    "      FOR BEST APPEARANCE\nPLEASE RESET YOUR SCREEN\n       TO 800 BY 600 PIXELS";
+
+// The forms' part of exit, called in this order by Shell::Exit.
+class ShellPages {
+public:
+    virtual ~ShellPages() = default;
+    virtual void stopPlaying() = 0;           // the drum tab's stop
+    virtual const void* setupWindow() = 0;    // owner of the save question
+    virtual void playExitJingle() = 0;        // plays to its end
+    virtual void showEndSplash() = 0;
+    virtual bool importRunning() = 0;
+    virtual void hideImportPages() = 0;       // hide and release the import's two pages
+    virtual void hidePages() = 0;
+    virtual void releasePages() = 0;          // deferred: destroyed when the loop runs again
+    virtual void destroyEndSplash() = 0;
+    virtual void terminate() = 0;             // the message loop ends
+};
+
+// Both sides must differ from 800 x 600 for the warning.
+inline bool ScreenWarningNeeded(int width, int height) { return height != 600 && width != 800; }
+
+// Two messages per note and channel, note-major: a note-off and a note-on with velocity 0.
+void AllNotesOffSweep(EngineLink& engine);
+
+class Shell {
+public:
+    Shell(ProgramState& state, EngineLink& engine, MidiDevices& devices, drums::DrumOps& drums, SaveOffer& save,
+          platform::DialogService& dialogs);
+
+    // Start-up's first steps: pattern cells 0..255 x 0..255 := 0, pans := 64, the engine's copy
+    // cleared.
+    void ClearArrangement();
+    // The screen check (a plain box when both sides differ from 800 x 600).
+    void CheckScreen(int width, int height);
+    // In the program folder: whether the help pages and the configuration file exist, and the
+    // start folder.
+    void ProbeFiles();
+    // After the pages: park the engine's cell fields, open the output, open, reset and start
+    // the input.
+    void OpenDevices();
+    // After the message loop: close the output, stop and close the input.
+    void CloseDevices();
+
+    // File | Exit.
+    void Exit(ShellPages& pages);
+
+private:
+    ProgramState& state_;
+    EngineLink& engine_;
+    MidiDevices& devices_;
+    drums::DrumOps& drums_;
+    SaveOffer& save_;
+    platform::DialogService& dialogs_;
+};
+
+// "$$$" and "$$$$" in the program folder; a missing file is no error.
+void DeleteTemporaryFiles(ShellState& shell);
+
+}  // namespace app

@@ -1,0 +1,69 @@
+#include "drums/transport.h"
+
+#include <algorithm>
+
+namespace drums {
+
+Transport::Transport(app::ProgramState& state, app::EngineLink& engine, app::MidiDevices& devices, DrumOps& ops)
+    : state_(state), engine_(engine), devices_(devices), ops_(ops) {}
+
+void Transport::Start(HWND window) {
+    ops_.ParkEngineCell();
+    state_.accompaniment.Silenced = 0;
+    if (restNoteButtons) restNoteButtons();
+    devices_.OpenMidiOut();
+    engine_.MidiPanic();
+    if (resetBeatLights) resetBeatLights();
+    state_.transport.DrumTabWindow = window;
+    engine_.MessagePost(window);
+    app::SendCommand(engine_, state_.Engine, app::CmdStart);
+    state_.accompaniment.AccompanimentRunning = 1;
+}
+
+void Transport::Stop() {
+    state_.accompaniment.AccompanimentRunning = 0;
+    for (int i = 0; i < 3; ++i) ops_.StopAndPanic();
+    engine_.MidiPanic();
+    devices_.RestartMidiIn();
+    devices_.CloseMidiOut();
+}
+
+void Transport::SetTempo(int tempo) {
+    tempo = std::clamp(tempo, 20, 250);
+    state_.drums.TempoValue = tempo;
+    state_.Engine.Tempo = tempo;
+    app::SendParams(engine_, state_.Engine);
+}
+
+void Transport::SetBars(int position) {
+    state_.drums.Bars = static_cast<std::int8_t>(std::clamp(position / 100, 1, 8));
+    app::SendCommand(engine_, state_.Engine, static_cast<std::uint8_t>(state_.drums.Bars));
+}
+
+void Transport::ToggleMeter() {
+    DrumState& d = state_.drums;
+    d.MeterSign = static_cast<std::int8_t>(-d.MeterSign);
+    d.WaltzMode = d.MeterSign > 0 ? 1 : 0;
+    state_.Engine.Aux = d.MeterSign > 0 ? 0 : 1;
+    app::SendCommand(engine_, state_.Engine, app::CmdMeter);
+}
+
+std::string Transport::ToggleQuantise() {
+    std::int8_t& q = state_.transport.QuantiseState;
+    q = static_cast<std::int8_t>(-q);
+    app::SendCommand(engine_, state_.Engine, q > 0 ? app::CmdStrictTiming : app::CmdJitterTiming);
+    return QuantiseCaption(q);
+}
+
+void Transport::SetDrumPan(int drum, int pan) {
+    if (drum < 0 || drum >= kPanCount) return;
+    pan = std::clamp(pan, 0, 127);
+    state_.drums.DrumPans[static_cast<std::size_t>(drum)] = pan;
+    app::EngineParams& p = state_.Engine;
+    p.Aux = static_cast<std::uint8_t>(pan);
+    p.Drum = static_cast<std::uint8_t>(drum);
+    p.CellValue = CellByte(state_.drums.DrumPattern[p.Step][p.Drum]);
+    app::SendCommand(engine_, p, app::CmdDrumPan);
+}
+
+}  // namespace drums

@@ -1,0 +1,50 @@
+#pragma once
+// Start and stop of playing, and what the engine's step clock plays: tempo, loop length, time
+// signature, strict or loose timing, drum pans. The drum tab's controls call these; the
+// controls themselves (captions, sliders, lights) stay on the page. User-interface thread only.
+
+#include <functional>
+#include <string>
+
+#include "app/engine_link.h"
+#include "app/midi_devices.h"
+#include "app/program_state.h"
+#include "drums/drum_pattern.h"
+
+namespace drums {
+
+class Transport {
+public:
+    Transport(app::ProgramState& state, app::EngineLink& engine, app::MidiDevices& devices, DrumOps& ops);
+
+    // Page steps of start: the orchestra page's note buttons to rest (before the output opens)
+    // and the beat lights reset (before the window is handed to the engine).
+    std::function<void()> restNoteButtons;
+    std::function<void()> resetBeatLights;
+
+    // Plays from step 1, the engine posting each step to `window`; restarts when playing.
+    void Start(HWND window);
+    // Stops the engine three times with its panic, restarts the input, closes the output.
+    void Stop();
+    // Tempo 20..250 for the next step; neither stops nor marks the arrangement modified.
+    void SetTempo(int tempo);
+    // Bars := position div 100 (positions 100..800), and the engine loops over that many bars.
+    void SetBars(int position);
+    // Negates MeterSign and tells the engine; the caller stops playing first and repaints after.
+    void ToggleMeter();
+    // Negates QuantiseState and tells the engine; returns the new caption.
+    std::string ToggleQuantise();
+    // Stores and sends one drum's pan 0..127 (drums 0..99).
+    void SetDrumPan(int drum, int pan);
+
+    static const char* MeterCaption(std::int8_t meterSign) { return meterSign > 0 ? "WALTZ" : "4 TIME"; }
+    static const char* QuantiseCaption(std::int8_t q) { return q > 0 ? "QUANTISE ON " : "QUANTISE OFF "; }
+
+private:
+    app::ProgramState& state_;
+    app::EngineLink& engine_;
+    app::MidiDevices& devices_;
+    DrumOps& ops_;
+};
+
+}  // namespace drums

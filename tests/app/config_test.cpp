@@ -1,0 +1,94 @@
+// The three-byte configuration file: what is written, and how short, damaged and missing files
+// are read.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "app/config_file.h"
+#include "tests/app/support/program_fixture.h"
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+class ConfigFile : public testsupport::ProgramFixture {
+protected:
+    Bytes fileBytes() {
+        std::ifstream in(folder.path() / app::kConfigFileName, std::ios::binary);
+        return Bytes(std::istreambuf_iterator<char>(in), {});
+    }
+    void writeFile(const Bytes& b) {
+        std::ofstream out(folder.path() / app::kConfigFileName, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
+    }
+};
+
+TEST_F(ConfigFile, WritesOutputInputAndThruChannelAsThreeBytes) {
+    state.Engine.MidiOutDevice = -1;
+    state.Engine.MidiInDevice = 2;
+    state.parts.ThruChannel = 3;
+    app::WriteConfig(state);
+    EXPECT_EQ(fileBytes(), (Bytes{0xFF, 0x02, 0x03}));
+    state.Engine.MidiOutDevice = 4;
+    app::WriteConfig(state);
+    EXPECT_EQ(fileBytes(), (Bytes{0x04, 0x02, 0x03})) << "rewritten whole, always three bytes";
+}
+
+TEST_F(ConfigFile, WritesIntoTheProgramFolderFromAnyFolder) {
+    std::filesystem::current_path(folder.path() / "TarnFile");
+    app::WriteConfig(state);
+    EXPECT_TRUE(std::filesystem::exists(folder.path() / app::kConfigFileName));
+    EXPECT_FALSE(std::filesystem::exists(folder.path() / "TarnFile" / app::kConfigFileName));
+    EXPECT_FALSE(std::filesystem::exists(folder.path() / "Quintora2.cfg.new"));
+}
+
+TEST_F(ConfigFile, MissingFileKeepsTheSettings) {
+    state.Engine.MidiOutDevice = 5;
+    state.shell.ConfigFound = 1;
+    app::ReadConfig(state);
+    EXPECT_EQ(state.shell.ConfigFound, 0);
+    EXPECT_EQ(state.Engine.MidiOutDevice, 5);
+    EXPECT_EQ(state.Engine.MidiInDevice, 0);
+    EXPECT_EQ(state.parts.ThruChannel, 3);
+}
+
+TEST_F(ConfigFile, ReadsWhatThereIsAndKeepsTheThruChannelUsable) {
+    struct Case {
+        Bytes file;
+        int out, in, thru;
+    };
+    // Settings before each read: output 7, input 6, THRU channel 5.
+    const Case cases[] = {
+        {{0xFF, 0x02, 0x03}, -1, 2, 3},
+        {{0x01, 0x00, 0x0F}, 1, 0, 15},
+        {{0x01, 0x00, 0x10}, 1, 0, 3},   // channel 16 does not exist
+        {{0x01, 0x00, 0xFF}, 1, 0, 3},
+        {{0x02, 0x01}, 2, 1, 5},         // short: only the bytes present
+        {{0x02}, 2, 6, 5},
+        {{}, 7, 6, 5},
+        {{0x00, 0x01, 0x02, 0x09}, 0, 1, 2},  // extra bytes are not read
+    };
+    for (const Case& c : cases) {
+        state.Engine.MidiOutDevice = 7;
+        state.Engine.MidiInDevice = 6;
+        state.parts.ThruChannel = 5;
+        writeFile(c.file);
+        app::ReadConfig(state);
+        EXPECT_EQ(state.shell.ConfigFound, 1);
+        EXPECT_EQ(state.Engine.MidiOutDevice, c.out) << c.file.size() << " bytes";
+        EXPECT_EQ(state.Engine.MidiInDevice, c.in) << c.file.size() << " bytes";
+        EXPECT_EQ(state.parts.ThruChannel, c.thru) << c.file.size() << " bytes";
+    }
+}
+
+TEST_F(ConfigFile, ProbeLooksInTheCurrentFolder) {
+    app::ProbeConfig(state);
+    EXPECT_EQ(state.shell.ConfigFound, 0);
+    writeFile({0xFF, 0, 3});
+    app::ProbeConfig(state);
+    EXPECT_EQ(state.shell.ConfigFound, 1);
+}
+
+}  // namespace

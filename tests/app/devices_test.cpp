@@ -1,0 +1,135 @@
+// Opening, closing, resetting, starting and stopping the two devices, with injected failures.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "app/config_file.h"
+#include "tests/app/support/program_fixture.h"
+
+namespace {
+
+using platform::testing::InjectableInput;
+using platform::testing::ScriptedDialogs;
+using Strings = std::vector<std::string>;
+
+class Devices : public testsupport::ProgramFixture {
+protected:
+    void writeConfig(unsigned char out, unsigned char in, unsigned char thru) {
+        std::ofstream f(folder.path() / app::kConfigFileName, std::ios::binary);
+        const char b[3] = {static_cast<char>(out), static_cast<char>(in), static_cast<char>(thru)};
+        f.write(b, 3);
+    }
+};
+
+TEST_F(Devices, OutputOpensOnceAndReadsTheConfigurationEachTime) {
+    writeConfig(0x01, 0, 3);
+    state.Engine.Tempo = 200;
+    devices.OpenMidiOut();
+    EXPECT_EQ(state.Engine.MidiOutDevice, 1);
+    writeConfig(0xFF, 0, 3);
+    devices.OpenMidiOut();
+    EXPECT_EQ(state.Engine.MidiOutDevice, -1) << "the second open still re-reads the file";
+    EXPECT_EQ(link.journal(), (Strings{"cmd 248"}));
+    EXPECT_EQ(link.params[0].Tempo, 200) << "the block goes whole, tempo included";
+    EXPECT_EQ(link.params[0].MidiOutDevice, 1);
+    EXPECT_EQ(state.Engine.Command, 0);
+    EXPECT_EQ(link.engine.snapshot().outOpen, 1);
+
+    devices.CloseMidiOut();
+    devices.CloseMidiOut();
+    EXPECT_EQ(link.journal(), (Strings{"cmd 248", "cmd 247"}));
+    EXPECT_EQ(state.devices.MidiOutIsOpen, 0);
+    EXPECT_FALSE(link.engine.snapshot().portHeld);
+}
+
+TEST_F(Devices, InputOpensResetsAndStartsAndDeliversToTheWindow) {
+    struct Catch final : platform::WindowProc {
+        std::vector<std::tuple<std::uint32_t, std::uintptr_t, std::intptr_t>> got;
+        void windowMessage(std::uint32_t m, std::uintptr_t w, std::intptr_t l) override { got.emplace_back(m, w, l); }
+    } window;
+    HWND hwnd = platform::services().queue().createWindow(&window);
+    devices.setInputWindow(hwnd);
+    writeConfig(0xFF, 1, 3);
+    devices.OpenMidiIn();
+    devices.OpenMidiIn();  // already open: only the file is read again
+    EXPECT_EQ(platform.inputBackend->calls(), (Strings{"open 1", "reset 1", "start 1"}));
+    ASSERT_EQ(state.devices.MidiInIsOpen, 1);
+    platform.inputBackend->inject(1, 0x643C90);
+    platform::services().queue().dispatch();
+    ASSERT_EQ(window.got.size(), 1u);
+    EXPECT_EQ(std::get<0>(window.got[0]), platform::MM_MIM_DATA);
+    EXPECT_EQ(std::get<1>(window.got[0]), reinterpret_cast<std::uintptr_t>(state.devices.MidiInHandle));
+    EXPECT_EQ(std::get<2>(window.got[0]), 0x643C90);
+    EXPECT_TRUE(dialogs.log().empty());
+
+    devices.RestartMidiIn();
+    EXPECT_EQ(platform.inputBackend->calls(),
+              (Strings{"open 1", "reset 1", "start 1", "stop 1", "close 1", "open 1", "reset 1", "start 1", "reset 1",
+                       "start 1"}));
+    devices.CloseMidiIn();
+    platform::services().queue().destroyWindow(hwnd);
+}
+
+TEST_F(Devices, WithNoInputOpenTheOperationsDoNothing) {
+    devices.ResetMidiIn();
+    devices.StartMidiIn();
+    devices.StopMidiIn();
+    devices.CloseMidiIn();
+    EXPECT_TRUE(platform.inputBackend->calls().empty());
+    EXPECT_TRUE(dialogs.log().empty());
+}
+
+TEST_F(Devices, AnInputThatDoesNotOpenOnlyBeeps) {
+    writeConfig(0xFF, 7, 3);  // no such device
+    devices.OpenMidiIn();
+    platform.inputBackend->fail(InjectableInput::Op::Open, platform::MMSYSERR_ALLOCATED);
+    writeConfig(0xFF, 0, 3);
+    devices.OpenMidiIn();
+    EXPECT_EQ(state.devices.MidiInIsOpen, 0);
+    ASSERT_EQ(dialogs.log().size(), 2u);
+    for (auto& e : dialogs.log()) {
+        EXPECT_EQ(e.kind, ScriptedDialogs::Entry::Kind::Beep);
+        EXPECT_EQ(e.sound, platform::BeepSound::Exclamation);
+    }
+    platform.inputBackend->fail(InjectableInput::Op::Open, platform::MMSYSERR_NOERROR);
+    devices.OpenMidiIn();
+    EXPECT_EQ(state.devices.MidiInIsOpen, 1) << "the next open tries again";
+}
+
+TEST_F(Devices, FailingOperationsShowTheirBoxesAndCarryOn) {
+    struct Case {
+        InjectableInput::Op op;
+        void (app::MidiDevices::*call)();
+        const char* text;
+    };
+    const Case cases[] = {
+        {InjectableInput::Op::Reset, &app::MidiDevices::ResetMidiIn, "Midi IN RESET Failure Check"},
+        {InjectableInput::Op::Start, &app::MidiDevices::StartMidiIn, "Midi IN START Failure Check"},
+        {InjectableInput::Op::Stop, &app::MidiDevices::StopMidiIn, "Midi IN STOP Failure Check"},
+        {InjectableInput::Op::Close, &app::MidiDevices::CloseMidiIn, "Midi IN CLOSE Failure Check"},
+    };
+    for (const Case& c : cases) {
+        devices.OpenMidiIn();
+        ASSERT_EQ(state.devices.MidiInIsOpen, 1);
+        dialogs.clear();
+        platform.inputBackend->fail(c.op, platform::MMSYSERR_ERROR);
+        (devices.*c.call)();
+        platform.inputBackend->fail(c.op, platform::MMSYSERR_NOERROR);
+        ASSERT_EQ(dialogs.log().size(), 2u) << c.text;
+        EXPECT_EQ(dialogs.log()[0].kind, ScriptedDialogs::Entry::Kind::Beep);
+        EXPECT_EQ(dialogs.log()[0].sound, platform::BeepSound::Stop);
+        const auto& box = dialogs.log()[1];
+        EXPECT_EQ(box.kind, ScriptedDialogs::Entry::Kind::Box);
+        EXPECT_EQ(box.text, c.text);
+        EXPECT_EQ(box.caption, "ERROR");
+        EXPECT_EQ(box.icon, platform::BoxIcon::Exclamation);
+        EXPECT_EQ(box.buttons, platform::BoxButtons::Ok);
+        const bool closeCase = c.op == InjectableInput::Op::Close;
+        EXPECT_EQ(state.devices.MidiInIsOpen, closeCase ? 0 : 1) << "only close changes the flag, even on failure";
+        devices.CloseMidiIn();
+    }
+    EXPECT_EQ(platform.inputBackend->openPorts(), 0) << "a failed close still releases the port";
+}
+
+}  // namespace

@@ -1,0 +1,253 @@
+// Start-up's and exit's own steps: their order against the engine and the input device, the
+// save offer, the temporary files, the closing sweep and the written configuration.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <optional>
+#include <iterator>
+
+#include "app/config_file.h"
+#include "app/shell.h"
+#include "tests/app/support/program_fixture.h"
+
+namespace {
+
+using Strings = std::vector<std::string>;
+
+// The forms' side of exit. Each step is written into one journal after the engine and input
+// entries that came before it, so the order shows against them.
+class JournalPages final : public app::ShellPages {
+public:
+    JournalPages(testsupport::TestEngineLink& link, app::MidiDevices& devices, bool import)
+        : link_(link), devices_(devices), import_(import) {}
+    Strings out;
+    void flush() {
+        for (auto& e : link_.journal()) out.push_back(e);
+        link_.clearJournal();
+    }
+    void stopPlaying() override {
+        step("page: stop");
+        devices_.RestartMidiIn();  // as the drum tab's stop does
+        devices_.CloseMidiOut();
+    }
+    const void* setupWindow() override { return this; }
+    void playExitJingle() override { step("page: jingle"); }
+    void showEndSplash() override { step("page: end splash"); }
+    bool importRunning() override { return import_; }
+    void hideImportPages() override { step("page: hide import"); }
+    void hidePages() override { step("page: hide"); }
+    void releasePages() override { step("page: release"); }
+    void destroyEndSplash() override { step("page: destroy end splash"); }
+    void terminate() override { step("page: terminate"); }
+
+private:
+    void step(const char* name) {
+        flush();
+        out.push_back(name);
+    }
+    testsupport::TestEngineLink& link_;
+    app::MidiDevices& devices_;
+    bool import_;
+};
+
+class Shell : public testsupport::ProgramFixture {
+protected:
+    Shell() { ops.setPanicAction([this] { link.Params(state.Engine); }); }
+    drums::DrumOps ops{state, link};
+    app::SaveOffer save{state, dialogs};
+    app::Shell shell{state, link, devices, ops, save, dialogs};
+
+    Strings exitJournal(bool import = false) {
+        link.clearJournal();
+        JournalPages pages(link, devices, import);
+        shell.Exit(pages);
+        pages.flush();
+        return pages.out;
+    }
+};
+
+TEST_F(Shell, StartUpClearsParksAndOpensInOrder) {
+    state.drums.DrumPattern[255][255] = 9;
+    state.drums.DrumPattern[299][299] = 7;  // outside the start-up clear
+    state.drums.DrumPans[99] = 3;
+    shell.ClearArrangement();
+    EXPECT_EQ(cell(255, 255), 0);
+    EXPECT_EQ(cell(299, 299), 7);
+    EXPECT_EQ(state.drums.DrumPans[99], 64);
+    shell.OpenDevices();
+    EXPECT_EQ(link.journal(), (Strings{"cmd 252", "params", "cmd 248", "in: open 0", "in: reset 0", "in: start 0",
+                                       "in: reset 0", "in: start 0"}));
+    const app::EngineParams& park = link.params[1];
+    EXPECT_EQ(park.Step, 0);
+    EXPECT_EQ(park.Drum, 0);
+    EXPECT_EQ(park.CellValue, 0);
+    EXPECT_TRUE(engineMatchesPattern());
+
+    link.clearJournal();
+    shell.CloseDevices();
+    EXPECT_EQ(link.journal(), (Strings{"cmd 247", "in: stop 0", "in: close 0"}));
+}
+
+TEST_F(Shell, StartUpRunsWithoutAnyInputPort) {
+    platform.inputBackend->fail(platform::testing::InjectableInput::Op::Open, platform::MMSYSERR_BADDEVICEID);
+    shell.ClearArrangement();
+    shell.OpenDevices();
+    EXPECT_EQ(state.devices.MidiInIsOpen, 0);
+    EXPECT_EQ(state.devices.MidiOutIsOpen, 1);
+    ASSERT_EQ(dialogs.log().size(), 1u) << "a beep, no box";
+    EXPECT_EQ(dialogs.log()[0].kind, platform::testing::ScriptedDialogs::Entry::Kind::Beep);
+}
+
+TEST_F(Shell, ScreenWarningOnlyWhenBothSidesDiffer) {
+    const std::tuple<int, int, bool> cases[] = {
+        {1024, 768, true}, {800, 600, false}, {800, 1024, false}, {1280, 600, false}, {640, 480, true}};
+    for (auto [w, h, warn] : cases) {
+        dialogs.clear();
+        shell.CheckScreen(w, h);
+        ASSERT_EQ(dialogs.boxes().size(), warn ? 1u : 0u) << w << " x " << h;
+        if (warn) {
+            EXPECT_EQ(dialogs.boxes()[0].text,
+                      "      FOR BEST APPEARANCE\nPLEASE RESET YOUR SCREEN\n       TO 800 BY 600 PIXELS");
+            EXPECT_EQ(dialogs.boxes()[0].buttons, platform::BoxButtons::Ok);
+        }
+    }
+}
+
+TEST_F(Shell, ProbesTheConfigurationAndRemembersTheStartFolder) {
+    shell.ProbeFiles();
+    EXPECT_EQ(state.shell.ConfigFound, 0);
+    EXPECT_EQ(state.shell.HelpViewerFound, 0);
+    EXPECT_EQ(state.shell.StartDir, folder.path().string());
+}
+
+TEST_F(Shell, ExitRunsItsStepsInOrder) {
+    shell.ClearArrangement();
+    shell.OpenDevices();
+    Strings j = exitJournal();
+    // The sweep's 4096 messages are checked on their own; here only where they stand.
+    Strings head;
+    std::size_t shorts = 0;
+    for (auto& e : j) {
+        if (e.rfind("short ", 0) == 0) {
+            if (shorts++ == 0) head.push_back("sweep");
+            continue;
+        }
+        head.push_back(e);
+    }
+    EXPECT_EQ(shorts, 4096u);
+    const Strings expected = {
+        "in: stop 0", "in: close 0",        // input stopped first
+        "page: stop",                      // the drum tab's stop reopens the input ...
+        "in: open 0", "in: reset 0", "in: start 0", "in: reset 0", "in: start 0",
+        "cmd 247",
+        "in: stop 0", "in: close 0",       // ... so it is closed again
+        "cmd 248",                         // the output is open for the steps below
+        "page: jingle", "page: end splash",
+        "cmd 246",
+        "page: hide", "page: release",
+        "sweep",
+        "page: destroy end splash", "page: terminate",
+    };
+    EXPECT_EQ(head, expected);
+    EXPECT_EQ(state.shell.Exiting, 1);
+    EXPECT_EQ(state.devices.MidiInIsOpen, 0);
+    EXPECT_EQ(state.devices.MidiOutIsOpen, 1) << "the output stays open for the sweep";
+}
+
+TEST_F(Shell, ExitSweepsEveryNoteOfEveryChannelNoteMajor) {
+    shell.OpenDevices();
+    platform.output->clear();
+    exitJournal();
+    std::vector<std::vector<std::uint8_t>> sweep;
+    for (auto& m : platform.output->messages())
+        if (m.size() == 3 && m[2] == 0 && ((m[0] & 0xF0) == 0x80 || (m[0] & 0xF0) == 0x90)) sweep.push_back(m);
+    // The engine's panic may also send note-offs; the sweep is the last 4096.
+    ASSERT_GE(sweep.size(), 4096u);
+    sweep.erase(sweep.begin(), sweep.end() - 4096);
+    std::size_t i = 0;
+    for (int n = 0; n < 128; ++n)
+        for (int c = 0; c < 16; ++c) {
+            EXPECT_EQ(sweep[i++], (std::vector<std::uint8_t>{static_cast<std::uint8_t>(0x80 + c), static_cast<std::uint8_t>(n), 0}));
+            EXPECT_EQ(sweep[i++], (std::vector<std::uint8_t>{static_cast<std::uint8_t>(0x90 + c), static_cast<std::uint8_t>(n), 0}));
+        }
+}
+
+TEST_F(Shell, ExitWithTheImportRunningHidesItsPages) {
+    Strings j = exitJournal(true);
+    auto at = [&](const std::string& e) { return std::find(j.begin(), j.end(), e) - j.begin(); };
+    EXPECT_LT(at("cmd 246"), at("page: hide import"));
+    EXPECT_LT(at("page: hide import"), at("page: hide"));
+}
+
+TEST_F(Shell, ExitDeletesTheTemporaryFilesAndWritesTheConfiguration) {
+    namespace fs = std::filesystem;
+    { std::ofstream(folder.path() / "$$$") << "dump"; }
+    { std::ofstream(folder.path() / "$$$$") << "split"; }
+    fs::current_path(folder.path() / "MidiFile");
+    state.Engine.MidiOutDevice = 2;
+    state.Engine.MidiInDevice = 1;
+    state.parts.ThruChannel = 4;
+    exitJournal();
+    EXPECT_FALSE(fs::exists(folder.path() / "$$$"));
+    EXPECT_FALSE(fs::exists(folder.path() / "$$$$"));
+    std::ifstream in(folder.path() / app::kConfigFileName, std::ios::binary);
+    // The output open of exit re-read no file (none existed), so the settings are written as held.
+    EXPECT_EQ(std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {}),
+              (std::vector<unsigned char>{2, 1, 4}));
+    // A second exit with nothing to delete is no error.
+    exitJournal();
+    EXPECT_TRUE(dialogs.boxes().empty());
+}
+
+TEST_F(Shell, ExitOffersToSaveOnlyAModifiedArrangementWithData) {
+    struct Case {
+        bool modified, data;
+        std::optional<platform::BoxAnswer> answer;  // empty: no question
+        bool saves;                                 // the writer reports success
+    };
+    const Case cases[] = {
+        {false, true, {}, false},
+        {true, false, {}, false},
+        {true, true, platform::BoxAnswer::No, false},
+        {true, true, platform::BoxAnswer::Yes, true},
+        {true, true, platform::BoxAnswer::Yes, false},  // no writer yet, or it failed
+    };
+    for (const Case& c : cases) {
+        state.drums.Modified = c.modified ? 1 : 0;
+        state.drums.DrumPattern[17][9] = c.data ? 100 : 0;
+        int saved = 0;
+        save.SaveArrangement = [&] {
+            ++saved;
+            return c.saves;
+        };
+        dialogs.clear();
+        if (c.answer) dialogs.scriptAnswer(*c.answer);
+        exitJournal();
+        const auto boxes = dialogs.boxes();
+        ASSERT_EQ(boxes.size(), c.answer ? 1u : 0u);
+        if (c.answer) {
+            EXPECT_EQ(boxes[0].text, "Save Changes?");
+            EXPECT_EQ(boxes[0].caption, "Confimation");
+            EXPECT_EQ(boxes[0].buttons, platform::BoxButtons::YesNo);
+            EXPECT_EQ(boxes[0].icon, platform::BoxIcon::Question);
+            EXPECT_NE(boxes[0].owner, nullptr) << "owned by the setup page";
+        }
+        const bool yes = c.answer == platform::BoxAnswer::Yes;
+        EXPECT_EQ(saved, yes ? 1 : 0);
+        EXPECT_EQ(state.drums.Modified, c.modified && !(yes && c.saves) ? 1 : 0);
+        EXPECT_EQ(cell(17, 9), c.data ? 100 : 0) << "exit never clears the arrangement";
+    }
+}
+
+TEST_F(Shell, ArrangementHasDataScansEveryCellOfTheLoop) {
+    EXPECT_FALSE(app::ArrangementHasData(state));
+    state.drums.DrumPattern[255][255] = 1;
+    EXPECT_TRUE(app::ArrangementHasData(state));
+    state.drums.DrumPattern[255][255] = 0;
+    state.drums.DrumPattern[256][0] = 5;  // never played, never saved
+    EXPECT_FALSE(app::ArrangementHasData(state));
+}
+
+}  // namespace
