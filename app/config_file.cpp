@@ -27,7 +27,7 @@ void ReadConfig(ProgramState& state) {
     std::fclose(f);
     if (n >= 1) state.Engine.MidiOutDevice = static_cast<std::int8_t>(bytes[0]);
     if (n >= 2) state.Engine.MidiInDevice = bytes[1];
-    if (n >= 3) state.parts.ThruChannel = bytes[2] <= 15 ? bytes[2] : 3;
+    if (n >= 3) state.live.parts.ThruChannel = bytes[2] <= 15 ? bytes[2] : 3;
     state.shell.ConfigFound = 1;
 }
 
@@ -37,7 +37,7 @@ void WriteConfig(ProgramState& state) {
     if (!f) return;
     const unsigned char bytes[3] = {static_cast<unsigned char>(state.Engine.MidiOutDevice),
                                     state.Engine.MidiInDevice,
-                                    static_cast<unsigned char>(state.parts.ThruChannel & 0xFF)};
+                                    static_cast<unsigned char>(state.live.parts.ThruChannel & 0xFF)};
     const bool written = std::fwrite(bytes, 1, sizeof bytes, f) == sizeof bytes;
     if (std::fclose(f) != 0 || !written || std::rename(kTemporaryName, kConfigFileName) != 0)
         std::remove(kTemporaryName);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/engine_link.h"
+#include "app/live/live_accompaniment.h"
 #include "drums/drum_state.h"
 #include "platform/midi_in.h"
 
@@ -30,18 +31,6 @@ struct DeviceState {
     platform::HMIDIIN MidiInHandle = nullptr;
 };
 
-// The performance settings of the parts that the configuration file keeps. The accompaniment
-// keeps the rest of the part data beside it.
-struct PartSettings {
-    std::int32_t ThruChannel = 3;  // 0..15
-};
-
-// The flags of the accompaniment that the transport sets.
-struct AccompanimentFlags {
-    std::uint8_t AccompanimentRunning = 0;  // 1 while playing
-    std::int32_t Silenced = 0;              // 1: part notes go out at velocity 0
-};
-
 struct ProgramState {
     EngineParams Engine;
     drums::DrumState drums;
@@ -49,8 +38,7 @@ struct ProgramState {
     drums::DrumGridState grid;
     ShellState shell;
     DeviceState devices;
-    PartSettings parts;
-    AccompanimentFlags accompaniment;
+    live::LiveState live;  // part data, chord follower, players, live input
 };
 
 }  // namespace app

@@ -9,7 +9,7 @@ Transport::Transport(app::ProgramState& state, app::EngineLink& engine, app::Mid
 
 void Transport::Start(HWND window) {
     ops_.ParkEngineCell();
-    state_.accompaniment.Silenced = 0;
+    state_.live.players.Silenced = 0;
     if (restNoteButtons) restNoteButtons();
     devices_.OpenMidiOut();
     engine_.MidiPanic();
@@ -17,11 +17,11 @@ void Transport::Start(HWND window) {
     state_.transport.DrumTabWindow = window;
     engine_.MessagePost(window);
     app::SendCommand(engine_, state_.Engine, app::CmdStart);
-    state_.accompaniment.AccompanimentRunning = 1;
+    state_.live.chord.AccompanimentRunning = 1;
 }
 
 void Transport::Stop() {
-    state_.accompaniment.AccompanimentRunning = 0;
+    state_.live.chord.AccompanimentRunning = 0;
     for (int i = 0; i < 3; ++i) ops_.StopAndPanic();
     engine_.MidiPanic();
     devices_.RestartMidiIn();

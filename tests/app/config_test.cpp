@@ -28,7 +28,7 @@ protected:
 TEST_F(ConfigFile, WritesOutputInputAndThruChannelAsThreeBytes) {
     state.Engine.MidiOutDevice = -1;
     state.Engine.MidiInDevice = 2;
-    state.parts.ThruChannel = 3;
+    state.live.parts.ThruChannel = 3;
     app::WriteConfig(state);
     EXPECT_EQ(fileBytes(), (Bytes{0xFF, 0x02, 0x03}));
     state.Engine.MidiOutDevice = 4;
@@ -51,7 +51,7 @@ TEST_F(ConfigFile, MissingFileKeepsTheSettings) {
     EXPECT_EQ(state.shell.ConfigFound, 0);
     EXPECT_EQ(state.Engine.MidiOutDevice, 5);
     EXPECT_EQ(state.Engine.MidiInDevice, 0);
-    EXPECT_EQ(state.parts.ThruChannel, 3);
+    EXPECT_EQ(state.live.parts.ThruChannel, 3);
 }
 
 TEST_F(ConfigFile, ReadsWhatThereIsAndKeepsTheThruChannelUsable) {
@@ -73,13 +73,13 @@ TEST_F(ConfigFile, ReadsWhatThereIsAndKeepsTheThruChannelUsable) {
     for (const Case& c : cases) {
         state.Engine.MidiOutDevice = 7;
         state.Engine.MidiInDevice = 6;
-        state.parts.ThruChannel = 5;
+        state.live.parts.ThruChannel = 5;
         writeFile(c.file);
         app::ReadConfig(state);
         EXPECT_EQ(state.shell.ConfigFound, 1);
         EXPECT_EQ(state.Engine.MidiOutDevice, c.out) << c.file.size() << " bytes";
         EXPECT_EQ(state.Engine.MidiInDevice, c.in) << c.file.size() << " bytes";
-        EXPECT_EQ(state.parts.ThruChannel, c.thru) << c.file.size() << " bytes";
+        EXPECT_EQ(state.live.parts.ThruChannel, c.thru) << c.file.size() << " bytes";
     }
 }
 

@@ -188,7 +188,7 @@ TEST_F(Shell, ExitDeletesTheTemporaryFilesAndWritesTheConfiguration) {
     fs::current_path(folder.path() / "MidiFile");
     state.Engine.MidiOutDevice = 2;
     state.Engine.MidiInDevice = 1;
-    state.parts.ThruChannel = 4;
+    state.live.parts.ThruChannel = 4;
     exitJournal();
     EXPECT_FALSE(fs::exists(folder.path() / "$$$"));
     EXPECT_FALSE(fs::exists(folder.path() / "$$$$"));

@@ -27,14 +27,14 @@ protected:
 
 TEST_F(Transport, StartParksOpensPanicsPostsAndStarts) {
     state.drums.DrumPattern[0][0] = 55;
-    state.accompaniment.Silenced = 1;
+    state.live.players.Silenced = 1;
     transport.Start(window);
     EXPECT_EQ(link.journal(), (Strings{"params", "cmd 248", "panic", "post", "cmd 253"}));
     EXPECT_EQ(link.params[0].CellValue, 55) << "the park";
     EXPECT_EQ(notes, (Strings{"rest note buttons", "reset lights, journal 3"})) << "lights reset before the post";
     EXPECT_EQ(state.transport.DrumTabWindow, window);
-    EXPECT_EQ(state.accompaniment.AccompanimentRunning, 1);
-    EXPECT_EQ(state.accompaniment.Silenced, 0);
+    EXPECT_EQ(state.live.chord.AccompanimentRunning, 1);
+    EXPECT_EQ(state.live.players.Silenced, 0);
     auto snap = link.engine.snapshot();
     EXPECT_EQ(snap.running, 1);
     EXPECT_EQ(snap.step, 1);
@@ -49,7 +49,7 @@ TEST_F(Transport, StopSilencesThreeTimesRestartsTheInputAndClosesTheOutput) {
     EXPECT_EQ(link.journal(), (Strings{"cmd 246", "params", "cmd 246", "params", "cmd 246", "params", "panic",
                                        "in: stop 0", "in: close 0", "in: open 0", "in: reset 0", "in: start 0",
                                        "in: reset 0", "in: start 0", "cmd 247"}));
-    EXPECT_EQ(state.accompaniment.AccompanimentRunning, 0);
+    EXPECT_EQ(state.live.chord.AccompanimentRunning, 0);
     EXPECT_EQ(state.devices.MidiOutIsOpen, 0);
     EXPECT_EQ(link.engine.snapshot().running, 0);
 }
