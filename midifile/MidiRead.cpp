@@ -188,7 +188,7 @@ void MidiRead::UpdateProgress() {
     percentHigh_ = ((percent + 1) * size + 99) / 100;
 }
 
-void MidiRead::AdvanceClock(uint32_t ticks) {
+void MidiRead::AdvanceClockSlow(uint32_t ticks) {
     const uint64_t d = divisionMillis_;
     if (ticks == 0 || d == 0 || ticks >= LargePause) return;
     if (clockTempo_ != CurrentTempo || clockDivision_ != d) {
@@ -196,6 +196,7 @@ void MidiRead::AdvanceClock(uint32_t ticks) {
         clockDivision_ = d;
         tempoQuot_ = CurrentTempo / d;
         tempoRem_ = CurrentTempo % d;
+        divisionInverse_ = UINT64_MAX / d;
     }
     TrackMillis += ticks * tempoQuot_;
     MillisRemainder += ticks * tempoRem_;  // below 2^24 x 2^26: no overflow
@@ -226,7 +227,7 @@ uint32_t MidiRead::ReadWord32() {
     return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
 }
 
-uint32_t MidiRead::ReadVarLen() {
+uint32_t MidiRead::ReadVarLenLong() {
     uint32_t value = 0;
     VarLenBytes = 0;
     if (const uint8_t* p = Peek(4)) {  // the common case: decode straight from the buffer
@@ -260,11 +261,7 @@ uint32_t MidiRead::ReadVarLen() {
     }
 }
 
-const uint8_t* MidiRead::Consume(int64_t n) {
-    if (const uint8_t* p = Peek(n)) {
-        ReadPos += n;
-        return p;
-    }
+const uint8_t* MidiRead::ConsumeFailed(int64_t n) {
     if (BufferCapacity() == 0) {
         ReportError("out of memory");
     } else if (n > BufferCapacity()) {

@@ -17,6 +17,8 @@
 
 namespace midifile {
 
+__extension__ typedef unsigned __int128 UInt128;
+
 // System-exclusive patterns as they appear in a file: F0, the data, the closing F7.
 extern const uint8_t GmSystemOnMessage[6];
 extern const uint8_t GsResetMessage[11];
@@ -139,8 +141,25 @@ public:
     uint32_t ReadWord24();
     uint32_t ReadWord32();
     // At most 4 bytes; a cut-off or longer quantity is reported and gives 0.
-    uint32_t ReadVarLen();
-    const uint8_t* Consume(int64_t n);
+    uint32_t ReadVarLen() {
+        if (ReadPos < limit_) {  // most quantities are one byte: decode it here
+            const uint8_t* p = BlockAt(ReadPos, 1);
+            if (p != nullptr && *p < 0x80) {
+                VarLenBytes = 1;
+                ++ReadPos;
+                return *p;
+            }
+        }
+        return ReadVarLenLong();
+    }
+    // The next n bytes, consumed; nullptr (reported) when they are not there.
+    const uint8_t* Consume(int64_t n) {
+        if (const uint8_t* p = Peek(n)) {
+            ReadPos += n;
+            return p;
+        }
+        return ConsumeFailed(n);
+    }
     int SkipBytes(int64_t n);
     void SeekRead(int64_t pos) {
         if (pos >= 0) ReadPos = pos;
@@ -148,7 +167,22 @@ public:
     bool FindHeader();
     int64_t SysexDataLength(int64_t limit);
     int PrescanTrackChannel(int64_t length);
-    void AdvanceClock(uint32_t ticks);
+    // Adds ticks to TrackMillis at CurrentTempo without drift; O(1).
+    void AdvanceClock(uint32_t ticks) {
+        if (ticks == 0 || divisionMillis_ == 0) return;
+        if (clockTempo_ != CurrentTempo || clockDivision_ != divisionMillis_ || ticks >= 0x1000000)
+            return AdvanceClockSlow(ticks);
+        // x / D by a multiply with the cached inverse: the estimate is q or q - 1 (x < 2^51).
+        const uint64_t x = MillisRemainder + ticks * tempoRem_;
+        uint64_t q = static_cast<uint64_t>((static_cast<UInt128>(x) * divisionInverse_) >> 64);
+        uint64_t r = x - q * divisionMillis_;
+        if (r >= divisionMillis_) {
+            ++q;
+            r -= divisionMillis_;
+        }
+        TrackMillis += ticks * tempoQuot_ + q;
+        MillisRemainder = r;
+    }
 
     // Matches exclusive data (after F0, closing F7 included) against one of the patterns above.
     static bool MatchesResetMessage(const uint8_t* pattern, size_t patternLength, const uint8_t* data,
@@ -190,6 +224,9 @@ private:
     bool ReadChannelMessage(int status);
     bool ReadControlChange(int channel, const uint8_t* data);
     void ReportByte(const char* format, int byte);
+    uint32_t ReadVarLenLong();
+    const uint8_t* ConsumeFailed(int64_t n);
+    void AdvanceClockSlow(uint32_t ticks);
     void UpdateProgress();
 
     int64_t limit_ = 0;        // reads stop here: the track's end, or the file's end
@@ -199,6 +236,7 @@ private:
     uint64_t tempoRem_ = 0;
     uint32_t clockTempo_ = 0;  // the tempo and division the cache was made for
     uint64_t clockDivision_ = 0;
+    uint64_t divisionInverse_ = 0;  // floor((2^64 - 1) / (division x 1000))
 };
 
 }  // namespace midifile

@@ -240,6 +240,34 @@ TEST(MidiRead, ClockHasNoDriftOverManySmallDeltas) {
     EXPECT_EQ(c.onsets[0].second, 10000ull * 500000 / 7000);
 }
 
+TEST(MidiRead, ClockStaysExactAtTheExtremes) {
+    struct Clock : MidiRead {
+        using MidiRead::MidiRead;
+        void Set(uint32_t division, uint32_t tempo) {
+            divisionMillis_ = uint64_t{division} * 1000;
+            CurrentTempo = tempo;
+            TrackMillis = MillisRemainder = 0;
+        }
+        uint64_t D() const { return divisionMillis_; }
+    };
+    Clock c(nullptr, nullptr, MidiBuffer::WindowRead);
+    const uint32_t divisions[] = {1, 7, 96, 480, 0x7FFF, 0xFFFF};
+    const uint32_t tempos[] = {0, 1, 999, 500000, 0xFFFFFF};
+    const uint32_t deltas[] = {1, 3, 127, 96000, 0xFFFFFF};
+    for (uint32_t division : divisions)
+        for (uint32_t tempo : tempos) {
+            c.Set(division, tempo);
+            UInt128 total = 0;
+            for (int round = 0; round < 50; ++round)
+                for (uint32_t ticks : deltas) {
+                    c.AdvanceClock(ticks);
+                    total += UInt128{ticks} * tempo;
+                }
+            ASSERT_LT(c.MillisRemainder, c.D());
+            EXPECT_TRUE(UInt128{c.TrackMillis} * c.D() + c.MillisRemainder == total) << division << " " << tempo;
+        }
+}
+
 TEST(MidiRead, ProgressRunsFromZeroToOneHundredAndRepeatsOnASecondReading) {
     Bytes track;
     for (int i = 0; i < 2000; ++i) track.insert(track.end(), {0x00, 0x90, 0x3C, 0x64});
