@@ -1,0 +1,45 @@
+#include "app/pages/later_pages.h"
+
+#include <QVBoxLayout>
+
+#include "app/pages/quintora_form.h"
+
+namespace app {
+
+TOrchestraForm::TOrchestraForm(ProgramContext& context) : context_(context) {
+    setObjectName("OrchestraForm");
+    setWindowTitle("Quintora2");
+    resize(800, 581);
+    WhichBar = new QLabel("0", this);
+    WhichBar->setObjectName("WhichBar");
+    WhichBar->setToolTip("Current BAR");
+    context_.state.live.parts.PartChannels[0] = 3;
+    context_.devices.OpenMidiIn();
+    context_.devices.StartMidiIn();
+    context_.devices.ResetMidiIn();
+    context_.devices.OpenMidiOut();
+}
+
+TMidiForm::TMidiForm(ProgramContext& context, QWidget* screen) : QWidget(screen), context_(context) {
+    setObjectName("MidiForm");
+    if (screen && screen->layout()) screen->layout()->addWidget(this);
+    if (context_.pages.QuintoraForm) context_.pages.QuintoraForm->show();
+    context_.state.shell.PageCode = "ST";
+}
+
+TAccompanyForm::TAccompanyForm(ProgramContext& context) : context_(context) {
+    setObjectName("AccompanyForm");
+    setWindowTitle("Quintora2");
+}
+
+TConverting::TConverting(ProgramContext& context) : context_(context) {
+    setObjectName("Converting");
+    setWindowTitle("Quintora2");
+}
+
+TInstListForm::TInstListForm(ProgramContext& context) : context_(context) {
+    setObjectName("InstListForm");
+    setWindowTitle("Quintora2");
+}
+
+}  // namespace app

@@ -1,0 +1,66 @@
+#pragma once
+// The pages whose own contents come with the accompaniment, the MIDI file player, the note
+// display and the MIDI import. Here each holds what start-up, exit and the transport ask of
+// it, so that they are created, shown, hidden and released in their places.
+
+#include <QLabel>
+#include <QWidget>
+
+#include "app/pages/pages.h"
+
+namespace app {
+
+// The accompaniment page. Its constructor opens the MIDI devices.
+class TOrchestraForm : public QWidget {
+public:
+    explicit TOrchestraForm(ProgramContext& context);
+    // The note buttons to their resting colours (the transport's start).
+    virtual void ResetNoteButtonColours() {}
+    // Repaints the grid from the part data (after a time signature change).
+    virtual void RefreshOrchestraForm() {}
+    QLabel* WhichBar;
+
+protected:
+    ProgramContext& context_;
+};
+
+// The MIDI file player page, shown over the setup page as part of the same screen.
+class TMidiForm : public QWidget {
+public:
+    TMidiForm(ProgramContext& context, QWidget* screen);
+    // Closes the player's media and its timers.
+    virtual void StopPlayer() {}
+    // Plays jingle n (0 start, 1 About, 2 exit) to its end.
+    virtual void PlayJingle(int) {}
+
+protected:
+    ProgramContext& context_;
+};
+
+// The played-note display.
+class TAccompanyForm : public QWidget {
+public:
+    explicit TAccompanyForm(ProgramContext& context);
+
+protected:
+    ProgramContext& context_;
+};
+
+// The MIDI import's two pages.
+class TConverting : public QWidget {
+public:
+    explicit TConverting(ProgramContext& context);
+
+protected:
+    ProgramContext& context_;
+};
+
+class TInstListForm : public QWidget {
+public:
+    explicit TInstListForm(ProgramContext& context);
+
+protected:
+    ProgramContext& context_;
+};
+
+}  // namespace app

@@ -1,0 +1,23 @@
+#include "app/pages/mid_check_form.h"
+
+#include "platform/services.h"
+
+namespace app {
+
+TMidCheckForm::TMidCheckForm(ProgramContext& context) : context_(context) {
+    setObjectName("MidCheckForm");
+    setWindowTitle("0");
+    setWindowFlags(Qt::FramelessWindowHint);
+    resize(280, 146);
+    window_ = platform::services().queue().createWindow(this);
+}
+
+TMidCheckForm::~TMidCheckForm() { platform::services().queue().destroyWindow(window_); }
+
+void TMidCheckForm::windowMessage(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) {
+    if (msg == platform::MM_MIM_DATA || msg == MM_MIM_LONGERROR) MidiInMessage(msg, wParam, lParam);
+}
+
+void TMidCheckForm::MidiInMessage(std::uint32_t, std::uintptr_t, std::intptr_t) {}
+
+}  // namespace app

@@ -1,0 +1,54 @@
+#pragma once
+// The program's pages and what every page is handed: the program-wide state and the services
+// around it. One instance of each page, created in a fixed order by the program; a pointer is
+// null before its page is created and after it is released.
+
+#include <QPointer>
+
+#include "app/engine_link.h"
+#include "app/midi_devices.h"
+#include "app/program_state.h"
+#include "app/save_offer.h"
+#include "drums/drum_pattern.h"
+#include "drums/transport.h"
+#include "platform/dialogs.h"
+
+namespace drums {
+class TDrumTab;
+class TDrumsGrid;
+}  // namespace drums
+
+namespace app {
+
+class TQuintoraForm;
+class TMidCheckForm;
+class TOrchestraForm;
+class TMidiForm;
+class TAccompanyForm;
+class TConverting;
+class TInstListForm;
+
+struct Pages {
+    QPointer<TQuintoraForm> QuintoraForm;
+    QPointer<drums::TDrumsGrid> DrumsGrid;
+    QPointer<drums::TDrumTab> DrumTab;
+    QPointer<TMidCheckForm> MidCheckForm;
+    QPointer<TOrchestraForm> OrchestraForm;
+    QPointer<TMidiForm> MidiForm;
+    QPointer<TAccompanyForm> AccompanyForm;
+    QPointer<TConverting> Converting;
+    QPointer<TInstListForm> InstListForm;
+};
+
+struct ProgramContext {
+    ProgramState& state;
+    EngineLink& engine;
+    platform::DialogService& dialogs;
+    MidiDevices& devices;
+    drums::DrumOps& drums;
+    drums::Transport& transport;
+    SaveOffer& save;
+    Pages& pages;
+};
+
+}  // namespace app

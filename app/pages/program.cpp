@@ -1,0 +1,122 @@
+#include "app/pages/program.h"
+
+#include <QScreen>
+#include <exception>
+
+#include "app/folders.h"
+#include "app/pages/later_pages.h"
+#include "app/pages/mid_check_form.h"
+#include "app/pages/quintora_form.h"
+#include "drums/pages/drum_tab.h"
+#include "drums/pages/drums_grid.h"
+#include "platform/services.h"
+
+namespace app {
+
+QuintoraProgram::QuintoraProgram(QApplication& application, EngineLink& engine, platform::DialogService& dialogs)
+    : application_(application),
+      state_(std::make_unique<ProgramState>()),
+      engine_(engine),
+      dialogs_(dialogs),
+      devices_(*state_, engine_, dialogs_, platform::services().midiIn()),
+      drums_(*state_, engine_),
+      transport_(*state_, engine_, devices_, drums_),
+      save_(*state_, dialogs_),
+      shell_(*state_, engine_, devices_, drums_, save_, dialogs_),
+      context_{*state_, engine_, dialogs_, devices_, drums_, transport_, save_, pages_} {
+    // The setup page's PANIC follows every stop of the engine with a panic.
+    drums_.setPanicAction([this] {
+        if (pages_.QuintoraForm) pages_.QuintoraForm->PanicBtnClick();
+    });
+}
+
+QuintoraProgram::~QuintoraProgram() { deletePages(); }
+
+void QuintoraProgram::createPages() {
+    pages_.QuintoraForm = new TQuintoraForm(context_);
+    pages_.QuintoraForm->onExit = [this] { shell_.Exit(*this); };
+    pages_.DrumsGrid = new drums::TDrumsGrid(context_);
+    pages_.DrumTab = new drums::TDrumTab(context_);
+    pages_.MidCheckForm = new TMidCheckForm(context_);
+    devices_.setInputWindow(pages_.MidCheckForm->window());
+    pages_.OrchestraForm = new TOrchestraForm(context_);
+    pages_.MidiForm = new TMidiForm(context_, pages_.QuintoraForm->playerArea());
+    pages_.AccompanyForm = new TAccompanyForm(context_);
+    pages_.Converting = new TConverting(context_);
+    pages_.InstListForm = new TInstListForm(context_);
+}
+
+int QuintoraProgram::Run(const std::function<void(QuintoraProgram&)>& ready) {
+    shell_.ClearArrangement();
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        shell_.CheckScreen(screen->geometry().width(), screen->geometry().height());
+    QCoreApplication::setApplicationName("QUINTORA2");
+    QCoreApplication::processEvents();
+    shell_.ProbeFiles();
+    try {
+        createPages();
+        QCoreApplication::processEvents();
+        shell_.OpenDevices();
+        if (ready) ready(*this);
+        QApplication::exec();
+    } catch (const std::exception& e) {
+        dialogs_.messageBox(nullptr, e.what(), "Quintora2", platform::BoxButtons::Ok, platform::BoxIcon::Stop);
+    }
+    shell_.CloseDevices();
+    return 0;
+}
+
+void QuintoraProgram::stopPlaying() {
+    if (pages_.DrumTab) pages_.DrumTab->DrumStopButtonClick();
+}
+
+const void* QuintoraProgram::setupWindow() { return pages_.QuintoraForm.data(); }
+
+void QuintoraProgram::playExitJingle() {
+    if (pages_.MidiForm) pages_.MidiForm->PlayJingle(2);
+}
+
+void QuintoraProgram::hideImportPages() {
+    for (QWidget* w : {static_cast<QWidget*>(pages_.Converting), static_cast<QWidget*>(pages_.InstListForm)})
+        if (w) {
+            w->hide();
+            w->deleteLater();
+        }
+}
+
+void QuintoraProgram::hidePages() {
+    for (QWidget* w : {static_cast<QWidget*>(pages_.DrumsGrid), static_cast<QWidget*>(pages_.DrumTab),
+                       static_cast<QWidget*>(pages_.AccompanyForm), static_cast<QWidget*>(pages_.MidiForm),
+                       static_cast<QWidget*>(pages_.OrchestraForm), static_cast<QWidget*>(pages_.QuintoraForm)})
+        if (w) w->hide();
+}
+
+void QuintoraProgram::releasePages() {
+    for (QWidget* w : {static_cast<QWidget*>(pages_.AccompanyForm), static_cast<QWidget*>(pages_.MidCheckForm),
+                       static_cast<QWidget*>(pages_.MidiForm), static_cast<QWidget*>(pages_.QuintoraForm),
+                       static_cast<QWidget*>(pages_.OrchestraForm), static_cast<QWidget*>(pages_.DrumTab),
+                       static_cast<QWidget*>(pages_.DrumsGrid)})
+        if (w) w->deleteLater();
+}
+
+void QuintoraProgram::terminate() {
+    if (pages_.QuintoraForm) pages_.QuintoraForm->close();
+    QCoreApplication::quit();
+}
+
+void QuintoraProgram::deletePages() {
+    // Pages released by exit go with the deferred deletions; any left are deleted here, the
+    // player page with the setup page that holds it.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    delete pages_.InstListForm.data();
+    delete pages_.Converting.data();
+    delete pages_.AccompanyForm.data();
+    delete pages_.MidiForm.data();
+    delete pages_.OrchestraForm.data();
+    delete pages_.MidCheckForm.data();
+    delete pages_.DrumTab.data();
+    delete pages_.DrumsGrid.data();
+    delete pages_.QuintoraForm.data();
+}
+
+}  // namespace app

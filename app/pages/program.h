@@ -1,0 +1,67 @@
+#pragma once
+// The program: owns the program-wide state, the services around it and the pages; runs
+// start-up, the message loop and exit in their order. User-interface thread.
+
+#include <QApplication>
+#include <functional>
+#include <memory>
+
+#include "app/engine_link.h"
+#include "app/midi_devices.h"
+#include "app/pages/pages.h"
+#include "app/program_state.h"
+#include "app/save_offer.h"
+#include "app/shell.h"
+#include "drums/drum_pattern.h"
+#include "drums/transport.h"
+#include "platform/dialogs.h"
+
+namespace app {
+
+class QuintoraProgram final : public ShellPages {
+public:
+    QuintoraProgram(QApplication& application, EngineLink& engine, platform::DialogService& dialogs);
+    ~QuintoraProgram() override;
+
+    // Start-up, the message loop, and what follows it; returns the program's exit code.
+    // `ready` runs once the devices are open, just before the loop.
+    int Run(const std::function<void(QuintoraProgram&)>& ready = {});
+
+    ProgramState& state() { return *state_; }
+    Pages& pages() { return pages_; }
+
+    // Exit's steps on the pages.
+    void stopPlaying() override;
+    const void* setupWindow() override;
+    void playExitJingle() override;
+    void showEndSplash() override {}
+    bool importRunning() override { return false; }
+    void hideImportPages() override;
+    void hidePages() override;
+    void releasePages() override;
+    void destroyEndSplash() override {}
+    void terminate() override;
+
+private:
+    void createPages();
+    void deletePages();
+
+    QApplication& application_;
+    std::unique_ptr<ProgramState> state_;
+    EngineLink& engine_;
+    platform::DialogService& dialogs_;
+    MidiDevices devices_;
+    drums::DrumOps drums_;
+    drums::Transport transport_;
+    SaveOffer save_;
+    Shell shell_;
+    Pages pages_;
+    ProgramContext context_;
+};
+
+// The whole program on an application: the program folder, the message pump, the Plenwick
+// link and the Qt dialogs. `ready` as for Run. (In app/run_quintora2.cpp, with the product's
+// engine link.)
+int RunQuintora2(QApplication& application, const std::function<void(QuintoraProgram&)>& ready = {});
+
+}  // namespace app

@@ -1,0 +1,45 @@
+#pragma once
+// The setup page, the program's main window: its menu, the button row and the title labels.
+
+#include <QAction>
+#include <QLabel>
+#include <QMainWindow>
+#include <QPushButton>
+#include <QToolButton>
+
+#include "app/pages/pages.h"
+
+namespace app {
+
+class TQuintoraForm : public QMainWindow {
+public:
+    explicit TQuintoraForm(ProgramContext& context);
+
+    // File | Exit and the exit button: the program's shutdown.
+    std::function<void()> onExit;
+    void ExitItemClick();
+    // PANIC (space bar): closes the device choices and sends the engine's panic.
+    void PanicBtnClick();
+    void OKInBtnClick();
+    void OKOutBtnClick();
+    // DRUM TABS: to the drum tab page.
+    void DRUMTABClick();
+
+    // Where the MIDI file player page sits, under the title labels.
+    QWidget* playerArea() const { return playerArea_; }
+
+    QAction* ExitItem;
+    QAction* PANIC1;
+    QLabel* MidiLabel1;
+    QLabel* MidiLabel2;
+    QToolButton* ExitBtn;
+    QPushButton* PanicBtn;
+    QPushButton* DRUMTAB;
+
+private:
+    void closeSetupControls();
+    ProgramContext& context_;
+    QWidget* playerArea_;
+};
+
+}  // namespace app

@@ -1,0 +1,95 @@
+#pragma once
+// The drum tab page: one drum over 8 bars of 32 cells, with the transport, the position lights
+// and the drum's pan. Its window receives the engine's step messages.
+
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+#include <QTabBar>
+#include <QToolButton>
+#include <QWidget>
+#include <array>
+#include <functional>
+
+#include "app/pages/colour_panel.h"
+#include "app/pages/pages.h"
+#include "drums/position_lights.h"
+#include "platform/window_queue.h"
+
+namespace drums {
+
+class TDrumTab : public QWidget, public platform::WindowProc {
+public:
+    explicit TDrumTab(app::ProgramContext& context);
+    ~TDrumTab() override;
+
+    HWND window() const { return window_; }
+
+    // Cell N (1..255, 0 the last cell of bar 8): toggles when editing is enabled, then paints.
+    void DrumPanelClick(int n);
+    // Repaints every cell for the drum of the selected tab.
+    void DrumTabsChange();
+    void NewDrumsClick();
+    void MainScreenBtnClick();
+
+    // Transport.
+    void DrumStartButtonClick();
+    void DrumStopButtonClick();
+    void TempoBarChange();
+    void NumBars1Change();
+    void NumBars2Change();
+    void ApplyBars();
+    void TimeSignatureClick();
+    void QuantiseClick();
+    void PanBarChange();
+    void VolumeBar1Change();
+
+    // Position lights.
+    void windowMessage(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) override;
+    virtual void WMDrumStep(std::uintptr_t step);
+    void ShowDrumPosition(int step);
+    void ResetBeatLights();
+    const PositionLights& lights() const { return lights_; }
+    // The accompaniment's tick for the step just played; runs after the lights. Calls
+    // stepAccompaniment when the program has set it.
+    virtual void StepAccompaniment(int step);
+    std::function<void(int)> stepAccompaniment;
+
+    QTabBar* DrumTabs;
+    std::array<app::ColourPanel*, 256> DrumPanel{};  // index N = cell N
+    QSlider* VolumeBar1;
+    QLabel* VolumePanel;
+    QSlider* PanBar;
+    QToolButton* DrumStartButton;
+    QToolButton* DrumStopButton;
+    QSlider* TempoBar;
+    app::ColourPanel* TempoPanel;
+    QSlider* NumBars1;
+    QSlider* NumBars2;
+    app::ColourPanel* BarNum;
+    QPushButton* TimeSignature;
+    QPushButton* Quantise;
+    QPushButton* NewDrums;
+    QPushButton* BitBtn1;
+    QPushButton* MainScreenBtn;
+    app::ColourPanel* BeatOne;
+    app::ColourPanel* BeatTwo;
+    app::ColourPanel* BeatThree;
+    app::ColourPanel* BeatFour;
+    std::array<app::ColourPanel*, 8> tempo{};   // tempo1..tempo8
+    std::array<app::ColourPanel*, 8> tempoA{};  // tempo1a..tempo8a
+
+protected:
+    // The page repaints from the pattern whenever it is shown or hidden.
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    app::ProgramContext& context_;
+
+private:
+    void build();
+    void paintLights();
+    PositionLights lights_;
+    HWND window_ = nullptr;
+};
+
+}  // namespace drums
