@@ -1,4 +1,6 @@
 // The GS and XG name tables, in this program's abbreviations (at most 9 characters).
+#include <iterator>
+
 #include "midifile/InstrumentNames.h"
 
 namespace midifile {

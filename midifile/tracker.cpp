@@ -1,8 +1,11 @@
 #include "midifile/tracker.h"
 
+#include <algorithm>
 #include <cassert>
+#include <cstdio>
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include "midifile/InstrumentNames.h"
 
