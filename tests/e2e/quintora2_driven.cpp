@@ -1,0 +1,123 @@
+// Quintora2 with a test hook: the real program, driven by a test through standard input.
+// Built for the end-to-end tests only. Once the program's devices are open it prints "ready";
+// then each line on standard input is one user action, answered by "done <line>" (or
+// "missing <line>" when no such control exists):
+//   click <objectName>          a left click on the control (a button, a cell, a panel)
+//   slide <objectName> <value>  the slider dragged to value
+//   trigger <objectName>        a menu item chosen
+//   answer <Yes|No|Ok>          the button of the message box on screen pressed
+
+#include <QAbstractButton>
+#include <QAbstractSlider>
+#include <QAction>
+#include <QApplication>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QSocketNotifier>
+#include <QTimer>
+#include <cstdio>
+#include <string>
+#include <unistd.h>
+
+#include "app/pages/program.h"
+
+namespace {
+
+template <typename T>
+T* find(const QString& name) {
+    for (QWidget* top : QApplication::allWidgets()) {
+        if (auto* t = qobject_cast<T*>(top); t && t->objectName() == name) return t;
+    }
+    return nullptr;
+}
+
+QAction* findAction(const QString& name) {
+    for (QWidget* w : QApplication::allWidgets())
+        for (QAction* a : w->actions())
+            if (a->objectName() == name) return a;
+    for (QWidget* w : QApplication::allWidgets())
+        if (auto* a = w->findChild<QAction*>(name)) return a;
+    return nullptr;
+}
+
+void click(QWidget* w) {
+    if (auto* b = qobject_cast<QAbstractButton*>(w)) {
+        b->click();
+        return;
+    }
+    const QPointF centre(w->width() / 2.0, w->height() / 2.0);
+    const QPointF global = w->mapToGlobal(centre);
+    QMouseEvent press(QEvent::MouseButtonPress, centre, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, centre, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &press);
+    QApplication::sendEvent(w, &release);
+}
+
+// Runs one command; false when its control does not exist.
+bool run(const QStringList& words) {
+    if (words.size() >= 2 && words[0] == "click") {
+        QWidget* w = find<QWidget>(words[1]);
+        if (!w) return false;
+        click(w);
+        return true;
+    }
+    if (words.size() >= 3 && words[0] == "slide") {
+        auto* s = find<QAbstractSlider>(words[1]);
+        if (!s) return false;
+        s->setSliderPosition(words[2].toInt());
+        return true;
+    }
+    if (words.size() >= 2 && words[0] == "trigger") {
+        QAction* a = findAction(words[1]);
+        if (!a) return false;
+        a->trigger();
+        return true;
+    }
+    if (words.size() >= 2 && words[0] == "answer") {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return false;
+        const auto which = words[1] == "Yes" ? QMessageBox::Yes : words[1] == "No" ? QMessageBox::No : QMessageBox::Ok;
+        QAbstractButton* b = box->button(which);
+        if (!b) return false;
+        b->click();
+        return true;
+    }
+    return false;
+}
+
+void reply(const char* what, const std::string& line) {
+    std::printf("%s %s\n", what, line.c_str());
+    std::fflush(stdout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    std::string pending;
+    QSocketNotifier* notifier = nullptr;
+    const int result = app::RunQuintora2(application, [&](app::QuintoraProgram&) {
+        notifier = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read);
+        QObject::connect(notifier, &QSocketNotifier::activated, [&] {
+            char buffer[512];
+            const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+            if (n <= 0) {
+                notifier->setEnabled(false);
+                return;
+            }
+            pending.append(buffer, static_cast<std::size_t>(n));
+            for (std::size_t eol; (eol = pending.find('\n')) != std::string::npos;) {
+                const std::string line = pending.substr(0, eol);
+                pending.erase(0, eol + 1);
+                // Each action runs from the event loop, as a user's would.
+                QTimer::singleShot(0, [line] {
+                    const bool ok = run(QString::fromStdString(line).split(' ', Qt::SkipEmptyParts));
+                    reply(ok ? "done" : "missing", line);
+                });
+            }
+        });
+        reply("ready", "");
+    });
+    delete notifier;
+    return result;
+}
