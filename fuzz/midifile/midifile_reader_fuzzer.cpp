@@ -54,6 +54,14 @@ bool WriteFile(const std::string& path, const uint8_t* data, size_t size) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const std::string in = TempPath("in");
     static const std::string out = TempPath("out");
+    static const bool cleanup = [] {
+        std::atexit([] {
+            std::remove(in.c_str());
+            std::remove(out.c_str());
+        });
+        return true;
+    }();
+    (void)cleanup;
     if (!WriteFile(in, data, size)) return 0;
 
     // Every mask bit changes delivery; take the mask from the data so all paths are reached.
