@@ -64,6 +64,32 @@ std::vector<std::string> namesOf(Rt* client) {
     return names;
 }
 
+// A new client of ours connected to the device-th foreign port; nothing (and error) on failure.
+template <class Rt>
+std::unique_ptr<Rt> openForeignPort(MidiApi api, int device, const char* portSuffix, MMRESULT& error) {
+    auto client = makeClient<Rt>(api, std::string(kOwnPrefix));
+    if (!client) {
+        error = api == MidiApi::None ? MMSYSERR_BADDEVICEID : MMSYSERR_NODRIVER;
+        return nullptr;
+    }
+    auto ports = foreignPorts(*client);
+    if (device < 0 || static_cast<std::size_t>(device) >= ports.size()) {
+        error = MMSYSERR_BADDEVICEID;
+        return nullptr;
+    }
+    try {
+        client->openPort(ports[static_cast<std::size_t>(device)].first, std::string(kOwnPrefix) + portSuffix);
+    } catch (const RtMidiError&) {
+        error = MMSYSERR_ALLOCATED;
+        return nullptr;
+    }
+    if (!client->isPortOpen()) {
+        error = MMSYSERR_ALLOCATED;
+        return nullptr;
+    }
+    return client;
+}
+
 class RtOutPort final : public MidiOutPort {
 public:
     explicit RtOutPort(std::unique_ptr<RtMidiOut> out) : out_(std::move(out)) {}
@@ -132,27 +158,8 @@ std::vector<std::string> RtMidiOutPorts::names() {
 }
 
 std::unique_ptr<MidiOutPort> RtMidiOutPorts::open(int device, MMRESULT& error) {
-    auto client = makeClient<RtMidiOut>(api_, std::string(kOwnPrefix));
-    if (!client) {
-        error = api_ == MidiApi::None ? MMSYSERR_BADDEVICEID : MMSYSERR_NODRIVER;
-        return nullptr;
-    }
-    auto ports = foreignPorts(*client);
-    if (device < 0 || static_cast<std::size_t>(device) >= ports.size()) {
-        error = MMSYSERR_BADDEVICEID;
-        return nullptr;
-    }
-    try {
-        client->openPort(ports[static_cast<std::size_t>(device)].first, std::string(kOwnPrefix) + " Out");
-    } catch (const RtMidiError&) {
-        error = MMSYSERR_ALLOCATED;
-        return nullptr;
-    }
-    if (!client->isPortOpen()) {
-        error = MMSYSERR_ALLOCATED;
-        return nullptr;
-    }
-    return std::make_unique<RtOutPort>(std::move(client));
+    auto client = openForeignPort<RtMidiOut>(api_, device, " Out", error);
+    return client ? std::make_unique<RtOutPort>(std::move(client)) : nullptr;
 }
 
 RtMidiInBackend::RtMidiInBackend(MidiApi api) : api_(api) {}
@@ -165,27 +172,8 @@ std::vector<std::string> RtMidiInBackend::portNames() {
 }
 
 std::unique_ptr<MidiInPort> RtMidiInBackend::open(int device, MidiInSink* sink, MMRESULT& error) {
-    auto client = makeClient<RtMidiIn>(api_, std::string(kOwnPrefix));
-    if (!client) {
-        error = api_ == MidiApi::None ? MMSYSERR_BADDEVICEID : MMSYSERR_NODRIVER;
-        return nullptr;
-    }
-    auto ports = foreignPorts(*client);
-    if (device < 0 || static_cast<std::size_t>(device) >= ports.size()) {
-        error = MMSYSERR_BADDEVICEID;
-        return nullptr;
-    }
-    try {
-        client->openPort(ports[static_cast<std::size_t>(device)].first, std::string(kOwnPrefix) + " In");
-    } catch (const RtMidiError&) {
-        error = MMSYSERR_ALLOCATED;
-        return nullptr;
-    }
-    if (!client->isPortOpen()) {
-        error = MMSYSERR_ALLOCATED;
-        return nullptr;
-    }
-    return std::make_unique<RtInPort>(std::move(client), sink);
+    auto client = openForeignPort<RtMidiIn>(api_, device, " In", error);
+    return client ? std::make_unique<RtInPort>(std::move(client), sink) : nullptr;
 }
 
 }  // namespace platform
