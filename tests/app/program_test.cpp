@@ -1,0 +1,126 @@
+// The whole program object on a test engine: start-up's order with the pages' constructors,
+// the hidden input window, and exit through the real pages.
+
+#include <gtest/gtest.h>
+
+#include <QTimer>
+#include <fstream>
+#include <iterator>
+
+#include "app/config_file.h"
+#include "app/pages/program.h"
+#include "tests/app/support/pages_rig.h"
+
+namespace {
+
+using Strings = std::vector<std::string>;
+
+class Program : public testsupport::ProgramFixture {
+protected:
+    std::unique_ptr<app::QuintoraProgram> program =
+        std::make_unique<app::QuintoraProgram>(*qApp, link, dialogs);
+    // Runs the program; `during` runs once the loop is going, then File | Exit.
+    int run(const std::function<void(app::QuintoraProgram&)>& during, bool exit = true) {
+        return program->Run([&](app::QuintoraProgram& p) {
+            QTimer::singleShot(0, [&p, during, exit] {
+                if (during) during(p);
+                if (exit) p.pages().QuintoraForm->ExitItem->trigger();
+            });
+        });
+    }
+};
+
+TEST_F(Program, StartsUpInOrderAndExitsThroughTheMenu) {
+    Strings atReady;
+    std::vector<const void*> created;
+    const int rc = run([&](app::QuintoraProgram& p) {
+        atReady = link.journal();
+        const app::Pages& pg = p.pages();
+        EXPECT_TRUE(pg.QuintoraForm->isVisible()) << "the player page's constructor showed the setup page";
+        EXPECT_EQ(p.state().shell.PageCode, "ST");
+        EXPECT_EQ(p.state().shell.SetupPageActive, 1);
+        EXPECT_EQ(p.state().devices.MidiInIsOpen, 1);
+        EXPECT_EQ(p.state().devices.MidiOutIsOpen, 1);
+        EXPECT_EQ(p.state().live.parts.PartChannels[0], 3);
+        link.clearJournal();
+    });
+    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(atReady, (Strings{
+                           "cmd 252",                                          // the engine's copy cleared
+                           "in: open 0", "in: reset 0", "in: start 0",         // the orchestra page opens the input,
+                           "in: start 0", "in: reset 0", "cmd 248",            // starts, resets it and opens the output
+                           "params",                                           // the cell fields parked
+                           "in: reset 0", "in: start 0",                       // start-up's own reset and start
+                       }));
+    // After the loop: the output closed, the input already closed by exit.
+    const Strings after = link.journal();
+    ASSERT_FALSE(after.empty());
+    EXPECT_EQ(after.back(), "cmd 247");
+    EXPECT_EQ(program->state().shell.Exiting, 1);
+    EXPECT_EQ(platform.inputBackend->openPorts(), 0);
+    EXPECT_TRUE(std::filesystem::exists(folder.path() / app::kConfigFileName));
+    EXPECT_TRUE(program->pages().DrumTab.isNull()) << "released by exit";
+    EXPECT_TRUE(program->pages().MidCheckForm.isNull());
+}
+
+TEST_F(Program, ExitAsksTheSetupPageWhetherToSaveAModifiedArrangement) {
+    dialogs.scriptAnswer(platform::BoxAnswer::No);
+    const void* setupPage = nullptr;
+    run([&](app::QuintoraProgram& p) {
+        p.pages().QuintoraForm->DRUMTABClick();
+        EXPECT_TRUE(p.pages().DrumTab->isVisible());
+        EXPECT_FALSE(p.pages().QuintoraForm->isVisible());
+        EXPECT_EQ(p.state().shell.PageCode, "DT");
+        p.pages().DrumTab->DrumPanel[1]->onClick();
+        setupPage = p.pages().QuintoraForm.data();
+    });
+    const auto boxes = dialogs.boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Save Changes?");
+    EXPECT_EQ(boxes[0].caption, "Confimation");
+    EXPECT_EQ(boxes[0].icon, platform::BoxIcon::Question);
+    EXPECT_EQ(boxes[0].owner, setupPage);
+    EXPECT_EQ(program->state().drums.Modified, 1) << "No saves nothing";
+}
+
+TEST_F(Program, TheSetupPagesPanicClosesTheChoicesAndWritesTheConfiguration) {
+    run([&](app::QuintoraProgram& p) {
+        link.clearJournal();
+        p.state().Engine.MidiInDevice = 1;
+        p.pages().QuintoraForm->PanicBtnClick();
+        EXPECT_EQ(link.journal("panic"), (Strings{"panic"}));
+        std::ifstream in(folder.path() / app::kConfigFileName, std::ios::binary);
+        const std::vector<unsigned char> bytes(std::istreambuf_iterator<char>(in), {});
+        EXPECT_EQ(bytes, (std::vector<unsigned char>{0xFF, 1, 3}));
+    });
+}
+
+// The hidden input window hands the input's messages to MidiInMessage.
+class RecordingInputWindow final : public app::TMidCheckForm {
+public:
+    using TMidCheckForm::TMidCheckForm;
+    std::vector<std::pair<std::uintptr_t, std::intptr_t>> got;
+    void MidiInMessage(std::uint32_t, std::uintptr_t w, std::intptr_t l) override { got.emplace_back(w, l); }
+};
+
+class InputWindow : public testsupport::PagesRig {};
+
+TEST_F(InputWindow, ReceivesTheKeyboardsMessagesWhileStarted) {
+    auto* form = new RecordingInputWindow(context);
+    pages.MidCheckForm = form;
+    devices.setInputWindow(form->window());
+    devices.OpenMidiIn();
+    platform.inputBackend->inject(0, 0x7F3C90);
+    platform::services().queue().post(form->window(), 0x3C2, 0, 0);  // other messages are not input
+    platform::services().queue().dispatch();
+    ASSERT_EQ(form->got.size(), 1u);
+    EXPECT_EQ(form->got[0].first, reinterpret_cast<std::uintptr_t>(state.devices.MidiInHandle));
+    EXPECT_EQ(form->got[0].second, 0x7F3C90);
+    devices.StopMidiIn();
+    platform.inputBackend->inject(0, 0x003C90);
+    platform::services().queue().dispatch();
+    EXPECT_EQ(form->got.size(), 1u) << "nothing while stopped";
+    devices.CloseMidiIn();
+}
+
+}  // namespace

@@ -1,0 +1,31 @@
+#include "tests/app/support/pages_rig.h"
+
+namespace testsupport {
+
+PagesRig::PagesRig() {
+    ops.setPanicAction([this] {
+        if (pages.QuintoraForm) pages.QuintoraForm->PanicBtnClick();
+    });
+}
+
+void PagesRig::createPages() {
+    pages.QuintoraForm = new app::TQuintoraForm(context);
+    pages.DrumsGrid = new drums::TDrumsGrid(context);
+    if (!pages.DrumTab) pages.DrumTab = new drums::TDrumTab(context);
+    pages.MidCheckForm = new app::TMidCheckForm(context);
+    devices.setInputWindow(pages.MidCheckForm->window());
+    pages.OrchestraForm = new app::TOrchestraForm(context);
+    pages.MidiForm = new app::TMidiForm(context, pages.QuintoraForm->playerArea());
+    pages.AccompanyForm = new app::TAccompanyForm(context);
+}
+
+PagesRig::~PagesRig() {
+    delete pages.AccompanyForm.data();
+    delete pages.OrchestraForm.data();
+    delete pages.MidCheckForm.data();
+    delete pages.DrumTab.data();
+    delete pages.DrumsGrid.data();
+    delete pages.QuintoraForm.data();  // with the player page inside it
+}
+
+}  // namespace testsupport

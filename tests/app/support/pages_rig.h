@@ -1,0 +1,31 @@
+#pragma once
+// The shell's and the drums' pages over a fresh program state, a test engine and scripted
+// dialogs, created in the program's order.
+
+#include <memory>
+
+#include "app/pages/later_pages.h"
+#include "app/pages/mid_check_form.h"
+#include "app/pages/pages.h"
+#include "app/pages/quintora_form.h"
+#include "drums/pages/drum_tab.h"
+#include "drums/pages/drums_grid.h"
+#include "tests/app/support/program_fixture.h"
+
+namespace testsupport {
+
+class PagesRig : public ProgramFixture {
+protected:
+    PagesRig();
+    ~PagesRig() override;
+
+    drums::DrumOps ops{state, link};
+    drums::Transport transport{state, link, devices, ops};
+    app::SaveOffer save{state, dialogs};
+    app::Pages pages;
+    app::ProgramContext context{state, link, dialogs, devices, ops, transport, save, pages};
+    // Pages are made by the test in their order; the rig deletes what is left.
+    void createPages();
+};
+
+}  // namespace testsupport
