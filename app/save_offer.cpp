@@ -6,7 +6,7 @@ bool ArrangementHasData(const ProgramState& state) {
     for (int s = 0; s < 256; ++s)
         for (int d = 0; d < 256; ++d)
             if (state.drums.DrumPattern[static_cast<std::size_t>(s)][static_cast<std::size_t>(d)] > 0) return true;
-    return false;
+    return accompaniment::PartsHaveNotes(state.live.parts);
 }
 
 bool SaveOffer::Offer(const void* owner) {

@@ -9,8 +9,8 @@
 
 namespace app {
 
-// True when any drum cell of steps and drums 0..255 holds a hit.
-// (The accompaniment's part steps and edit grid count too; they add their test here.)
+// True when any drum cell of steps and drums 0..255 holds a hit, or any part step or cell of
+// the orchestra page's edit grid holds a note.
 bool ArrangementHasData(const ProgramState& state);
 
 class SaveOffer {

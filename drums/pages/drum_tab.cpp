@@ -307,6 +307,11 @@ void TDrumTab::TimeSignatureClick() {
     if (context_.pages.OrchestraForm) context_.pages.OrchestraForm->RefreshOrchestraForm();
 }
 
+void TDrumTab::ReapplyTimeSignature() {
+    context_.state.drums.MeterSign = static_cast<std::int8_t>(-context_.state.drums.MeterSign);
+    TimeSignatureClick();
+}
+
 void TDrumTab::QuantiseClick() { Quantise->setText(QString::fromStdString(context_.transport.ToggleQuantise())); }
 
 void TDrumTab::PanBarChange() { context_.transport.SetDrumPan(DrumTabs->currentIndex(), PanBar->value()); }

@@ -40,6 +40,10 @@ public:
     void NumBars2Change();
     void ApplyBars();
     void TimeSignatureClick();
+    // For a reader that stored MeterSign itself: applies it with all its effects.
+    void ReapplyTimeSignature();
+    // For the import's loader: one switch of the time signature.
+    void ToggleTimeSignature() { TimeSignatureClick(); }
     void QuantiseClick();
     void PanBarChange();
     void VolumeBar1Change();

@@ -248,6 +248,8 @@ TEST_F(Shell, ArrangementHasDataScansEveryCellOfTheLoop) {
     state.drums.DrumPattern[255][255] = 0;
     state.drums.DrumPattern[256][0] = 5;  // never played, never saved
     EXPECT_FALSE(app::ArrangementHasData(state));
+    state.live.parts.PartSteps[3][255].note = 40;
+    EXPECT_TRUE(app::ArrangementHasData(state)) << "a part's note counts too";
 }
 
 }  // namespace

@@ -164,6 +164,13 @@ TEST_F(DrumTab, TimeSignatureStopsSwitchesAndRepaints) {
     EXPECT_EQ(tab->TimeSignature->text(), "4 TIME");
     EXPECT_EQ(tab->BeatFour->colour(), app::clGreen);
     EXPECT_EQ(colourOf(25), app::clRed) << "the cell kept its value";
+
+    state.drums.MeterSign = 1;  // as a reader stores a waltz
+    tab->ReapplyTimeSignature();
+    EXPECT_EQ(state.drums.MeterSign, 1);
+    EXPECT_EQ(state.drums.WaltzMode, 1);
+    EXPECT_EQ(tab->TimeSignature->text(), "WALTZ");
+    EXPECT_EQ(link.engine.snapshot().waltz, 1);
 }
 
 TEST_F(DrumTab, QuantiseTempoAndPanControls) {
