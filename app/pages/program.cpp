@@ -51,6 +51,7 @@ int QuintoraProgram::Run(const std::function<void(QuintoraProgram&)>& ready) {
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         shell_.CheckScreen(screen->geometry().width(), screen->geometry().height());
     QCoreApplication::setApplicationName("QUINTORA2");
+    QApplication::setQuitOnLastWindowClosed(false);  // only exit ends the program
     QCoreApplication::processEvents();
     shell_.ProbeFiles();
     try {

@@ -1,5 +1,6 @@
 #include "app/pages/quintora_form.h"
 
+#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -86,6 +87,15 @@ TQuintoraForm::TQuintoraForm(ProgramContext& context) : context_(context) {
 
 void TQuintoraForm::ExitItemClick() {
     if (onExit) onExit();
+}
+
+void TQuintoraForm::closeEvent(QCloseEvent* event) {
+    if (context_.state.shell.Exiting) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+    ExitItemClick();
 }
 
 void TQuintoraForm::closeSetupControls() {

@@ -36,6 +36,10 @@ public:
     QPushButton* PanicBtn;
     QPushButton* DRUMTAB;
 
+protected:
+    // Closing the window from the desktop runs the program's exit, as File | Exit does.
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void closeSetupControls();
     ProgramContext& context_;

@@ -83,6 +83,13 @@ TEST_F(Program, ExitAsksTheSetupPageWhetherToSaveAModifiedArrangement) {
     EXPECT_EQ(program->state().drums.Modified, 1) << "No saves nothing";
 }
 
+TEST_F(Program, ClosingTheMainWindowRunsTheExit) {
+    const int rc = run([](app::QuintoraProgram& p) { p.pages().QuintoraForm->close(); }, false);
+    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(program->state().shell.Exiting, 1);
+    EXPECT_TRUE(std::filesystem::exists(folder.path() / app::kConfigFileName));
+}
+
 TEST_F(Program, TheSetupPagesPanicClosesTheChoicesAndWritesTheConfiguration) {
     run([&](app::QuintoraProgram& p) {
         link.clearJournal();
