@@ -44,7 +44,7 @@ enum EngineCommandCode : std::uint8_t {
 };
 
 class EngineLink {
-public:
+  public:
     virtual ~EngineLink() = default;
     virtual void Params(const EngineParams& p) = 0;
     // Sends (first + 0x80, data1, data2); 0 when sent.
@@ -55,7 +55,9 @@ public:
 };
 
 // A call with the block as it stands (Command normally 0: the engine only stores).
-inline void SendParams(EngineLink& link, const EngineParams& p) { link.Params(p); }
+inline void SendParams(EngineLink& link, const EngineParams& p) {
+    link.Params(p);
+}
 
 // The command window: Command is set for exactly one call and put back to 0.
 inline void SendCommand(EngineLink& link, EngineParams& p, std::uint8_t command) {

@@ -15,7 +15,7 @@
 namespace app {
 
 class MidiDevices {
-public:
+  public:
     MidiDevices(ProgramState& state, EngineLink& engine, platform::DialogService& dialogs,
                 platform::MidiInRegistry& inputs);
 
@@ -32,7 +32,7 @@ public:
     // Stop, close, open, reset, start: a device chosen meanwhile takes effect here.
     void RestartMidiIn();
 
-private:
+  private:
     void report(platform::MMRESULT result, const char* text);
 
     ProgramState& state_;

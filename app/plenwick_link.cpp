@@ -5,7 +5,9 @@
 namespace app {
 
 namespace {
-char c(std::uint8_t v) { return static_cast<char>(v); }
+char c(std::uint8_t v) {
+    return static_cast<char>(v);
+}
 }  // namespace
 
 void PlenwickLink::Params(const EngineParams& p) {
@@ -14,12 +16,20 @@ void PlenwickLink::Params(const EngineParams& p) {
              c(p.Step), c(p.Drum), c(p.Command));
 }
 
-int PlenwickLink::ShortMidiMsg(int first, int data1, int data2) { return ::ShortMidiMsg(first, data1, data2); }
+int PlenwickLink::ShortMidiMsg(int first, int data1, int data2) {
+    return ::ShortMidiMsg(first, data1, data2);
+}
 
-void PlenwickLink::MidiPanic() { ::MidiPanic(); }
+void PlenwickLink::MidiPanic() {
+    ::MidiPanic();
+}
 
-int PlenwickLink::MidiOutTest() { return ::MidiOutTest(); }
+int PlenwickLink::MidiOutTest() {
+    return ::MidiOutTest();
+}
 
-int PlenwickLink::MessagePost(HWND window) { return ::MessagePost(window); }
+int PlenwickLink::MessagePost(HWND window) {
+    return ::MessagePost(window);
+}
 
 }  // namespace app

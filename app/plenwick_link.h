@@ -6,7 +6,7 @@
 namespace app {
 
 class PlenwickLink final : public EngineLink {
-public:
+  public:
     void Params(const EngineParams& p) override;
     int ShortMidiMsg(int first, int data1, int data2) override;
     void MidiPanic() override;

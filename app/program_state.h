@@ -17,12 +17,12 @@ namespace app {
 struct ShellState {
     std::uint8_t Exiting = 0;
     std::uint8_t HelpViewerFound = 0;
-    std::string StartDir;          // the program folder's full path, as made current at start-up
-    std::int32_t StartDrive = 0;   // no drive letters here: always 0
-    std::string PageCode = "ST";   // compared as text
+    std::string StartDir;         // the program folder's full path, as made current at start-up
+    std::int32_t StartDrive = 0;  // no drive letters here: always 0
+    std::string PageCode = "ST";  // compared as text
     std::uint8_t SetupPageActive = 0;
     std::uint8_t ConfigFound = 0;
-    std::string FolderRequest;     // "Quintora2", "TarnFile" or "MidiFile"
+    std::string FolderRequest;  // "Quintora2", "TarnFile" or "MidiFile"
 };
 
 struct DeviceState {

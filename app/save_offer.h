@@ -14,7 +14,7 @@ namespace app {
 bool ArrangementHasData(const ProgramState& state);
 
 class SaveOffer {
-public:
+  public:
     SaveOffer(ProgramState& state, platform::DialogService& dialogs) : state_(state), dialogs_(dialogs) {}
 
     // The arrangement writer: true when the arrangement reached its file. Unset, nothing is saved.
@@ -26,7 +26,7 @@ public:
     // was saved, so that a caller about to discard the arrangement can keep it.
     bool Offer(const void* owner);
 
-private:
+  private:
     ProgramState& state_;
     platform::DialogService& dialogs_;
 };

@@ -22,8 +22,8 @@ void DeleteTemporaryFiles(ShellState& shell) {
     std::remove("$$$$");
 }
 
-Shell::Shell(ProgramState& state, EngineLink& engine, MidiDevices& devices, drums::DrumOps& drums, SaveOffer& save,
-             platform::DialogService& dialogs)
+Shell::Shell(ProgramState& state, EngineLink& engine, MidiDevices& devices, drums::DrumOps& drums,
+             SaveOffer& save, platform::DialogService& dialogs)
     : state_(state), engine_(engine), devices_(devices), drums_(drums), save_(save), dialogs_(dialogs) {}
 
 void Shell::ClearArrangement() {
@@ -36,7 +36,8 @@ void Shell::ClearArrangement() {
 
 void Shell::CheckScreen(int width, int height) {
     if (ScreenWarningNeeded(width, height))
-        dialogs_.messageBox(nullptr, kScreenWarning, "Quintora2", platform::BoxButtons::Ok, platform::BoxIcon::None);
+        dialogs_.messageBox(nullptr, kScreenWarning, "Quintora2", platform::BoxButtons::Ok,
+                            platform::BoxIcon::None);
 }
 
 void Shell::ProbeFiles() {

@@ -18,30 +18,32 @@ inline constexpr const char* kScreenWarning =
 
 // The forms' part of exit, called in this order by Shell::Exit.
 class ShellPages {
-public:
+  public:
     virtual ~ShellPages() = default;
-    virtual void stopPlaying() = 0;           // the drum tab's stop
-    virtual const void* setupWindow() = 0;    // owner of the save question
-    virtual void playExitJingle() = 0;        // plays to its end
+    virtual void stopPlaying() = 0;         // the drum tab's stop
+    virtual const void* setupWindow() = 0;  // owner of the save question
+    virtual void playExitJingle() = 0;      // plays to its end
     virtual void showEndSplash() = 0;
     virtual bool importRunning() = 0;
-    virtual void hideImportPages() = 0;       // hide and release the import's two pages
+    virtual void hideImportPages() = 0;  // hide and release the import's two pages
     virtual void hidePages() = 0;
-    virtual void releasePages() = 0;          // deferred: destroyed when the loop runs again
+    virtual void releasePages() = 0;  // deferred: destroyed when the loop runs again
     virtual void destroyEndSplash() = 0;
-    virtual void terminate() = 0;             // the message loop ends
+    virtual void terminate() = 0;  // the message loop ends
 };
 
 // Both sides must differ from 800 x 600 for the warning.
-inline bool ScreenWarningNeeded(int width, int height) { return height != 600 && width != 800; }
+inline bool ScreenWarningNeeded(int width, int height) {
+    return height != 600 && width != 800;
+}
 
 // Two messages per note and channel, note-major: a note-off and a note-on with velocity 0.
 void AllNotesOffSweep(EngineLink& engine);
 
 class Shell {
-public:
-    Shell(ProgramState& state, EngineLink& engine, MidiDevices& devices, drums::DrumOps& drums, SaveOffer& save,
-          platform::DialogService& dialogs);
+  public:
+    Shell(ProgramState& state, EngineLink& engine, MidiDevices& devices, drums::DrumOps& drums,
+          SaveOffer& save, platform::DialogService& dialogs);
 
     // Start-up's first steps: pattern cells 0..255 x 0..255 := 0, pans := 64, the engine's copy
     // cleared.
@@ -60,7 +62,7 @@ public:
     // File | Exit.
     void Exit(ShellPages& pages);
 
-private:
+  private:
     ProgramState& state_;
     EngineLink& engine_;
     MidiDevices& devices_;

@@ -21,13 +21,18 @@ void DrumOps::SendCell(int step, int drum) {
     app::EngineParams& p = state_.Engine;
     p.Step = static_cast<std::uint8_t>(step);
     p.Drum = static_cast<std::uint8_t>(drum);
-    p.CellValue = CellByte(state_.drums.DrumPattern[static_cast<std::size_t>(step)][static_cast<std::size_t>(drum)]);
+    p.CellValue =
+        CellByte(state_.drums.DrumPattern[static_cast<std::size_t>(step)][static_cast<std::size_t>(drum)]);
     app::SendParams(engine_, p);
 }
 
-void DrumOps::ParkEngineCell() { SendCell(0, 0); }
+void DrumOps::ParkEngineCell() {
+    SendCell(0, 0);
+}
 
-void DrumOps::ClearEngineDrums() { app::SendCommand(engine_, state_.Engine, app::CmdClearGrid); }
+void DrumOps::ClearEngineDrums() {
+    app::SendCommand(engine_, state_.Engine, app::CmdClearGrid);
+}
 
 void DrumOps::StopAndPanic() {
     app::SendCommand(engine_, state_.Engine, app::CmdStopPanic);

@@ -12,7 +12,7 @@
 namespace drums {
 
 class DrumOps {
-public:
+  public:
     DrumOps(app::ProgramState& state, app::EngineLink& engine);
 
     // The setup page's PANIC action, which StopAndPanic runs after the engine's stop.
@@ -33,13 +33,15 @@ public:
     // NEW's clearing of the program's copy: every cell 0 and every pan 64.
     void ClearPattern();
 
-private:
+  private:
     app::ProgramState& state_;
     app::EngineLink& engine_;
     std::function<void()> panicAction_;
 };
 
 // The low byte that goes to the engine for a cell value.
-inline std::uint8_t CellByte(std::int32_t value) { return static_cast<std::uint8_t>(value & 0xFF); }
+inline std::uint8_t CellByte(std::int32_t value) {
+    return static_cast<std::uint8_t>(value & 0xFF);
+}
 
 }  // namespace drums

@@ -12,8 +12,8 @@ namespace drums {
 
 inline constexpr int kPatternSize = 300;  // rows (steps) and columns (drums) of DrumPattern
 inline constexpr int kPanCount = 100;
-inline constexpr int kSteps = 256;        // steps 1..255 and then 0
-inline constexpr int kEditableDrums = 70; // drums 0..69 are edited, saved and played
+inline constexpr int kSteps = 256;         // steps 1..255 and then 0
+inline constexpr int kEditableDrums = 70;  // drums 0..69 are edited, saved and played
 inline constexpr int kInitialEditDrum = 35;
 
 struct DrumState {

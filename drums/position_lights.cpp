@@ -3,7 +3,9 @@
 namespace drums {
 
 namespace {
-bool waltz(std::int8_t meterSign) { return meterSign > 0; }
+bool waltz(std::int8_t meterSign) {
+    return meterSign > 0;
+}
 }  // namespace
 
 void ShowGridBeat(PositionLights& l, int step, std::int8_t meterSign, int gridBarOffset) {
@@ -56,7 +58,8 @@ void ShowDrumPosition(PositionLights& l, int step, std::int8_t meterSign, int gr
                 l.Beat[3] = Light::Yellow;
             }
             break;
-        default: break;  // a negative step changes no beat light
+        default:
+            break;  // a negative step changes no beat light
     }
     l.Tempo.fill(Light::Green);
     l.TempoA.fill(Light::Green);

@@ -12,11 +12,11 @@ namespace drums {
 enum class Light : std::uint8_t { Green, Yellow, Blue };  // off, current, waltz's fourth beat
 
 struct PositionLights {
-    std::array<Light, 4> Beat{};      // BeatOne..BeatFour
-    std::array<Light, 8> Tempo{};     // tempo1..tempo8 (after beat 1 of each bar row)
-    std::array<Light, 8> TempoA{};    // tempo1a..tempo8a (after beat 3)
-    std::array<Light, 32> DrumBeat{}; // the drum grid's DrumBeat1..DrumBeat32
-    std::string GridWhichBar = "1";   // the drum grid's bar caption
+    std::array<Light, 4> Beat{};       // BeatOne..BeatFour
+    std::array<Light, 8> Tempo{};      // tempo1..tempo8 (after beat 1 of each bar row)
+    std::array<Light, 8> TempoA{};     // tempo1a..tempo8a (after beat 3)
+    std::array<Light, 32> DrumBeat{};  // the drum grid's DrumBeat1..DrumBeat32
+    std::string GridWhichBar = "1";    // the drum grid's bar caption
     std::string OrchestraWhichBar = "0";
 };
 

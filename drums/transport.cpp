@@ -4,7 +4,8 @@
 
 namespace drums {
 
-Transport::Transport(app::ProgramState& state, app::EngineLink& engine, app::MidiDevices& devices, DrumOps& ops)
+Transport::Transport(app::ProgramState& state, app::EngineLink& engine, app::MidiDevices& devices,
+                     DrumOps& ops)
     : state_(state), engine_(engine), devices_(devices), ops_(ops) {}
 
 void Transport::Start(HWND window) {

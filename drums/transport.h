@@ -14,7 +14,7 @@
 namespace drums {
 
 class Transport {
-public:
+  public:
     Transport(app::ProgramState& state, app::EngineLink& engine, app::MidiDevices& devices, DrumOps& ops);
 
     // Page steps of start: the orchestra page's note buttons to rest (before the output opens)
@@ -40,7 +40,7 @@ public:
     static const char* MeterCaption(std::int8_t meterSign) { return meterSign > 0 ? "WALTZ" : "4 TIME"; }
     static const char* QuantiseCaption(std::int8_t q) { return q > 0 ? "QUANTISE ON " : "QUANTISE OFF "; }
 
-private:
+  private:
     app::ProgramState& state_;
     app::EngineLink& engine_;
     app::MidiDevices& devices_;

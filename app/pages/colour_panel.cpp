@@ -20,7 +20,8 @@ void ColourPanel::setColour(const QColor& colour) {
 
 void ColourPanel::mouseReleaseEvent(QMouseEvent* event) {
     QLabel::mouseReleaseEvent(event);
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) && onClick) onClick();
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) && onClick)
+        onClick();
 }
 
 }  // namespace app

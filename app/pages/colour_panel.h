@@ -15,16 +15,16 @@ inline const QColor clGreen(0, 128, 0);
 inline const QColor clYellow(255, 255, 0);
 
 class ColourPanel : public QLabel {
-public:
+  public:
     explicit ColourPanel(const QString& caption = QString(), QWidget* parent = nullptr);
     void setColour(const QColor& colour);
     QColor colour() const { return colour_; }
     std::function<void()> onClick;
 
-protected:
+  protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
-private:
+  private:
     QColor colour_;
 };
 

@@ -12,7 +12,7 @@ namespace app {
 
 // The accompaniment page. Its constructor opens the MIDI devices.
 class TOrchestraForm : public QWidget {
-public:
+  public:
     explicit TOrchestraForm(ProgramContext& context);
     // The note buttons to their resting colours (the transport's start).
     virtual void ResetNoteButtonColours() {}
@@ -20,46 +20,46 @@ public:
     virtual void RefreshOrchestraForm() {}
     QLabel* WhichBar;
 
-protected:
+  protected:
     ProgramContext& context_;
 };
 
 // The MIDI file player page, shown over the setup page as part of the same screen.
 class TMidiForm : public QWidget {
-public:
+  public:
     TMidiForm(ProgramContext& context, QWidget* screen);
     // Closes the player's media and its timers.
     virtual void StopPlayer() {}
     // Plays jingle n (0 start, 1 About, 2 exit) to its end.
     virtual void PlayJingle(int) {}
 
-protected:
+  protected:
     ProgramContext& context_;
 };
 
 // The played-note display.
 class TAccompanyForm : public QWidget {
-public:
+  public:
     explicit TAccompanyForm(ProgramContext& context);
 
-protected:
+  protected:
     ProgramContext& context_;
 };
 
 // The MIDI import's two pages.
 class TConverting : public QWidget {
-public:
+  public:
     explicit TConverting(ProgramContext& context);
 
-protected:
+  protected:
     ProgramContext& context_;
 };
 
 class TInstListForm : public QWidget {
-public:
+  public:
     explicit TInstListForm(ProgramContext& context);
 
-protected:
+  protected:
     ProgramContext& context_;
 };
 

@@ -12,7 +12,9 @@ TMidCheckForm::TMidCheckForm(ProgramContext& context) : context_(context) {
     window_ = platform::services().queue().createWindow(this);
 }
 
-TMidCheckForm::~TMidCheckForm() { platform::services().queue().destroyWindow(window_); }
+TMidCheckForm::~TMidCheckForm() {
+    platform::services().queue().destroyWindow(window_);
+}
 
 void TMidCheckForm::windowMessage(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) {
     if (msg == platform::MM_MIM_DATA || msg == MM_MIM_LONGERROR) MidiInMessage(msg, wParam, lParam);

@@ -12,7 +12,7 @@ namespace app {
 inline constexpr std::uint32_t MM_MIM_LONGERROR = 0x3C6;
 
 class TMidCheckForm : public QWidget, public platform::WindowProc {
-public:
+  public:
     explicit TMidCheckForm(ProgramContext& context);
     ~TMidCheckForm() override;
 
@@ -23,10 +23,10 @@ public:
     // One message of the input device: WPARAM the input handle, LPARAM the packed message.
     virtual void MidiInMessage(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam);
 
-protected:
+  protected:
     ProgramContext& context_;
 
-private:
+  private:
     HWND window_ = nullptr;
 };
 

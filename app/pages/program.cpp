@@ -13,7 +13,8 @@
 
 namespace app {
 
-QuintoraProgram::QuintoraProgram(QApplication& application, EngineLink& engine, platform::DialogService& dialogs)
+QuintoraProgram::QuintoraProgram(QApplication& application, EngineLink& engine,
+                                 platform::DialogService& dialogs)
     : application_(application),
       state_(std::make_unique<ProgramState>()),
       engine_(engine),
@@ -30,7 +31,9 @@ QuintoraProgram::QuintoraProgram(QApplication& application, EngineLink& engine, 
     });
 }
 
-QuintoraProgram::~QuintoraProgram() { deletePages(); }
+QuintoraProgram::~QuintoraProgram() {
+    deletePages();
+}
 
 void QuintoraProgram::createPages() {
     pages_.QuintoraForm = new TQuintoraForm(context_);
@@ -61,7 +64,8 @@ int QuintoraProgram::Run(const std::function<void(QuintoraProgram&)>& ready) {
         if (ready) ready(*this);
         QApplication::exec();
     } catch (const std::exception& e) {
-        dialogs_.messageBox(nullptr, e.what(), "Quintora2", platform::BoxButtons::Ok, platform::BoxIcon::Stop);
+        dialogs_.messageBox(nullptr, e.what(), "Quintora2", platform::BoxButtons::Ok,
+                            platform::BoxIcon::Stop);
     }
     shell_.CloseDevices();
     return 0;
@@ -71,7 +75,9 @@ void QuintoraProgram::stopPlaying() {
     if (pages_.DrumTab) pages_.DrumTab->DrumStopButtonClick();
 }
 
-const void* QuintoraProgram::setupWindow() { return pages_.QuintoraForm.data(); }
+const void* QuintoraProgram::setupWindow() {
+    return pages_.QuintoraForm.data();
+}
 
 void QuintoraProgram::playExitJingle() {
     if (pages_.MidiForm) pages_.MidiForm->PlayJingle(2);
@@ -86,17 +92,19 @@ void QuintoraProgram::hideImportPages() {
 }
 
 void QuintoraProgram::hidePages() {
-    for (QWidget* w : {static_cast<QWidget*>(pages_.DrumsGrid), static_cast<QWidget*>(pages_.DrumTab),
-                       static_cast<QWidget*>(pages_.AccompanyForm), static_cast<QWidget*>(pages_.MidiForm),
-                       static_cast<QWidget*>(pages_.OrchestraForm), static_cast<QWidget*>(pages_.QuintoraForm)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(pages_.DrumsGrid), static_cast<QWidget*>(pages_.DrumTab),
+          static_cast<QWidget*>(pages_.AccompanyForm), static_cast<QWidget*>(pages_.MidiForm),
+          static_cast<QWidget*>(pages_.OrchestraForm), static_cast<QWidget*>(pages_.QuintoraForm)})
         if (w) w->hide();
 }
 
 void QuintoraProgram::releasePages() {
-    for (QWidget* w : {static_cast<QWidget*>(pages_.AccompanyForm), static_cast<QWidget*>(pages_.MidCheckForm),
-                       static_cast<QWidget*>(pages_.MidiForm), static_cast<QWidget*>(pages_.QuintoraForm),
-                       static_cast<QWidget*>(pages_.OrchestraForm), static_cast<QWidget*>(pages_.DrumTab),
-                       static_cast<QWidget*>(pages_.DrumsGrid)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(pages_.AccompanyForm), static_cast<QWidget*>(pages_.MidCheckForm),
+          static_cast<QWidget*>(pages_.MidiForm), static_cast<QWidget*>(pages_.QuintoraForm),
+          static_cast<QWidget*>(pages_.OrchestraForm), static_cast<QWidget*>(pages_.DrumTab),
+          static_cast<QWidget*>(pages_.DrumsGrid)})
         if (w) w->deleteLater();
 }
 

@@ -19,7 +19,7 @@
 namespace app {
 
 class QuintoraProgram final : public ShellPages {
-public:
+  public:
     QuintoraProgram(QApplication& application, EngineLink& engine, platform::DialogService& dialogs);
     ~QuintoraProgram() override;
 
@@ -42,7 +42,7 @@ public:
     void destroyEndSplash() override {}
     void terminate() override;
 
-private:
+  private:
     void createPages();
     void deletePages();
 

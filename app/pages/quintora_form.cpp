@@ -55,7 +55,8 @@ TQuintoraForm::TQuintoraForm(ProgramContext& context) : context_(context) {
     DRUMTAB->setObjectName("DRUMTAB");
     DRUMTAB->setToolTip("Drum Page");
     connect(DRUMTAB, &QPushButton::clicked, this, [this] { DRUMTABClick(); });
-    for (QWidget* w : {static_cast<QWidget*>(ExitBtn), static_cast<QWidget*>(PanicBtn), static_cast<QWidget*>(DRUMTAB)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(ExitBtn), static_cast<QWidget*>(PanicBtn), static_cast<QWidget*>(DRUMTAB)})
         row->addWidget(w);
     row->addStretch();
     column->addWidget(speedPanel);
@@ -102,13 +103,18 @@ void TQuintoraForm::closeSetupControls() {
     WriteConfig(context_.state);
     MidiLabel1->show();
     MidiLabel2->show();
-    if (isVisible() && !context_.state.shell.Exiting && context_.pages.MidiForm) context_.pages.MidiForm->show();
+    if (isVisible() && !context_.state.shell.Exiting && context_.pages.MidiForm)
+        context_.pages.MidiForm->show();
     if (context_.pages.AccompanyForm) context_.pages.AccompanyForm->hide();
 }
 
-void TQuintoraForm::OKInBtnClick() { closeSetupControls(); }
+void TQuintoraForm::OKInBtnClick() {
+    closeSetupControls();
+}
 
-void TQuintoraForm::OKOutBtnClick() { closeSetupControls(); }
+void TQuintoraForm::OKOutBtnClick() {
+    closeSetupControls();
+}
 
 void TQuintoraForm::PanicBtnClick() {
     OKInBtnClick();
@@ -118,7 +124,8 @@ void TQuintoraForm::PanicBtnClick() {
         OKOutBtnClick();
         OKInBtnClick();
     }
-    if (isVisible() && !context_.state.shell.Exiting && context_.pages.MidiForm) context_.pages.MidiForm->show();
+    if (isVisible() && !context_.state.shell.Exiting && context_.pages.MidiForm)
+        context_.pages.MidiForm->show();
 }
 
 void TQuintoraForm::DRUMTABClick() {

@@ -12,7 +12,7 @@
 namespace app {
 
 class TQuintoraForm : public QMainWindow {
-public:
+  public:
     explicit TQuintoraForm(ProgramContext& context);
 
     // File | Exit and the exit button: the program's shutdown.
@@ -36,11 +36,11 @@ public:
     QPushButton* PanicBtn;
     QPushButton* DRUMTAB;
 
-protected:
+  protected:
     // Closing the window from the desktop runs the program's exit, as File | Exit does.
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     void closeSetupControls();
     ProgramContext& context_;
     QWidget* playerArea_;

@@ -21,8 +21,12 @@ namespace {
 constexpr int kNewCellVelocity = 96;
 
 // The step a cell stands for: bar b, position p; the last cell of bar 8 is step 0.
-int stepOf(int bar, int position) { return bar == 8 && position == 32 ? 0 : 32 * (bar - 1) + position; }
-int positionOf(int step) { return step == 0 ? 32 : (step - 1) % 32 + 1; }
+int stepOf(int bar, int position) {
+    return bar == 8 && position == 32 ? 0 : 32 * (bar - 1) + position;
+}
+int positionOf(int step) {
+    return step == 0 ? 32 : (step - 1) % 32 + 1;
+}
 
 app::ColourPanel* light(QWidget* parent, const QString& name, const QString& hint = QString()) {
     auto* p = new app::ColourPanel(QString(), parent);
@@ -196,8 +200,8 @@ void TDrumTab::build() {
     panLabel->setObjectName("Pan");
     panLabel->setToolTip("Position");
     PanBar = slider(this, "PanBar", Qt::Horizontal, 0, 127, 64, 5, "Instrument position");
-    for (QWidget* w : std::initializer_list<QWidget*>{TimeSignature, Quantise, volumeLabel, VolumeBar1, VolumePanel,
-                                                      panLabel, PanBar})
+    for (QWidget* w : std::initializer_list<QWidget*>{TimeSignature, Quantise, volumeLabel, VolumeBar1,
+                                                      VolumePanel, panLabel, PanBar})
         controls->addWidget(w);
     column->addLayout(controls);
 
@@ -221,9 +225,10 @@ void TDrumTab::DrumPanelClick(int n) {
         context_.drums.ToggleDrumCell(n, DrumTabs->currentIndex(), VolumeBar1->value());
     }
     // The colour comes from the edit position: the cell just toggled, or the one being repainted.
-    QColor colour = d.DrumPattern[static_cast<std::size_t>(d.EditStep)][static_cast<std::size_t>(d.EditDrum)] != 0
-                        ? app::clRed
-                        : app::clLime;
+    QColor colour =
+        d.DrumPattern[static_cast<std::size_t>(d.EditStep)][static_cast<std::size_t>(d.EditDrum)] != 0
+            ? app::clRed
+            : app::clLime;
     if (positionOf(n) >= 25 && d.MeterSign == 1) colour = app::clBlue;
     DrumPanel[static_cast<std::size_t>(n)]->setColour(colour);
 }
@@ -267,9 +272,13 @@ void TDrumTab::MainScreenBtnClick() {
     ResetBeatLights();
 }
 
-void TDrumTab::DrumStartButtonClick() { context_.transport.Start(window_); }
+void TDrumTab::DrumStartButtonClick() {
+    context_.transport.Start(window_);
+}
 
-void TDrumTab::DrumStopButtonClick() { context_.transport.Stop(); }
+void TDrumTab::DrumStopButtonClick() {
+    context_.transport.Stop();
+}
 
 void TDrumTab::TempoBarChange() {
     const int t = TempoBar->value();
@@ -312,11 +321,17 @@ void TDrumTab::ReapplyTimeSignature() {
     TimeSignatureClick();
 }
 
-void TDrumTab::QuantiseClick() { Quantise->setText(QString::fromStdString(context_.transport.ToggleQuantise())); }
+void TDrumTab::QuantiseClick() {
+    Quantise->setText(QString::fromStdString(context_.transport.ToggleQuantise()));
+}
 
-void TDrumTab::PanBarChange() { context_.transport.SetDrumPan(DrumTabs->currentIndex(), PanBar->value()); }
+void TDrumTab::PanBarChange() {
+    context_.transport.SetDrumPan(DrumTabs->currentIndex(), PanBar->value());
+}
 
-void TDrumTab::VolumeBar1Change() { VolumePanel->setText(QString::number(VolumeBar1->value() * 100 / 127)); }
+void TDrumTab::VolumeBar1Change() {
+    VolumePanel->setText(QString::number(VolumeBar1->value() * 100 / 127));
+}
 
 void TDrumTab::windowMessage(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t) {
     if (msg == WM_DRUMSTEP) WMDrumStep(wParam);

@@ -19,7 +19,7 @@
 namespace drums {
 
 class TDrumTab : public QWidget, public platform::WindowProc {
-public:
+  public:
     explicit TDrumTab(app::ProgramContext& context);
     ~TDrumTab() override;
 
@@ -83,13 +83,13 @@ public:
     std::array<app::ColourPanel*, 8> tempo{};   // tempo1..tempo8
     std::array<app::ColourPanel*, 8> tempoA{};  // tempo1a..tempo8a
 
-protected:
+  protected:
     // The page repaints from the pattern whenever it is shown or hidden.
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     app::ProgramContext& context_;
 
-private:
+  private:
     void build();
     void paintLights();
     PositionLights lights_;

@@ -13,7 +13,7 @@
 namespace drums {
 
 class TDrumsGrid : public QWidget {
-public:
+  public:
     explicit TDrumsGrid(app::ProgramContext& context);
     // Paints DrumBeat1..DrumBeat32 and WhichBar from the lights.
     void ShowLights(const PositionLights& lights);
@@ -21,7 +21,7 @@ public:
     std::array<app::ColourPanel*, 32> DrumBeat{};
     QLabel* WhichBar;
 
-protected:
+  protected:
     app::ProgramContext& context_;
 };
 

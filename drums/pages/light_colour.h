@@ -6,9 +6,12 @@ namespace drums {
 
 inline QColor LightColour(Light l) {
     switch (l) {
-        case Light::Yellow: return app::clYellow;
-        case Light::Blue: return app::clBlue;
-        case Light::Green: break;
+        case Light::Yellow:
+            return app::clYellow;
+        case Light::Blue:
+            return app::clBlue;
+        case Light::Green:
+            break;
     }
     return app::clGreen;
 }

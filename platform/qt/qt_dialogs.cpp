@@ -9,25 +9,36 @@ namespace platform::qt {
 
 namespace {
 
-QWidget* ownerWidget(const void* owner) { return static_cast<QWidget*>(const_cast<void*>(owner)); }
+QWidget* ownerWidget(const void* owner) {
+    return static_cast<QWidget*>(const_cast<void*>(owner));
+}
 
 QMessageBox::Icon toQt(BoxIcon icon) {
     switch (icon) {
-        case BoxIcon::Exclamation: return QMessageBox::Warning;
-        case BoxIcon::Question: return QMessageBox::Question;
-        case BoxIcon::Information: return QMessageBox::Information;
-        case BoxIcon::Stop: return QMessageBox::Critical;
-        case BoxIcon::None: break;
+        case BoxIcon::Exclamation:
+            return QMessageBox::Warning;
+        case BoxIcon::Question:
+            return QMessageBox::Question;
+        case BoxIcon::Information:
+            return QMessageBox::Information;
+        case BoxIcon::Stop:
+            return QMessageBox::Critical;
+        case BoxIcon::None:
+            break;
     }
     return QMessageBox::NoIcon;
 }
 
 QMessageBox::StandardButtons toQt(BoxButtons buttons) {
     switch (buttons) {
-        case BoxButtons::OkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
-        case BoxButtons::YesNo: return QMessageBox::Yes | QMessageBox::No;
-        case BoxButtons::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
-        case BoxButtons::Ok: break;
+        case BoxButtons::OkCancel:
+            return QMessageBox::Ok | QMessageBox::Cancel;
+        case BoxButtons::YesNo:
+            return QMessageBox::Yes | QMessageBox::No;
+        case BoxButtons::YesNoCancel:
+            return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+        case BoxButtons::Ok:
+            break;
     }
     return QMessageBox::Ok;
 }
@@ -44,17 +55,26 @@ BoxAnswer QtDialogs::messageBox(const void* owner, const std::string& text, cons
     QMessageBox box(toQt(icon), QString::fromStdString(caption), QString::fromStdString(text), toQt(buttons),
                     ownerWidget(owner));
     switch (box.exec()) {
-        case QMessageBox::Yes: return BoxAnswer::Yes;
-        case QMessageBox::No: return BoxAnswer::No;
-        case QMessageBox::Cancel: return BoxAnswer::Cancel;
-        case QMessageBox::Ok: return BoxAnswer::Ok;
-        default: break;
+        case QMessageBox::Yes:
+            return BoxAnswer::Yes;
+        case QMessageBox::No:
+            return BoxAnswer::No;
+        case QMessageBox::Cancel:
+            return BoxAnswer::Cancel;
+        case QMessageBox::Ok:
+            return BoxAnswer::Ok;
+        default:
+            break;
     }
     // Closed without a button: the safe answer of each kind of box.
-    return buttons == BoxButtons::Ok ? BoxAnswer::Ok : buttons == BoxButtons::YesNo ? BoxAnswer::No : BoxAnswer::Cancel;
+    return buttons == BoxButtons::Ok      ? BoxAnswer::Ok
+           : buttons == BoxButtons::YesNo ? BoxAnswer::No
+                                          : BoxAnswer::Cancel;
 }
 
-void QtDialogs::beep(BeepSound) { QApplication::beep(); }
+void QtDialogs::beep(BeepSound) {
+    QApplication::beep();
+}
 
 std::optional<std::string> QtDialogs::openFile(const FileDialogRequest& r) {
     QFileDialog dialog(nullptr, QString::fromStdString(r.title), QString::fromStdString(r.initialDir),

@@ -7,9 +7,9 @@
 namespace platform::qt {
 
 class QtDialogs final : public DialogService {
-public:
-    BoxAnswer messageBox(const void* owner, const std::string& text, const std::string& caption, BoxButtons buttons,
-                         BoxIcon icon) override;
+  public:
+    BoxAnswer messageBox(const void* owner, const std::string& text, const std::string& caption,
+                         BoxButtons buttons, BoxIcon icon) override;
     void beep(BeepSound sound) override;
     std::optional<std::string> openFile(const FileDialogRequest& request) override;
     std::optional<std::string> saveFile(const FileDialogRequest& request) override;

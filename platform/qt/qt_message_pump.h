@@ -10,13 +10,13 @@
 namespace platform::qt {
 
 class QtMessagePump {
-public:
+  public:
     explicit QtMessagePump(MessageQueue& queue);
     ~QtMessagePump();
     QtMessagePump(const QtMessagePump&) = delete;
     QtMessagePump& operator=(const QtMessagePump&) = delete;
 
-private:
+  private:
     struct Shared;
     MessageQueue& queue_;
     std::shared_ptr<Shared> shared_;

@@ -14,7 +14,7 @@ namespace {
 using Bytes = std::vector<unsigned char>;
 
 class ConfigFile : public testsupport::ProgramFixture {
-protected:
+  protected:
     Bytes fileBytes() {
         std::ifstream in(folder.path() / app::kConfigFileName, std::ios::binary);
         return Bytes(std::istreambuf_iterator<char>(in), {});
@@ -63,9 +63,9 @@ TEST_F(ConfigFile, ReadsWhatThereIsAndKeepsTheThruChannelUsable) {
     const Case cases[] = {
         {{0xFF, 0x02, 0x03}, -1, 2, 3},
         {{0x01, 0x00, 0x0F}, 1, 0, 15},
-        {{0x01, 0x00, 0x10}, 1, 0, 3},   // channel 16 does not exist
+        {{0x01, 0x00, 0x10}, 1, 0, 3},  // channel 16 does not exist
         {{0x01, 0x00, 0xFF}, 1, 0, 3},
-        {{0x02, 0x01}, 2, 1, 5},         // short: only the bytes present
+        {{0x02, 0x01}, 2, 1, 5},  // short: only the bytes present
         {{0x02}, 2, 6, 5},
         {{}, 7, 6, 5},
         {{0x00, 0x01, 0x02, 0x09}, 0, 1, 2},  // extra bytes are not read

@@ -14,7 +14,7 @@ using platform::testing::ScriptedDialogs;
 using Strings = std::vector<std::string>;
 
 class Devices : public testsupport::ProgramFixture {
-protected:
+  protected:
     void writeConfig(unsigned char out, unsigned char in, unsigned char thru) {
         std::ofstream f(folder.path() / app::kConfigFileName, std::ios::binary);
         const char b[3] = {static_cast<char>(out), static_cast<char>(in), static_cast<char>(thru)};
@@ -46,7 +46,9 @@ TEST_F(Devices, OutputOpensOnceAndReadsTheConfigurationEachTime) {
 TEST_F(Devices, InputOpensResetsAndStartsAndDeliversToTheWindow) {
     struct Catch final : platform::WindowProc {
         std::vector<std::tuple<std::uint32_t, std::uintptr_t, std::intptr_t>> got;
-        void windowMessage(std::uint32_t m, std::uintptr_t w, std::intptr_t l) override { got.emplace_back(m, w, l); }
+        void windowMessage(std::uint32_t m, std::uintptr_t w, std::intptr_t l) override {
+            got.emplace_back(m, w, l);
+        }
     } window;
     HWND hwnd = platform::services().queue().createWindow(&window);
     devices.setInputWindow(hwnd);
@@ -65,8 +67,8 @@ TEST_F(Devices, InputOpensResetsAndStartsAndDeliversToTheWindow) {
 
     devices.RestartMidiIn();
     EXPECT_EQ(platform.inputBackend->calls(),
-              (Strings{"open 1", "reset 1", "start 1", "stop 1", "close 1", "open 1", "reset 1", "start 1", "reset 1",
-                       "start 1"}));
+              (Strings{"open 1", "reset 1", "start 1", "stop 1", "close 1", "open 1", "reset 1", "start 1",
+                       "reset 1", "start 1"}));
     devices.CloseMidiIn();
     platform::services().queue().destroyWindow(hwnd);
 }
@@ -126,7 +128,8 @@ TEST_F(Devices, FailingOperationsShowTheirBoxesAndCarryOn) {
         EXPECT_EQ(box.icon, platform::BoxIcon::Exclamation);
         EXPECT_EQ(box.buttons, platform::BoxButtons::Ok);
         const bool closeCase = c.op == InjectableInput::Op::Close;
-        EXPECT_EQ(state.devices.MidiInIsOpen, closeCase ? 0 : 1) << "only close changes the flag, even on failure";
+        EXPECT_EQ(state.devices.MidiInIsOpen, closeCase ? 0 : 1)
+            << "only close changes the flag, even on failure";
         devices.CloseMidiIn();
     }
     EXPECT_EQ(platform.inputBackend->openPorts(), 0) << "a failed close still releases the port";

@@ -47,25 +47,26 @@ TEST(Folders, ProgramFolderComesFromTheEnvironment) {
 TEST(Folders, RequestsFromEachStartFolder) {
     testsupport::TempProgramFolder tmp;
     const fs::path prog = tmp.path();
-    for (const char* extra : {"OLDMidiFile", "midifile", "OLDMidiFile/TarnFile"}) fs::create_directories(prog / extra);
+    for (const char* extra : {"OLDMidiFile", "midifile", "OLDMidiFile/TarnFile"})
+        fs::create_directories(prog / extra);
     struct Case {
-        const char* start;    // relative to the temporary folder
+        const char* start;  // relative to the temporary folder
         const char* request;
-        const char* expected; // relative to the temporary folder
+        const char* expected;  // relative to the temporary folder
     };
     const Case cases[] = {
         {"", "Quintora2", ""},
         {"", "TarnFile", "TarnFile"},
         {"", "MidiFile", "MidiFile"},
-        {"", "Quintora", ""},                 // the import's name also means the program folder
-        {"", "tarnfile", ""},                 // exact names only
-        {"TarnFile", "Quintora2", ""},        // started inside a data folder: its parent
+        {"", "Quintora", ""},           // the import's name also means the program folder
+        {"", "tarnfile", ""},           // exact names only
+        {"TarnFile", "Quintora2", ""},  // started inside a data folder: its parent
         {"TarnFile", "MidiFile", "MidiFile"},
         {"MidiFile", "TarnFile", "TarnFile"},
         {"OLDMidiFile", "Quintora2", "OLDMidiFile"},  // a whole last component only
         {"OLDMidiFile", "TarnFile", "OLDMidiFile/TarnFile"},
-        {"midifile", "Quintora2", "midifile"},        // other case: not a data folder
-        {"midifile", "MidiFile", "midifile"},         // no such sub-folder: stays
+        {"midifile", "Quintora2", "midifile"},  // other case: not a data folder
+        {"midifile", "MidiFile", "midifile"},   // no such sub-folder: stays
     };
     for (const Case& c : cases) {
         app::ShellState shell;

@@ -16,7 +16,7 @@ namespace {
 using Strings = std::vector<std::string>;
 
 class Program : public testsupport::ProgramFixture {
-protected:
+  protected:
     std::unique_ptr<app::QuintoraProgram> program =
         std::make_unique<app::QuintoraProgram>(*qApp, link, dialogs);
     // Runs the program; `during` runs once the loop is going, then File | Exit.
@@ -46,11 +46,11 @@ TEST_F(Program, StartsUpInOrderAndExitsThroughTheMenu) {
     });
     EXPECT_EQ(rc, 0);
     EXPECT_EQ(atReady, (Strings{
-                           "cmd 252",                                          // the engine's copy cleared
-                           "in: open 0", "in: reset 0", "in: start 0",         // the orchestra page opens the input,
-                           "in: start 0", "in: reset 0", "cmd 248",            // starts, resets it and opens the output
-                           "params",                                           // the cell fields parked
-                           "in: reset 0", "in: start 0",                       // start-up's own reset and start
+                           "cmd 252",                                   // the engine's copy cleared
+                           "in: open 0", "in: reset 0", "in: start 0",  // the orchestra page opens the input,
+                           "in: start 0", "in: reset 0", "cmd 248",  // starts, resets it and opens the output
+                           "params",                                 // the cell fields parked
+                           "in: reset 0", "in: start 0",             // start-up's own reset and start
                        }));
     // After the loop: the output closed, the input already closed by exit.
     const Strings after = link.journal();
@@ -104,7 +104,7 @@ TEST_F(Program, TheSetupPagesPanicClosesTheChoicesAndWritesTheConfiguration) {
 
 // The hidden input window hands the input's messages to MidiInMessage.
 class RecordingInputWindow final : public app::TMidCheckForm {
-public:
+  public:
     using TMidCheckForm::TMidCheckForm;
     std::vector<std::pair<std::uintptr_t, std::intptr_t>> got;
     void MidiInMessage(std::uint32_t, std::uintptr_t w, std::intptr_t l) override { got.emplace_back(w, l); }

@@ -63,8 +63,8 @@ TEST(QtDialogs, ABoxShowsItsTextCaptionIconAndButtons) {
         ASSERT_NE(box->button(QMessageBox::Yes), nullptr);
         box->button(QMessageBox::No)->click();
     });
-    const auto answer = dialogs.messageBox(nullptr, "Save Changes?", "Confimation", platform::BoxButtons::YesNo,
-                                           platform::BoxIcon::Question);
+    const auto answer = dialogs.messageBox(nullptr, "Save Changes?", "Confimation",
+                                           platform::BoxButtons::YesNo, platform::BoxIcon::Question);
     EXPECT_EQ(answer, platform::BoxAnswer::No);
     EXPECT_EQ(title, "Confimation");
     EXPECT_EQ(text, "Save Changes?");

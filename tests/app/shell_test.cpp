@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <fstream>
-#include <optional>
 #include <iterator>
+#include <optional>
 
 #include "app/config_file.h"
 #include "app/shell.h"
@@ -19,7 +19,7 @@ using Strings = std::vector<std::string>;
 // The forms' side of exit. Each step is written into one journal after the engine and input
 // entries that came before it, so the order shows against them.
 class JournalPages final : public app::ShellPages {
-public:
+  public:
     JournalPages(testsupport::TestEngineLink& link, app::MidiDevices& devices, bool import)
         : link_(link), devices_(devices), import_(import) {}
     Strings out;
@@ -42,7 +42,7 @@ public:
     void destroyEndSplash() override { step("page: destroy end splash"); }
     void terminate() override { step("page: terminate"); }
 
-private:
+  private:
     void step(const char* name) {
         flush();
         out.push_back(name);
@@ -53,8 +53,10 @@ private:
 };
 
 class Shell : public testsupport::ProgramFixture {
-protected:
-    Shell() { ops.setPanicAction([this] { link.Params(state.Engine); }); }
+  protected:
+    Shell() {
+        ops.setPanicAction([this] { link.Params(state.Engine); });
+    }
     drums::DrumOps ops{state, link};
     app::SaveOffer save{state, dialogs};
     app::Shell shell{state, link, devices, ops, save, dialogs};
@@ -77,8 +79,8 @@ TEST_F(Shell, StartUpClearsParksAndOpensInOrder) {
     EXPECT_EQ(cell(299, 299), 7);
     EXPECT_EQ(state.drums.DrumPans[99], 64);
     shell.OpenDevices();
-    EXPECT_EQ(link.journal(), (Strings{"cmd 252", "params", "cmd 248", "in: open 0", "in: reset 0", "in: start 0",
-                                       "in: reset 0", "in: start 0"}));
+    EXPECT_EQ(link.journal(), (Strings{"cmd 252", "params", "cmd 248", "in: open 0", "in: reset 0",
+                                       "in: start 0", "in: reset 0", "in: start 0"}));
     const app::EngineParams& park = link.params[1];
     EXPECT_EQ(park.Step, 0);
     EXPECT_EQ(park.Drum, 0);
@@ -138,17 +140,26 @@ TEST_F(Shell, ExitRunsItsStepsInOrder) {
     }
     EXPECT_EQ(shorts, 4096u);
     const Strings expected = {
-        "in: stop 0", "in: close 0",        // input stopped first
-        "page: stop",                      // the drum tab's stop reopens the input ...
-        "in: open 0", "in: reset 0", "in: start 0", "in: reset 0", "in: start 0",
+        "in: stop 0",
+        "in: close 0",  // input stopped first
+        "page: stop",   // the drum tab's stop reopens the input ...
+        "in: open 0",
+        "in: reset 0",
+        "in: start 0",
+        "in: reset 0",
+        "in: start 0",
         "cmd 247",
-        "in: stop 0", "in: close 0",       // ... so it is closed again
-        "cmd 248",                         // the output is open for the steps below
-        "page: jingle", "page: end splash",
+        "in: stop 0",
+        "in: close 0",  // ... so it is closed again
+        "cmd 248",      // the output is open for the steps below
+        "page: jingle",
+        "page: end splash",
         "cmd 246",
-        "page: hide", "page: release",
+        "page: hide",
+        "page: release",
         "sweep",
-        "page: destroy end splash", "page: terminate",
+        "page: destroy end splash",
+        "page: terminate",
     };
     EXPECT_EQ(head, expected);
     EXPECT_EQ(state.shell.Exiting, 1);
@@ -162,15 +173,18 @@ TEST_F(Shell, ExitSweepsEveryNoteOfEveryChannelNoteMajor) {
     exitJournal();
     std::vector<std::vector<std::uint8_t>> sweep;
     for (auto& m : platform.output->messages())
-        if (m.size() == 3 && m[2] == 0 && ((m[0] & 0xF0) == 0x80 || (m[0] & 0xF0) == 0x90)) sweep.push_back(m);
+        if (m.size() == 3 && m[2] == 0 && ((m[0] & 0xF0) == 0x80 || (m[0] & 0xF0) == 0x90))
+            sweep.push_back(m);
     // The engine's panic may also send note-offs; the sweep is the last 4096.
     ASSERT_GE(sweep.size(), 4096u);
     sweep.erase(sweep.begin(), sweep.end() - 4096);
     std::size_t i = 0;
     for (int n = 0; n < 128; ++n)
         for (int c = 0; c < 16; ++c) {
-            EXPECT_EQ(sweep[i++], (std::vector<std::uint8_t>{static_cast<std::uint8_t>(0x80 + c), static_cast<std::uint8_t>(n), 0}));
-            EXPECT_EQ(sweep[i++], (std::vector<std::uint8_t>{static_cast<std::uint8_t>(0x90 + c), static_cast<std::uint8_t>(n), 0}));
+            EXPECT_EQ(sweep[i++], (std::vector<std::uint8_t>{static_cast<std::uint8_t>(0x80 + c),
+                                                             static_cast<std::uint8_t>(n), 0}));
+            EXPECT_EQ(sweep[i++], (std::vector<std::uint8_t>{static_cast<std::uint8_t>(0x90 + c),
+                                                             static_cast<std::uint8_t>(n), 0}));
         }
 }
 
@@ -183,7 +197,9 @@ TEST_F(Shell, ExitWithTheImportRunningHidesItsPages) {
 
 TEST_F(Shell, ExitDeletesTheTemporaryFilesAndWritesTheConfiguration) {
     namespace fs = std::filesystem;
-    { std::ofstream(folder.path() / "$$$") << "dump"; }
+    {
+        std::ofstream(folder.path() / "$$$") << "dump";
+    }
     { std::ofstream(folder.path() / "$$$$") << "split"; }
     fs::current_path(folder.path() / "MidiFile");
     state.Engine.MidiOutDevice = 2;

@@ -11,7 +11,7 @@
 namespace {
 
 class DrumOps : public testsupport::ProgramFixture {
-protected:
+  protected:
     DrumOps() {
         ops.setPanicAction([this] { ++panics; });
         ops.ClearEngineDrums();
@@ -56,7 +56,8 @@ TEST_F(DrumOps, TheLastCellOfBarEightIsStepZero) {
 }
 
 TEST_F(DrumOps, CellsOutsideTheEditedRangeAreIgnored) {
-    for (auto [s, d] : {std::pair{-1, 0}, {256, 0}, {299, 0}, {1, -1}, {1, 70}, {1, 255}}) ops.ToggleDrumCell(s, d, 90);
+    for (auto [s, d] : {std::pair{-1, 0}, {256, 0}, {299, 0}, {1, -1}, {1, 70}, {1, 255}})
+        ops.ToggleDrumCell(s, d, 90);
     EXPECT_TRUE(link.params.empty());
     EXPECT_EQ(state.drums.Modified, 0);
     EXPECT_EQ(state.drums.EditDrum, 35);
@@ -91,8 +92,12 @@ TEST_F(DrumOps, TheEngineCopyFollowsThePatternThroughAnySequence) {
     auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
     for (int round = 0; round < 4000; ++round) {
         switch (pick(10)) {
-            case 0: ops.ParkEngineCell(); break;
-            case 1: ops.StopAndPanic(); break;
+            case 0:
+                ops.ParkEngineCell();
+                break;
+            case 1:
+                ops.StopAndPanic();
+                break;
             case 2:
                 if (pick(20) == 0) {  // NEW's clearing
                     ops.ClearPattern();
@@ -106,7 +111,9 @@ TEST_F(DrumOps, TheEngineCopyFollowsThePatternThroughAnySequence) {
                 ops.SendCell(s, d);
                 break;
             }
-            default: ops.ToggleDrumCell(pick(256), pick(70), pick(128)); break;
+            default:
+                ops.ToggleDrumCell(pick(256), pick(70), pick(128));
+                break;
         }
         ASSERT_EQ(state.Engine.Command, 0);
         if (round % 500 == 0) {

@@ -13,7 +13,7 @@ using Strings = std::vector<std::string>;
 using drums::Light;
 
 class DrumTab : public testsupport::PagesRig {
-protected:
+  protected:
     DrumTab() {
         createPages();
         tab = pages.DrumTab;
@@ -112,19 +112,33 @@ TEST_F(DrumTab, TheEngineCopyFollowsEverythingThePageDoes) {
     auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
     for (int round = 0; round < 600; ++round) {
         switch (pick(12)) {
-            case 0: tab->DrumTabs->setCurrentIndex(pick(61)); break;
-            case 1: tab->PanBar->setValue(pick(128)); break;
-            case 2: tab->VolumeBar1->setValue(pick(128)); break;
+            case 0:
+                tab->DrumTabs->setCurrentIndex(pick(61));
+                break;
+            case 1:
+                tab->PanBar->setValue(pick(128));
+                break;
+            case 2:
+                tab->VolumeBar1->setValue(pick(128));
+                break;
             case 3:
                 if (pick(10) == 0) tab->NewDrumsClick();
                 break;
             case 4:
                 if (pick(10) == 0) tab->TimeSignatureClick();
                 break;
-            case 5: tab->DrumStartButtonClick(); break;
-            case 6: tab->DrumStopButtonClick(); break;
-            case 7: tab->NumBars1->setValue(100 * (1 + pick(8))); break;
-            default: tab->DrumPanel[static_cast<std::size_t>(pick(256))]->onClick(); break;
+            case 5:
+                tab->DrumStartButtonClick();
+                break;
+            case 6:
+                tab->DrumStopButtonClick();
+                break;
+            case 7:
+                tab->NumBars1->setValue(100 * (1 + pick(8)));
+                break;
+            default:
+                tab->DrumPanel[static_cast<std::size_t>(pick(256))]->onClick();
+                break;
         }
         ASSERT_EQ(state.Engine.Command, 0);
     }
@@ -207,14 +221,14 @@ TEST_F(DrumTab, StartHandsTheWindowToTheEngineAndStopRestartsTheInput) {
 
 // A drum tab whose accompaniment tick notes what the lights showed when it ran.
 class RecordingDrumTab final : public drums::TDrumTab {
-public:
+  public:
     using TDrumTab::TDrumTab;
     std::vector<std::pair<int, drums::PositionLights>> ticks;
     void StepAccompaniment(int step) override { ticks.emplace_back(step, lights()); }
 };
 
 class DrumStep : public testsupport::PagesRig {
-protected:
+  protected:
     DrumStep() {
         pages.DrumTab = recording = new RecordingDrumTab(context);
         createPages();

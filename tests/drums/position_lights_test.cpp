@@ -87,9 +87,8 @@ TEST(PositionLights, TheLightsMoveAtTheLastStepOfABeatOrBar) {
         int bar;
     };
     const Case cases[] = {
-        {7, {Y, G, G, G}, 1},  {8, {G, Y, G, G}, 1},  {16, {G, G, Y, G}, 1},
-        {24, {G, G, G, Y}, 1}, {31, {G, G, G, Y}, 1}, {32, {Y, G, G, G}, 2},
-        {224, {Y, G, G, G}, 8}, {255, {G, G, G, Y}, 8},
+        {7, {Y, G, G, G}, 1},  {8, {G, Y, G, G}, 1},  {16, {G, G, Y, G}, 1},  {24, {G, G, G, Y}, 1},
+        {31, {G, G, G, Y}, 1}, {32, {Y, G, G, G}, 2}, {224, {Y, G, G, G}, 8}, {255, {G, G, G, Y}, 8},
     };
     for (const Case& c : cases) {
         drums::PositionLights l = play({}, -1, 0);
@@ -104,7 +103,8 @@ TEST(PositionLights, GridFollowsTheBarShown) {
     for (int s = 60; s <= 70; ++s) drums::ShowDrumPosition(l, s, -1, 64);
     EXPECT_EQ(yellowGrid(l), std::vector<int>{6});
     drums::ShowDrumPosition(l, 96, -1, 64);
-    EXPECT_EQ(yellowGrid(l), (std::vector<int>{6, 32})) << "a jump leaves the skipped light lit, as specified";
+    EXPECT_EQ(yellowGrid(l), (std::vector<int>{6, 32}))
+        << "a jump leaves the skipped light lit, as specified";
 }
 
 TEST(PositionLights, ResetRestsTheBeatLights) {

@@ -11,11 +11,13 @@ namespace {
 using Strings = std::vector<std::string>;
 
 class Transport : public testsupport::ProgramFixture {
-protected:
+  protected:
     Transport() {
         ops.setPanicAction([this] { link.Params(state.Engine); });  // stands for the setup page's PANIC
         transport.restNoteButtons = [this] { notes.push_back("rest note buttons"); };
-        transport.resetBeatLights = [this] { notes.push_back("reset lights, journal " + std::to_string(link.journal().size())); };
+        transport.resetBeatLights = [this] {
+            notes.push_back("reset lights, journal " + std::to_string(link.journal().size()));
+        };
         ops.ClearEngineDrums();
         link.clearJournal();
     }
@@ -31,7 +33,8 @@ TEST_F(Transport, StartParksOpensPanicsPostsAndStarts) {
     transport.Start(window);
     EXPECT_EQ(link.journal(), (Strings{"params", "cmd 248", "panic", "post", "cmd 253"}));
     EXPECT_EQ(link.params[0].CellValue, 55) << "the park";
-    EXPECT_EQ(notes, (Strings{"rest note buttons", "reset lights, journal 3"})) << "lights reset before the post";
+    EXPECT_EQ(notes, (Strings{"rest note buttons", "reset lights, journal 3"}))
+        << "lights reset before the post";
     EXPECT_EQ(state.transport.DrumTabWindow, window);
     EXPECT_EQ(state.live.chord.AccompanimentRunning, 1);
     EXPECT_EQ(state.live.players.Silenced, 0);
@@ -47,8 +50,8 @@ TEST_F(Transport, StopSilencesThreeTimesRestartsTheInputAndClosesTheOutput) {
     link.clearJournal();
     transport.Stop();
     EXPECT_EQ(link.journal(), (Strings{"cmd 246", "params", "cmd 246", "params", "cmd 246", "params", "panic",
-                                       "in: stop 0", "in: close 0", "in: open 0", "in: reset 0", "in: start 0",
-                                       "in: reset 0", "in: start 0", "cmd 247"}));
+                                       "in: stop 0", "in: close 0", "in: open 0", "in: reset 0",
+                                       "in: start 0", "in: reset 0", "in: start 0", "cmd 247"}));
     EXPECT_EQ(state.live.chord.AccompanimentRunning, 0);
     EXPECT_EQ(state.devices.MidiOutIsOpen, 0);
     EXPECT_EQ(link.engine.snapshot().running, 0);
@@ -78,7 +81,8 @@ TEST_F(Transport, TempoGoesToTheEngineWithoutModifying) {
 }
 
 TEST_F(Transport, BarsAreTheSliderPositionInHundreds) {
-    const std::tuple<int, int, int> cases[] = {{300, 3, 96}, {350, 3, 96}, {100, 1, 32}, {800, 8, 255}, {799, 7, 224}};
+    const std::tuple<int, int, int> cases[] = {
+        {300, 3, 96}, {350, 3, 96}, {100, 1, 32}, {800, 8, 255}, {799, 7, 224}};
     for (auto [position, bars, loopEnd] : cases) {
         link.clearJournal();
         transport.SetBars(position);

@@ -56,7 +56,8 @@ ChildProcess::~ChildProcess() {
 
 void ChildProcess::writeLine(const std::string& line) {
     const std::string text = line + "\n";
-    if (in_ >= 0) [[maybe_unused]] ssize_t n = write(in_, text.data(), text.size());
+    if (in_ >= 0) [[maybe_unused]]
+        ssize_t n = write(in_, text.data(), text.size());
 }
 
 std::optional<std::string> ChildProcess::readLine(std::chrono::milliseconds timeout) {

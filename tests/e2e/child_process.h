@@ -13,7 +13,7 @@
 namespace e2e {
 
 class ChildProcess {
-public:
+  public:
     // Starts `path` with the environment of this process plus `env`.
     ChildProcess(const std::string& path, const std::map<std::string, std::string>& env);
     ~ChildProcess();
@@ -29,7 +29,7 @@ public:
     // The exit status when the child ended before the deadline.
     std::optional<int> waitExit(std::chrono::milliseconds timeout);
 
-private:
+  private:
     pid_t pid_ = -1;
     int in_ = -1;   // the child's standard input
     int out_ = -1;  // the child's standard output

@@ -71,8 +71,8 @@ TEST(EndToEnd, ADrumCellPlaysOnChannelTenAndExitSilencesEverything) {
     }
 
     e2e::ChildProcess program(QUINTORA_DRIVEN, {{"QT_QPA_PLATFORM", "offscreen"},
-                                                 {"QUINTORA_MIDI_API", "jack"},
-                                                 {"QUINTORA_HOME", home.path.string()}});
+                                                {"QUINTORA_MIDI_API", "jack"},
+                                                {"QUINTORA_HOME", home.path.string()}});
     ASSERT_TRUE(program.started());
     ASSERT_TRUE(program.waitFor("ready ", 30s)) << "the program started";
     auto act = [&](const std::string& action) {
@@ -80,9 +80,9 @@ TEST(EndToEnd, ADrumCellPlaysOnChannelTenAndExitSilencesEverything) {
         return program.waitFor("done " + action, 10s);
     };
     ASSERT_TRUE(act("click DRUMTAB"));
-    ASSERT_TRUE(act("slide TempoBar 250"));     // 7200 / 250 = 28 ms a step
-    ASSERT_TRUE(act("slide NumBars1 100"));     // a loop of one bar, 32 steps
-    ASSERT_TRUE(act("click DrumPanel1"));       // the bass drum (tab 9, key 36) on step 1, velocity 96
+    ASSERT_TRUE(act("slide TempoBar 250"));  // 7200 / 250 = 28 ms a step
+    ASSERT_TRUE(act("slide NumBars1 100"));  // a loop of one bar, 32 steps
+    ASSERT_TRUE(act("click DrumPanel1"));    // the bass drum (tab 9, key 36) on step 1, velocity 96
     recorder.clear();
     ASSERT_TRUE(act("click DrumStartButton"));
 
@@ -120,7 +120,8 @@ TEST(EndToEnd, ADrumCellPlaysOnChannelTenAndExitSilencesEverything) {
     std::set<std::pair<int, int>> offs;
     for (std::size_t i = lastOn + 1; i < got.size(); ++i) {
         const Bytes& b = got[i].bytes;
-        if (b.size() == 3 && b[2] == 0 && ((b[0] & 0xF0) == 0x80 || (b[0] & 0xF0) == 0x90)) offs.insert({b[0] & 0x0F, b[1]});
+        if (b.size() == 3 && b[2] == 0 && ((b[0] & 0xF0) == 0x80 || (b[0] & 0xF0) == 0x90))
+            offs.insert({b[0] & 0x0F, b[1]});
     }
     EXPECT_EQ(offs.size(), 16u * 128u) << "note-offs for every note and channel after the last note-on";
 

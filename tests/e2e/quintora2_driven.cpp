@@ -7,6 +7,7 @@
 //   trigger <objectName>        a menu item chosen
 //   answer <Yes|No|Ok>          the button of the message box on screen pressed
 
+#include <unistd.h>
 #include <QAbstractButton>
 #include <QAbstractSlider>
 #include <QAction>
@@ -17,7 +18,6 @@
 #include <QTimer>
 #include <cstdio>
 #include <string>
-#include <unistd.h>
 
 #include "app/pages/program.h"
 
@@ -47,8 +47,10 @@ void click(QWidget* w) {
     }
     const QPointF centre(w->width() / 2.0, w->height() / 2.0);
     const QPointF global = w->mapToGlobal(centre);
-    QMouseEvent press(QEvent::MouseButtonPress, centre, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QMouseEvent release(QEvent::MouseButtonRelease, centre, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QMouseEvent press(QEvent::MouseButtonPress, centre, global, Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, centre, global, Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
     QApplication::sendEvent(w, &press);
     QApplication::sendEvent(w, &release);
 }
@@ -76,7 +78,9 @@ bool run(const QStringList& words) {
     if (words.size() >= 2 && words[0] == "answer") {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!box) return false;
-        const auto which = words[1] == "Yes" ? QMessageBox::Yes : words[1] == "No" ? QMessageBox::No : QMessageBox::Ok;
+        const auto which = words[1] == "Yes"  ? QMessageBox::Yes
+                           : words[1] == "No" ? QMessageBox::No
+                                              : QMessageBox::Ok;
         QAbstractButton* b = box->button(which);
         if (!b) return false;
         b->click();

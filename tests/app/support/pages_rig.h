@@ -15,7 +15,7 @@
 namespace testsupport {
 
 class PagesRig : public ProgramFixture {
-protected:
+  protected:
     PagesRig();
     ~PagesRig() override;
 

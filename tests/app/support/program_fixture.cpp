@@ -34,8 +34,8 @@ ProgramFixture::~ProgramFixture() {
     for (int s = 0; s < 256; ++s)
         for (int d = 0; d < 256; ++d)
             if (link.engine.cell(s, d) != cell(s, d))
-                return ::testing::AssertionFailure()
-                       << "cell [" << s << "][" << d << "]: engine " << link.engine.cell(s, d) << ", pattern " << cell(s, d);
+                return ::testing::AssertionFailure() << "cell [" << s << "][" << d << "]: engine "
+                                                     << link.engine.cell(s, d) << ", pattern " << cell(s, d);
     for (int d = 0; d < 100; ++d)
         if (link.engine.pan(d) != state.drums.DrumPans[static_cast<std::size_t>(d)])
             return ::testing::AssertionFailure() << "pan " << d;

@@ -17,18 +17,18 @@ namespace testsupport {
 
 // A temporary folder, current while the object lives.
 class TempProgramFolder {
-public:
+  public:
     TempProgramFolder();
     ~TempProgramFolder();
     const std::filesystem::path& path() const { return path_; }
 
-private:
+  private:
     std::filesystem::path previous_;
     std::filesystem::path path_;
 };
 
 class ProgramFixture : public ::testing::Test {
-protected:
+  protected:
     ProgramFixture();
 
     platform::testing::TestPlatform platform;
@@ -42,11 +42,13 @@ protected:
 
     ~ProgramFixture() override;
 
-    std::int32_t cell(int step, int drum) { return state.drums.DrumPattern[static_cast<std::size_t>(step)][static_cast<std::size_t>(drum)]; }
+    std::int32_t cell(int step, int drum) {
+        return state.drums.DrumPattern[static_cast<std::size_t>(step)][static_cast<std::size_t>(drum)];
+    }
     // True when the engine's copy equals DrumPattern on every cell the engine plays and pans.
     ::testing::AssertionResult engineMatchesPattern();
 
-private:
+  private:
     struct NullWindow final : platform::WindowProc {
         void windowMessage(std::uint32_t, std::uintptr_t, std::intptr_t) override {}
     } nullWindow_;

@@ -18,8 +18,9 @@ void TestEngineLink::note(std::string entry) {
 void TestEngineLink::Params(const app::EngineParams& p) {
     params.push_back(p);
     note(p.Command ? "cmd " + std::to_string(p.Command) : "params");
-    engine.Params(p.Channel, p.DrumChannel, p.CellValue, p.MidiInDevice, static_cast<std::uint8_t>(p.MidiOutDevice),
-                  p.Aux, static_cast<std::uint32_t>(p.Tempo), p.Spare, p.Step, p.Drum, p.Command);
+    engine.Params(p.Channel, p.DrumChannel, p.CellValue, p.MidiInDevice,
+                  static_cast<std::uint8_t>(p.MidiOutDevice), p.Aux, static_cast<std::uint32_t>(p.Tempo),
+                  p.Spare, p.Step, p.Drum, p.Command);
 }
 
 int TestEngineLink::ShortMidiMsg(int first, int data1, int data2) {

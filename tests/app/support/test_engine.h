@@ -12,7 +12,7 @@
 namespace testsupport {
 
 class TestEngineLink final : public app::EngineLink {
-public:
+  public:
     explicit TestEngineLink(platform::testing::TestPlatform& platform);
 
     void Params(const app::EngineParams& p) override;
@@ -32,7 +32,7 @@ public:
 
     engine::Engine engine;
 
-private:
+  private:
     void sync();
     void note(std::string entry);
     platform::testing::TestPlatform& platform_;
