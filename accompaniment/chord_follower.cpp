@@ -45,15 +45,16 @@ void ChordFollower::SingleKeyCommand() {
     }
 }
 
-void ChordFollower::PlayingStarted() {
-    s_.EndRequested = 0;
-    s_.SingleKeyCounter = 0;
-    players_.PlayingStarted();
+void PlayingStarted(ChordState& chord, PlayerState& players) {
+    chord.EndRequested = 0;
+    chord.SingleKeyCounter = 0;
+    players.Silenced = 0;
+    players.clashReported = false;
 }
 
-void ChordFollower::PlayingStopped() {
-    s_.EndRequested = 0;
-    s_.SingleKeyCounter = 0;
+void PlayingStopped(ChordState& chord) {
+    chord.EndRequested = 0;
+    chord.SingleKeyCounter = 0;
 }
 
 void ChordFollower::StepAccompaniment(std::int32_t step) {

@@ -12,6 +12,7 @@
 namespace accompaniment {
 
 class PartPlayers;
+struct PlayerState;
 
 // The held-chord voicing on the THRU channel, which the follower drives on chord changes.
 class ChordVoicing {
@@ -38,6 +39,11 @@ struct ChordState {
     std::uint8_t RevoicingChord = 0;
 };
 
+// The transport's start and stop: a pending end and the single-key count are cleared; a start
+// also lets the parts sound again and lets a THRU clash be reported anew.
+void PlayingStarted(ChordState& chord, PlayerState& players);
+void PlayingStopped(ChordState& chord);
+
 class ChordFollower {
 public:
     ChordFollower(ChordState& state, AccompanimentHost& host, PartPlayers& players, ChordVoicing& voicing,
@@ -48,9 +54,6 @@ public:
     std::int32_t CountHeldKeys() const;
     // One tick; step 0..255 as the engine posted it.
     void StepAccompaniment(std::int32_t step);
-    // The transport's start and stop clear a pending end and the single-key count.
-    void PlayingStarted();
-    void PlayingStopped();
 
 private:
     void SingleKeyCommand();

@@ -36,11 +36,6 @@ public:
     void PartTimerFired(int part);
     // The accompaniment page's stop: notes from here on go out silent.
     void Silence() { s_.Silenced = 1; }
-    // The transport's start.
-    void PlayingStarted() {
-        s_.Silenced = 0;
-        s_.clashReported = false;
-    }
     // The note a written note sounds as: octave, root and adjustment, folded into 0..127.
     std::int32_t SoundingNote(int part, std::int32_t written) const;
 

@@ -10,7 +10,7 @@ Transport::Transport(app::ProgramState& state, app::EngineLink& engine, app::Mid
 
 void Transport::Start(HWND window) {
     ops_.ParkEngineCell();
-    state_.live.players.Silenced = 0;
+    accompaniment::PlayingStarted(state_.live.chord, state_.live.players);
     if (restNoteButtons) restNoteButtons();
     devices_.OpenMidiOut();
     engine_.MidiPanic();
@@ -23,6 +23,7 @@ void Transport::Start(HWND window) {
 
 void Transport::Stop() {
     state_.live.chord.AccompanimentRunning = 0;
+    accompaniment::PlayingStopped(state_.live.chord);
     for (int i = 0; i < 3; ++i) ops_.StopAndPanic();
     engine_.MidiPanic();
     devices_.RestartMidiIn();

@@ -6,20 +6,6 @@
 
 namespace app {
 
-TOrchestraForm::TOrchestraForm(ProgramContext& context) : context_(context) {
-    setObjectName("OrchestraForm");
-    setWindowTitle("Quintora2");
-    resize(800, 581);
-    WhichBar = new QLabel("0", this);
-    WhichBar->setObjectName("WhichBar");
-    WhichBar->setToolTip("Current BAR");
-    context_.state.live.parts.PartChannels[0] = 3;
-    context_.devices.OpenMidiIn();
-    context_.devices.StartMidiIn();
-    context_.devices.ResetMidiIn();
-    context_.devices.OpenMidiOut();
-}
-
 TMidiForm::TMidiForm(ProgramContext& context, QWidget* screen) : QWidget(screen), context_(context) {
     setObjectName("MidiForm");
     if (screen && screen->layout()) screen->layout()->addWidget(this);

@@ -6,23 +6,10 @@
 #include <QLabel>
 #include <QWidget>
 
+#include "app/pages/orchestra_form.h"
 #include "app/pages/pages.h"
 
 namespace app {
-
-// The accompaniment page. Its constructor opens the MIDI devices.
-class TOrchestraForm : public QWidget {
-  public:
-    explicit TOrchestraForm(ProgramContext& context);
-    // The note buttons to their resting colours (the transport's start).
-    virtual void ResetNoteButtonColours() {}
-    // Repaints the grid from the part data (after a time signature change).
-    virtual void RefreshOrchestraForm() {}
-    QLabel* WhichBar;
-
-  protected:
-    ProgramContext& context_;
-};
 
 // The MIDI file player page, shown over the setup page as part of the same screen.
 class TMidiForm : public QWidget {

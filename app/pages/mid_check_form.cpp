@@ -1,5 +1,6 @@
 #include "app/pages/mid_check_form.h"
 
+#include "app/pages/orchestra_form.h"
 #include "platform/services.h"
 
 namespace app {
@@ -20,6 +21,10 @@ void TMidCheckForm::windowMessage(std::uint32_t msg, std::uintptr_t wParam, std:
     if (msg == platform::MM_MIM_DATA || msg == MM_MIM_LONGERROR) MidiInMessage(msg, wParam, lParam);
 }
 
-void TMidCheckForm::MidiInMessage(std::uint32_t, std::uintptr_t, std::intptr_t) {}
+void TMidCheckForm::MidiInMessage(std::uint32_t msg, std::uintptr_t, std::intptr_t lParam) {
+    // Only short messages are decoded; the accompaniment page decodes them while it exists.
+    if (msg == platform::MM_MIM_DATA && context_.pages.OrchestraForm)
+        context_.pages.OrchestraForm->HandleMidiInput(static_cast<std::uint32_t>(lParam));
+}
 
 }  // namespace app

@@ -43,6 +43,9 @@ void QuintoraProgram::createPages() {
     pages_.MidCheckForm = new TMidCheckForm(context_);
     devices_.setInputWindow(pages_.MidCheckForm->window());
     pages_.OrchestraForm = new TOrchestraForm(context_);
+    pages_.DrumTab->stepAccompaniment = [this](int step) {
+        if (pages_.OrchestraForm) pages_.OrchestraForm->StepAccompaniment(step);
+    };
     pages_.MidiForm = new TMidiForm(context_, pages_.QuintoraForm->playerArea());
     pages_.AccompanyForm = new TAccompanyForm(context_);
     pages_.Converting = new TConverting(context_);
@@ -72,6 +75,8 @@ int QuintoraProgram::Run(const std::function<void(QuintoraProgram&)>& ready) {
 }
 
 void QuintoraProgram::stopPlaying() {
+    // The accompaniment page's stop runs first wherever both stop.
+    if (pages_.OrchestraForm) pages_.OrchestraForm->DrumStopButtonClick();
     if (pages_.DrumTab) pages_.DrumTab->DrumStopButtonClick();
 }
 

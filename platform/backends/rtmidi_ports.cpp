@@ -2,7 +2,9 @@
 
 #include <rtmidi/RtMidi.h>
 
+#include <chrono>
 #include <string_view>
+#include <thread>
 
 namespace platform {
 
@@ -90,12 +92,37 @@ std::unique_ptr<Rt> openForeignPort(MidiApi api, int device, const char* portSuf
     return client;
 }
 
+// JACK takes what a port queued only once per period, into a buffer of fixed size, and drops
+// what does not fit without a word. A burst (the exit's sweep sends 4096 messages at once) is
+// therefore paced: at most kBurst messages per kWindow, far above anything a performance sends.
+class BurstPacer {
+public:
+    void beforeSend() {
+        const auto now = std::chrono::steady_clock::now();
+        if (now - windowStart_ >= kWindow) {
+            windowStart_ = now;
+            count_ = 0;
+        }
+        if (++count_ <= kBurst) return;
+        std::this_thread::sleep_until(windowStart_ + kWindow);
+        windowStart_ = std::chrono::steady_clock::now();
+        count_ = 1;
+    }
+
+private:
+    static constexpr int kBurst = 256;
+    static constexpr std::chrono::milliseconds kWindow{6};
+    std::chrono::steady_clock::time_point windowStart_{};
+    int count_ = 0;
+};
+
 class RtOutPort final : public MidiOutPort {
 public:
-    explicit RtOutPort(std::unique_ptr<RtMidiOut> out) : out_(std::move(out)) {}
+    RtOutPort(std::unique_ptr<RtMidiOut> out, bool paced) : out_(std::move(out)), paced_(paced) {}
 
 protected:
     MMRESULT sendBytes(const std::uint8_t* bytes, std::size_t length) override {
+        if (paced_) pacer_.beforeSend();
         try {
             out_->sendMessage(bytes, length);
             return MMSYSERR_NOERROR;
@@ -117,6 +144,8 @@ protected:
 
 private:
     std::unique_ptr<RtMidiOut> out_;
+    bool paced_;
+    BurstPacer pacer_;
 };
 
 class RtInPort final : public MidiInPort {
@@ -159,7 +188,7 @@ std::vector<std::string> RtMidiOutPorts::names() {
 
 std::unique_ptr<MidiOutPort> RtMidiOutPorts::open(int device, MMRESULT& error) {
     auto client = openForeignPort<RtMidiOut>(api_, device, " Out", error);
-    return client ? std::make_unique<RtOutPort>(std::move(client)) : nullptr;
+    return client ? std::make_unique<RtOutPort>(std::move(client), api_ == MidiApi::Jack) : nullptr;
 }
 
 RtMidiInBackend::RtMidiInBackend(MidiApi api) : api_(api) {}

@@ -156,7 +156,7 @@ TEST(ChordFollower, StartAndStopClearAPendingEnd) {
     LiveRig r;
     r.c.EndRequested = 1;
     r.c.SingleKeyCounter = 5;
-    r.follower.PlayingStarted();
+    accompaniment::PlayingStarted(r.c, r.ps);
     EXPECT_EQ(r.c.EndRequested, 0);
     EXPECT_EQ(r.c.SingleKeyCounter, 0);
 }

@@ -25,6 +25,7 @@ public:
     accompaniment::ChordFollower* follower = nullptr;
     accompaniment::PartPlayers* players = nullptr;
     accompaniment::ChordState* chord = nullptr;
+    accompaniment::PlayerState* playerState = nullptr;
 
     int ShortMidiMsg(int first, int d1, int d2) override {
         sent.push_back({first + 0x80, d1, d2});
@@ -33,13 +34,13 @@ public:
     void StartPlaying() override {
         calls.push_back("start");
         chord->AccompanimentRunning = 1;
-        follower->PlayingStarted();
+        accompaniment::PlayingStarted(*chord, *playerState);
     }
     void StopPlaying() override {
         calls.push_back("stop");
         players->Silence();
         chord->AccompanimentRunning = 0;
-        follower->PlayingStopped();
+        accompaniment::PlayingStopped(*chord);
         sent.push_back({-1, 0, 0});  // the stop's panic: every note off
     }
     void Panic() override {
@@ -80,6 +81,7 @@ struct LiveRig {
         host.follower = &follower;
         host.players = &players;
         host.chord = &c;
+        host.playerState = &ps;
         accompaniment::ResetOrchestraData(d);
     }
     void key(int channel, int note, int velocity) {

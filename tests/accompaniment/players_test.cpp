@@ -82,7 +82,7 @@ TEST(PartPlayers, ThruClashStopsAndShowsTheBoxOnce) {
     r.players.PlayStep(2);  // a step already on its way
     EXPECT_EQ(std::count(r.host.calls.begin(), r.host.calls.end(), std::string("box ") + accompaniment::kThruClashText), 1);
     for (auto& m : r.host.sent) EXPECT_NE(m[0], 0x90) << "no note of the step is sent";
-    r.players.PlayingStarted();
+    accompaniment::PlayingStarted(r.c, r.ps);
     r.players.PlayStep(3);
     EXPECT_EQ(std::count(r.host.calls.begin(), r.host.calls.end(), std::string("box ") + accompaniment::kThruClashText), 2)
         << "a restart with the clash still there shows it again";

@@ -48,7 +48,10 @@ TEST_F(Program, StartsUpInOrderAndExitsThroughTheMenu) {
     EXPECT_EQ(atReady, (Strings{
                            "cmd 252",                                   // the engine's copy cleared
                            "in: open 0", "in: reset 0", "in: start 0",  // the orchestra page opens the input,
-                           "in: start 0", "in: reset 0", "cmd 248",  // starts, resets it and opens the output
+                           "in: start 0", "in: reset 0", "cmd 248",  // starts, resets it and opens the output,
+                           "short 67 0 0",                           // resets the parts: program 0 on THRU,
+                           "short 67 0 0",                           // the refresh resends the THRU program
+                           "cmd 245", "cmd 245", "cmd 245", "cmd 245", "cmd 245",  // and every voice's pan
                            "params",                                 // the cell fields parked
                            "in: reset 0", "in: start 0",             // start-up's own reset and start
                        }));
