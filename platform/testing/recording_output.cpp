@@ -10,6 +10,11 @@ std::vector<OutputEvent> OutputLog::events() const {
     std::lock_guard lock(mutex_);
     return events_;
 }
+std::vector<OutputEvent> OutputLog::since(std::size_t first) const {
+    std::lock_guard lock(mutex_);
+    if (first >= events_.size()) return {};
+    return {events_.begin() + static_cast<std::ptrdiff_t>(first), events_.end()};
+}
 std::vector<std::vector<std::uint8_t>> OutputLog::messages() const {
     std::lock_guard lock(mutex_);
     std::vector<std::vector<std::uint8_t>> out;

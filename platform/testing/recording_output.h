@@ -27,6 +27,8 @@ class OutputLog {
 public:
     void add(OutputEvent e);
     std::vector<OutputEvent> events() const;
+    // The events from index `first` on.
+    std::vector<OutputEvent> since(std::size_t first) const;
     // Only the short messages, as byte vectors.
     std::vector<std::vector<std::uint8_t>> messages() const;
     void clear();
