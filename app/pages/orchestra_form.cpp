@@ -79,7 +79,7 @@ TOrchestraForm::TOrchestraForm(ProgramContext& context)
         t->setObjectName(kTimerNames[p]);
         t->setSingleShot(true);  // each fires once per note
         t->setTimerType(Qt::PreciseTimer);
-        connect(t, &QTimer::timeout, this, [this, p] { live_.players.PartTimerFired(p); });
+        connect(t, &QTimer::timeout, this, [this, p] { PartTimerTimer(p); });
         PartTimer[static_cast<std::size_t>(p)] = t;
     }
 

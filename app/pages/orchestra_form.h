@@ -29,6 +29,9 @@ class TOrchestraForm : public QWidget, public live::LiveHost {
     // The accompaniment's tick for the step the engine just played.
     void StepAccompaniment(int step) { live_.follower.StepAccompaniment(step); }
 
+    // The part timers' handler (PianoTimerTimer .. BassTimerTimer): the part's note ends.
+    void PartTimerTimer(int part) { live_.players.PartTimerFired(part); }
+
     void DrumStartButtonClick();
     void DrumStopButtonClick();
     void NewAllClick();
