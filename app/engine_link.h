@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "engine/engine_commands.h"
+
 struct HWND__;
 using HWND = HWND__*;
 
@@ -27,21 +29,19 @@ struct EngineParams {
     std::uint8_t Command = 0;  // 0 except during the one call of the sender that set it
 };
 
-// Command codes of EngineParams::Command (1..8: play the first N bars).
-enum EngineCommandCode : std::uint8_t {
-    CmdNone = 0,
-    CmdPan = 245,
-    CmdStopPanic = 246,
-    CmdCloseOut = 247,
-    CmdOpenOut = 248,
-    CmdStrictTiming = 249,
-    CmdJitterTiming = 250,
-    CmdStop = 251,
-    CmdClearGrid = 252,
-    CmdStart = 253,
-    CmdDrumPan = 254,
-    CmdMeter = 255,
-};
+// Command codes of EngineParams::Command (1..8: play the first N bars), as the engine defines them.
+using engine::CmdClearGrid;
+using engine::CmdCloseOut;
+using engine::CmdDrumPan;
+using engine::CmdJitterTiming;
+using engine::CmdMeter;
+using engine::CmdNone;
+using engine::CmdOpenOut;
+using engine::CmdPan;
+using engine::CmdStart;
+using engine::CmdStop;
+using engine::CmdStopPanic;
+using engine::CmdStrictTiming;
 
 class EngineLink {
   public:
