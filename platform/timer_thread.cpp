@@ -6,6 +6,8 @@
 namespace platform {
 
 namespace {
+
+constexpr std::chrono::microseconds kSpinWindow{1000};
 // Ask for real-time scheduling where the system allows it; step timing is the whole point of
 // this thread. Refusal (no privilege) is normal and harmless.
 void raisePriority() {
@@ -64,9 +66,19 @@ void TimerThread::run() {
         }
         auto first = events_.begin();
         const SteadyTime deadline = first->first;
-        if (std::chrono::steady_clock::now() < deadline) {
-            wake_.wait_until(lock, deadline);
+        const auto now = std::chrono::steady_clock::now();
+        if (now < deadline - kSpinWindow) {
+            // Sleep until just before the deadline: waking from a sleep can come late.
+            wake_.wait_until(lock, deadline - kSpinWindow);
             continue;  // re-check: an earlier event or a kill may have come in
+        }
+        if (now < deadline) {
+            // The last stretch is waited out awake, without the lock, so that callers can
+            // still arm and kill meanwhile.
+            lock.unlock();
+            while (std::chrono::steady_clock::now() < deadline) std::this_thread::yield();
+            lock.lock();
+            continue;
         }
         Event e = first->second;
         events_.erase(first);

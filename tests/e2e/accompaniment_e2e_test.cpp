@@ -12,10 +12,14 @@
 #include "platform/backends/rtmidi_ports.h"
 #include "platform/backends/system_output.h"
 #include "tests/e2e/child_process.h"
+#include "tests/e2e/e2e_support.h"
 #include "tests/support/jack_midi_client.h"
 #include "tests/support/jack_server.h"
 
 namespace {
+
+using e2e::TempFolder;
+using e2e::waitUntil;
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
@@ -28,34 +32,12 @@ int indexOf(const std::vector<std::string>& names, const std::string& fragment) 
     return -1;
 }
 
-template <typename F>
-bool waitUntil(const testsupport::JackMidiClient& client, std::chrono::milliseconds timeout, F enough) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (enough(client.received())) return true;
-        std::this_thread::sleep_for(10ms);
-    }
-    return enough(client.received());
-}
-
 std::vector<double> timesOf(const Received& got, const Bytes& message) {
     std::vector<double> t;
     for (auto& m : got)
         if (m.bytes == message) t.push_back(m.seconds);
     return t;
 }
-
-struct TempFolder {
-    fs::path path;
-    TempFolder() {
-        std::string t = (fs::temp_directory_path() / "quintora-e2e-XXXXXX").string();
-        if (mkdtemp(t.data())) path = t;
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-};
 
 TEST(EndToEnd, ChordKeysStartPlayingThruIsTransposedAndEStopsAtTheBarEnd) {
     testsupport::JackServer server;

@@ -12,10 +12,14 @@
 
 #include "platform/backends/system_output.h"
 #include "tests/e2e/child_process.h"
+#include "tests/e2e/e2e_support.h"
 #include "tests/support/jack_midi_client.h"
 #include "tests/support/jack_server.h"
 
 namespace {
+
+using e2e::TempFolder;
+using e2e::waitUntil;
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
@@ -31,27 +35,6 @@ int deviceOf(const std::string& fragment) {
 }
 
 // Polls until `enough` holds on what the recorder received, or the deadline passes.
-template <typename F>
-bool waitUntil(const testsupport::JackMidiClient& recorder, std::chrono::milliseconds timeout, F enough) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (enough(recorder.received())) return true;
-        std::this_thread::sleep_for(20ms);
-    }
-    return enough(recorder.received());
-}
-
-struct TempFolder {
-    fs::path path;
-    TempFolder() {
-        std::string t = (fs::temp_directory_path() / "quintora-e2e-XXXXXX").string();
-        if (mkdtemp(t.data())) path = t;
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-};
 
 TEST(EndToEnd, ADrumCellPlaysOnChannelTenAndExitSilencesEverything) {
     testsupport::JackServer server;
