@@ -66,6 +66,23 @@ void OrchestraOps::StopAccompaniment() {
     controls.WhichBar = "0";
 }
 
+void OrchestraOps::PanBarChange(int voice, int position) {
+    if (voice < 1 || voice > accompaniment::kParts) return;
+    PartData& d = state_.live.parts;
+    position = std::clamp(position, 0, 127);
+    state_.drums.Modified = 1;
+    controls.PanBars[static_cast<std::size_t>(voice - 1)] = position;
+    d.PartPans[static_cast<std::size_t>(voice)] = position;
+    SendPartPan(static_cast<std::uint8_t>(d.PartChannels[static_cast<std::size_t>(voice)] & 0x0F),
+                static_cast<std::uint8_t>(position));
+}
+
+void OrchestraOps::VolumeBar1Change(int position) {
+    controls.VolumeBar1 = position;
+    controls.VolumePanel = std::to_string(position * 100 / 127);
+    accompaniment::CommitGridToPart(state_.live.parts, false);
+}
+
 void OrchestraOps::changeOctave(int by) {
     state_.drums.Modified = 1;
     PartData& d = state_.live.parts;

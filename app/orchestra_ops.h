@@ -44,6 +44,10 @@ class OrchestraOps {
     void NewAllData();
     // The page's stop: notes from here on go out silent and the engine stops three times.
     void StopAccompaniment();
+    // A part's pan bar moved by the user (voice 1..4): stored, marked modified and sent.
+    void PanBarChange(int voice, int position);
+    // The volume bar moved by the user: its caption, and the grid committed to the part.
+    void VolumeBar1Change(int position);
     // OCTAVE and split point spins (each marks the arrangement modified).
     void OctaveUpClick();
     void OctaveDownClick();

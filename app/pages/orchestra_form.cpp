@@ -191,21 +191,13 @@ void TOrchestraForm::SplitCSpinButton1DownClick() {
 
 void TOrchestraForm::PanBarChange(int voice) {
     if (painting_ || voice < 1 || voice > 4) return;
-    auto& d = context_.state.live.parts;
-    const int position = PanBar[static_cast<std::size_t>(voice - 1)]->value();
-    context_.state.drums.Modified = 1;
-    ops_.controls.PanBars[static_cast<std::size_t>(voice - 1)] = position;
-    d.PartPans[static_cast<std::size_t>(voice)] = position;
-    ops_.SendPartPan(static_cast<std::uint8_t>(d.PartChannels[static_cast<std::size_t>(voice)] & 0x0F),
-                     static_cast<std::uint8_t>(position));
+    ops_.PanBarChange(voice, PanBar[static_cast<std::size_t>(voice - 1)]->value());
 }
 
 void TOrchestraForm::VolumeBar1Change() {
     if (painting_) return;
-    ops_.controls.VolumeBar1 = VolumeBar1->value();
-    ops_.controls.VolumePanel = std::to_string(VolumeBar1->value() * 100 / 127);
+    ops_.VolumeBar1Change(VolumeBar1->value());
     VolumePanel->setText(QString::fromStdString(ops_.controls.VolumePanel));
-    accompaniment::CommitGridToPart(context_.state.live.parts, false);
 }
 
 int TOrchestraForm::ShortMidiMsg(int first, int data1, int data2) {
