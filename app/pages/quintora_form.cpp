@@ -141,4 +141,12 @@ void TQuintoraForm::DRUMTABClick() {
     if (context_.pages.DrumTab) context_.pages.DrumTab->ResetBeatLights();
 }
 
+bool TQuintoraForm::OpenItemClick() {
+    return false;  // until the arrangement reader lands
+}
+
+bool TQuintoraForm::SaveItemClick() {
+    return false;  // until the arrangement writer lands
+}
+
 }  // namespace app

@@ -24,6 +24,11 @@ class TQuintoraForm : public QMainWindow {
     void OKOutBtnClick();
     // DRUM TABS: to the drum tab page.
     void DRUMTABClick();
+    // The arrangement file: the open and save flows of the Open and Save buttons, also run by the
+    // drum tab, the accompaniment page, NEW, exit and the import. Each returns true when a file
+    // was read or written.
+    bool OpenItemClick();
+    bool SaveItemClick();
 
     // Where the MIDI file player page sits, under the title labels.
     QWidget* playerArea() const { return playerArea_; }
