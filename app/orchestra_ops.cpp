@@ -30,7 +30,7 @@ void OrchestraOps::ResetOrchestra() {
 
 void OrchestraOps::RefreshOrchestraData() {
     PartData& d = state_.live.parts;
-    const bool loading = false;  // the page's Open sets this while it loads (later)
+    const bool loading = state_.file.LoadingArrangement != 0;
     for (std::size_t i = 0; i < accompaniment::kSteps; ++i) {
         d.GridVelocities[i] = controls.VolumeBar1;
         d.GridDurations[i] = (100 - controls.DurationBar1) * 100;
@@ -103,9 +103,17 @@ void OrchestraOps::changeSplit(int by) {
     controls.Panel6 = std::to_string(d.SplitPoint);
 }
 
-void OrchestraOps::OctaveUpClick() { changeOctave(+1); }
-void OrchestraOps::OctaveDownClick() { changeOctave(-1); }
-void OrchestraOps::SplitUpClick() { changeSplit(+1); }
-void OrchestraOps::SplitDownClick() { changeSplit(-1); }
+void OrchestraOps::OctaveUpClick() {
+    changeOctave(+1);
+}
+void OrchestraOps::OctaveDownClick() {
+    changeOctave(-1);
+}
+void OrchestraOps::SplitUpClick() {
+    changeSplit(+1);
+}
+void OrchestraOps::SplitDownClick() {
+    changeSplit(-1);
+}
 
 }  // namespace app

@@ -3,10 +3,11 @@ add_library(app_pages STATIC
   pages/colour_panel.cpp
   pages/mid_check_form.cpp
   pages/quintora_form.cpp
+  pages/arrangement_pages.cpp
   pages/later_pages.cpp
   pages/orchestra_form.cpp
   pages/program.cpp)
-target_link_libraries(app_pages PUBLIC app_shell app_orchestra drums_core drums_pages platform_qt midifile Qt6::Widgets)
+target_link_libraries(app_pages PUBLIC app_shell app_orchestra app_arrangement drums_core drums_pages platform_qt midifile Qt6::Widgets)
 quintora_warnings(app_pages)
 
 # The program on the engine library's exports.

@@ -31,6 +31,14 @@ struct DeviceState {
     platform::HMIDIIN MidiInHandle = nullptr;
 };
 
+// The arrangement file and the accompaniment page's flags around its reader.
+struct ArrangementFileState {
+    std::string FileNameBuf;              // full path of the arrangement last chosen for opening
+    std::uint8_t ReservedByte = 0;        // carried from the file last read to the files written
+    std::uint8_t MergingDrums = 0;        // 1 while the reader takes only the drums of a file
+    std::uint8_t LoadingArrangement = 0;  // 1 while a file loads: the edit grid commits nothing
+};
+
 struct ProgramState {
     EngineParams Engine;
     drums::DrumState drums;
@@ -39,6 +47,7 @@ struct ProgramState {
     ShellState shell;
     DeviceState devices;
     live::LiveState live;  // part data, chord follower, players, live input
+    ArrangementFileState file;
 };
 
 }  // namespace app

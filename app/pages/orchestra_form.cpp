@@ -53,6 +53,7 @@ TOrchestraForm::TOrchestraForm(ProgramContext& context)
     BeatIndicator->setToolTip("Beat Indicator");
     BeatIndicator->setFixedSize(24, 24);
     CurrentInstrument = panel(this, "CurrentInstrument", QString(), "Current Instrument");
+    FileNamePanel = panel(this, "FileNamePanel", QString(), "Active File Name");
     Panel6 = panel(this, "Panel6", "54", "Keyboard Split Point");
     SplitUp = tool(this, "SplitCSpinButton1Up", "+", "Keyboard Split Point");
     SplitDown = tool(this, "SplitCSpinButton1Down", "-", "Keyboard Split Point");
@@ -66,7 +67,8 @@ TOrchestraForm::TOrchestraForm(ProgramContext& context)
     DurationPanel = panel(this, "DurationPanel", "50", "");
     for (int v = 0; v < 4; ++v) {
         const QByteArray name = "PanBar" + QByteArray::number(v + 1);
-        PanBar[static_cast<std::size_t>(v)] = slider(this, name.constData(), Qt::Horizontal, 127, 64, "Instrument Position");
+        PanBar[static_cast<std::size_t>(v)] =
+            slider(this, name.constData(), Qt::Horizontal, 127, 64, "Instrument Position");
     }
     DrumStartButton = tool(this, "DrumStartButton", QString::fromUtf8("\u25B6"), "Start Playing");
     DrumStopButton = tool(this, "DrumStopButton", QString::fromUtf8("\u25A0"), "Stop Playing");
@@ -93,11 +95,12 @@ TOrchestraForm::TOrchestraForm(ProgramContext& context)
     grid->addWidget(new QLabel("BASS PART ", this), 3, 0);
     grid->addWidget(PanBar[3], 3, 1);
     auto* row = new QHBoxLayout;
-    for (QWidget* w : std::initializer_list<QWidget*>{DrumStartButton, DrumStopButton, BeatIndicator, WhichBar,
-                                                      CurrentInstrument, SplitDown, Panel6, SplitUp, OctaveDown,
-                                                      OctavePanel, OctaveUp, NewAll})
+    for (QWidget* w : std::initializer_list<QWidget*>{DrumStartButton, DrumStopButton, BeatIndicator,
+                                                      WhichBar, CurrentInstrument, SplitDown, Panel6, SplitUp,
+                                                      OctaveDown, OctavePanel, OctaveUp, NewAll})
         row->addWidget(w);
     grid->addLayout(row, 4, 0, 1, 3);
+    grid->addWidget(FileNamePanel, 6, 0, 1, 3);
     grid->addWidget(VolumeBar1, 5, 0, 1, 2);
     grid->addWidget(VolumePanel, 5, 2);
     grid->addWidget(DurationBar1, 0, 2, 4, 1);
@@ -117,7 +120,8 @@ TOrchestraForm::TOrchestraForm(ProgramContext& context)
         DurationPanel->setText(QString::number(100 - DurationBar1->value()));
     });
     for (int v = 0; v < 4; ++v)
-        connect(PanBar[static_cast<std::size_t>(v)], &QSlider::valueChanged, this, [this, v] { PanBarChange(v + 1); });
+        connect(PanBar[static_cast<std::size_t>(v)], &QSlider::valueChanged, this,
+                [this, v] { PanBarChange(v + 1); });
 
     context_.state.live.parts.PartChannels[0] = 3;
     context_.devices.OpenMidiIn();
@@ -208,11 +212,14 @@ void TOrchestraForm::Panic() {
     if (context_.pages.QuintoraForm) context_.pages.QuintoraForm->PanicBtnClick();
 }
 
-void TOrchestraForm::ShowBeat(bool blue) { BeatIndicator->setColour(blue ? clBlue : clYellow); }
+void TOrchestraForm::ShowBeat(bool blue) {
+    BeatIndicator->setColour(blue ? clBlue : clYellow);
+}
 
 void TOrchestraForm::ErrorBox(const char* text) {
     context_.dialogs.beep(platform::BeepSound::Stop);
-    context_.dialogs.messageBox(nullptr, text, "ERROR", platform::BoxButtons::Ok, platform::BoxIcon::Exclamation);
+    context_.dialogs.messageBox(nullptr, text, "ERROR", platform::BoxButtons::Ok,
+                                platform::BoxIcon::Exclamation);
 }
 
 void TOrchestraForm::ArmPartTimer(int part, std::int32_t ms) {

@@ -66,6 +66,7 @@ class TOrchestraForm : public QWidget, public live::LiveHost {
     QLabel* WhichBar;
     ColourPanel* BeatIndicator;
     QLabel* CurrentInstrument;
+    QLabel* FileNamePanel;
     QLabel* Panel6;
     QToolButton* SplitUp;
     QToolButton* SplitDown;

@@ -25,6 +25,8 @@ QuintoraProgram::QuintoraProgram(QApplication& application, EngineLink& engine,
       save_(*state_, dialogs_),
       shell_(*state_, engine_, devices_, drums_, save_, dialogs_),
       context_{*state_, engine_, dialogs_, devices_, drums_, transport_, save_, pages_} {
+    // The save offer of exit and NEW writes through the setup page's save.
+    save_.SaveArrangement = [this] { return pages_.QuintoraForm && pages_.QuintoraForm->SaveItemClick(); };
     // The setup page's PANIC follows every stop of the engine with a panic.
     drums_.setPanicAction([this] {
         if (pages_.QuintoraForm) pages_.QuintoraForm->PanicBtnClick();

@@ -6,14 +6,22 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
+#include "app/arrangement_flow.h"
 #include "app/config_file.h"
 #include "app/folders.h"
+#include "app/pages/arrangement_pages.h"
 #include "app/pages/later_pages.h"
 #include "drums/pages/drum_tab.h"
 
 namespace app {
 
-TQuintoraForm::TQuintoraForm(ProgramContext& context) : context_(context) {
+TQuintoraForm::TQuintoraForm(ProgramContext& context)
+    : context_(context),
+      arrangementPages_(std::make_unique<FormArrangementPages>(context)),
+      disk_(std::make_unique<DiskIo>()),
+      arrangement_(std::make_unique<ArrangementFlow>(context.state, context.engine, context.dialogs,
+                                                     context.devices, context.drums, context.save,
+                                                     *arrangementPages_, *disk_)) {
     setObjectName("QuintoraForm");
     setWindowTitle("Quintora2");
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);  // no border icons
@@ -86,6 +94,8 @@ TQuintoraForm::TQuintoraForm(ProgramContext& context) : context_(context) {
     SelectFolder(context_.state.shell, kProgramFolderRequest);
 }
 
+TQuintoraForm::~TQuintoraForm() = default;
+
 void TQuintoraForm::ExitItemClick() {
     if (onExit) onExit();
 }
@@ -142,11 +152,11 @@ void TQuintoraForm::DRUMTABClick() {
 }
 
 bool TQuintoraForm::OpenItemClick() {
-    return false;  // until the arrangement reader lands
+    return arrangement_->Open();
 }
 
 bool TQuintoraForm::SaveItemClick() {
-    return false;  // until the arrangement writer lands
+    return arrangement_->Save();
 }
 
 }  // namespace app

@@ -7,13 +7,20 @@
 #include <QPushButton>
 #include <QToolButton>
 
+#include <memory>
+
 #include "app/pages/pages.h"
 
 namespace app {
 
+class ArrangementFlow;
+class DiskIo;
+class FormArrangementPages;
+
 class TQuintoraForm : public QMainWindow {
   public:
     explicit TQuintoraForm(ProgramContext& context);
+    ~TQuintoraForm() override;
 
     // File | Exit and the exit button: the program's shutdown.
     std::function<void()> onExit;
@@ -49,6 +56,9 @@ class TQuintoraForm : public QMainWindow {
     void closeSetupControls();
     ProgramContext& context_;
     QWidget* playerArea_;
+    std::unique_ptr<FormArrangementPages> arrangementPages_;
+    std::unique_ptr<DiskIo> disk_;
+    std::unique_ptr<ArrangementFlow> arrangement_;
 };
 
 }  // namespace app

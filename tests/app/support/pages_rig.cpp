@@ -10,6 +10,7 @@ PagesRig::PagesRig() {
 
 void PagesRig::createPages() {
     pages.QuintoraForm = new app::TQuintoraForm(context);
+    save.SaveArrangement = [this] { return pages.QuintoraForm && pages.QuintoraForm->SaveItemClick(); };
     pages.DrumsGrid = new drums::TDrumsGrid(context);
     if (!pages.DrumTab) pages.DrumTab = new drums::TDrumTab(context);
     pages.MidCheckForm = new app::TMidCheckForm(context);
