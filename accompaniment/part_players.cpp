@@ -4,7 +4,8 @@
 
 namespace accompaniment {
 
-PartPlayers::PartPlayers(PlayerState& state, const PartData& data, const ChordResult& chord, AccompanimentHost& host)
+PartPlayers::PartPlayers(PlayerState& state, const PartData& data, const ChordResult& chord,
+                         AccompanimentHost& host)
     : s_(state), d_(data), chord_(chord), host_(host) {}
 
 void PartPlayers::PlayStep(std::int32_t step) {
@@ -20,7 +21,8 @@ void PartPlayers::PlayStep(std::int32_t step) {
     }
     if (step < 0 || step >= kSteps) return;
     for (int p = 0; p < kParts; ++p)
-        if (d_.PartSteps[static_cast<std::size_t>(p)][static_cast<std::size_t>(step)].note != 0) PlayPart(p, step);
+        if (d_.PartSteps[static_cast<std::size_t>(p)][static_cast<std::size_t>(step)].note != 0)
+            PlayPart(p, step);
 }
 
 std::int32_t PartPlayers::SoundingNote(int part, std::int32_t written) const {
@@ -64,6 +66,15 @@ void PartPlayers::PartTimerFired(int part) {
     sendProgram(ch, s_.LastPartProgram[p]);
     host_.ShortMidiMsg(0x10 + ch, s_.LastPartNote[p], 0);
     host_.DisarmPartTimer(part);
+}
+
+void PartPlayers::ReleaseSounding() {
+    for (int part = 0; part < kParts; ++part) {
+        const auto p = static_cast<std::size_t>(part);
+        if (s_.lastChannel[p] < 0) continue;  // nothing played yet
+        host_.DisarmPartTimer(part);
+        host_.ShortMidiMsg(0x10 + s_.lastChannel[p], s_.LastPartNote[p], 0);
+    }
 }
 
 }  // namespace accompaniment

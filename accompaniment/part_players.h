@@ -27,7 +27,7 @@ inline constexpr const char* kThruClashText =
     "The THROUGH channel (THRU) \nis the same as one of the \nCOMBO instrument Channels. \nPlease change it.";
 
 class PartPlayers {
-public:
+  public:
     PartPlayers(PlayerState& state, const PartData& data, const ChordResult& chord, AccompanimentHost& host);
 
     void PlayStep(std::int32_t step);
@@ -36,10 +36,13 @@ public:
     void PartTimerFired(int part);
     // The accompaniment page's stop: notes from here on go out silent.
     void Silence() { s_.Silenced = 1; }
+    // Ends each part's last note on the channel it went out on, and its release timer: the
+    // parts are about to be emptied, and a note without a duration would sound on.
+    void ReleaseSounding();
     // The note a written note sounds as: octave, root and adjustment, folded into 0..127.
     std::int32_t SoundingNote(int part, std::int32_t written) const;
 
-private:
+  private:
     void sendProgram(int channel, std::int32_t programItem);
     PlayerState& s_;
     const PartData& d_;

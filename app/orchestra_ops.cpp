@@ -6,8 +6,9 @@ namespace app {
 
 using accompaniment::PartData;
 
-OrchestraOps::OrchestraOps(ProgramState& state, EngineLink& engine, drums::DrumOps& drums)
-    : state_(state), engine_(engine), drums_(drums) {}
+OrchestraOps::OrchestraOps(ProgramState& state, EngineLink& engine, drums::DrumOps& drums,
+                           accompaniment::PartPlayers& players)
+    : state_(state), engine_(engine), drums_(drums), players_(players) {}
 
 void OrchestraOps::SendPartPan(std::uint8_t channel, std::uint8_t pan) {
     EngineParams& p = state_.Engine;
@@ -57,7 +58,12 @@ void OrchestraOps::NewAllData() {
     controls.PanBars = {64, 64, 64, 64};
     controls.DurationBar1 = 50;
     ResetOrchestra();
-    accompaniment::ClearPartSteps(d);
+    ClearParts();
+}
+
+void OrchestraOps::ClearParts() {
+    players_.ReleaseSounding();
+    accompaniment::ClearPartSteps(state_.live.parts);
 }
 
 void OrchestraOps::StopAccompaniment() {

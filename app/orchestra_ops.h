@@ -7,6 +7,7 @@
 #include <array>
 #include <string>
 
+#include "accompaniment/part_players.h"
 #include "app/engine_link.h"
 #include "app/program_state.h"
 #include "drums/drum_pattern.h"
@@ -26,7 +27,8 @@ struct OrchestraControls {
 
 class OrchestraOps {
   public:
-    OrchestraOps(ProgramState& state, EngineLink& engine, drums::DrumOps& drums);
+    OrchestraOps(ProgramState& state, EngineLink& engine, drums::DrumOps& drums,
+                 accompaniment::PartPlayers& players);
 
     OrchestraControls controls;
 
@@ -42,6 +44,9 @@ class OrchestraOps {
     // NEW after its question: split point 54, pans 64, durations 0, bars to rest, the reset,
     // and every part emptied.
     void NewAllData();
+    // Empties every part, ending first the notes the parts still sound. Every clear of the
+    // parts goes through here, playing or not.
+    void ClearParts();
     // The page's stop: notes from here on go out silent and the engine stops three times.
     void StopAccompaniment();
     // A part's pan bar moved by the user (voice 1..4): stored, marked modified and sent.
@@ -60,6 +65,7 @@ class OrchestraOps {
     ProgramState& state_;
     EngineLink& engine_;
     drums::DrumOps& drums_;
+    accompaniment::PartPlayers& players_;
 };
 
 }  // namespace app

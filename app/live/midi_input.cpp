@@ -5,7 +5,13 @@ namespace live {
 MidiInput::MidiInput(MidiInputState& state, accompaniment::PartData& data, accompaniment::ChordState& chord,
                      accompaniment::ChordFollower& follower, HeldChordVoicing& voicing, LiveHost& host,
                      const std::uint8_t& drumChannel)
-    : s_(state), d_(data), chord_(chord), follower_(follower), voicing_(voicing), host_(host), drumChannel_(drumChannel) {}
+    : s_(state),
+      d_(data),
+      chord_(chord),
+      follower_(follower),
+      voicing_(voicing),
+      host_(host),
+      drumChannel_(drumChannel) {}
 
 void MidiInput::HandleMidiInput(std::uint32_t packed) {
     s_.MidiInBusy = 1;
@@ -33,7 +39,9 @@ void MidiInput::HandleMidiInput(std::uint32_t packed) {
             host_.ShowCurrentInstrument(s_.InNote);
             s_.ThruProgramIndex = s_.InNote + 1;
             break;
-        case 0x80: keyUp(d1); break;
+        case 0x80:
+            keyUp(d1);
+            break;
         case 0x90:
             if (d2 == 0)
                 keyUp(d1);
@@ -65,6 +73,7 @@ MidiInput::Route MidiInput::playThru(std::uint16_t key, std::uint16_t velocity) 
     const int ch = d_.ThruChannel & 0x0F;
     r.channel = ch;
     const std::int32_t note = key + d_.ThruTranspose;
+    r.thruNote = note;
     s_.InNote = static_cast<std::uint16_t>(note);
     s_.ThruNote = s_.InNote;
     s_.ChordVelocity = velocity > 20 ? velocity - 20 : velocity;
@@ -82,12 +91,22 @@ MidiInput::Route MidiInput::playThru(std::uint16_t key, std::uint16_t velocity) 
 
 void MidiInput::keyDown(std::uint16_t key, std::uint16_t velocity) {
     const auto id = std::make_pair(int{s_.InChannelIndex}, int{key});
-    if (routes_.count(id)) keyUp(key);  // a repeated note-on ends what the first one started
-    Route r;
     const bool drumChannel = s_.InChannelIndex == drumChannel_ || s_.InChannelIndex == 10;
+    const bool chordKey = !drumChannel && key < d_.SplitPoint;
+    if (auto held = routes_.find(id); held != routes_.end()) {
+        // A repeated note-on of a held chord key only records its velocity again: lifting it
+        // first would make the same velocity count as a new chord.
+        if (chordKey && held->second.kind == Route::Kind::Chord) {
+            host_.ShowPlayedNote(key, key % 12, velocity, s_.InChannelIndex);
+            follower_.SetChordKey(key % 12, velocity);
+            return;
+        }
+        keyUp(key);  // any other repeated note-on ends what the first one started
+    }
+    Route r;
     if (!drumChannel) {
         host_.ShowPlayedNote(key, key % 12, velocity, s_.InChannelIndex);
-        if (key < d_.SplitPoint) {
+        if (chordKey) {
             r = {Route::Kind::Chord, static_cast<std::uint32_t>(key % 12)};
             routes_[id] = r;
             follower_.SetChordKey(key % 12, velocity);
@@ -107,18 +126,19 @@ void MidiInput::keyUp(std::uint16_t key) {
     const Route r = it->second;
     routes_.erase(it);
     switch (r.kind) {
-        case Route::Kind::Display: break;
-        case Route::Kind::Chord: follower_.SetChordKey(r.pitchClass, 0); break;
+        case Route::Kind::Display:
+            break;
+        case Route::Kind::Chord:
+            follower_.SetChordKey(r.pitchClass, 0);
+            break;
         case Route::Kind::Thru:
             s_.ChordVelocity = 0;
             sendThruProgram();
             if (chord_.ChordHoldMode == 1) voicing_.ReleaseThirdVoice();
-            if (r.note >= 0) {
-                host_.ShortMidiMsg(0x10 + r.channel, r.note, 0);
-                voicing_.ThruKeyReleased(r.note);
-            } else {
-                voicing_.ThruKeyReleased(key + d_.ThruTranspose);
-            }
+            if (r.note >= 0) host_.ShortMidiMsg(0x10 + r.channel, r.note, 0);
+            // The voices were placed for the key as it was transposed at the press; the
+            // octave may have changed since.
+            voicing_.ThruKeyReleased(r.thruNote);
             break;
     }
 }

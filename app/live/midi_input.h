@@ -29,7 +29,7 @@ struct MidiInputState {
 };
 
 class MidiInput {
-public:
+  public:
     MidiInput(MidiInputState& state, accompaniment::PartData& data, accompaniment::ChordState& chord,
               accompaniment::ChordFollower& follower, HeldChordVoicing& voicing, LiveHost& host,
               const std::uint8_t& drumChannel);
@@ -38,14 +38,15 @@ public:
     // Keys held now (for tests and diagnostics).
     std::size_t heldKeys() const { return routes_.size(); }
 
-private:
+  private:
     // Where a held key went, so that its release ends exactly what it started even when the
     // split point, octave, THRU channel or chord changed meanwhile.
     struct Route {
         enum class Kind { Display, Chord, Thru } kind = Kind::Display;
         std::uint32_t pitchClass = 0;
         int channel = 0;
-        std::int32_t note = -1;  // -1: nothing was sent
+        std::int32_t note = -1;     // -1: nothing was sent
+        std::int32_t thruNote = 0;  // the transposed key, in range or not: its voices' key
     };
     void keyDown(std::uint16_t key, std::uint16_t velocity);
     void keyUp(std::uint16_t key);

@@ -3,8 +3,10 @@
 namespace live {
 
 namespace {
-int mod12(std::int32_t v) { return ((v % 12) + 12) % 12; }
-bool chordTone(std::int32_t v) {
+int mod12(std::int64_t v) {
+    return static_cast<int>(((v % 12) + 12) % 12);
+}
+bool chordTone(std::int64_t v) {
     const int r = mod12(v);
     return r == 0 || r == 4 || r == 7;
 }
@@ -14,10 +16,13 @@ bool TransposeParts(accompaniment::PartData& d, TranspositionState& t, std::int3
     for (auto& table : d.PartSteps)
         for (std::size_t s = 0; s < accompaniment::kSteps; ++s) {
             const std::int32_t note = table[s].note;
-            if (note != 0 && (note + n < 1 || note + n > 127)) return false;
+            const std::int64_t moved = std::int64_t{note} + n;
+            if (note != 0 && (moved < 1 || moved > 127)) return false;
         }
     for (std::size_t s = 0; s < accompaniment::kSteps; ++s)
-        if (d.GridNotes[s] != 0 && (d.GridNotes[s] + n < 1 || d.GridNotes[s] + n > 127)) return false;
+        if (const std::int64_t moved = std::int64_t{d.GridNotes[s]} + n;
+            d.GridNotes[s] != 0 && (moved < 1 || moved > 127))
+            return false;
     t.ToneCounts.fill(0);
     for (std::size_t s = 0; s < accompaniment::kSteps; ++s) {
         for (std::size_t p = 0; p < accompaniment::kParts; ++p) {
@@ -28,6 +33,15 @@ bool TransposeParts(accompaniment::PartData& d, TranspositionState& t, std::int3
         if (d.GridNotes[s] != 0) d.GridNotes[s] += n;
     }
     return true;
+}
+
+std::int32_t FoldForMove(std::int32_t note, std::int32_t move) {
+    if (note == 0) return 0;
+    const std::int64_t target = std::int64_t{note} + move;
+    std::int64_t folded = target;
+    if (folded > 127) folded -= 12 * ((folded - 127 + 11) / 12);
+    if (folded < 1) folded += 12 * ((1 - folded + 11) / 12);
+    return static_cast<std::int32_t>(folded - move);
 }
 
 std::int32_t SnapToChordTone(std::int32_t note) {
@@ -52,7 +66,7 @@ void NormaliseToC(accompaniment::PartData& d, TranspositionState& t, bool manual
         for (const auto& table : d.PartSteps)
             for (std::size_t s = 0; s < accompaniment::kSteps; ++s) {
                 const std::int32_t note = table[s].note;
-                if (note == 0 || chordTone(note + i)) ++score;
+                if (note == 0 || chordTone(std::int64_t{note} + i)) ++score;
             }
         t.KeyScores[static_cast<std::size_t>(i)] = score;
     }
@@ -63,9 +77,21 @@ void NormaliseToC(accompaniment::PartData& d, TranspositionState& t, bool manual
             top = t.KeyScores[static_cast<std::size_t>(i)];
             best = i;
         }
-    TransposeParts(d, t, best > 6 ? best - 12 : best);
+    const std::int32_t move = best > 6 ? best - 12 : best;
+    if (!TransposeParts(d, t, move)) {
+        // Notes the move would take out of range go by octaves into range first, as the
+        // players fold them; their pitch classes, and so the key, stay. Never snap notes that
+        // did not move.
+        for (auto& table : d.PartSteps)
+            for (std::size_t s = 0; s < accompaniment::kSteps; ++s)
+                table[s].note = FoldForMove(table[s].note, move);
+        for (std::size_t s = 0; s < accompaniment::kSteps; ++s)
+            d.GridNotes[s] = FoldForMove(d.GridNotes[s], move);
+        if (!TransposeParts(d, t, move)) return;
+    }
     for (auto& table : d.PartSteps)
-        for (std::size_t s = 0; s < accompaniment::kSteps; ++s) table[s].note = SnapToChordTone(table[s].note);
+        for (std::size_t s = 0; s < accompaniment::kSteps; ++s)
+            table[s].note = SnapToChordTone(table[s].note);
 }
 
 }  // namespace live

@@ -17,8 +17,12 @@ struct TranspositionState {
 // (returns false, nothing moved) a move that would take a note outside 1..127.
 bool TransposeParts(accompaniment::PartData& d, TranspositionState& t, std::int32_t n);
 
+// A note (not a rest) moved by octaves so that note + move lies in 1..127.
+std::int32_t FoldForMove(std::int32_t note, std::int32_t move);
+
 // Moves imported parts into the key with the most C, E and G tones (-5..+6 semitones), then
-// snaps every part note onto C, E or G. Does nothing when manualImport is set.
+// snaps every part note onto C, E or G. Notes the move would take out of range are first
+// folded by octaves into range. Does nothing when manualImport is set.
 void NormaliseToC(accompaniment::PartData& d, TranspositionState& t, bool manualImport);
 
 // The C, E or G a note snaps to: C#, D, D# down to C; F, F# to E; G# to G; A, A#, B up to C.

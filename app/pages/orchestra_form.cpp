@@ -41,8 +41,8 @@ QSlider* slider(QWidget* parent, const char* name, Qt::Orientation o, int max, i
 
 TOrchestraForm::TOrchestraForm(ProgramContext& context)
     : context_(context),
-      ops_(context.state, context.engine, context.drums),
-      live_(context.state.live, *this, context.state.Engine.DrumChannel, context.state.drums.WaltzMode) {
+      live_(context.state.live, *this, context.state.Engine.DrumChannel, context.state.drums.WaltzMode),
+      ops_(context.state, context.engine, context.drums, live_.players) {
     setObjectName("OrchestraForm");
     setWindowTitle("Quintora2");
     resize(800, 581);

@@ -88,8 +88,8 @@ class TOrchestraForm : public QWidget, public live::LiveHost {
 
   private:
     void showControls();
+    live::LiveAccompaniment live_;  // before ops_, which ends the players' notes
     OrchestraOps ops_;
-    live::LiveAccompaniment live_;
     bool painting_ = false;  // controls set from code run no change handler
 };
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/pages/orchestra_form.h"
 #include "engine/Plenwick.h"
 #include "platform/services.h"
@@ -52,6 +54,23 @@ TEST_F(OrchestraPage, NewGivesTheDefaultsOfANewArrangement) {
     EXPECT_EQ(link.journal("cmd 245").size(), 5u);
 }
 
+TEST_F(OrchestraPage, NewWhilePlayingEndsThePartsNotesWhereTheyWentOut) {
+    auto& d = state.live.parts;
+    d.PartSteps[0][5] = {60, 90, 0};    // piano on channel 0, no release of its own
+    d.PartSteps[2][5] = {67, 90, 300};  // brass on channel 1, with its timer
+    page->StepAccompaniment(5);
+    ASSERT_TRUE(page->PartTimer[2]->isActive());
+    d.PartChannels[1] = 7;  // the piano's channel changes while its note sounds
+    platform.output->clear();
+    page->NewAllClick();
+    const auto out = sent();
+    EXPECT_NE(std::find(out.begin(), out.end(), Bytes{0x90, 60, 0}), out.end())
+        << "piano's note, on channel 0";
+    EXPECT_NE(std::find(out.begin(), out.end(), Bytes{0x91, 67, 0}), out.end()) << "brass's note";
+    EXPECT_FALSE(page->PartTimer[2]->isActive());
+    EXPECT_FALSE(accompaniment::PartsHaveNotes(d));
+}
+
 TEST_F(OrchestraPage, PanSendLeavesTheUsersChannelAndNoCommand) {
     state.Engine.Channel = 6;
     page->ops().SendPartPan(4, 0);
@@ -81,6 +100,24 @@ TEST_F(OrchestraPage, KeyboardMessagesReachTheAccompanimentThroughTheQueue) {
     platform::services().queue().dispatch();
     EXPECT_EQ(sent(), (std::vector<Bytes>{{0x93, 72, 100}}));
     EXPECT_EQ(state.live.chord.HeldKeys[0], 100);
+}
+
+TEST_F(OrchestraPage, EHeldAloneStopsThePageAndTheDrumsAtTheBarEnd) {
+    pages.DrumTab->DrumStartButtonClick();
+    page->HandleMidiInput(0x643490);  // E below the split point, held alone
+    for (int step = 92; step <= 100; ++step) page->StepAccompaniment(step);
+    ASSERT_EQ(state.live.chord.EndRequested, 1) << "the ninth step asks for the end";
+    for (int step = 101; step <= 127; ++step) page->StepAccompaniment(step);
+    ASSERT_EQ(link.engine.snapshot().running, 1) << "playing on to the bar end";
+    link.clearJournal();
+    page->StepAccompaniment(128);
+    EXPECT_EQ(link.engine.snapshot().running, 0);
+    EXPECT_EQ(link.journal("cmd 246").size(), 6u) << "the page's stop, then the drum tab's";
+    EXPECT_EQ(link.journal("cmd 247").size(), 1u) << "the drum tab's stop closes the output";
+    EXPECT_EQ(state.live.chord.AccompanimentRunning, 0);
+    EXPECT_EQ(state.live.chord.EndRequested, 0);
+    EXPECT_EQ(state.live.players.Silenced, 1);
+    EXPECT_EQ(page->WhichBar->text(), "0");
 }
 
 TEST_F(OrchestraPage, AThruClashStopsPlayingWithItsBox) {

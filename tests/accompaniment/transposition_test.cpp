@@ -1,7 +1,7 @@
 // Moving parts by semitones and into C.
 
-#include "live_rig.h"
 #include "app/live/transposition.h"
+#include "live_rig.h"
 
 namespace livetest {
 namespace {
@@ -37,9 +37,9 @@ struct NormaliseCase {
 };
 
 TEST(Transposition, SnapOntoCEG) {
-    const std::pair<int, int> cases[] = {{60, 60}, {61, 60}, {62, 60}, {63, 60}, {64, 64}, {65, 64}, {66, 64},
-                                         {67, 67}, {68, 67}, {69, 72}, {70, 72}, {71, 72}, {0, 0},
-                                         {1, 4},   {2, 4},   {3, 4}};  // never down into a rest
+    const std::pair<int, int> cases[] = {{60, 60}, {61, 60}, {62, 60}, {63, 60}, {64, 64}, {65, 64},
+                                         {66, 64}, {67, 67}, {68, 67}, {69, 72}, {70, 72}, {71, 72},
+                                         {0, 0},   {1, 4},   {2, 4},   {3, 4}};  // never down into a rest
     for (auto [note, snapped] : cases) EXPECT_EQ(live::SnapToChordTone(note), snapped) << note;
 }
 
@@ -47,6 +47,10 @@ TEST(Transposition, NormaliseToC) {
     const NormaliseCase cases[] = {
         {"G major moves up 5", {55, 59, 62}, {60, 64, 67}},
         {"D major moves down 2", {62, 66, 69}, {60, 64, 67}},
+        // The move is refused for a note it would take out of range: that note goes an octave
+        // into range first, and nothing is snapped where it stood.
+        {"a top G goes an octave down, then up 5", {55, 59, 62, 127}, {60, 64, 67, 120}},
+        {"a low C# goes an octave up, then down 2", {62, 66, 69, 1}, {60, 64, 67, 12}},
     };
     for (const auto& c : cases) {
         accompaniment::PartData d;
@@ -56,6 +60,15 @@ TEST(Transposition, NormaliseToC) {
         std::vector<int> got;
         for (std::size_t s = 1; s <= c.notes.size(); ++s) got.push_back(d.PartSteps[0][s].note);
         EXPECT_EQ(got, c.expected) << c.name;
+    }
+    {
+        accompaniment::PartData d;
+        live::TranspositionState t;
+        fill(d, {55, 59, 62});
+        d.GridNotes[5] = 127;  // the edit grid folds and moves with the parts
+        live::NormaliseToC(d, t, false);
+        EXPECT_EQ(d.GridNotes[5], 120);
+        EXPECT_EQ(d.PartSteps[0][1].note, 60);
     }
     accompaniment::PartData d;
     live::TranspositionState t;
