@@ -1,0 +1,30 @@
+#pragma once
+// The import's third stage. LoadImportDump reads "$$$" into DumpState.WorkText, switches the
+// arrangement to waltz or four-time after the dump's third bar record, notes the division and the
+// highest bar, and takes the tempo from "$$$$". ParseImportDump then turns the notes of the eight
+// bars from FirstBar into the arrangement: drum hits through ToggleDrumCell, or the steps of one
+// part in PartSteps; 32 steps a bar, 8 a beat, a position rounded to the nearest eighth of a beat.
+//
+// The dump is untrusted text: a record is taken only when all its columns are there and hold
+// digits; anything else is skipped. User-interface thread only.
+
+#include <string_view>
+
+#include "import/import_context.h"
+
+namespace midiimport {
+
+inline constexpr int kImportBars = 8;
+inline constexpr int kLongNote = 9000;  // the length of a note that sounds beyond its bar
+
+// Reads "$$$" and "$$$$" from the program folder. Does nothing while ImportAborted is set.
+void LoadImportDump(ImportContext& ctx);
+// The same over text already read (the dump's bytes, division first) and a tempo in beats per
+// minute, 0 for none; the loader and the fuzz target use it.
+void LoadImportText(ImportContext& ctx, std::string_view text, int tempo);
+
+// Parses WorkText for bars FirstBar .. FirstBar + 7 into the drums (a drum import) or the part
+// ImportPart (an instrument import).
+void ParseImportDump(ImportContext& ctx);
+
+}  // namespace midiimport

@@ -1,0 +1,49 @@
+#pragma once
+// What the import's stages reach besides their own state: the arrangement, the engine, the drum
+// operations, the dialog service and the import pages. The pages implement ImportPages; the
+// stages never touch a widget. User-interface thread only.
+
+#include <cstdio>
+
+#include "app/engine_link.h"
+#include "app/program_state.h"
+#include "drums/drum_pattern.h"
+#include "import/import_state.h"
+#include "platform/dialogs.h"
+
+namespace midiimport {
+
+// The pages' side of the import stages.
+class ImportPages {
+  public:
+    virtual ~ImportPages() = default;
+    // Lets pending window messages run, so that a progress text shows during a long step.
+    virtual void processMessages() = 0;
+    // The reset after an abort, as the import page's NEW does it: the dump state, the page back
+    // to idle, drums and parts cleared, Modified 0.
+    virtual void resetImport() = 0;
+    // The drum tab's switch between four-time and waltz, with all its effects.
+    virtual void toggleTimeSignature() = 0;
+    // The drum tab's bar sliders and the engine's loop length follow Bars.
+    virtual void applyBars() = 0;
+    // The drum tab's tempo panel shows the tempo and its tempo bar takes it as its position.
+    virtual void showTempo(int tempo) = 0;
+};
+
+struct ImportContext {
+    ImportState& import;
+    app::ProgramState& program;
+    app::EngineLink& engine;
+    drums::DrumOps& drums;
+    platform::DialogService& dialogs;
+    ImportPages& pages;
+    // Where the split writes its percentage figure ("%d%%\r"); nullptr writes none.
+    std::FILE* progress = stderr;
+};
+
+// The import's message box: a beep, then the text with the exclamation icon and an OK button.
+void ImportBox(ImportContext& ctx, const char* text, const char* caption);
+// A box, ImportAborted := 1 and the pages' reset.
+void AbortWithBox(ImportContext& ctx, const char* text);
+
+}  // namespace midiimport
