@@ -58,7 +58,8 @@ int QuintoraProgram::Run(const std::function<void(QuintoraProgram&)>& ready) {
     shell_.ClearArrangement();
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         shell_.CheckScreen(screen->geometry().width(), screen->geometry().height());
-    QCoreApplication::setApplicationName("QUINTORA2");
+    // The title only: the application name also names Qt's settings folders.
+    QGuiApplication::setApplicationDisplayName("QUINTORA2");
     QApplication::setQuitOnLastWindowClosed(false);  // only exit ends the program
     QCoreApplication::processEvents();
     shell_.ProbeFiles();
@@ -77,8 +78,8 @@ int QuintoraProgram::Run(const std::function<void(QuintoraProgram&)>& ready) {
 }
 
 void QuintoraProgram::stopPlaying() {
-    // The accompaniment page's stop runs first wherever both stop.
-    if (pages_.OrchestraForm) pages_.OrchestraForm->DrumStopButtonClick();
+    // The drum tab's stop stops the engine and the accompaniment with it; nothing plays after
+    // exit, so the accompaniment page's own stop would only repeat the stops and panics.
     if (pages_.DrumTab) pages_.DrumTab->DrumStopButtonClick();
 }
 

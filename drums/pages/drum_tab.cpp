@@ -354,7 +354,10 @@ void TDrumTab::ShowDrumPosition(int step) {
 
 void TDrumTab::ResetBeatLights() {
     drums::ResetBeatLights(lights_, context_.state.drums.MeterSign);
-    paintLights();
+    // The four beat lights only: the bar lights and both bar captions keep the last position
+    // until the first step of the next run repaints them.
+    const std::array<app::ColourPanel*, 4> beats = {BeatOne, BeatTwo, BeatThree, BeatFour};
+    for (std::size_t i = 0; i < 4; ++i) beats[i]->setColour(LightColour(lights_.Beat[i]));
 }
 
 void TDrumTab::paintLights() {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
 #include <QTimer>
 #include <fstream>
 #include <iterator>
@@ -45,16 +46,17 @@ TEST_F(Program, StartsUpInOrderAndExitsThroughTheMenu) {
         link.clearJournal();
     });
     EXPECT_EQ(rc, 0);
-    EXPECT_EQ(atReady, (Strings{
-                           "cmd 252",                                   // the engine's copy cleared
-                           "in: open 0", "in: reset 0", "in: start 0",  // the orchestra page opens the input,
-                           "in: start 0", "in: reset 0", "cmd 248",  // starts, resets it and opens the output,
-                           "short 67 0 0",                           // resets the parts: program 0 on THRU,
-                           "short 67 0 0",                           // the refresh resends the THRU program
-                           "cmd 245", "cmd 245", "cmd 245", "cmd 245", "cmd 245",  // and every voice's pan
-                           "params",                                 // the cell fields parked
-                           "in: reset 0", "in: start 0",             // start-up's own reset and start
-                       }));
+    EXPECT_EQ(atReady,
+              (Strings{
+                  "cmd 252",                                   // the engine's copy cleared
+                  "in: open 0", "in: reset 0", "in: start 0",  // the orchestra page opens the input,
+                  "in: start 0", "in: reset 0", "cmd 248",     // starts, resets it and opens the output,
+                  "short 67 0 0",                              // resets the parts: program 0 on THRU,
+                  "short 67 0 0",                              // the refresh resends the THRU program
+                  "cmd 245", "cmd 245", "cmd 245", "cmd 245", "cmd 245",  // and every voice's pan
+                  "params",                                               // the cell fields parked
+                  "in: reset 0", "in: start 0",                           // start-up's own reset and start
+              }));
     // After the loop: the output closed, the input already closed by exit.
     const Strings after = link.journal();
     ASSERT_FALSE(after.empty());
@@ -84,6 +86,23 @@ TEST_F(Program, ExitAsksTheSetupPageWhetherToSaveAModifiedArrangement) {
     EXPECT_EQ(boxes[0].icon, platform::BoxIcon::Question);
     EXPECT_EQ(boxes[0].owner, setupPage);
     EXPECT_EQ(program->state().drums.Modified, 1) << "No saves nothing";
+}
+
+TEST_F(Program, ExitStopsPlayingOnceThroughTheDrumTab) {
+    run([&](app::QuintoraProgram& p) {
+        p.pages().DrumTab->DrumStartButtonClick();
+        link.clearJournal();
+    });
+    // The drum tab's stop stops the engine three times; the engine stop before the
+    // configuration is written is the fourth.
+    EXPECT_EQ(link.journal("cmd 246").size(), 4u);
+}
+
+TEST_F(Program, TheTitleLeavesTheApplicationNameAlone) {
+    run({});
+    EXPECT_EQ(QGuiApplication::applicationDisplayName().toStdString(), "QUINTORA2");
+    // Qt's settings folders are named after the application name.
+    EXPECT_NE(QCoreApplication::applicationName().toStdString(), "QUINTORA2");
 }
 
 TEST_F(Program, ClosingTheMainWindowRunsTheExit) {

@@ -258,6 +258,21 @@ TEST_F(DrumStep, TheEnginesStepsMoveTheLightsBeforeTheAccompanimentTick) {
     EXPECT_EQ(pages.OrchestraForm->WhichBar->text(), "2");
 }
 
+TEST_F(DrumStep, ARestartPutsOutTheBeatLightsOnlyAndTheOrchestraBarReadsZero) {
+    recording->DrumStartButtonClick();
+    for (int i = 0; i < 41; ++i) platform.timer.fireNext();  // into bar 2, beat 2
+    platform::services().queue().dispatch();
+    ASSERT_EQ(pages.OrchestraForm->WhichBar->text(), "2");
+    ASSERT_EQ(recording->BeatTwo->colour(), app::clYellow);
+    recording->DrumStopButtonClick();
+    recording->DrumStartButtonClick();
+    EXPECT_EQ(pages.OrchestraForm->WhichBar->text(), "0");
+    EXPECT_EQ(recording->BeatTwo->colour(), app::clGreen);
+    // The rest keeps the last position until the first step of the new run.
+    EXPECT_EQ(recording->tempo[1]->colour(), app::clYellow);
+    EXPECT_EQ(pages.DrumsGrid->WhichBar->text(), "2");
+}
+
 TEST_F(DrumStep, OtherMessagesAndReleasedPagesAreIgnored) {
     const HWND window = recording->window();
     platform::services().queue().post(window, WM_DRUMSTEP + 1, 5, 0);

@@ -104,7 +104,7 @@ TEST(PositionLights, GridFollowsTheBarShown) {
     EXPECT_EQ(yellowGrid(l), std::vector<int>{6});
     drums::ShowDrumPosition(l, 96, -1, 64);
     EXPECT_EQ(yellowGrid(l), (std::vector<int>{6, 32}))
-        << "a jump leaves the skipped light lit, as specified";
+        << "a jump puts out only the light before the new one; the skipped one stays lit";
 }
 
 TEST(PositionLights, ResetRestsTheBeatLights) {
