@@ -9,6 +9,7 @@ namespace midifile {
 
 namespace {
 constexpr uint32_t LargePause = 0x1000000;
+__extension__ typedef unsigned __int128 UInt128;  // kept out of the header: not standard C++
 
 bool PlausibleChunkTag(const uint8_t* tag) {
     for (int i = 0; i < 4; ++i)
@@ -123,8 +124,8 @@ int MidiRead::ReadTrack(int track) {
             ReportError("missing midi track MTrk");
             return 0;
         }
-        uint32_t skip = (uint32_t{chunk[4]} << 24) | (uint32_t{chunk[5]} << 16) | (uint32_t{chunk[6]} << 8) |
-                        chunk[7];
+        uint32_t skip =
+            (uint32_t{chunk[4]} << 24) | (uint32_t{chunk[5]} << 16) | (uint32_t{chunk[6]} << 8) | chunk[7];
         ReadPos += 8 + static_cast<int64_t>(skip);
         EventStart = ReadPos;
     }
@@ -157,7 +158,7 @@ int MidiRead::ReadTrack(int track) {
             OnDeltaTime(delta);
             if (Stopped()) return 0;
             TrackTicks += delta;
-            AdvanceClock(delta);
+            AdvanceClockInline(delta);
             if (ReadEvent(end) <= 0) {
                 TrackEnded = false;
                 if (!Stopped()) ReportError("unexpected end of file");
@@ -188,22 +189,36 @@ void MidiRead::UpdateProgress() {
     percentHigh_ = ((percent + 1) * size + 99) / 100;
 }
 
-void MidiRead::AdvanceClockSlow(uint32_t ticks) {
+void MidiRead::RefreshClockCache() {
+    clockTempo_ = CurrentTempo;
+    clockDivision_ = divisionMillis_;
+    tempoQuot_ = CurrentTempo / divisionMillis_;
+    tempoRem_ = CurrentTempo % divisionMillis_;
+    divisionInverse_ = UINT64_MAX / divisionMillis_;
+}
+
+void MidiRead::AdvanceClock(uint32_t ticks) { AdvanceClockInline(ticks); }
+
+// Once per event: inline in the track loop (a shared library's exported function would not be).
+inline void MidiRead::AdvanceClockInline(uint32_t ticks) {
     const uint64_t d = divisionMillis_;
     if (ticks == 0 || d == 0 || ticks >= LargePause) return;
-    if (clockTempo_ != CurrentTempo || clockDivision_ != d) {
-        clockTempo_ = CurrentTempo;
-        clockDivision_ = d;
-        tempoQuot_ = CurrentTempo / d;
-        tempoRem_ = CurrentTempo % d;
-        divisionInverse_ = UINT64_MAX / d;
-    }
-    TrackMillis += ticks * tempoQuot_;
-    MillisRemainder += ticks * tempoRem_;  // below 2^24 x 2^26: no overflow
-    if (MillisRemainder >= d) {
+    if (clockTempo_ != CurrentTempo || clockDivision_ != d) RefreshClockCache();
+    if (MillisRemainder >= d) {  // a subclass may have set it: carry the whole milliseconds first
         TrackMillis += MillisRemainder / d;
         MillisRemainder %= d;
     }
+    // Each tick adds tempo / D whole milliseconds and tempo % D to the remainder. x < 2^24 x 2^26 +
+    // D, so x / D by a multiply with the cached inverse is exact up to one: correct it once.
+    const uint64_t x = MillisRemainder + ticks * tempoRem_;
+    uint64_t q = static_cast<uint64_t>((static_cast<UInt128>(x) * divisionInverse_) >> 64);
+    uint64_t r = x - q * d;
+    while (r >= d) {
+        ++q;
+        r -= d;
+    }
+    TrackMillis += ticks * tempoQuot_ + q;
+    MillisRemainder = r;
 }
 
 uint32_t MidiRead::ReadWord16() {
@@ -300,19 +315,25 @@ int MidiRead::PrescanTrackChannel(int64_t length) {
             status = running;
         int channel = -1;
         switch (status & 0xF0) {
-            case 0x80: case 0x90: case 0xA0: case 0xB0: case 0xE0:
+            case 0x80:
+            case 0x90:
+            case 0xA0:
+            case 0xB0:
+            case 0xE0:
                 channel = status & 0x0F;
                 i += 2;
                 break;
-            case 0xC0: case 0xD0:
+            case 0xC0:
+            case 0xD0:
                 channel = status & 0x0F;
                 i += 1;
                 break;
             case 0xF0:
                 switch (status) {
-                    case 0xF0: {
-                        // A length field whose data ends in F7 within the examined bytes, else
-                        // the next F7; none ends the scan.
+                    case 0xF0:
+                    case 0xF7: {
+                        // The same rule as the reader: a declared length that fits the track is
+                        // taken; an escape has no other. Else an F0 message runs to the next F7.
                         int64_t field = 0;
                         uint64_t len = 0;
                         bool complete = false;
@@ -324,19 +345,29 @@ int MidiRead::PrescanTrackChannel(int64_t length) {
                                 break;
                             }
                         }
-                        if (complete && len >= 1 && static_cast<int64_t>(len) <= n - i - field &&
-                            p[i + field + static_cast<int64_t>(len) - 1] == 0xF7) {
+                        if (complete && static_cast<int64_t>(len) <= length - i - field) {
                             i += field + static_cast<int64_t>(len);
                             break;
                         }
+                        if (status == 0xF7) goto done;
                         const void* f = std::memchr(p + i, 0xF7, static_cast<size_t>(n - i));
                         if (f == nullptr) goto done;
                         i = static_cast<const uint8_t*>(f) - p + 1;
                         break;
                     }
-                    case 0xF2: i += 2; break;
-                    case 0xF3: i += 1; break;
-                    case 0xF6: case 0xF8: case 0xFA: case 0xFB: case 0xFC: case 0xFE: break;
+                    case 0xF2:
+                        i += 2;
+                        break;
+                    case 0xF3:
+                        i += 1;
+                        break;
+                    case 0xF6:
+                    case 0xF8:
+                    case 0xFA:
+                    case 0xFB:
+                    case 0xFC:
+                    case 0xFE:
+                        break;
                     case 0xFF: {
                         ++i;  // type
                         uint64_t len = 0;
@@ -348,10 +379,12 @@ int MidiRead::PrescanTrackChannel(int64_t length) {
                         i += static_cast<int64_t>(std::min<uint64_t>(len, static_cast<uint64_t>(n)));
                         break;
                     }
-                    default: goto done;
+                    default:
+                        goto done;
                 }
                 break;
-            default: goto done;  // a data byte with no running status
+            default:
+                goto done;  // a data byte with no running status
         }
         if (status < 0xF0) running = status;
         if (channel >= 0) {

@@ -17,8 +17,6 @@
 
 namespace midifile {
 
-__extension__ typedef unsigned __int128 UInt128;
-
 // System-exclusive patterns as they appear in a file: F0, the data, the closing F7.
 extern const uint8_t GmSystemOnMessage[6];
 extern const uint8_t GsResetMessage[11];
@@ -26,23 +24,23 @@ extern const uint8_t GsExitMessage[11];
 extern const uint8_t XgSystemOnMessage[9];
 
 class MidiRead : public MidiBuffer {
-public:
+  public:
     static constexpr int MULTICHANNEL = -2;
     static constexpr int NOCHANNEL = -1;
 
     // EventMask bits; a set bit changes the delivery of that kind only.
     enum : uint32_t {
-        MaskAllControllers = 0x001,      // every control change to OnControlChange, no folding
-        MaskSkipTrackBodies = 0x002,     // OnTrackStart (NOCHANNEL) and OnTrackEnd only
-        MaskUndecodedMeta = 0x004,       // metas other than end of track to OnMetaEvent(InFile)
-        MaskNoResetMatch = 0x008,        // exclusive data not compared with the reset messages
-        MaskRawNotes = 0x010,            // note-off/on to OnRawEvent
+        MaskAllControllers = 0x001,   // every control change to OnControlChange, no folding
+        MaskSkipTrackBodies = 0x002,  // OnTrackStart (NOCHANNEL) and OnTrackEnd only
+        MaskUndecodedMeta = 0x004,    // metas other than end of track to OnMetaEvent(InFile)
+        MaskNoResetMatch = 0x008,     // exclusive data not compared with the reset messages
+        MaskRawNotes = 0x010,         // note-off/on to OnRawEvent
         MaskRawPolyPressure = 0x020,
         MaskRawControlChange = 0x040,
         MaskRawProgramChange = 0x080,
         MaskRawChannelPressure = 0x100,
         MaskRawPitchBend = 0x200,
-        MaskRawSystem = 0x400,           // system messages and metas to OnRawEvent(InFile)
+        MaskRawSystem = 0x400,  // system messages and metas to OnRawEvent(InFile)
     };
 
     // mode: MidiBuffer::WindowRead or MidiBuffer::WholeFileRead. Does not read.
@@ -111,9 +109,16 @@ public:
     virtual void OnContinue();
     virtual void OnStop();
     virtual void OnActiveSensing();
-    // data: the exclusive data after F0 (or F7), the closing F7 included.
+    // An F0 message: its data as the file holds it after F0 and the length field (the closing F7
+    // included when the file has one; the first packet of a divided message has none). length may
+    // be 0. Data written without a length field arrives from the byte after F0 through the F7.
     virtual void OnSysex(int64_t length, const uint8_t* data);
     virtual void OnSysexInFile(std::FILE* file, int64_t offset, int64_t length);
+    // An F7 escape packet: exactly its declared bytes (a continuation of a divided message, or any
+    // bytes to be sent as they stand). Never an F0 message; the defaults do nothing. A copy writes
+    // it back with MidiWrite::WriteExclusive(0xF7, ...).
+    virtual void OnSysexEscape(int64_t length, const uint8_t* data);
+    virtual void OnSysexEscapeInFile(std::FILE* file, int64_t offset, int64_t length);
     virtual void OnXgSystemOn();
     virtual void OnGmSystemOn();
     virtual void OnGsReset();
@@ -165,24 +170,14 @@ public:
         if (pos >= 0) ReadPos = pos;
     }
     bool FindHeader();
+    // ReadPos at an F0 message's length field, limit = bytes left in the track. The declared
+    // length whenever its field is complete and the data fits within limit (0 included): ReadPos
+    // moves behind the field. Otherwise the data runs from the field's start through the next F7:
+    // that count, ReadPos left at the field. -1 when there is no F7 either.
     int64_t SysexDataLength(int64_t limit);
     int PrescanTrackChannel(int64_t length);
     // Adds ticks to TrackMillis at CurrentTempo without drift; O(1).
-    void AdvanceClock(uint32_t ticks) {
-        if (ticks == 0 || divisionMillis_ == 0) return;
-        if (clockTempo_ != CurrentTempo || clockDivision_ != divisionMillis_ || ticks >= 0x1000000)
-            return AdvanceClockSlow(ticks);
-        // x / D by a multiply with the cached inverse: the estimate is q or q - 1 (x < 2^51).
-        const uint64_t x = MillisRemainder + ticks * tempoRem_;
-        uint64_t q = static_cast<uint64_t>((static_cast<UInt128>(x) * divisionInverse_) >> 64);
-        uint64_t r = x - q * divisionMillis_;
-        if (r >= divisionMillis_) {
-            ++q;
-            r -= divisionMillis_;
-        }
-        TrackMillis += ticks * tempoQuot_ + q;
-        MillisRemainder = r;
-    }
+    void AdvanceClock(uint32_t ticks);
 
     // Matches exclusive data (after F0, closing F7 included) against one of the patterns above.
     static bool MatchesResetMessage(const uint8_t* pattern, size_t patternLength, const uint8_t* data,
@@ -207,7 +202,7 @@ public:
     int64_t ReadPos = 0;
     int VarLenBytes = 0;
 
-protected:
+  protected:
     int format_ = 0;
     int trackCount_ = 0;
     int division_ = 0;
@@ -218,7 +213,7 @@ protected:
     // Aborted by a subclass, or an error reported since ReadAll/ReadHeader began.
     bool Stopped() const { return Aborted || ErrorSeen(); }
 
-private:
+  private:
     bool ReadMeta(int64_t end);
     bool ReadSysex(int status, int64_t end);
     bool ReadChannelMessage(int status);
@@ -226,13 +221,14 @@ private:
     void ReportByte(const char* format, int byte);
     uint32_t ReadVarLenLong();
     const uint8_t* ConsumeFailed(int64_t n);
-    void AdvanceClockSlow(uint32_t ticks);
+    void RefreshClockCache();
+    inline void AdvanceClockInline(uint32_t ticks);  // defined in MidiRead.cpp, its only user
     void UpdateProgress();
 
-    int64_t limit_ = 0;        // reads stop here: the track's end, or the file's end
-    int64_t percentLow_ = 0;   // ReadPos range in which the percentage stays lastPercent_
+    int64_t limit_ = 0;       // reads stop here: the track's end, or the file's end
+    int64_t percentLow_ = 0;  // ReadPos range in which the percentage stays lastPercent_
     int64_t percentHigh_ = 0;
-    uint64_t tempoQuot_ = 0;   // CurrentTempo / (division x 1000), cached for AdvanceClock
+    uint64_t tempoQuot_ = 0;  // CurrentTempo / (division x 1000), cached for AdvanceClock
     uint64_t tempoRem_ = 0;
     uint32_t clockTempo_ = 0;  // the tempo and division the cache was made for
     uint64_t clockDivision_ = 0;

@@ -59,18 +59,35 @@ int64_t MidiRead::ReadEvent(int64_t end) {
                     OnSongSelect(d[0]);
                 break;
             }
-            case 0xF6: case 0xF8: case 0xFA: case 0xFB: case 0xFC: case 0xFE:
+            case 0xF6:
+            case 0xF8:
+            case 0xFA:
+            case 0xFB:
+            case 0xFC:
+            case 0xFE:
                 if (raw) {
                     OnRawEvent(status, 0, nullptr);
                     break;
                 }
                 switch (status) {
-                    case 0xF6: OnTuneRequest(); break;
-                    case 0xF8: OnTimingClock(); break;
-                    case 0xFA: OnStart(); break;
-                    case 0xFB: OnContinue(); break;
-                    case 0xFC: OnStop(); break;
-                    default: OnActiveSensing(); break;
+                    case 0xF6:
+                        OnTuneRequest();
+                        break;
+                    case 0xF8:
+                        OnTimingClock();
+                        break;
+                    case 0xFA:
+                        OnStart();
+                        break;
+                    case 0xFB:
+                        OnContinue();
+                        break;
+                    case 0xFC:
+                        OnStop();
+                        break;
+                    default:
+                        OnActiveSensing();
+                        break;
                 }
                 break;
             case 0xFF:
@@ -158,22 +175,54 @@ bool MidiRead::ReadChannelMessage(int status) {
 bool MidiRead::ReadControlChange(int channel, const uint8_t* data) {
     const int value = data[1];
     switch (data[0]) {
-        case 0: OnBankSelectMsb(channel, value); break;
-        case 1: OnModulation(channel, value); break;
-        case 2: OnBreath(channel, value); break;
-        case 4: OnFoot(channel, value); break;
-        case 5: OnPortamentoTime(channel, value); break;
-        case 6: OnDataEntry(channel, value); break;
-        case 7: OnVolume(channel, value); break;
-        case 10: OnPan(channel, value); break;
-        case 11: OnExpression(channel, value); break;
-        case 32: OnBankSelectLsb(channel, value); break;
-        case 64: OnSustain(channel, value); break;
-        case 91: OnReverb(channel, value); break;
-        case 93: OnChorus(channel, value); break;
-        case 96: OnDataIncrement(channel, value); break;
-        case 97: OnDataDecrement(channel, value); break;
-        case 100: OnRpnLsb(channel, value); break;
+        case 0:
+            OnBankSelectMsb(channel, value);
+            break;
+        case 1:
+            OnModulation(channel, value);
+            break;
+        case 2:
+            OnBreath(channel, value);
+            break;
+        case 4:
+            OnFoot(channel, value);
+            break;
+        case 5:
+            OnPortamentoTime(channel, value);
+            break;
+        case 6:
+            OnDataEntry(channel, value);
+            break;
+        case 7:
+            OnVolume(channel, value);
+            break;
+        case 10:
+            OnPan(channel, value);
+            break;
+        case 11:
+            OnExpression(channel, value);
+            break;
+        case 32:
+            OnBankSelectLsb(channel, value);
+            break;
+        case 64:
+            OnSustain(channel, value);
+            break;
+        case 91:
+            OnReverb(channel, value);
+            break;
+        case 93:
+            OnChorus(channel, value);
+            break;
+        case 96:
+            OnDataIncrement(channel, value);
+            break;
+        case 97:
+            OnDataDecrement(channel, value);
+            break;
+        case 100:
+            OnRpnLsb(channel, value);
+            break;
         case 101: {
             // RPN 0/0 then data entry, each with its own status byte and a zero delta: one call.
             const uint8_t status = static_cast<uint8_t>(RunningStatus);
@@ -188,7 +237,9 @@ bool MidiRead::ReadControlChange(int channel, const uint8_t* data) {
             }
             break;
         }
-        default: OnControlChange(channel, data[0], value); break;
+        default:
+            OnControlChange(channel, data[0], value);
+            break;
     }
     return true;
 }
@@ -234,8 +285,8 @@ bool MidiRead::ReadMeta(int64_t end) {
         OnMetaEvent(type, length, d);
         return true;
     }
-    static const char* const kinds[] = {"text",   "copyright", "trackname", "instrument",
-                                        "lyric",  "marker",    "cuepoint"};
+    static const char* const kinds[] = {"text",  "copyright", "trackname", "instrument",
+                                        "lyric", "marker",    "cuepoint"};
     switch (type) {
         case 0x00:
             if (length == 2) return OnSequenceNumber(d[0] * 256 + d[1]), true;
@@ -269,7 +320,8 @@ bool MidiRead::ReadMeta(int64_t end) {
             break;
         default:
             if (type >= 0x01 && type <= 0x0F) {
-                OnText(type, length, type <= 0x07 ? kinds[type - 1] : nullptr, reinterpret_cast<const char*>(d));
+                OnText(type, length, type <= 0x07 ? kinds[type - 1] : nullptr,
+                       reinterpret_cast<const char*>(d));
                 return true;
             }
             break;
@@ -280,8 +332,9 @@ bool MidiRead::ReadMeta(int64_t end) {
 
 bool MidiRead::ReadSysex(int status, int64_t end) {
     const bool raw = (EventMask & MaskNoResetMatch) != 0 && (EventMask & MaskRawSystem) != 0;
+    const bool escape = status == 0xF7;
     int64_t length;
-    if (status == 0xF7) {
+    if (escape) {
         // An escape packet: exactly its length of bytes, no closing F7 required.
         length = ReadVarLen();
         if (Stopped()) return false;
@@ -292,16 +345,22 @@ bool MidiRead::ReadSysex(int status, int64_t end) {
         }
     } else {
         length = SysexDataLength(end - ReadPos);
-        if (length == 0) {
+        if (length < 0) {
             ReportError("end of sysex not found");
             return false;
         }
     }
     const int64_t dataOffset = ReadPos;
-    if (length < AvailableAt(dataOffset)) {
-        const uint8_t* d = Consume(length);
+    if (length == 0 || length < AvailableAt(dataOffset)) {
+        static const uint8_t kNoData[1] = {0};
+        const uint8_t* d = length == 0 ? kNoData : Consume(length);
         if (d == nullptr) return false;
-        if ((EventMask & MaskNoResetMatch) != 0 || status == 0xF7) {
+        if (escape) {
+            if (raw)
+                OnRawEvent(status, length, d);
+            else
+                OnSysexEscape(length, d);
+        } else if ((EventMask & MaskNoResetMatch) != 0) {
             if (raw)
                 OnRawEvent(status, length, d);
             else
@@ -322,6 +381,8 @@ bool MidiRead::ReadSysex(int status, int64_t end) {
     ReadPos = dataOffset + length;
     if ((EventMask & MaskRawSystem) != 0)
         OnRawEventInFile(status, FileHandle(), dataOffset, length);
+    else if (escape)
+        OnSysexEscapeInFile(FileHandle(), dataOffset, length);
     else
         OnSysexInFile(FileHandle(), dataOffset, length);
     return true;
@@ -329,36 +390,24 @@ bool MidiRead::ReadSysex(int status, int64_t end) {
 
 int64_t MidiRead::SysexDataLength(int64_t limit) {
     const int64_t fieldStart = ReadPos;
-    if (limit <= 0) return 0;
-    const int64_t n = std::min(AvailableAt(fieldStart), limit);
-    const uint8_t* p = n > 0 ? Peek(n) : nullptr;
-    int64_t field = 0;
-    int64_t length = 0;
-    bool complete = false;
-    if (p != nullptr) {
-        while (field < 4 && field < n) {
+    if (limit <= 0) return -1;
+    // The declared length is taken whenever it can hold: a complete field of at most four bytes
+    // and data that fits the track, whatever its last byte is (a divided message's first packet
+    // has no F7, and an F7 inside other data must not swallow the events after it).
+    if (const uint8_t* p = Peek(std::min<int64_t>(4, limit))) {
+        const int64_t available = std::min<int64_t>(4, limit);
+        int64_t length = 0;
+        for (int64_t field = 0; field < available;) {
             const uint8_t b = p[field++];
             length = (length << 7) | (b & 0x7F);
             if ((b & 0x80) == 0) {
-                complete = true;
-                break;
-            }
-        }
-    }
-    if (complete && length >= 1) {
-        if (field <= 2 && field + length <= n && p[field + length - 1] == 0xF7) {
-            ReadPos = fieldStart + field;
-            return length;
-        }
-        if (field + length <= limit) {
-            const uint8_t* last = BlockAt(fieldStart + field + length - 1, 1);
-            if (last != nullptr && *last == 0xF7) {
+                if (length > limit - field) break;
                 ReadPos = fieldStart + field;
                 return length;
             }
         }
     }
-    // No usable length field: the data runs from the field's start through the next F7.
+    // No declared length can hold: the data runs from the field's start through the next F7.
     ReadPos = fieldStart;
     for (int64_t scanned = 0; scanned < limit;) {
         const int64_t k = std::min(AvailableAt(fieldStart + scanned), limit - scanned);
@@ -368,7 +417,7 @@ int64_t MidiRead::SysexDataLength(int64_t limit) {
             return scanned + (static_cast<const uint8_t*>(f) - q) + 1;
         scanned += k;
     }
-    return 0;
+    return -1;
 }
 
 bool MidiRead::MatchesResetMessage(const uint8_t* pattern, size_t patternLength, const uint8_t* data,

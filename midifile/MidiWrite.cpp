@@ -20,17 +20,25 @@ void WritePattern(MidiWrite& w, const uint8_t (&pattern)[N]) {
 
 MidiWrite::MidiWrite(const char* path) : MidiBuffer(path, nullptr, Write) {}
 
-MidiWrite::~MidiWrite() { Close(); }
+MidiWrite::~MidiWrite() {
+    if (closed_) return;
+    std::fprintf(stderr, "error: MIDI file %s%s%s was not closed by its writer; closing it now\n",
+                 Path() != nullptr ? "\"" : "", Path() != nullptr ? Path() : "(no name)",
+                 Path() != nullptr ? "\"" : "");
+    Close();
+}
 
 bool MidiWrite::Close() {
     if (closed_) return closeResult_;
     closed_ = true;
     if (FileHandle() != nullptr) {
-        if (trackCount_ > 0 && midilength() >= 12) {
+        if (trackOpen_) CloseTrack();
+        // Only a header this writer wrote has a track count to fix; anything else at offset 10
+        // is someone's data.
+        if (headerWritten_ && trackCount_ > 0) {
             SeekWrite(10);
             WriteWord16(static_cast<uint32_t>(trackCount_));
         }
-        if (trackOpen_) CloseTrack();
     }
     const bool hadFile = FileHandle() != nullptr;
     const bool closedOk = CloseFile();
@@ -42,7 +50,9 @@ void MidiWrite::Fail() {
     if (!ErrorSeen()) ReportError("write error (maybe disk full)");
 }
 
-void MidiWrite::OnLargePauseWritten(uint32_t) { OnWarning("generating unrealistic large pause"); }
+void MidiWrite::OnLargePauseWritten(uint32_t) {
+    OnWarning("generating unrealistic large pause");
+}
 
 void MidiWrite::WriteHeader(int format, int trackCount, int division) {
     SeekWrite(0);
@@ -52,6 +62,7 @@ void MidiWrite::WriteHeader(int format, int trackCount, int division) {
     WriteWord16(static_cast<uint32_t>(trackCount));
     division_ = division;
     WriteWord16(static_cast<uint32_t>(division));
+    headerWritten_ = midilength() >= 14 && !ErrorSeen();
 }
 
 void MidiWrite::StartTrack() {
@@ -174,7 +185,12 @@ void MidiWrite::WriteSongSelect(int song) {
 
 void MidiWrite::WriteSystemByte(int status) {
     switch (status) {
-        case 0xF6: case 0xF8: case 0xFA: case 0xFB: case 0xFC: case 0xFE:
+        case 0xF6:
+        case 0xF8:
+        case 0xFA:
+        case 0xFB:
+        case 0xFC:
+        case 0xFE:
             WritePendingDelta();
             WriteStatus(status);
             break;
@@ -247,10 +263,42 @@ void MidiWrite::WriteSysexFromFile(std::FILE* file, int64_t offset, int64_t leng
     std::fseek(file, saved, SEEK_SET);
 }
 
-void MidiWrite::WriteGmSystemOn() { WritePattern(*this, GmSystemOnMessage); }
-void MidiWrite::WriteGsReset() { WritePattern(*this, GsResetMessage); }
-void MidiWrite::WriteGsExit() { WritePattern(*this, GsExitMessage); }
-void MidiWrite::WriteXgSystemOn() { WritePattern(*this, XgSystemOnMessage); }
+void MidiWrite::WriteExclusive(int status, int64_t length, const uint8_t* data) {
+    if ((status != 0xF0 && status != 0xF7) || length < 0 || (length > 0 && data == nullptr) ||
+        length > MaxVarLen) {
+        Fail();
+        return;
+    }
+    WritePendingDelta();
+    WriteStatus(status);
+    WriteVarLen(static_cast<uint32_t>(length));
+    WriteBytes(length, data);
+}
+
+void MidiWrite::WriteExclusiveFromFile(int status, std::FILE* file, int64_t offset, int64_t length) {
+    if ((status != 0xF0 && status != 0xF7) || file == nullptr || offset < 0 || length < 0 ||
+        length > MaxVarLen) {
+        Fail();
+        return;
+    }
+    WritePendingDelta();
+    WriteStatus(status);
+    WriteVarLen(static_cast<uint32_t>(length));
+    CopyFromFile(file, offset, length);
+}
+
+void MidiWrite::WriteGmSystemOn() {
+    WritePattern(*this, GmSystemOnMessage);
+}
+void MidiWrite::WriteGsReset() {
+    WritePattern(*this, GsResetMessage);
+}
+void MidiWrite::WriteGsExit() {
+    WritePattern(*this, GsExitMessage);
+}
+void MidiWrite::WriteXgSystemOn() {
+    WritePattern(*this, XgSystemOnMessage);
+}
 
 void MidiWrite::WriteMeta(int type, int64_t length, const uint8_t* data) {
     if (length < 0 || (length > 0 && data == nullptr) || length > MaxVarLen) {

@@ -4,8 +4,12 @@
 // between events, running status for note messages, and one writer per event kind.
 //
 // Typical use: construct, WriteHeader(format, estimated track count, division), then per track
-// StartTrack and AddDelta / event writers, then Close() (or let the destructor close): closing
-// fixes the header's track count and closes the last track.
+// StartTrack and AddDelta / event writers, then Close(): closing closes the last track, fixes the
+// header's track count (only when WriteHeader wrote one) and says whether the file is complete.
+//
+// The caller closes. A failure found while closing reaches this object's OnError, and a destructor
+// cannot call a subclass's override any more; so the destructor of a writer that was never closed
+// says so on stderr, then closes (the file is finished, its errors go to stderr only).
 //
 // Errors stick: the first failure (the file could not be created, a write was refused, the disk is
 // full) is reported once through OnError as "write error (maybe disk full)"; Close() then returns
@@ -20,15 +24,16 @@
 namespace midifile {
 
 class MidiWrite : public MidiBuffer {
-public:
+  public:
     static constexpr uint32_t MaxVarLen = 0x0FFFFFFF;
 
     explicit MidiWrite(const char* path);
     ~MidiWrite() override;
 
-    // Finishes the file (track count, last track, flush, close). True when everything written
+    // Finishes the file (last track, track count, flush, close). True when everything written
     // reached the file. Later calls return the same answer and write nothing.
     bool Close();
+    bool Closed() const { return closed_; }
     bool Failed() const { return ErrorSeen(); }
 
     virtual void WriteChannelPrefix(int channel);
@@ -64,6 +69,12 @@ public:
     // The same over a region of another file; the file's position is restored. A region that
     // starts at or after the file's end writes nothing.
     void WriteSysexFromFile(std::FILE* file, int64_t offset, int64_t length);
+    // An exclusive event exactly as a reader delivered it: status 0xF0 (OnSysex) or 0xF7
+    // (OnSysexEscape), the length, then the bytes as given (no F7 added or searched for). This is
+    // how a copy keeps divided messages and escape packets as they were.
+    void WriteExclusive(int status, int64_t length, const uint8_t* data);
+    // The same over a region of another file (OnSysexInFile, OnSysexEscapeInFile).
+    void WriteExclusiveFromFile(int status, std::FILE* file, int64_t offset, int64_t length);
     void WriteGmSystemOn();
     void WriteGsReset();
     void WriteGsExit();
@@ -95,14 +106,14 @@ public:
     int64_t WritePos() const { return writePos_; }
     uint64_t TrackTicks() const { return trackTicks_; }
 
-protected:
+  protected:
     void WritePendingDelta();
     void WriteStatus(int status);
     // Writes the status unless running status allows leaving it out.
     void WriteChannelStatus(int status, int firstData);
     void Fail();
 
-private:
+  private:
     int64_t trackChunkStart_ = -1;
     bool trackOpen_ = false;
     int64_t writePos_ = 0;
@@ -112,6 +123,7 @@ private:
     uint32_t pendingDelta_ = 0;
     uint64_t trackTicks_ = 0;
     int division_ = 0;
+    bool headerWritten_ = false;
     bool closed_ = false;
     bool closeResult_ = false;
 };

@@ -17,7 +17,7 @@ namespace {
 
 // Touches every byte handed over, so the sanitizers see any read past a block.
 class Touching : public midifile::MidiRead {
-public:
+  public:
     using MidiRead::MidiRead;
     uint32_t sum = 0;
     void OnError(const char*) override {}
@@ -27,13 +27,16 @@ public:
     }
     void OnRawEvent(int, int64_t n, const uint8_t* d) override { Touch(n, d); }
     void OnMetaEvent(int, int64_t n, const uint8_t* d) override { Touch(n, d); }
-    void OnText(int, int64_t n, const char*, const char* t) override { Touch(n, reinterpret_cast<const uint8_t*>(t)); }
+    void OnText(int, int64_t n, const char*, const char* t) override {
+        Touch(n, reinterpret_cast<const uint8_t*>(t));
+    }
     void OnSysex(int64_t n, const uint8_t* d) override { Touch(n, d); }
+    void OnSysexEscape(int64_t n, const uint8_t* d) override { Touch(n, d); }
     void OnNoteOn(int c, int k, int v) override { sum += static_cast<uint32_t>(c + k + v); }
 };
 
 class QuietWriter : public midifile::MidiWrite {
-public:
+  public:
     using MidiWrite::MidiWrite;
     void OnWarning(const char*) override {}
 };

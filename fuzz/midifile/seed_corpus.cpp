@@ -24,7 +24,8 @@ const std::vector<Seed>& Seeds() {
              w.AddDelta(96);
              w.WriteNoteOff(0, 60, 0);
          }}},
-        {"tempo_track_and_parts", 1,
+        {"tempo_track_and_parts",
+         1,
          {[](MidiWrite& w) {
               w.WriteText(3, "Tempo");
               w.WriteTimeSignature(3, 4, 24, 8);
@@ -84,12 +85,25 @@ const std::vector<Seed>& Seeds() {
              w.WriteText(1, std::string(1200, 't'));
              w.WriteNoteOn(3, 50, 50);
          }}},
-        {"large_pause", 1, {[](MidiWrite& w) {
-                               w.WriteNoteOn(0, 60, 1);
-                               w.AddDelta(0x1000000);
-                               w.WriteNoteOn(0, 61, 1);
-                           },
-                           [](MidiWrite& w) { w.WriteNoteOn(1, 62, 1); }}},
+        {"divided_sysex_and_escapes", 0, {[](MidiWrite& w) {
+             const uint8_t first[] = {0x43, 0x10, 0x4C, 0x00};
+             const uint8_t rest[] = {0x00, 0x7E, 0x00, 0xF7};
+             const uint8_t realtime[] = {0xF8};
+             w.WriteExclusive(0xF0, sizeof first, first);
+             w.AddDelta(10);
+             w.WriteExclusive(0xF7, sizeof rest, rest);
+             w.WriteExclusive(0xF7, sizeof realtime, realtime);
+             w.WriteExclusive(0xF0, 0, nullptr);
+             w.WriteNoteOn(0, 60, 100);
+         }}},
+        {"large_pause",
+         1,
+         {[](MidiWrite& w) {
+              w.WriteNoteOn(0, 60, 1);
+              w.AddDelta(0x1000000);
+              w.WriteNoteOn(0, 61, 1);
+          },
+          [](MidiWrite& w) { w.WriteNoteOn(1, 62, 1); }}},
         {"multichannel", 1, {[](MidiWrite& w) {
              for (int c = 0; c < 4; ++c) {
                  w.WriteProgramChange(c, 10 * c);

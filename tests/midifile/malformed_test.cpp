@@ -25,9 +25,20 @@ Bytes Repeat(const Bytes& unit, int n) {
 }
 
 Bytes Header(uint32_t length, int format, int tracks) {
-    return {'M', 'T', 'h', 'd', static_cast<uint8_t>(length >> 24), static_cast<uint8_t>(length >> 16),
-            static_cast<uint8_t>(length >> 8), static_cast<uint8_t>(length), 0, static_cast<uint8_t>(format),
-            0, static_cast<uint8_t>(tracks), 0, 96};
+    return {'M',
+            'T',
+            'h',
+            'd',
+            static_cast<uint8_t>(length >> 24),
+            static_cast<uint8_t>(length >> 16),
+            static_cast<uint8_t>(length >> 8),
+            static_cast<uint8_t>(length),
+            0,
+            static_cast<uint8_t>(format),
+            0,
+            static_cast<uint8_t>(tracks),
+            0,
+            96};
 }
 
 Bytes TrackWithLength(uint32_t length, const Bytes& data) {
@@ -58,24 +69,24 @@ const std::vector<Case>& Cases() {
          "missing midi track MTrk", 0},
         {"garbage_instead_of_a_track", Cat({Header(6, 0, 1), Bytes{0x00, 0xFF, 0x2F, 0x00, 0, 0, 0, 0}}),
          "missing midi track MTrk", 0},
-        {"unknown_chunk_running_off_the_end", Cat({Header(6, 0, 1), Bytes{'J', 'U', 'N', 'K', 0x7F, 0, 0, 0}}),
-         "missing midi track MTrk", 0},
+        {"unknown_chunk_running_off_the_end",
+         Cat({Header(6, 0, 1), Bytes{'J', 'U', 'N', 'K', 0x7F, 0, 0, 0}}), "missing midi track MTrk", 0},
         {"track_tag_only", Cat({Header(6, 0, 1), Bytes{'M', 'T', 'r', 'k', 0}}), "unexpected end of file", 0},
         {"track_length_lies", Cat({Header(6, 0, 1), TrackWithLength(0xFFFFFFF0, {0x00, 0x90, 0x3C, 0x64})}),
          "unexpected end of file", 0},
         {"track_cut_in_a_delta", SmfFile({{0x00, 0x90, 0x3C, 0x64, 0x81}}), "unexpected end of file", 0},
         {"track_cut_after_a_delta", SmfFile({{0x00, 0x90, 0x3C, 0x64, 0x00}}), "unexpected end of file", 0},
         {"track_cut_in_a_note", SmfFile({{0x00, 0x90, 0x3C}}), "unexpected end of file", 0},
-        {"track_cut_in_running_status", SmfFile({{0x00, 0x90, 0x3C, 0x64, 0x00, 0x3C}}), "unexpected end of file",
-         0},
+        {"track_cut_in_running_status", SmfFile({{0x00, 0x90, 0x3C, 0x64, 0x00, 0x3C}}),
+         "unexpected end of file", 0},
         {"track_cut_in_a_program_change", SmfFile({{0x00, 0xC0}}), "unexpected end of file", 0},
         {"track_cut_in_song_position", SmfFile({{0x00, 0xF2, 0x01}}), "unexpected end of file", 0},
         {"track_cut_in_a_meta_type", SmfFile({{0x00, 0xFF}}), "unexpected end of file", 0},
         {"track_cut_in_a_meta_length", SmfFile({{0x00, 0xFF, 0x01, 0x81}}), "unexpected end of file", 0},
         {"meta_length_lies", SmfFile({{0x00, 0xFF, 0x01, 0x7F, 'a', 'b'}}), "unexpected end of file", 0},
         {"meta_length_passes_the_track_into_the_next",
-         SmfFile({{0x00, 0xFF, 0x01, 0x08, 'a'}, {0x00, 0xFF, 0x2F, 0x00, 0x00, 0x00}}), "unexpected end of file",
-         0},
+         SmfFile({{0x00, 0xFF, 0x01, 0x08, 'a'}, {0x00, 0xFF, 0x2F, 0x00, 0x00, 0x00}}),
+         "unexpected end of file", 0},
         {"escape_length_lies", SmfFile({{0x00, 0xF7, 0x10, 0x01}}), "unexpected end of file", 0},
         {"five_byte_delta", SmfFile({{0x81, 0x81, 0x81, 0x81, 0x00, 0x90, 0x3C, 0x64}}),
          "variable length quantity too long", 0},
@@ -87,23 +98,29 @@ const std::vector<Case>& Cases() {
         {"status_F5", SmfFile({{0x00, 0xF5}}), "unexpected command byte F5", 0},
         {"status_F9", SmfFile({{0x00, 0xF9}}), "unexpected command byte F9", 0},
         {"status_FD", SmfFile({{0x00, 0xFD}}), "unexpected command byte FD", 0},
-        {"sysex_without_end", SmfFile({{0x00, 0xF0, 0x03, 0x43, 0x10, 0x4C}}), "end of sysex not found", 0},
+        {"sysex_without_F7_is_a_first_packet", SmfFile({{0x00, 0xF0, 0x03, 0x43, 0x10, 0x4C}}), nullptr, 1},
         {"sysex_end_only_in_the_next_track", SmfFile({{0x00, 0xF0, 0x05, 0x43}, {0x00, 0xF7, 0x00}}),
          "end of sysex not found", 0},
-        {"sysex_length_lies_but_end_is_there", SmfFile({{0x00, 0xF0, 0x7F, 0x43, 0xF7, 0x00, 0xFF, 0x2F, 0x00}}),
-         nullptr, 1},
+        {"sysex_length_lies_but_end_is_there",
+         SmfFile({{0x00, 0xF0, 0x7F, 0x43, 0xF7, 0x00, 0xFF, 0x2F, 0x00}}), nullptr, 1},
         {"sysex_four_byte_length_field_without_end", SmfFile({{0x00, 0xF0, 0xFF, 0xFF, 0xFF, 0x7F}}),
          "end of sysex not found", 0},
-        {"padding_after_end_of_track", SmfFile({Cat({{0x00, 0xFF, 0x2F, 0x00}, Bytes(300, 0xF4)})}), nullptr, 1},
+        {"padding_after_end_of_track", SmfFile({Cat({{0x00, 0xFF, 0x2F, 0x00}, Bytes(300, 0xF4)})}), nullptr,
+         1},
         {"events_after_end_of_track", SmfFile({{0x00, 0xFF, 0x2F, 0x00, 0x00, 0x90, 0x3C}}), nullptr, 1},
         {"empty_track", SmfFile({{}}), nullptr, 1},
         {"maximum_delta", SmfFile({{0xFF, 0xFF, 0xFF, 0x7F, 0xF4}}), nullptr, 1},  // a large pause: warning
-        {"runs_of_the_largest_ordinary_delta", SmfFile({Repeat({0xFF, 0xFF, 0x7F, 0xF8}, 100000)}), nullptr, 1},
+        {"runs_of_the_largest_ordinary_delta", SmfFile({Repeat({0xFF, 0xFF, 0x7F, 0xF8}, 100000)}), nullptr,
+         1},
         {"runs_of_max_deltas_in_many_tracks",
-         Cat({Header(6, 1, 200), Repeat(TrackWithLength(5, {0xFF, 0xFF, 0xFF, 0x7F, 0x00}), 200)}), nullptr, 1},
-        {"many_unterminated_sysex_starts", SmfFile({Repeat({0x00, 0xF0, 0x81}, 30000)}), "end of sysex not found",
-         0},
-        {"many_sysex_needing_the_scan", SmfFile({Repeat({0x00, 0xF0, 0x7F, 0x01, 0xF7}, 20000)}), nullptr, 1},
+         Cat({Header(6, 1, 200), Repeat(TrackWithLength(5, {0xFF, 0xFF, 0xFF, 0x7F, 0x00}), 200)}), nullptr,
+         1},
+        {"many_unterminated_sysex_starts", SmfFile({Repeat({0x00, 0xF0, 0x81}, 30000)}),
+         "end of sysex not found", 0},
+        {"many_sysex_needing_the_scan",
+         SmfFile({Repeat({0x00, 0xF0, 0xFF, 0xFF, 0xFF, 0xFF, 0x01, 0xF7}, 20000)}), nullptr, 1},
+        {"sysex_declared_length_passes_the_track", SmfFile({{0x00, 0xF0, 0x05, 0x43, 0x10}}),
+         "end of sysex not found", 0},
     };
     return cases;
 }
@@ -126,10 +143,12 @@ TEST_P(Malformed, ReportsTheErrorAndNeverSucceedsAfterIt) {
 
 INSTANTIATE_TEST_SUITE_P(Table, Malformed,
                          ::testing::Combine(::testing::Range<size_t>(0, Cases().size()),
-                                            ::testing::Values(MidiBuffer::WindowRead, MidiBuffer::WholeFileRead)),
+                                            ::testing::Values(MidiBuffer::WindowRead,
+                                                              MidiBuffer::WholeFileRead)),
                          [](const auto& param_info) {
                              return std::string(Cases()[std::get<0>(param_info.param)].name) +
-                                    (std::get<1>(param_info.param) == MidiBuffer::WindowRead ? "_window" : "_whole");
+                                    (std::get<1>(param_info.param) == MidiBuffer::WindowRead ? "_window"
+                                                                                             : "_whole");
                          });
 
 TEST(MalformedFile, ALargePauseWarnsAndEndsOnlyItsTrack) {
@@ -141,7 +160,8 @@ TEST(MalformedFile, ALargePauseWarnsAndEndsOnlyItsTrack) {
 }
 
 TEST(MalformedFile, EventsBeforeTheErrorArriveAndNothingAfterIt) {
-    TempFile f(SmfFile({{0x00, 0x90, 0x3C, 0x64, 0x00, 0xF4, 0x00, 0x90, 0x3E, 0x64}, {0x00, 0x91, 0x3C, 0x64}}));
+    TempFile f(
+        SmfFile({{0x00, 0x90, 0x3C, 0x64, 0x00, 0xF4, 0x00, 0x90, 0x3E, 0x64}, {0x00, 0x91, 0x3C, 0x64}}));
     LogReader r(f.path(), nullptr, MidiBuffer::WholeFileRead);
     EXPECT_EQ(r.ReadAll(), 0);
     EXPECT_EQ(r.log, (Lines{"header 1 2 96", "trackstart 1 10 0", "delta 0", "on 0 60 100", "delta 0",

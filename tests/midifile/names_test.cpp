@@ -9,7 +9,9 @@
 namespace midifile {
 namespace {
 
-std::string Name(const char* n) { return n != nullptr ? n : "<none>"; }
+std::string Name(const char* n) {
+    return n != nullptr ? n : "<none>";
+}
 
 TEST(InstrumentNames, LookupsUnderEachSoundSet) {
     struct Case {
@@ -51,6 +53,145 @@ TEST(InstrumentNames, LookupsUnderEachSoundSet) {
             << c.channel << " " << c.msb << " " << c.lsb << " " << c.program << " set " << c.set;
 }
 
+TEST(InstrumentNames, GeneralMidiTableHasEveryNameAsTheProgramWritesIt) {
+    const char* const want[128] = {
+        "Grand Piano",
+        "Bright Piano",
+        "Hammer Piano",
+        "Honkey Tonk",
+        "Rhodes Piano",
+        "Chorused Piano",
+        "Harpsicord",
+        "Clavinet",
+        "Celesta",
+        "Glockenspiel",
+        "MusicBox",
+        "Vibraphone",
+        "Marimba",
+        "Xylophone",
+        "Tubular Bells",
+        "Dulcimer",
+        "Hammond Organ",
+        "Percussive Organ",
+        "Rock Organ",
+        "Church Organ",
+        "Reed Organ",
+        "Accordion",
+        "Harmonica",
+        "Tango Accordion",
+        "Nylon Guitar",
+        "Steel Guitar",
+        "Jazz Guitar",
+        "Clean Guitar",
+        "Muted Guitar",
+        "Overdriven Guitar",
+        "Distortion Guitar",
+        "Guitar Harmonics",
+        "Accoustic Bass",
+        "Fingered Bass",
+        "Picked Bass",
+        "FretLess Bass",
+        "Slaped Bass1",
+        "Slaped Bass2",
+        "Synth Bass1",
+        "Synth Bass2",
+        "Violin",
+        "Viola",
+        "Cello",
+        "ContraBass",
+        "Tremolo Strings",
+        "Pizzicato Strings",
+        "Orchestral Harp",
+        "Timpani",
+        "Strings",
+        "Slow Strings",
+        "Synth Strings 1",
+        "Synth Strings 2",
+        "Choir Aahs",
+        "Voice Oohs",
+        "Synth Voice",
+        "Orchestra Hit",
+        "Trumpet",
+        "Trombone",
+        "Tuba",
+        "Muted Trumpet",
+        "French Horn",
+        "Brass Section",
+        "Synth Brass 1",
+        "Synth Brass 2",
+        "Soprano Sax",
+        "Alto Sax",
+        "Tenor Sax",
+        "BariTone Sax",
+        "Oboe",
+        "English Horn",
+        "Basoon",
+        "Clarinet",
+        "Piccolo",
+        "Flute",
+        "Recorder",
+        "Pan Flute",
+        "Blown Bottle",
+        "Shakuhachi",
+        "Whistle",
+        "Ocarina",
+        "Square Wave",
+        "Saw Wave",
+        "Calinope",
+        "Chiffer",
+        "Charang",
+        "Solo Vox",
+        "5th Square Wave",
+        "Bass & Lead",
+        "Fantasia",
+        "Warm Pad",
+        "Poly Pad",
+        "Space Voice",
+        "Bowed Glas",
+        "Metal Pad",
+        "Halo Pad",
+        "Sweep Pad",
+        "Ice Rain",
+        "Sound Track",
+        "Crystal",
+        "Atmosphere",
+        "Brightness",
+        "Goblin",
+        "Echo Drops",
+        "Star Theme",
+        "Sitar",
+        "Banjo",
+        "Shamisen",
+        "Koto",
+        "Kalimba",
+        "Bag Pipe",
+        "Fiddle",
+        "Shanai",
+        "Metal Bell",
+        "Agogo",
+        "Steel Drums",
+        "Wood block",
+        "Taiko",
+        "Melodic Tom",
+        "Synth Tom",
+        "Reverse Cymbal",
+        "FretNoise",
+        "Breath Noise",
+        "Seashore",
+        "Birds",
+        "Telephone",
+        "Helicopter",
+        "Applause",
+        "GunShot",
+    };
+    for (int program = 0; program < 128; ++program) {
+        ASSERT_NE(GMInstrumentNames[program], nullptr) << program;
+        EXPECT_STREQ(GMInstrumentNames[program], want[program]) << "program " << program;
+        EXPECT_STREQ(GmInstrumentName(0, program), want[program]) << "program " << program;
+    }
+    EXPECT_STREQ(GeneralMidiDrumsName, "General Midi Drums");
+}
+
 TEST(InstrumentNames, OutOfRangeGivesNoNameUnderEverySet) {
     for (int set : {SoundSetGm, SoundSetGs, SoundSetXg}) {
         EXPECT_EQ(InstrumentName(16, 0, 0, 0, set), nullptr);
@@ -72,7 +213,8 @@ TEST(InstrumentNames, TablesHaveTheirRowsAndShortUniqueNames) {
         std::span<const PatchName> rows;
         size_t named;
     };
-    for (const auto& [rows, named] : {Table{GsVariationNames, 448}, Table{XgVoiceNames, 357}, Table{XgKitNames, 60}}) {
+    for (const auto& [rows, named] :
+         {Table{GsVariationNames, 448}, Table{XgVoiceNames, 357}, Table{XgKitNames, 60}}) {
         std::set<std::pair<int, int>> keys;
         size_t count = 0;
         for (size_t i = 0; i < rows.size(); ++i) {

@@ -3,6 +3,7 @@
 
 #include <functional>
 
+#include "fuzz/midifile/copy_reader.h"
 #include "midifile/MidiRead.h"
 #include "midifile/MidiWrite.h"
 #include "tests/midifile/support/log_reader.h"
@@ -16,8 +17,8 @@ using Lines = std::vector<std::string>;
 struct Case {
     const char* name;
     std::function<void(MidiWrite&)> body;
-    Lines expected;        // the reader's log of the track body
-    Bytes trackBytes = {};  // when given, the track chunk's data byte for byte
+    Lines expected;             // the reader's log of the track body
+    Bytes trackBytes = {};      // when given, the track chunk's data byte for byte
     Lines windowExpected = {};  // when the 1024-byte window reads it differently
 };
 
@@ -43,7 +44,9 @@ const Bytes kLongSysex = [] {
     return b;
 }();
 
-std::string SysexLine(const Bytes& data) { return "sysex" + LogReader::bytes(static_cast<int64_t>(data.size()), data.data()); }
+std::string SysexLine(const Bytes& data) {
+    return "sysex" + LogReader::bytes(static_cast<int64_t>(data.size()), data.data());
+}
 
 const std::vector<Case>& Cases() {
     static const std::vector<Case> cases = {
@@ -68,12 +71,13 @@ const std::vector<Case>& Cases() {
              w.WriteNoteOn(2, 60, 1);
              w.WriteNoteOff(1, 60, 0);  // last status is channel 2's note-on: written out
          },
-         {"delta 0", "on 1 60 100", "delta 0", "on 1 64 90", "delta 0", "off 1 60 64", "delta 0", "program 1 5",
-          "delta 0", "program 1 6", "delta 0", "cc 1 7 100", "delta 0", "cc 1 10 20", "delta 0", "on 2 60 1",
-          "delta 0", "off 1 60 0", "delta 0", "endoftrack"},
-         {0x00, 0x91, 0x3C, 0x64, 0x00, 0x40, 0x5A, 0x00, 0x81, 0x3C, 0x40, 0x00, 0xC1, 0x05, 0x00, 0xC1,
-          0x06, 0x00, 0xB1, 0x07, 0x64, 0x00, 0xB1, 0x0A, 0x14, 0x00, 0x92, 0x3C, 0x01, 0x00, 0x91, 0x3C,
-          0x00, 0x00, 0xFF, 0x2F, 0x00}},
+         {"delta 0",     "on 1 60 100", "delta 0",     "on 1 64 90", "delta 0",
+          "off 1 60 64", "delta 0",     "program 1 5", "delta 0",    "program 1 6",
+          "delta 0",     "cc 1 7 100",  "delta 0",     "cc 1 10 20", "delta 0",
+          "on 2 60 1",   "delta 0",     "off 1 60 0",  "delta 0",    "endoftrack"},
+         {0x00, 0x91, 0x3C, 0x64, 0x00, 0x40, 0x5A, 0x00, 0x81, 0x3C, 0x40, 0x00, 0xC1,
+          0x05, 0x00, 0xC1, 0x06, 0x00, 0xB1, 0x07, 0x64, 0x00, 0xB1, 0x0A, 0x14, 0x00,
+          0x92, 0x3C, 0x01, 0x00, 0x91, 0x3C, 0x00, 0x00, 0xFF, 0x2F, 0x00}},
         {"meta_and_sysex_break_running_status",
          [](MidiWrite& w) {
              w.WriteNoteOn(0, 60, 100);
@@ -112,11 +116,13 @@ const std::vector<Case>& Cases() {
              const uint8_t seq[] = {1, 2, 3};
              w.WriteMeta(0x7F, 3, seq);
          },
-         {"delta 0", "seqnum 258", "delta 0", "text 03 trackname 'Piano'", "delta 0", "text 01 text ''",
-          "delta 0", "text 0A - 'x'", "delta 0", "channelprefix 9", "delta 0", "portprefix 1", "delta 5",
-          "tempo 600000", "delta 0", "timesig 6 8 24 8", "delta 0", "timesig 3 4 24 8", "delta 0", "keysig -3 1",
-          "delta 0", "keysig 7 0", "delta 0", "smpte 1 2 3 4 5 6", "delta 0", "meta 7F 01 02 03", "delta 0",
-          "endoftrack"}},
+         {"delta 0", "seqnum 258",       "delta 0", "text 03 trackname 'Piano'",
+          "delta 0", "text 01 text ''",  "delta 0", "text 0A - 'x'",
+          "delta 0", "channelprefix 9",  "delta 0", "portprefix 1",
+          "delta 5", "tempo 600000",     "delta 0", "timesig 6 8 24 8",
+          "delta 0", "timesig 3 4 24 8", "delta 0", "keysig -3 1",
+          "delta 0", "keysig 7 0",       "delta 0", "smpte 1 2 3 4 5 6",
+          "delta 0", "meta 7F 01 02 03", "delta 0", "endoftrack"}},
         {"resets_and_sysex",
          [](MidiWrite& w) {
              w.WriteGmSystemOn();
@@ -145,11 +151,23 @@ const std::vector<Case>& Cases() {
              w.WriteControlChange(4, 64, 127);
              w.WriteControlChange(4, 101, 5);
          },
-         {"delta 0", "polypressure 4 60 33", "delta 0", "pressure 4 44", "delta 0", "bend 4 16383", "delta 0",
-          "bend 4 8192", "delta 0", "songpos 300", "delta 0", "songselect 3", "delta 0", "tunerequest",
-          "delta 0", "clock", "delta 0", "start", "delta 0", "continue", "delta 0", "stop", "delta 0",
-          "activesensing", "delta 0", "cc 4 0 8", "delta 0", "cc 4 32 1", "delta 0", "cc 4 64 127", "delta 0",
-          "cc 4 101 5", "delta 0", "endoftrack"}},
+         {"delta 0", "polypressure 4 60 33",
+          "delta 0", "pressure 4 44",
+          "delta 0", "bend 4 16383",
+          "delta 0", "bend 4 8192",
+          "delta 0", "songpos 300",
+          "delta 0", "songselect 3",
+          "delta 0", "tunerequest",
+          "delta 0", "clock",
+          "delta 0", "start",
+          "delta 0", "continue",
+          "delta 0", "stop",
+          "delta 0", "activesensing",
+          "delta 0", "cc 4 0 8",
+          "delta 0", "cc 4 32 1",
+          "delta 0", "cc 4 64 127",
+          "delta 0", "cc 4 101 5",
+          "delta 0", "endoftrack"}},
         {"pitch_bend_range_folds",
          [](MidiWrite& w) {
              w.AddDelta(7);
@@ -213,7 +231,8 @@ TEST_P(RoundTrip, ReaderGivesBackWhatTheWriterWrote) {
     }
     LogReader r(file.path(), nullptr, mode);
     EXPECT_EQ(r.ReadAll(), 1) << ::testing::PrintToString(r.Errors());
-    const Lines& want = (mode == MidiBuffer::WindowRead && !c.windowExpected.empty()) ? c.windowExpected : c.expected;
+    const Lines& want =
+        (mode == MidiBuffer::WindowRead && !c.windowExpected.empty()) ? c.windowExpected : c.expected;
     EXPECT_EQ(r.Body(), want);
     EXPECT_EQ(r.log.front(), "header 0 1 96");
     EXPECT_EQ(r.log.back(), "eof");
@@ -221,10 +240,12 @@ TEST_P(RoundTrip, ReaderGivesBackWhatTheWriterWrote) {
 
 INSTANTIATE_TEST_SUITE_P(Table, RoundTrip,
                          ::testing::Combine(::testing::Range<size_t>(0, Cases().size()),
-                                            ::testing::Values(MidiBuffer::WindowRead, MidiBuffer::WholeFileRead)),
+                                            ::testing::Values(MidiBuffer::WindowRead,
+                                                              MidiBuffer::WholeFileRead)),
                          [](const auto& param_info) {
                              return std::string(Cases()[std::get<0>(param_info.param)].name) +
-                                    (std::get<1>(param_info.param) == MidiBuffer::WindowRead ? "_window" : "_whole");
+                                    (std::get<1>(param_info.param) == MidiBuffer::WindowRead ? "_window"
+                                                                                             : "_whole");
                          });
 
 TEST(RoundTripFile, TheSmallestFileIsExactlyThirtyThreeBytes) {
@@ -237,10 +258,39 @@ TEST(RoundTripFile, TheSmallestFileIsExactlyThirtyThreeBytes) {
         w.WriteNoteOn(0, 60, 100);
         w.AddDelta(96);
         w.WriteNoteOff(0, 60, 0);
-    }  // the destructor finishes the file
+        EXPECT_TRUE(w.Close());
+    }
     EXPECT_EQ(file.Read(), (Bytes{0x4D, 0x54, 0x68, 0x64, 0x00, 0x00, 0x00, 0x06, 0x00, 0x00, 0x00,
                                   0x01, 0x00, 0x60, 0x4D, 0x54, 0x72, 0x6B, 0x00, 0x00, 0x00, 0x0B,
                                   0x00, 0x90, 0x3C, 0x64, 0x60, 0x3C, 0x00, 0x00, 0xFF, 0x2F, 0x00}));
+}
+
+TEST(RoundTripFile, ACopyKeepsDividedMessagesAndEscapePacketsAsTheyStood) {
+    Bytes track = {
+        0x00, 0xF0, 0x00,                          // an empty message
+        0x00, 0xF0, 0x03, 0x43, 0x10, 0x4C,        // first packet, no F7
+        0x10, 0xF7, 0x03, 0x00, 0x7E, 0xF7,        // its continuation
+        0x00, 0xF7, 0x00,                          // an empty escape
+        0x00, 0xF0, 0x04, 0x01, 0xF7, 0x02, 0xF7,  // an F7 inside the data
+        0x00, 0x90, 0x3C, 0x40, 0x00, 0xF0, 0x88,
+        0x68,  // 1128 bytes without F7: kept in the file in window mode
+    };
+    track.insert(track.end(), 1128, 0x11);
+    track.insert(track.end(), {0x00, 0xF7, 0x88, 0x68});
+    track.insert(track.end(), 1128, 0x22);
+    track.insert(track.end(), {0x00, 0xFF, 0x2F, 0x00});
+    const Bytes original = SmfFile({track});
+    TempFile in(original);
+    for (int mode : {MidiBuffer::WindowRead, MidiBuffer::WholeFileRead}) {
+        TempFile out;
+        {
+            MidiWrite w(out.path());
+            fuzzing::CopyReader copy(in.path(), nullptr, mode, w);
+            EXPECT_EQ(copy.ReadAll(), 1);
+            EXPECT_TRUE(w.Close());
+        }
+        EXPECT_EQ(out.Read(), original) << mode;
+    }
 }
 
 TEST(RoundTripFile, HeaderTrackCountIsPatchedToTheTracksWritten) {
@@ -254,6 +304,7 @@ TEST(RoundTripFile, HeaderTrackCountIsPatchedToTheTracksWritten) {
             w.WriteNoteOn(t, 60, 100);
         }
         EXPECT_EQ(w.TrackCount(), 3);
+        EXPECT_TRUE(w.Close());
     }
     const Bytes b = file.Read();
     EXPECT_EQ(b[10], 0);
@@ -263,8 +314,8 @@ TEST(RoundTripFile, HeaderTrackCountIsPatchedToTheTracksWritten) {
         ASSERT_EQ(r.ReadAll(), 1);
         EXPECT_EQ(r.log.front(), "header 1 3 480");
         for (int t = 0; t < 3; ++t)
-            EXPECT_EQ(r.Body(t + 1), (Lines{"delta " + std::to_string(t), "on " + std::to_string(t) + " 60 100",
-                                            "delta 0", "endoftrack"}));
+            EXPECT_EQ(r.Body(t + 1), (Lines{"delta " + std::to_string(t),
+                                            "on " + std::to_string(t) + " 60 100", "delta 0", "endoftrack"}));
     }
 }
 
@@ -284,6 +335,7 @@ TEST(RoundTripFile, LargePauseWarnsOnWritingAndTheNextTrackReadsNormally) {
         w.StartTrack();
         w.WriteNoteOn(1, 61, 1);
         EXPECT_EQ(w.warnings, (std::vector<std::string>{"generating unrealistic large pause"}));
+        EXPECT_TRUE(w.Close());
     }
     LogReader r(file.path(), nullptr, MidiBuffer::WindowRead);
     ASSERT_EQ(r.ReadAll(), 1);

@@ -15,7 +15,7 @@ using Lines = std::vector<std::string>;
 using Track = std::function<void(MidiWrite&)>;
 
 class Survey : public ::testing::Test {
-protected:
+  protected:
     // Writes a format-1 file with the given tracks and surveys it.
     MidiTrackinfo& Run(const std::vector<Track>& tracks, int format = 1) {
         {
@@ -25,6 +25,7 @@ protected:
                 w.StartTrack();
                 t(w);
             }
+            EXPECT_TRUE(w.Close());
         }
         survey_ = std::make_unique<MidiTrackinfo>(file_.path(), dialogs_, Hooks());
         return *survey_;
@@ -91,7 +92,8 @@ TEST_F(Survey, MultiChannelTrackKeepsFirstValuesToItsEnd) {
     EXPECT_EQ(t->pan[1], 20);
     EXPECT_EQ(t->chorus[1], 30);
     EXPECT_EQ(t->reverb[1], 40);
-    EXPECT_EQ((std::array<int, 4>{t->used[0], t->used[1], t->used[2], t->used[3]}), (std::array<int, 4>{1, 1, 1, 0}));
+    EXPECT_EQ((std::array<int, 4>{t->used[0], t->used[1], t->used[2], t->used[3]}),
+              (std::array<int, 4>{1, 1, 1, 0}));
 }
 
 TEST_F(Survey, FirstNonEmptyTrackNameWins) {

@@ -23,6 +23,7 @@ Bytes TrackBytes(const std::function<void(MidiWrite&)>& body) {
         w.WriteHeader(0, 1, 96);
         w.StartTrack();
         body(w);
+        EXPECT_TRUE(w.Close());
     }
     const Bytes b = f.Read();
     return b.size() >= 22 ? Bytes(b.begin() + 22, b.end()) : Bytes{};
@@ -40,6 +41,75 @@ TEST(MidiWrite, ExclusiveGetsItsLengthAndClosingByte) {
                   w.WriteGmSystemOn();
               }),
               (Bytes{0x03, 0xF0, 0x05, 0x7E, 0x7F, 0x09, 0x01, 0xF7, 0x00, 0xFF, 0x2F, 0x00}));
+}
+
+TEST(MidiWrite, ExclusiveAsDeliveredIsWrittenExactly) {
+    const uint8_t packet[] = {0x43, 0x10, 0x4C};
+    const uint8_t rest[] = {0x00, 0xF7, 0x7E};
+    EXPECT_EQ(TrackBytes([&](MidiWrite& w) {
+                  w.WriteExclusive(0xF0, 3, packet);  // no F7 added
+                  w.AddDelta(5);
+                  w.WriteExclusive(0xF7, 3, rest);  // an escape, F7 inside kept
+                  w.WriteExclusive(0xF0, 0, nullptr);
+                  w.WriteNoteOn(0, 60, 1);
+              }),
+              (Bytes{0x00, 0xF0, 0x03, 0x43, 0x10, 0x4C, 0x05, 0xF7, 0x03, 0x00, 0xF7, 0x7E,
+                     0x00, 0xF0, 0x00, 0x00, 0x90, 0x3C, 0x01, 0x00, 0xFF, 0x2F, 0x00}));
+
+    TempFile source(Bytes{'x', 0x01, 0x02, 0xF7, 0x03});
+    std::FILE* src = std::fopen(source.path(), "rb");
+    ASSERT_NE(src, nullptr);
+    EXPECT_EQ(TrackBytes([&](MidiWrite& w) {
+                  w.WriteExclusiveFromFile(0xF7, src, 1, 4);
+                  w.WriteExclusiveFromFile(0xF0, src, 1, 2);
+              }),
+              (Bytes{0x00, 0xF7, 0x04, 0x01, 0x02, 0xF7, 0x03, 0x00, 0xF0, 0x02, 0x01, 0x02, 0x00, 0xFF, 0x2F,
+                     0x00}));
+    std::fclose(src);
+
+    TempFile f;
+    Recording w(f.path());
+    w.WriteHeader(0, 1, 96);
+    w.StartTrack();
+    w.WriteExclusive(0x90, 1, packet);  // not an exclusive status: refused, reported
+    EXPECT_EQ(w.errors, (std::vector<std::string>{"write error (maybe disk full)"}));
+    EXPECT_FALSE(w.Close());
+}
+
+TEST(MidiWrite, CloseFixesOnlyAHeaderItWrote) {
+    TempFile f;
+    {
+        MidiWrite w(f.path());
+        w.StartTrack();  // no header: the bytes at offset 10 are the track's own
+        w.WriteNoteOn(0, 60, 100);
+        w.WriteNoteOn(0, 62, 100);
+        EXPECT_TRUE(w.Close());
+    }
+    EXPECT_EQ(f.Read(), (Bytes{'M', 'T', 'r', 'k', 0x00, 0x00, 0x00, 0x0B, 0x00, 0x90, 0x3C, 0x64, 0x00, 0x3E,
+                               0x64, 0x00, 0xFF, 0x2F, 0x00}));
+}
+
+TEST(MidiWrite, AWriterDestroyedUnclosedSaysSoAndStillFinishesTheFile) {
+    TempFile f;
+    ::testing::internal::CaptureStderr();
+    {
+        MidiWrite w(f.path());
+        w.WriteHeader(1, 4, 96);
+        w.StartTrack();
+        w.WriteNoteOn(0, 60, 100);
+    }
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("was not closed"), std::string::npos) << said;
+    EXPECT_NE(said.find(f.path()), std::string::npos) << said;
+    EXPECT_EQ(f.Read(), SmfFile({{0x00, 0x90, 0x3C, 0x64, 0x00, 0xFF, 0x2F, 0x00}}));
+
+    ::testing::internal::CaptureStderr();
+    {
+        MidiWrite w(f.path());
+        w.WriteHeader(0, 1, 96);
+        EXPECT_TRUE(w.Close());
+    }
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
 }
 
 TEST(MidiWrite, DeltasAreEncodedAndClamped) {
@@ -62,8 +132,8 @@ TEST(MidiWrite, DeltasAreEncodedAndClamped) {
     }
     const Bytes b = f.Read();
     EXPECT_EQ(Bytes(b.begin() + 22, b.end()),
-              (Bytes{0x88, 0x80, 0x80, 0x00, 0x90, 0x01, 0x01, 0xFF, 0xFF, 0xFF, 0x7F, 0x02, 0x01, 0xFF, 0x7F,
-                     0x03, 0x01, 0x00, 0xFF, 0x2F, 0x00}));
+              (Bytes{0x88, 0x80, 0x80, 0x00, 0x90, 0x01, 0x01, 0xFF, 0xFF, 0xFF, 0x7F,
+                     0x02, 0x01, 0xFF, 0x7F, 0x03, 0x01, 0x00, 0xFF, 0x2F, 0x00}));
 }
 
 TEST(MidiWrite, TimeSignatureDenominatorBecomesItsLogarithm) {
@@ -72,8 +142,8 @@ TEST(MidiWrite, TimeSignatureDenominatorBecomesItsLogarithm) {
                   w.WriteTimeSignature(5, 1 << 12, 1, 2);  // a damaged source's value passes through
                   w.WriteTimeSignature(3, 3, 24, 8);       // not a power of two: the one below
               }),
-              (Bytes{0x00, 0xFF, 0x58, 0x04, 0x06, 0x03, 0x18, 0x08, 0x00, 0xFF, 0x58, 0x04, 0x05, 0x0C, 0x01, 0x02,
-                     0x00, 0xFF, 0x58, 0x04, 0x03, 0x01, 0x18, 0x08, 0x00, 0xFF, 0x2F, 0x00}));
+              (Bytes{0x00, 0xFF, 0x58, 0x04, 0x06, 0x03, 0x18, 0x08, 0x00, 0xFF, 0x58, 0x04, 0x05, 0x0C,
+                     0x01, 0x02, 0x00, 0xFF, 0x58, 0x04, 0x03, 0x01, 0x18, 0x08, 0x00, 0xFF, 0x2F, 0x00}));
 }
 
 TEST(MidiWrite, CloseWithoutTracksWritesOnlyTheHeader) {
@@ -113,8 +183,9 @@ TEST(MidiWrite, FromFileCopiesRegionsAndRestoresThePosition) {
     std::fclose(src);
     const Bytes b = out.Read();
     EXPECT_EQ(Bytes(b.begin() + 22, b.end()),
-              (Bytes{0x00, 0xF0, 0x03, 0x43, 0x10, 0xF7, 0x00, 0xF0, 0x03, 0x43, 0x10, 0xF7, 0x00, 0xFF, 0x01, 0x04,
-                     'T', 'e', 'x', 't', 0x00, 0xFF, 0x01, 0x04, 'x', 't', 0, 0, 0x00, 0xFF, 0x2F, 0x00}));
+              (Bytes{0x00, 0xF0, 0x03, 0x43, 0x10, 0xF7, 0x00, 0xF0, 0x03, 0x43, 0x10,
+                     0xF7, 0x00, 0xFF, 0x01, 0x04, 'T',  'e',  'x',  't',  0x00, 0xFF,
+                     0x01, 0x04, 'x',  't',  0,    0,    0x00, 0xFF, 0x2F, 0x00}));
 }
 
 TEST(MidiWrite, FailuresAreReportedOnceAndCloseSaysSo) {

@@ -11,7 +11,7 @@
 namespace midifile::testing {
 
 class LogReader : public MidiRead {
-public:
+  public:
     LogReader(const char* path, std::FILE* file, int mode, bool logProgress = false)
         : MidiRead(path, file, mode), logProgress_(logProgress) {}
 
@@ -51,23 +51,29 @@ public:
     void OnTrackStart(int t, int64_t len, int ch) override { add("trackstart", t, len, ch); }
     void OnTrackEnd(int t) override { add("trackend", t); }
     void OnDeltaTime(uint32_t ticks) override { add("delta", ticks); }
-    void OnRawEvent(int status, int64_t len, const uint8_t* d) override { add("raw " + hex(status) + bytes(len, d)); }
+    void OnRawEvent(int status, int64_t len, const uint8_t* d) override {
+        add("raw " + hex(status) + bytes(len, d));
+    }
     void OnRawEventInFile(int status, std::FILE*, int64_t off, int64_t len) override {
         add("rawinfile " + hex(status), off, len);
     }
-    void OnMetaEvent(int type, int64_t len, const uint8_t* d) override { add("meta " + hex(type) + bytes(len, d)); }
+    void OnMetaEvent(int type, int64_t len, const uint8_t* d) override {
+        add("meta " + hex(type) + bytes(len, d));
+    }
     void OnMetaEventInFile(int type, std::FILE*, int64_t off, int64_t len) override {
         add("metainfile " + hex(type), off, len);
     }
     void OnText(int type, int64_t len, const char* kind, const char* text) override {
-        add("text " + hex(type) + " " + (kind ? kind : "-") + " '" + std::string(text, static_cast<size_t>(len)) +
-            "'");
+        add("text " + hex(type) + " " + (kind ? kind : "-") + " '" +
+            std::string(text, static_cast<size_t>(len)) + "'");
     }
     void OnEndOfTrack() override { add("endoftrack"); }
     void OnChannelPrefix(int c) override { add("channelprefix", c); }
     void OnPortPrefix(int p) override { add("portprefix", p); }
     void OnSequenceNumber(int n) override { add("seqnum", n); }
-    void OnSmpteOffset(int r, int h, int m, int s, int f, int ff) override { add("smpte", r, h, m, s, f, ff); }
+    void OnSmpteOffset(int r, int h, int m, int s, int f, int ff) override {
+        add("smpte", r, h, m, s, f, ff);
+    }
     void OnTimeSignature(int n, int d, int c, int b) override { add("timesig", n, d, c, b); }
     void OnTempo(uint32_t t) override { add("tempo", t); }
     void OnKeySignature(int sf, int mi) override { add("keysig", sf, mi); }
@@ -89,6 +95,8 @@ public:
     void OnActiveSensing() override { add("activesensing"); }
     void OnSysex(int64_t len, const uint8_t* d) override { add("sysex" + bytes(len, d)); }
     void OnSysexInFile(std::FILE*, int64_t off, int64_t len) override { add("sysexinfile", off, len); }
+    void OnSysexEscape(int64_t len, const uint8_t* d) override { add("escape" + bytes(len, d)); }
+    void OnSysexEscapeInFile(std::FILE*, int64_t off, int64_t len) override { add("escapeinfile", off, len); }
     void OnXgSystemOn() override { add("xgon"); }
     void OnGmSystemOn() override { add("gmon"); }
     void OnGsReset() override { add("gsreset"); }
@@ -109,7 +117,7 @@ public:
         return s;
     }
 
-private:
+  private:
     template <typename... Args>
     void add(const std::string& name, Args... args) {
         std::string line = name;
