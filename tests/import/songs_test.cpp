@@ -144,13 +144,15 @@ INSTANTIATE_TEST_SUITE_P(Formats, Songs, ::testing::Values(1, 0),
                          [](const auto& p) { return "format" + std::to_string(p.param); });
 
 TEST_F(ImportFixture, ASparseDrumTrackLosesNoHit) {
-    Track conductor, kick;
+    Track conductor, kick, crash;
     conductor.tempo(0, 500000);
     for (int bar : {1, 3, 5, 7, 9}) kick.note((bar - 1) * 384, 9, 36, 100, 24);  // division 96
-    ASSERT_TRUE(WriteSong(Path("sparse.mid"), 1, 96, {conductor, kick}));
+    for (int bar : {2, 8}) crash.note((bar - 1) * 384, 9, 49, 100, 24);
+    ASSERT_TRUE(WriteSong(Path("sparse.mid"), 1, 96, {conductor, kick, crash}));
     ASSERT_TRUE(ImportDrums(Path("sparse.mid")));
     const std::string hit = "x" + std::string(31, '.'), none(32, '.');
     EXPECT_EQ(DrumBars(kKick), Bars({hit, none, hit, none, hit, none, hit, none}));
+    EXPECT_EQ(DrumBars(49 - 27), Bars({none, hit, none, none, none, none, none, hit}));
     EXPECT_EQ(import.dump.HighestBar, 9);
     EXPECT_EQ(state.drums.TempoValue, 120);
 }
