@@ -6,12 +6,16 @@
 //   slide <objectName> <value>  the slider dragged to value
 //   trigger <objectName>        a menu item chosen
 //   answer <Yes|No|Ok>          the button of the message box on screen pressed
+//   file <path>                 the file dialog on screen answered with that path
+//   run <entry point>           the setup page's OpenItemClick or SaveItemClick, as the pages'
+//                               OPEN and SAVE buttons call them
 
 #include <unistd.h>
 #include <QAbstractButton>
 #include <QAbstractSlider>
 #include <QAction>
 #include <QApplication>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QSocketNotifier>
@@ -20,8 +24,11 @@
 #include <string>
 
 #include "app/pages/program.h"
+#include "app/pages/quintora_form.h"
 
 namespace {
+
+app::QuintoraProgram* program = nullptr;
 
 template <typename T>
 T* find(const QString& name) {
@@ -86,6 +93,25 @@ bool run(const QStringList& words) {
         b->click();
         return true;
     }
+    if (words.size() >= 2 && words[0] == "file") {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return false;
+        dialog->selectFile(words.mid(1).join(' '));
+        // Accepted as typed: the dialog's own checks would wait on its folder listing.
+        static_cast<QDialog*>(dialog)->QDialog::done(QDialog::Accepted);
+        return true;
+    }
+    if (words.size() >= 2 && words[0] == "run" && program && program->pages().QuintoraForm) {
+        app::TQuintoraForm* form = program->pages().QuintoraForm;
+        if (words[1] == "OpenItemClick") {
+            form->OpenItemClick();
+            return true;
+        }
+        if (words[1] == "SaveItemClick") {
+            form->SaveItemClick();
+            return true;
+        }
+    }
     return false;
 }
 
@@ -100,7 +126,8 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     std::string pending;
     QSocketNotifier* notifier = nullptr;
-    const int result = app::RunQuintora2(application, [&](app::QuintoraProgram&) {
+    const int result = app::RunQuintora2(application, [&](app::QuintoraProgram& running) {
+        program = &running;
         notifier = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read);
         QObject::connect(notifier, &QSocketNotifier::activated, [&] {
             char buffer[512];
