@@ -185,7 +185,7 @@ void ParseImportDump(ImportContext& ctx) {
     for (size_t p = 1; p < text.size(); ++p) {
         if (text[p] != 'M' || !ReadRecord(text, p, drums ? 'u' : 'Z', r)) continue;
         const int step = StepOf(r, d.FirstBar, d.DumpDivision);
-        if (step < 0) continue;
+        if (step < 0 || r.velocity < 1 || r.velocity > 127) continue;  // a note-on's velocity or none
         const int drum = r.key - 27;
         if (drums && (drum < 0 || drum >= drums::kEditableDrums)) continue;
 

@@ -54,6 +54,7 @@ struct SplitRun {
     std::array<std::array<int32_t, 128>, 16> ProgramsUsed{};
     std::array<std::array<uint8_t, 128>, 16> NotesOn{};
     std::array<int32_t, 128> MergedControllers{};
+    uint64_t mergedMask[2] = {};  // the controllers MergedControllers holds a value for
     midifile::MidiWrite* writer = nullptr;
     bool merging = false;  // the per-key merge reads event by event (no end of track written)
     bool stopped = false;  // a file error was reported
@@ -217,6 +218,7 @@ void MidiCopySelectedEvents::OnControlChange(int channel, int controller, int va
         if (t >= 0 && t < static_cast<int>(run_.trackctrl.size()))
             run_.trackctrl[static_cast<size_t>(t)][static_cast<size_t>(controller)] = value;
         run_.MergedControllers[static_cast<size_t>(controller)] = value;
+        run_.mergedMask[controller / 64] |= uint64_t{1} << (controller % 64);
     }
     run_.writer->WriteControlChange(Remap(channel), controller, value);
 }
@@ -461,6 +463,7 @@ bool Splitter::MergeKey(int key) {
     }
     s_.BytesDone = s_.FirstDeltaBytes;
     run_.MergedControllers.fill(-1);
+    run_.mergedMask[0] = run_.mergedMask[1] = 0;
     int64_t lastTime = 0;
     int64_t last = -1;
     for (;;) {
@@ -480,15 +483,17 @@ bool Splitter::MergeKey(int key) {
         s_.trackno = static_cast<int32_t>(e);
         if (e != last && last >= 0) {
             // Controllers the new source track holds at other values than those last written.
-            for (size_t c = 0; c < 128; ++c) {
-                const int32_t merged = run_.MergedControllers[c];
-                const int32_t mine = run_.trackctrl[ue][c];
-                if (merged < 0 || mine < 0 || merged == mine) continue;
-                w.AddDelta(Delta(te.tracktime - lastTime));
-                w.WriteControlChange(s_.TargetChannel, static_cast<int>(c), mine);
-                run_.MergedControllers[c] = mine;
-                lastTime = te.tracktime;
-            }
+            for (uint64_t word = 0; word < 2; ++word)
+                for (uint64_t bits = run_.mergedMask[word]; bits != 0; bits &= bits - 1) {
+                    const size_t c = word * 64 + static_cast<size_t>(__builtin_ctzll(bits));
+                    const int32_t merged = run_.MergedControllers[c];
+                    const int32_t mine = run_.trackctrl[ue][c];
+                    if (merged < 0 || mine < 0 || merged == mine) continue;
+                    w.AddDelta(Delta(te.tracktime - lastTime));
+                    w.WriteControlChange(s_.TargetChannel, static_cast<int>(c), mine);
+                    run_.MergedControllers[c] = mine;
+                    lastTime = te.tracktime;
+                }
         }
         s_.BytesDone -= te.trackpos;
         w.AddDelta(Delta(te.tracktime - lastTime));

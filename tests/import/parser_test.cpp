@@ -167,6 +167,8 @@ TEST_F(Parser, DamagedRecordsAreSkippedAndWholeOnesTaken) {
         {"letter in the velocity", "M001\tq2.000  u38 V1-0  w0.010"},
         {"letter in the length", "M001\tq2.000  u38 V100  w0.0?0"},
         {"wider key", "M001\tq2.000  u138 V100  w0.010"},
+        {"velocity beyond a data byte", "M001\tq2.000  u38 V128  w0.010"},
+        {"velocity 0", "M001\tq2.000  u38 V000  w0.010"},
         {"cut in the velocity", "M001\tq2.000  u38 V1"},
     };
     for (const auto& d : damaged) {
