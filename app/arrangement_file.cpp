@@ -229,66 +229,6 @@ void ApplyArrangement(const StagedArrangement& staged, ProgramState& state, Engi
     parts.PartPans = staged.PartPans;
 }
 
-std::optional<std::uintmax_t> DiskIo::freeBytes(const std::filesystem::path& folder) {
-    std::error_code ec;
-    const auto info = std::filesystem::space(folder, ec);
-    if (ec) return std::nullopt;
-    return info.available;
-}
-
-bool DiskIo::writeAll(int fd, std::span<const std::uint8_t> bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        bytes = bytes.subspan(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
-bool SaveFileAtomically(const std::filesystem::path& target, std::span<const std::uint8_t> bytes, DiskIo& io,
-                        std::string& error) {
-    namespace fs = std::filesystem;
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    auto fail = [&](const char* step) {
-        error = std::string(step) + ": " + std::strerror(errno);
-        return false;
-    };
-    // A name of our own beside the target, so that the rename never crosses file systems.
-    fs::path temporary;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temporary = folder / ("." + target.filename().string() + "." + std::to_string(::getpid()) + "." +
-                              std::to_string(attempt) + ".tmp");
-        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) return fail("cannot create a file in the folder");
-    }
-    if (fd < 0) return fail("cannot create a file in the folder");
-    auto abandon = [&](const char* step) {
-        const int saved = errno;
-        if (fd >= 0) ::close(fd);
-        ::unlink(temporary.c_str());
-        errno = saved;
-        return fail(step);
-    };
-    if (!io.writeAll(fd, bytes)) return abandon("cannot write the file");
-    if (::fsync(fd) != 0) return abandon("cannot write the file to the disk");
-    const int closing = ::close(fd);
-    fd = -1;
-    if (closing != 0) return abandon("cannot close the file");
-    if (::rename(temporary.c_str(), target.c_str()) != 0) return abandon("cannot replace the file");
-    // The rename itself reaches the disk with the folder.
-    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir < 0) return fail("cannot open the folder");
-    const bool synced = ::fsync(dir) == 0 || errno == EINVAL;  // some file systems cannot sync folders
-    const int saved = errno;
-    ::close(dir);
-    errno = saved;
-    return synced || fail("cannot write the folder to the disk");
-}
-
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::filesystem::path& path, bool& tooLarge) {
     tooLarge = false;
     std::error_code ec;

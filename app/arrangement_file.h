@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "app/atomic_file.h"
 #include "app/engine_link.h"
 #include "app/program_state.h"
 
@@ -75,22 +76,6 @@ std::optional<StagedArrangement> ParseArrangement(std::span<const std::uint8_t> 
 // hands every cell, pan and the tempo to the engine under the cell-field rule. Section 4 is taken
 // when the staged copy has it and no merge runs.
 void ApplyArrangement(const StagedArrangement& staged, ProgramState& state, EngineLink& engine);
-
-// The disk operations a save needs that tests replace to make them fail.
-class DiskIo {
-  public:
-    virtual ~DiskIo() = default;
-    // Bytes available to the program in `folder`; empty when the query fails.
-    virtual std::optional<std::uintmax_t> freeBytes(const std::filesystem::path& folder);
-    // Writes every byte to the open descriptor; false (errno set) on any failure.
-    virtual bool writeAll(int fd, std::span<const std::uint8_t> bytes);
-};
-
-// Writes `bytes` to a new file beside `target`, flushes it to the disk and renames it over
-// `target`, checking each step. On failure the target is as it was, the new file is removed and
-// `error` says why.
-bool SaveFileAtomically(const std::filesystem::path& target, std::span<const std::uint8_t> bytes, DiskIo& io,
-                        std::string& error);
 
 // The whole file at `path`; empty when it does not open or cannot be read. `tooLarge` is set
 // for a file beyond kLargestArrangementFile (then nothing is read).

@@ -1,25 +1,34 @@
 #include "app/config_file.h"
 
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 #include "app/folders.h"
 
 namespace app {
 
 namespace {
-constexpr const char* kTemporaryName = "Quintora2.cfg.new";
+bool configFilePresent() {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(kConfigFileName, ec);
 }
+}  // namespace
 
 void ProbeConfig(ProgramState& state) {
-    if (std::FILE* f = std::fopen(kConfigFileName, "rb")) {
-        state.shell.ConfigFound = 1;
-        std::fclose(f);
-    }
+    if (configFilePresent()) state.shell.ConfigFound = 1;
+}
+
+bool ConfigFileBlocked() {
+    std::error_code ec;
+    const auto status = std::filesystem::status(kConfigFileName, ec);
+    return std::filesystem::exists(status) && !std::filesystem::is_regular_file(status);
 }
 
 void ReadConfig(ProgramState& state) {
     SelectFolder(state.shell, kProgramFolderRequest);
     state.shell.ConfigFound = 0;
+    if (!configFilePresent()) return;
     std::FILE* f = std::fopen(kConfigFileName, "rb");
     if (!f) return;
     unsigned char bytes[3];
@@ -32,15 +41,18 @@ void ReadConfig(ProgramState& state) {
 }
 
 void WriteConfig(ProgramState& state) {
-    SelectFolder(state.shell, kProgramFolderRequest);
-    std::FILE* f = std::fopen(kTemporaryName, "wb");
-    if (!f) return;
-    const unsigned char bytes[3] = {static_cast<unsigned char>(state.Engine.MidiOutDevice),
-                                    state.Engine.MidiInDevice,
-                                    static_cast<unsigned char>(state.live.parts.ThruChannel & 0xFF)};
-    const bool written = std::fwrite(bytes, 1, sizeof bytes, f) == sizeof bytes;
-    if (std::fclose(f) != 0 || !written || std::rename(kTemporaryName, kConfigFileName) != 0)
-        std::remove(kTemporaryName);
+    DiskIo disk;
+    WriteConfig(state, disk);
+}
+
+void WriteConfig(ProgramState& state, DiskIo& disk) {
+    // Anywhere but the program folder the file would be lost, or clutter a folder of the user's.
+    if (SelectFolder(state.shell, kProgramFolderRequest).empty()) return;
+    const std::uint8_t bytes[3] = {static_cast<std::uint8_t>(state.Engine.MidiOutDevice),
+                                   state.Engine.MidiInDevice,
+                                   static_cast<std::uint8_t>(state.live.parts.ThruChannel & 0xFF)};
+    std::string error;
+    (void)SaveFileAtomically(kConfigFileName, bytes, disk, error);
 }
 
 }  // namespace app

@@ -14,18 +14,50 @@ fs::path ProgramFolderFromEnvironment() {
     return fs::path(user && *user ? user : ".") / ".local" / "share" / "Quintora2";
 }
 
-bool EnterProgramFolder(const fs::path& folder, std::string& error) {
+namespace {
+
+// The whole last name, a trailing separator aside.
+fs::path lastName(const fs::path& p) {
+    fs::path last = p.filename();
+    return last.empty() ? p.parent_path().filename() : last;
+}
+
+bool isDataFolder(const fs::path& p) {
+    const fs::path last = lastName(p);
+    return last == kMidiFileFolder || last == kArrangementFolder;
+}
+
+}  // namespace
+
+fs::path ProgramFolderFor(const fs::path& folder) {
     std::error_code ec;
-    for (const fs::path& p : {folder, folder / kArrangementFolder, folder / kMidiFileFolder}) {
-        fs::create_directories(p, ec);
-        if (ec) {
-            error = "cannot create " + p.string() + ": " + ec.message();
-            return false;
-        }
+    fs::path p = fs::absolute(folder, ec);
+    if (ec) p = folder;
+    p = p.lexically_normal();
+    if (p.filename().empty() && p.has_relative_path()) p = p.parent_path();  // "/x/TarnFile/"
+    return isDataFolder(p) ? p.parent_path() : p;
+}
+
+bool EnterProgramFolder(const fs::path& folder, std::string& error, std::string* warning) {
+    const fs::path program = ProgramFolderFor(folder);
+    std::error_code ec, probe;
+    fs::create_directories(program, ec);
+    if (!fs::is_directory(program, probe)) {
+        error = "cannot create " + program.string() + ": " + (ec ? ec : probe).message();
+        return false;
     }
-    fs::current_path(folder, ec);
+    // A folder that is there is used even when a data folder cannot be made in it: without
+    // one, the program folder stands in for it.
+    for (const char* data : {kArrangementFolder, kMidiFileFolder}) {
+        const fs::path p = program / data;
+        fs::create_directories(p, ec);
+        if (!fs::is_directory(p, probe) && warning)
+            *warning +=
+                (warning->empty() ? "" : "; ") + ("cannot create " + p.string() + ": " + ec.message());
+    }
+    fs::current_path(program, ec);
     if (ec) {
-        error = "cannot enter " + folder.string() + ": " + ec.message();
+        error = "cannot enter " + program.string() + ": " + ec.message();
         return false;
     }
     return true;
@@ -40,12 +72,13 @@ void RememberStartFolder(ShellState& shell) {
 
 fs::path GoToFolder(ShellState& shell) {
     std::error_code ec;
-    if (!shell.StartDir.empty()) fs::current_path(shell.StartDir, ec);
+    if (!shell.StartDir.empty()) {
+        fs::current_path(shell.StartDir, ec);
+        if (ec) return fs::path();  // the start folder is gone: no folder stands in for it
+    }
     fs::path here = fs::current_path(ec);
     // A data folder is recognised by its whole last component, case and all.
-    fs::path last = here.filename();
-    if (last.empty()) last = here.parent_path().filename();  // a path with a trailing separator
-    if (last == kMidiFileFolder || last == kArrangementFolder) fs::current_path("..", ec);
+    if (isDataFolder(here)) fs::current_path("..", ec);
     if (shell.FolderRequest == kArrangementFolder)
         fs::current_path(kArrangementFolder, ec);
     else if (shell.FolderRequest == kMidiFileFolder)

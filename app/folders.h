@@ -20,16 +20,24 @@ inline constexpr const char* kMidiFileFolder = "MidiFile";
 // Where the program folder is, from the environment.
 std::filesystem::path ProgramFolderFromEnvironment();
 
-// Creates the folder with TarnFile/ and MidiFile/ below it and makes it current. False, with a
-// readable reason, when it cannot be made or entered (the current folder is then unchanged).
-bool EnterProgramFolder(const std::filesystem::path& folder, std::string& error);
+// The program folder a folder stands for, as an absolute path: its parent when the folder is
+// itself a data folder (by its whole last name), else the folder.
+std::filesystem::path ProgramFolderFor(const std::filesystem::path& folder);
+
+// Creates the program folder `folder` stands for, with TarnFile/ and MidiFile/ below it, and
+// makes it current. A program folder that is there is used even when its data folders cannot be
+// made; `warning` (when given) then says which. False, with a readable reason, when the program
+// folder cannot be made or entered: the current folder is then unchanged.
+bool EnterProgramFolder(const std::filesystem::path& folder, std::string& error,
+                        std::string* warning = nullptr);
 
 // Start-up: StartDir := the current folder (StartDrive stays 0: there are no drives here).
 void RememberStartFolder(ShellState& shell);
 
 // Returns to StartDir, steps up out of a data folder, then into the requested data folder.
 // Failures to change folder are not reported: a missing data folder leaves the program folder
-// current. Returns the folder that is current afterwards.
+// current. Returns the folder that is current afterwards, or an empty path when StartDir can no
+// longer be entered (the current folder is then unchanged and no file should be written).
 std::filesystem::path GoToFolder(ShellState& shell);
 
 // FolderRequest := request, then GoToFolder.

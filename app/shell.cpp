@@ -16,6 +16,17 @@ void AllNotesOffSweep(EngineLink& engine) {
         }
 }
 
+bool EnterProgramFolderOrSayWhy(platform::DialogService& dialogs) {
+    std::string error, warning;
+    if (!EnterProgramFolder(ProgramFolderFromEnvironment(), error, &warning)) {
+        dialogs.messageBox(nullptr, "Quintora2 cannot use its program folder:\n" + error, "ERROR",
+                           platform::BoxButtons::Ok, platform::BoxIcon::Stop);
+        return false;
+    }
+    if (!warning.empty()) std::fprintf(stderr, "Quintora2: %s\n", warning.c_str());
+    return true;
+}
+
 void DeleteTemporaryFiles(ShellState& shell) {
     SelectFolder(shell, kProgramFolderRequest);
     std::remove("$$$");
@@ -45,6 +56,11 @@ void Shell::ProbeFiles() {
     std::error_code ec;
     state_.shell.HelpViewerFound = std::filesystem::exists("help/Index.htm", ec) ? 1 : 0;
     ProbeConfig(state_);
+    if (ConfigFileBlocked())
+        dialogs_.messageBox(nullptr,
+                            (std::filesystem::current_path(ec) / kConfigFileName).string() +
+                                " is not a file: the MIDI settings cannot be kept.",
+                            "WARNING", platform::BoxButtons::Ok, platform::BoxIcon::Exclamation);
     RememberStartFolder(state_.shell);
 }
 

@@ -32,6 +32,11 @@ class ShellPages {
     virtual void terminate() = 0;  // the message loop ends
 };
 
+// Start-up, before anything else: the program folder from the environment made current. When
+// it cannot be made or entered, a box says why and the result is false: the program ends then,
+// rather than keep its files in whatever folder it was started from.
+bool EnterProgramFolderOrSayWhy(platform::DialogService& dialogs);
+
 // Both sides must differ from 800 x 600 for the warning.
 inline bool ScreenWarningNeeded(int width, int height) {
     return height != 600 && width != 800;
@@ -51,7 +56,8 @@ class Shell {
     // The screen check (a plain box when both sides differ from 800 x 600).
     void CheckScreen(int width, int height);
     // In the program folder: whether the help pages and the configuration file exist, and the
-    // start folder.
+    // start folder. Anything but a file under the configuration's name is reported in a box:
+    // the settings could never be kept.
     void ProbeFiles();
     // After the pages: park the engine's cell fields, open the output, open, reset and start
     // the input.

@@ -3,11 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
 #include "app/config_file.h"
 #include "tests/app/support/program_fixture.h"
+#include "tests/app/support/test_disk.h"
 
 namespace {
 
@@ -18,6 +20,15 @@ class ConfigFile : public testsupport::ProgramFixture {
     Bytes fileBytes() {
         std::ifstream in(folder.path() / app::kConfigFileName, std::ios::binary);
         return Bytes(std::istreambuf_iterator<char>(in), {});
+    }
+    using Names = std::vector<std::string>;
+    // The program folder's entries, sorted.
+    Names entries() {
+        Names names;
+        for (const auto& e : std::filesystem::directory_iterator(folder.path()))
+            names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
     }
     void writeFile(const Bytes& b) {
         std::ofstream out(folder.path() / app::kConfigFileName, std::ios::binary);
@@ -40,8 +51,42 @@ TEST_F(ConfigFile, WritesIntoTheProgramFolderFromAnyFolder) {
     std::filesystem::current_path(folder.path() / "TarnFile");
     app::WriteConfig(state);
     EXPECT_TRUE(std::filesystem::exists(folder.path() / app::kConfigFileName));
-    EXPECT_FALSE(std::filesystem::exists(folder.path() / "TarnFile" / app::kConfigFileName));
-    EXPECT_FALSE(std::filesystem::exists(folder.path() / "Quintora2.cfg.new"));
+    EXPECT_TRUE(std::filesystem::is_empty(folder.path() / "TarnFile"));
+    EXPECT_EQ(entries(), (Names{"MidiFile", "Quintora2.cfg", "TarnFile"})) << "no temporary file is left";
+}
+
+TEST_F(ConfigFile, AFailedWriteKeepsTheOldFile) {
+    writeFile({0xFF, 0x02, 0x03});
+    testsupport::TestDisk disk;
+    disk.failWrites = true;
+    state.Engine.MidiOutDevice = 4;
+    app::WriteConfig(state, disk);
+    EXPECT_EQ(fileBytes(), (Bytes{0xFF, 0x02, 0x03}));
+    EXPECT_EQ(entries(), (Names{"MidiFile", "Quintora2.cfg", "TarnFile"}));
+}
+
+TEST_F(ConfigFile, OnlyARegularFileIsTheConfiguration) {
+    std::filesystem::create_directory(folder.path() / app::kConfigFileName);
+    app::ProbeConfig(state);
+    EXPECT_EQ(state.shell.ConfigFound, 0);
+    EXPECT_TRUE(app::ConfigFileBlocked());
+    state.Engine.MidiOutDevice = 5;
+    state.shell.ConfigFound = 1;
+    app::ReadConfig(state);
+    EXPECT_EQ(state.shell.ConfigFound, 0);
+    EXPECT_EQ(state.Engine.MidiOutDevice, 5);
+    app::WriteConfig(state);
+    EXPECT_TRUE(std::filesystem::is_directory(folder.path() / app::kConfigFileName)) << "the folder stays";
+    EXPECT_EQ(entries(), (Names{"MidiFile", "Quintora2.cfg", "TarnFile"}));
+}
+
+TEST_F(ConfigFile, NothingIsWrittenWhenTheProgramFolderIsGone) {
+    const std::filesystem::path gone = folder.path() / "gone";
+    std::filesystem::create_directory(gone);
+    state.shell.StartDir = gone.string();
+    std::filesystem::remove(gone);
+    app::WriteConfig(state);
+    EXPECT_EQ(entries(), (Names{"MidiFile", "TarnFile"})) << "not in the folder that happened to be current";
 }
 
 TEST_F(ConfigFile, MissingFileKeepsTheSettings) {

@@ -31,6 +31,42 @@ TEST(Folders, AFolderThatCannotBeMadeIsReported) {
     EXPECT_EQ(fs::current_path(), tmp.path());
 }
 
+TEST(Folders, AnExistingFolderIsUsedEvenWhenItsDataFoldersCannotBeMade) {
+    testsupport::TempProgramFolder tmp;
+    const fs::path home = tmp.path() / "home";
+    fs::create_directories(home);
+    { std::ofstream(home / "TarnFile"); }  // a file where the data folder belongs
+    std::string error, warning;
+    ASSERT_TRUE(app::EnterProgramFolder(home, error, &warning)) << error;
+    EXPECT_EQ(fs::current_path(), home);
+    EXPECT_TRUE(fs::is_directory(home / "MidiFile"));
+    EXPECT_NE(warning.find("TarnFile"), std::string::npos) << warning;
+}
+
+TEST(Folders, AFolderNamedLikeADataFolderStandsForItsParent) {
+    struct Case {
+        const char* given;    // relative to the temporary folder
+        const char* program;  // the folder made and entered
+    };
+    const Case cases[] = {
+        {"x/TarnFile", "x"},
+        {"x/MidiFile/", "x"},
+        {"x/OLDMidiFile", "x/OLDMidiFile"},  // the whole last name only
+        {"x/tarnfile", "x/tarnfile"},
+    };
+    for (const Case& c : cases) {
+        testsupport::TempProgramFolder tmp;
+        std::string error;
+        ASSERT_TRUE(app::EnterProgramFolder(tmp.path() / c.given, error)) << c.given << ": " << error;
+        const fs::path program = tmp.path() / c.program;
+        EXPECT_EQ(fs::current_path(), program) << c.given;
+        EXPECT_TRUE(fs::is_directory(program / "TarnFile")) << c.given;
+        EXPECT_TRUE(fs::is_directory(program / "MidiFile")) << c.given;
+        EXPECT_FALSE(fs::exists(tmp.path() / "x/TarnFile/TarnFile")) << c.given;
+        EXPECT_FALSE(fs::exists(tmp.path() / "x/MidiFile/MidiFile")) << c.given;
+    }
+}
+
 TEST(Folders, ProgramFolderComesFromTheEnvironment) {
     const char* oldHome = std::getenv("QUINTORA_HOME");
     const char* oldXdg = std::getenv("XDG_DATA_HOME");

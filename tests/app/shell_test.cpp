@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -122,6 +123,50 @@ TEST_F(Shell, ProbesTheConfigurationAndRemembersTheStartFolder) {
     EXPECT_EQ(state.shell.ConfigFound, 0);
     EXPECT_EQ(state.shell.HelpViewerFound, 0);
     EXPECT_EQ(state.shell.StartDir, folder.path().string());
+}
+
+TEST_F(Shell, AFolderUnderTheConfigurationsNameIsReported) {
+    std::filesystem::create_directory(folder.path() / app::kConfigFileName);
+    shell.ProbeFiles();
+    EXPECT_EQ(state.shell.ConfigFound, 0);
+    ASSERT_EQ(dialogs.boxes().size(), 1u);
+    EXPECT_EQ(dialogs.boxes()[0].text, (folder.path() / "Quintora2.cfg").string() +
+                                           " is not a file: the MIDI settings cannot be kept.");
+    EXPECT_EQ(dialogs.boxes()[0].caption, "WARNING");
+}
+
+// QUINTORA_HOME set for one test, restored after it.
+class ProgramHome {
+  public:
+    explicit ProgramHome(const std::filesystem::path& home) {
+        if (const char* old = std::getenv("QUINTORA_HOME")) old_ = old;
+        setenv("QUINTORA_HOME", home.c_str(), 1);
+    }
+    ~ProgramHome() {
+        old_ ? (void)setenv("QUINTORA_HOME", old_->c_str(), 1) : (void)unsetenv("QUINTORA_HOME");
+    }
+
+  private:
+    std::optional<std::string> old_;
+};
+
+TEST_F(Shell, AProgramFolderThatCannotBeMadeEndsTheStartWithABox) {
+    { std::ofstream(folder.path() / "plain"); }
+    const ProgramHome home(folder.path() / "plain" / "Quintora2");
+    std::filesystem::current_path(folder.path() / "MidiFile");
+    EXPECT_FALSE(app::EnterProgramFolderOrSayWhy(dialogs));
+    EXPECT_EQ(std::filesystem::current_path(), folder.path() / "MidiFile") << "no other folder is taken";
+    ASSERT_EQ(dialogs.boxes().size(), 1u);
+    EXPECT_EQ(dialogs.boxes()[0].text.rfind("Quintora2 cannot use its program folder:\ncannot create ", 0),
+              0u)
+        << dialogs.boxes()[0].text;
+    EXPECT_EQ(dialogs.boxes()[0].caption, "ERROR");
+    EXPECT_EQ(dialogs.boxes()[0].icon, platform::BoxIcon::Stop);
+
+    const ProgramHome usable(folder.path() / "home");
+    EXPECT_TRUE(app::EnterProgramFolderOrSayWhy(dialogs));
+    EXPECT_EQ(std::filesystem::current_path(), folder.path() / "home");
+    EXPECT_EQ(dialogs.boxes().size(), 1u);
 }
 
 TEST_F(Shell, ExitRunsItsStepsInOrder) {

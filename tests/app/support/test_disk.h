@@ -4,7 +4,7 @@
 #include <cerrno>
 #include <optional>
 
-#include "app/arrangement_file.h"
+#include "app/atomic_file.h"
 
 namespace testsupport {
 
