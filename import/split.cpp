@@ -280,11 +280,18 @@ void MidiCopySelectedEvents::OnStop() {
 void MidiCopySelectedEvents::OnActiveSensing() {
     run_.writer->WriteSystemByte(0xFE);
 }
+// Exclusive events keep their form: a divided message's packets and escape packets stay as they were.
 void MidiCopySelectedEvents::OnSysex(int64_t length, const uint8_t* data) {
-    run_.writer->WriteSysex(length, data);
+    run_.writer->WriteExclusive(0xF0, length, data);
 }
 void MidiCopySelectedEvents::OnSysexInFile(std::FILE* file, int64_t offset, int64_t length) {
-    run_.writer->WriteSysexFromFile(file, offset, length);
+    run_.writer->WriteExclusiveFromFile(0xF0, file, offset, length);
+}
+void MidiCopySelectedEvents::OnSysexEscape(int64_t length, const uint8_t* data) {
+    run_.writer->WriteExclusive(0xF7, length, data);
+}
+void MidiCopySelectedEvents::OnSysexEscapeInFile(std::FILE* file, int64_t offset, int64_t length) {
+    run_.writer->WriteExclusiveFromFile(0xF7, file, offset, length);
 }
 // A reset belongs at the start of the piece: only the first output track carries it.
 void MidiCopySelectedEvents::OnXgSystemOn() {
@@ -540,6 +547,7 @@ int Splitter::Run() {
 
     SplitWriter writer(s_.SplitPath.c_str());
     if (writer.FileHandle() == nullptr) {
+        writer.Close();
         AbortWithBox(ctx_, "OUT OF MEMORY");
         return 1;
     }

@@ -80,6 +80,8 @@ class MidiCopySelectedEvents : public midifile::MidiRead {
     void OnActiveSensing() override;
     void OnSysex(int64_t length, const uint8_t* data) override;
     void OnSysexInFile(std::FILE* file, int64_t offset, int64_t length) override;
+    void OnSysexEscape(int64_t length, const uint8_t* data) override;
+    void OnSysexEscapeInFile(std::FILE* file, int64_t offset, int64_t length) override;
     void OnXgSystemOn() override;
     void OnGmSystemOn() override;
     void OnGsReset() override;

@@ -83,6 +83,21 @@ TEST_F(Split, ANoteOffAfterAProgramChangeEndsTheNoteOfTheEarlierProgram) {
     EXPECT_EQ(log.Only(2, "o"), (Lines{"96 on 0 62 81", "144 off 0 62", "200 off 0 60"}));
 }
 
+TEST_F(Split, ExclusiveEventsKeepTheirForm) {
+    Track conductor, drums;
+    const uint8_t first[] = {0x43, 0x10, 0x4C};  // the first packet of a divided message: no F7
+    const uint8_t rest[] = {0x00, 0xF7};
+    const uint8_t escape[] = {0xF8, 0xFA};  // bytes sent as they stand
+    conductor.at(0, [&](midifile::MidiWrite& w) { w.WriteExclusive(0xF0, 3, first); });
+    conductor.at(10, [&](midifile::MidiWrite& w) { w.WriteExclusive(0xF7, 2, rest); });
+    conductor.at(20, [&](midifile::MidiWrite& w) { w.WriteExclusive(0xF7, 2, escape); });
+    drums.note(0, 9, 36, 100, 24).at(30, [&](midifile::MidiWrite& w) { w.WriteExclusive(0xF7, 2, escape); });
+    SplitLog log = SplitSong(1, {conductor, drums});
+    ASSERT_TRUE(log.ok);
+    EXPECT_EQ(log.tracks[0], (Lines{"0 sysex 43 10 4C", "10 escape 00 F7", "20 escape F8 FA"}));
+    EXPECT_EQ(log.Only(1, "escape"), (Lines{"30 escape F8 FA"})) << "merged into the key's track";
+}
+
 TEST_F(Split, ProgressIsAFigureOnTheErrorStream) {
     std::FILE* progress = std::tmpfile();
     ASSERT_NE(progress, nullptr);

@@ -1,6 +1,7 @@
 #pragma once
 // The tracks of a split file as lines "tick event ...", one list per track, ticks absolute.
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -38,11 +39,22 @@ class SplitLog final : public midifile::MidiRead {
     void OnTempo(uint32_t t) override { add("tempo", static_cast<int>(t)); }
     void OnTimeSignature(int n, int d, int, int) override { add("timesig", n, d); }
     void OnGmSystemOn() override { add("gmon"); }
+    void OnSysex(int64_t n, const uint8_t* d) override { add("sysex" + Hex(n, d)); }
+    void OnSysexEscape(int64_t n, const uint8_t* d) override { add("escape" + Hex(n, d)); }
     void OnText(int type, int64_t n, const char*, const char* t) override {
         add("text" + std::to_string(type) + " " + std::string(t, static_cast<size_t>(n)));
     }
 
   private:
+    static std::string Hex(int64_t n, const uint8_t* d) {
+        std::string out;
+        char b[4];
+        for (int64_t i = 0; i < n; ++i) {
+            std::snprintf(b, sizeof b, " %02X", d[i]);
+            out += b;
+        }
+        return out;
+    }
     template <typename... Args>
     void add(const std::string& name, Args... args) {
         std::string line = std::to_string(TrackTicks) + " " + name;
