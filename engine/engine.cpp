@@ -6,18 +6,28 @@ using platform::MMRESULT;
 
 Engine::Engine(platform::Services& services) : services_(services) {}
 
-Engine::~Engine() { shutdown(); }
-
-void Engine::shutdown() {
-    std::lock_guard lock(mutex_);
-    if (EngineRunning) StopClock();
-    EngineTimerId = 0;
-    if (EngineOut) CloseOut();
+Engine::~Engine() {
+    shutdown();
 }
 
-void Engine::Params(std::uint8_t channel, std::uint8_t drumChannel, std::uint8_t cellValue, std::uint8_t /*midiIn*/,
-                    std::uint8_t midiOutDevice, std::uint8_t aux, std::uint32_t tempo, std::uint8_t /*spare*/,
-                    std::uint8_t step, std::uint8_t drum, std::uint8_t command) {
+void Engine::shutdown() {
+    platform::TimerId taken = 0;
+    {
+        std::lock_guard lock(mutex_);
+        if (EngineRunning) StopClock();
+        EngineTimerId = 0;
+        if (EngineOut) CloseOut();
+        std::swap(taken, takenId_);
+    }
+    // A step the timer thread had already taken finds its id gone and does nothing, but it
+    // needs the lock to find out: wait for it (without holding the lock) before the memory goes.
+    if (taken) services_.timer().killAndWait(taken);
+}
+
+void Engine::Params(std::uint8_t channel, std::uint8_t drumChannel, std::uint8_t cellValue,
+                    std::uint8_t /*midiIn*/, std::uint8_t midiOutDevice, std::uint8_t aux,
+                    std::uint32_t tempo, std::uint8_t /*spare*/, std::uint8_t step, std::uint8_t drum,
+                    std::uint8_t command) {
     std::lock_guard lock(mutex_);
     EngineChannel = channel;
     EngineDrumChannel = drumChannel;
@@ -42,12 +52,24 @@ void Engine::Params(std::uint8_t channel, std::uint8_t drumChannel, std::uint8_t
             StopClock();
             Panic();
             break;
-        case CmdCloseOut: CloseOut(); break;
-        case CmdOpenOut: OpenOut(); break;
-        case CmdStrictTiming: EngineJitter = 0; break;
-        case CmdJitterTiming: EngineJitter = 1; break;
-        case CmdStop: StopClock(); break;
-        case CmdClearGrid: ClearGrid(); break;
+        case CmdCloseOut:
+            CloseOut();
+            break;
+        case CmdOpenOut:
+            OpenOut();
+            break;
+        case CmdStrictTiming:
+            EngineJitter = 0;
+            break;
+        case CmdJitterTiming:
+            EngineJitter = 1;
+            break;
+        case CmdStop:
+            StopClock();
+            break;
+        case CmdClearGrid:
+            ClearGrid();
+            break;
         case CmdStart:
             EngineStep = 1;
             EngineStopped = 0;
@@ -56,8 +78,11 @@ void Engine::Params(std::uint8_t channel, std::uint8_t drumChannel, std::uint8_t
         case CmdDrumPan:
             if (drum < kPanCount) EnginePans[drum] = aux;
             break;
-        case CmdMeter: EngineWaltz = aux == 1 ? 0 : 1; break;
-        default: break;
+        case CmdMeter:
+            EngineWaltz = aux == 1 ? 0 : 1;
+            break;
+        default:
+            break;
     }
 }
 
@@ -125,9 +150,9 @@ void Engine::ClearGrid() {
 
 Engine::Snapshot Engine::snapshot() {
     std::lock_guard lock(mutex_);
-    return Snapshot{EngineChannel, EngineDrumChannel, EngineAux,  EngineLastCommand, EngineOutOpen,
-                    EngineWaltz,   EngineRunning,     EngineResume, EngineOutDevice, EngineTempo,
-                    EngineStep,    EngineLoopEnd,     EngineJitter, EngineStopped, EngineOut != nullptr,
+    return Snapshot{EngineChannel, EngineDrumChannel, EngineAux,    EngineLastCommand, EngineOutOpen,
+                    EngineWaltz,   EngineRunning,     EngineResume, EngineOutDevice,   EngineTempo,
+                    EngineStep,    EngineLoopEnd,     EngineJitter, EngineStopped,     EngineOut != nullptr,
                     EngineWindow};
 }
 

@@ -4,7 +4,8 @@
 // Thread contract: the public calls come from the user-interface thread; step events run on
 // the timer service's thread. One mutex guards all state: it is held for each call and each
 // step, and a step event whose id is no longer the armed one does nothing, so a stopped clock
-// stays stopped and there is never a second chain of events.
+// stays stopped and there is never a second chain of events. The destructor waits for a step
+// the timer thread has already taken, so no step runs on a destroyed engine.
 
 #include <array>
 #include <cstdint>
@@ -17,21 +18,22 @@
 namespace engine {
 
 class Engine {
-public:
+  public:
     explicit Engine(platform::Services& services);
     ~Engine();
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
 
-    void Params(std::uint8_t channel, std::uint8_t drumChannel, std::uint8_t cellValue, std::uint8_t midiInDevice,
-                std::uint8_t midiOutDevice, std::uint8_t aux, std::uint32_t tempo, std::uint8_t spare,
-                std::uint8_t step, std::uint8_t drum, std::uint8_t command);
+    void Params(std::uint8_t channel, std::uint8_t drumChannel, std::uint8_t cellValue,
+                std::uint8_t midiInDevice, std::uint8_t midiOutDevice, std::uint8_t aux, std::uint32_t tempo,
+                std::uint8_t spare, std::uint8_t step, std::uint8_t drum, std::uint8_t command);
     int ShortMidiMsg(int first, int data1, int data2);
     void MidiPanic();
     int MidiOutTest();
     int MessagePost(HWND window);
 
-    // Stops the clock and closes the device; the library calls it when it unloads.
+    // Stops the clock, closes the device and waits for a step the timer thread has already
+    // taken; the destructor and the library's unload call it. Never on the timer thread.
     void shutdown();
 
     // A consistent copy of the state, for tests and diagnostics.
@@ -47,7 +49,7 @@ public:
     std::int32_t cell(int step, int drum);
     std::int32_t pan(int drum);
 
-private:
+  private:
     // Internal operations; the caller holds mutex_.
     void OpenOut();
     void ResetOut();
@@ -87,6 +89,7 @@ private:
     std::uint8_t EngineRunning = 0;
     std::uint8_t EngineResume = 0;
     platform::TimerId EngineTimerId = 0;
+    platform::TimerId takenId_ = 0;  // an event the stop could not cancel: its step may be under way
 
     int heldDevice_ = 0;                 // device of EngineOut while held
     platform::SteadyTime deadline_{};    // when the pending step was due

@@ -33,8 +33,10 @@ void Engine::StartClock() {
 }
 
 void Engine::StopClock() {
-    if (EngineTimerId) services_.timer().kill(EngineTimerId);
-    EngineTimerId = 0;  // a step already under way finds its id gone and does nothing
+    // A step already under way finds its id gone and does nothing; its id is kept so that
+    // shutdown can wait for it.
+    if (EngineTimerId && !services_.timer().kill(EngineTimerId)) takenId_ = EngineTimerId;
+    EngineTimerId = 0;
     if (EngineRunning) services_.timer().endPeriod(kResolutionMs);
     send((0xB0u + EngineDrumChannel) + 0x7B00u);
     EngineRunning = 0;
@@ -46,10 +48,13 @@ void Engine::SkipWaltzBeat() {
         EngineStep = EngineStep == 249 ? 1 : EngineStep + 8;
 }
 
-void Engine::timerThunk(platform::TimerId id, void* self) { static_cast<Engine*>(self)->StepTimerProc(id); }
+void Engine::timerThunk(platform::TimerId id, void* self) {
+    static_cast<Engine*>(self)->StepTimerProc(id);
+}
 
 void Engine::StepTimerProc(platform::TimerId id) {
     std::lock_guard lock(mutex_);
+    if (id == takenId_) takenId_ = 0;
     if (id != EngineTimerId || !EngineRunning) return;  // cancelled or superseded
     EngineTimerId = 0;
 
@@ -62,7 +67,8 @@ void Engine::StepTimerProc(platform::TimerId id) {
     for (int d = 0; d < kPlayedDrums; ++d) {
         const std::int32_t v = row[static_cast<std::size_t>(d)];
         if (v == 0) continue;
-        send((0xB0u + EngineDrumChannel) + 0x0A00u + static_cast<std::uint32_t>(EnginePans[static_cast<std::size_t>(d)]) * 0x10000u);
+        send((0xB0u + EngineDrumChannel) + 0x0A00u +
+             static_cast<std::uint32_t>(EnginePans[static_cast<std::size_t>(d)]) * 0x10000u);
         send((0x90u + EngineDrumChannel) + static_cast<std::uint32_t>(d + 27) * 0x100u +
              static_cast<std::uint32_t>(v) * 0x10000u);
     }
@@ -76,12 +82,13 @@ void Engine::StepTimerProc(platform::TimerId id) {
         StopClock();
         return;
     }
-    // Anchored on the previous deadline so that steps do not drift; after a long stall (the
-    // machine was suspended) the clock starts afresh instead of racing to catch up.
+    // Anchored on the previous deadline so that steps do not drift. A step more than one
+    // period late (a stalled or suspended machine) starts the clock afresh from now: catching
+    // up would play the missed steps as a burst.
     const auto period = stepPeriod(7000 + a);
     auto next = deadline_ + period;
     const auto now = services_.clock().now();
-    if (next + 4 * period < now) next = now + period;
+    if (next < now) next = now + period;
     armNext(next);
 }
 

@@ -13,25 +13,48 @@ MMRESULT MidiOutPort::shortMsg(std::uint32_t packed) {
 MidiOutRegistry::MidiOutRegistry(std::unique_ptr<MidiOutBackend> backend) : backend_(std::move(backend)) {}
 
 MidiOutRegistry::~MidiOutRegistry() {
-    std::lock_guard lock(mutex_);
-    closeAllLocked();
+    std::lock_guard lock(backendMutex_);
+    closeAll();
 }
 
 void MidiOutRegistry::setBackend(std::unique_ptr<MidiOutBackend> backend) {
-    std::lock_guard lock(mutex_);
-    closeAllLocked();
+    std::lock_guard lock(backendMutex_);
+    closeAll();  // the ports go before the backend that made them
     backend_ = std::move(backend);
 }
 
-void MidiOutRegistry::closeAllLocked() { open_.clear(); }
+MMRESULT MidiOutRegistry::closeEntry(Entry& entry) {
+    std::unique_ptr<MidiOutPort> port;
+    {
+        // Waits for a send under way on this port; later sends find it closed.
+        std::lock_guard lock(entry.mutex);
+        port.swap(entry.port);
+    }
+    return port ? MMSYSERR_NOERROR : MMSYSERR_INVALHANDLE;
+}
+
+void MidiOutRegistry::closeAll() {
+    std::unordered_map<HMIDIOUT, std::shared_ptr<Entry>> open;
+    {
+        std::lock_guard lock(tableMutex_);
+        open.swap(open_);
+    }
+    for (auto& [handle, entry] : open) closeEntry(*entry);
+}
+
+std::shared_ptr<MidiOutRegistry::Entry> MidiOutRegistry::find(HMIDIOUT handle) {
+    std::lock_guard lock(tableMutex_);
+    auto it = open_.find(handle);
+    return it == open_.end() ? nullptr : it->second;
+}
 
 unsigned MidiOutRegistry::numDevs() {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(backendMutex_);
     return backend_ ? static_cast<unsigned>(backend_->portNames().size()) : 0;
 }
 
 MMRESULT MidiOutRegistry::getDevCaps(int device, std::string& name) {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(backendMutex_);
     if (!backend_) return MMSYSERR_NODRIVER;
     if (device == MIDI_MAPPER) {
         name = backend_->synthName();
@@ -45,37 +68,48 @@ MMRESULT MidiOutRegistry::getDevCaps(int device, std::string& name) {
 
 MMRESULT MidiOutRegistry::open(HMIDIOUT* handle, int device) {
     if (!handle) return MMSYSERR_INVALPARAM;
-    std::lock_guard lock(mutex_);
+    auto entry = std::make_shared<Entry>();
+    std::lock_guard backendLock(backendMutex_);
     if (!backend_) return MMSYSERR_NODRIVER;
     MMRESULT error = MMSYSERR_NOERROR;
-    auto port = backend_->open(device, error);
-    if (!port) return error == MMSYSERR_NOERROR ? MMSYSERR_ERROR : error;
+    entry->port = backend_->open(device, error);
+    if (!entry->port) return error == MMSYSERR_NOERROR ? MMSYSERR_ERROR : error;
+    std::lock_guard lock(tableMutex_);
     auto h = reinterpret_cast<HMIDIOUT>(nextHandle_);
     nextHandle_ += 0x10;
-    open_[h] = std::move(port);
+    open_.emplace(h, std::move(entry));
     *handle = h;
     return MMSYSERR_NOERROR;
 }
 
 MMRESULT MidiOutRegistry::close(HMIDIOUT handle) {
-    std::lock_guard lock(mutex_);
-    return open_.erase(handle) ? MMSYSERR_NOERROR : MMSYSERR_INVALHANDLE;
+    std::shared_ptr<Entry> entry;
+    {
+        std::lock_guard lock(tableMutex_);
+        auto it = open_.find(handle);
+        if (it == open_.end()) return MMSYSERR_INVALHANDLE;
+        entry = std::move(it->second);
+        open_.erase(it);
+    }
+    return closeEntry(*entry);
 }
 
 MMRESULT MidiOutRegistry::reset(HMIDIOUT handle) {
-    std::lock_guard lock(mutex_);
-    auto it = open_.find(handle);
-    return it == open_.end() ? MMSYSERR_INVALHANDLE : it->second->reset();
+    auto entry = find(handle);
+    if (!entry) return MMSYSERR_INVALHANDLE;
+    std::lock_guard lock(entry->mutex);
+    return entry->port ? entry->port->reset() : MMSYSERR_INVALHANDLE;
 }
 
 MMRESULT MidiOutRegistry::shortMsg(HMIDIOUT handle, std::uint32_t packed) {
-    std::lock_guard lock(mutex_);
-    auto it = open_.find(handle);
-    return it == open_.end() ? MMSYSERR_INVALHANDLE : it->second->shortMsg(packed);
+    auto entry = find(handle);
+    if (!entry) return MMSYSERR_INVALHANDLE;
+    std::lock_guard lock(entry->mutex);
+    return entry->port ? entry->port->shortMsg(packed) : MMSYSERR_INVALHANDLE;
 }
 
 std::size_t MidiOutRegistry::openCount() {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(tableMutex_);
     return open_.size();
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // MIDI output devices: device -1 is the built-in General MIDI synth (the "MIDI mapper" of the
 // program), devices 0..n-1 are the system's MIDI output ports. Any thread may call the
-// registry; calls on one handle are serialised, so closing a port while another thread
-// sends on it is safe (the send then fails with MMSYSERR_INVALHANDLE).
+// registry. Calls on one handle are serialised by that port's own lock, so closing a port
+// while another thread sends on it is safe (the send then fails with MMSYSERR_INVALHANDLE),
+// and a slow send on one port (a paced burst) never holds up the others.
 
 #include <cstdint>
 #include <memory>
@@ -22,28 +23,28 @@ inline constexpr int MIDI_MAPPER = -1;
 
 // One open output. The public calls check their input; backends implement the protected ones.
 class MidiOutPort {
-public:
+  public:
     virtual ~MidiOutPort() = default;
     // Sends one packed short message; malformed messages are refused (MMSYSERR_INVALPARAM).
     MMRESULT shortMsg(std::uint32_t packed);
     // Ends every sounding note on every channel.
     MMRESULT reset() { return doReset(); }
 
-protected:
+  protected:
     virtual MMRESULT sendBytes(const std::uint8_t* bytes, std::size_t length) = 0;
     virtual MMRESULT doReset() = 0;
 };
 
 class MidiOutBackend {
-public:
+  public:
     virtual ~MidiOutBackend() = default;
-    virtual std::string synthName() = 0;                 // device -1
-    virtual std::vector<std::string> portNames() = 0;    // devices 0..n-1, in a stable order
+    virtual std::string synthName() = 0;               // device -1
+    virtual std::vector<std::string> portNames() = 0;  // devices 0..n-1, in a stable order
     virtual std::unique_ptr<MidiOutPort> open(int device, MMRESULT& error) = 0;
 };
 
 class MidiOutRegistry {
-public:
+  public:
     explicit MidiOutRegistry(std::unique_ptr<MidiOutBackend> backend);
     ~MidiOutRegistry();
 
@@ -59,11 +60,23 @@ public:
     MMRESULT shortMsg(HMIDIOUT handle, std::uint32_t packed);
     std::size_t openCount();
 
-private:
-    void closeAllLocked();
-    std::recursive_mutex mutex_;
+  private:
+    // One open port with its own lock; `port` is null once closed.
+    struct Entry {
+        std::mutex mutex;
+        std::unique_ptr<MidiOutPort> port;
+    };
+    std::shared_ptr<Entry> find(HMIDIOUT handle);
+    static MMRESULT closeEntry(Entry& entry);
+    void closeAll();
+
+    // Backend calls (listing, opening, replacing) are serialised by backendMutex_; the handle
+    // table has a lock of its own, held only for a lookup, so that a slow open or listing
+    // never delays a send on a port that is already open.
+    std::mutex backendMutex_;
     std::unique_ptr<MidiOutBackend> backend_;
-    std::unordered_map<HMIDIOUT, std::unique_ptr<MidiOutPort>> open_;
+    std::mutex tableMutex_;
+    std::unordered_map<HMIDIOUT, std::shared_ptr<Entry>> open_;
     std::uintptr_t nextHandle_ = 0x100;  // never reused, so a stale handle reaches nothing
 };
 

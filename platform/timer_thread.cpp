@@ -2,22 +2,46 @@
 
 #include <pthread.h>
 #include <sched.h>
+#include <sys/prctl.h>
+#include <time.h>
+
+#include <cerrno>
 
 namespace platform {
 
 namespace {
 
-constexpr std::chrono::microseconds kSpinWindow{1000};
-// Ask for real-time scheduling where the system allows it; step timing is the whole point of
-// this thread. Refusal (no privilege) is normal and harmless.
-void raisePriority() {
+// The last stretch before a deadline is slept with one absolute-deadline clock_nanosleep,
+// without the lock. Only an event armed for earlier than the one being waited for, during
+// this stretch, can be late by up to its length.
+constexpr std::chrono::microseconds kFinalStretch{1000};
+constexpr std::size_t kSpareNodes = 16;
+
+// Ask for real-time scheduling where the system allows it, and for no timer slack otherwise:
+// step timing is the whole point of this thread. Refusal (no privilege) is normal and harmless.
+void tuneThread() {
     sched_param p{};
     p.sched_priority = sched_get_priority_min(SCHED_FIFO) + 10;
     pthread_setschedparam(pthread_self(), SCHED_FIFO, &p);
+    prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
 }
+
+// steady_clock is CLOCK_MONOTONIC on Linux, so its time points are absolute deadlines here.
+void sleepUntil(SteadyTime deadline) {
+    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(deadline.time_since_epoch()).count();
+    timespec ts{};
+    ts.tv_sec = static_cast<time_t>(ns / 1'000'000'000);
+    ts.tv_nsec = static_cast<long>(ns % 1'000'000'000);
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
+    }
+}
+
 }  // namespace
 
-TimerThread::TimerThread() : thread_([this] { run(); }) {}
+TimerThread::TimerThread() {
+    spare_.reserve(kSpareNodes);
+    thread_ = std::thread([this] { run(); });
+}
 
 TimerThread::~TimerThread() {
     {
@@ -38,53 +62,77 @@ TimerId TimerThread::setOneShot(SteadyTime deadline, TimerCallback callback, voi
         if (quit_) return 0;
         id = nextId_++;
         if (nextId_ == 0) nextId_ = 1;
-        auto it = events_.emplace(deadline, Event{id, callback, user});
+        Events::iterator it;
+        if (spare_.empty()) {
+            it = events_.emplace(deadline, Event{id, callback, user});
+        } else {
+            Events::node_type node = std::move(spare_.back());
+            spare_.pop_back();
+            node.key() = deadline;
+            node.mapped() = Event{id, callback, user};
+            it = events_.insert(std::move(node));
+        }
         earliest = it == events_.begin();
     }
     if (earliest) wake_.notify_all();
     return id;
 }
 
-bool TimerThread::kill(TimerId id) {
-    std::lock_guard lock(mutex_);
+void TimerThread::recycleLocked(Events::node_type node) {
+    if (spare_.size() < spare_.capacity()) spare_.push_back(std::move(node));
+}
+
+bool TimerThread::eraseLocked(TimerId id) {
     for (auto it = events_.begin(); it != events_.end(); ++it) {
         if (it->second.id == id) {
-            events_.erase(it);
+            recycleLocked(events_.extract(it));
             return true;
         }
     }
     return false;
 }
 
+bool TimerThread::kill(TimerId id) {
+    std::lock_guard lock(mutex_);
+    return eraseLocked(id);
+}
+
+bool TimerThread::killAndWait(TimerId id) {
+    std::unique_lock lock(mutex_);
+    if (eraseLocked(id)) return true;
+    if (std::this_thread::get_id() != thread_.get_id()) done_.wait(lock, [&] { return running_ != id; });
+    return false;
+}
+
 void TimerThread::run() {
-    raisePriority();
+    tuneThread();
     std::unique_lock lock(mutex_);
     while (!quit_) {
         if (events_.empty()) {
             wake_.wait(lock);
             continue;
         }
-        auto first = events_.begin();
-        const SteadyTime deadline = first->first;
+        const SteadyTime deadline = events_.begin()->first;
         const auto now = std::chrono::steady_clock::now();
-        if (now < deadline - kSpinWindow) {
-            // Sleep until just before the deadline: waking from a sleep can come late.
-            wake_.wait_until(lock, deadline - kSpinWindow);
-            continue;  // re-check: an earlier event or a kill may have come in
+        if (now < deadline - kFinalStretch) {
+            wake_.wait_until(lock, deadline - kFinalStretch);
+            continue;  // re-check: an earlier event, a kill or the quit may have come in
         }
         if (now < deadline) {
-            // The last stretch is waited out awake, without the lock, so that callers can
-            // still arm and kill meanwhile.
             lock.unlock();
-            while (std::chrono::steady_clock::now() < deadline) std::this_thread::yield();
+            sleepUntil(deadline);
             lock.lock();
-            continue;
+            continue;  // the event may have been killed meanwhile
         }
-        Event e = first->second;
-        events_.erase(first);
+        Events::node_type node = events_.extract(events_.begin());
+        const Event e = node.mapped();
+        recycleLocked(std::move(node));
+        running_ = e.id;
         lock.unlock();
         e.callback(e.id, e.user);
         lock.lock();
+        running_ = 0;
+        done_.notify_all();
     }
 }
 

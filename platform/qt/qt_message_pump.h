@@ -1,11 +1,14 @@
 #pragma once
-// Delivers the window messages of the platform's queue on the Qt user-interface thread: every
-// post wakes the Qt loop, which then dispatches what is queued. Create it on the UI thread;
-// while it lives, posts from any thread are handled in order by the Qt loop.
+// Delivers the window messages of the platform's queue on the Qt user-interface thread: the
+// Qt loop watches the queue's wakeup descriptor and dispatches what is queued whenever it turns
+// readable. Create it on the UI thread; while it lives, posts from any thread are handled in
+// order by the Qt loop. Posting wakes the loop without allocating anything on the poster's side.
 
 #include <memory>
 
 #include "platform/window_queue.h"
+
+class QSocketNotifier;
 
 namespace platform::qt {
 
@@ -17,9 +20,8 @@ class QtMessagePump {
     QtMessagePump& operator=(const QtMessagePump&) = delete;
 
   private:
-    struct Shared;
     MessageQueue& queue_;
-    std::shared_ptr<Shared> shared_;
+    std::unique_ptr<QSocketNotifier> notifier_;
 };
 
 }  // namespace platform::qt

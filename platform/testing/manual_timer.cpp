@@ -19,18 +19,59 @@ bool ManualTimer::kill(TimerId id) {
     return false;
 }
 
-bool ManualTimer::fireNext() {
-    Event e;
+bool ManualTimer::killAndWait(TimerId id) {
+    if (kill(id)) return true;
     {
         std::lock_guard lock(mutex_);
-        if (events_.empty()) return false;
-        auto it = events_.begin();
-        if (it->first > clock_.now()) clock_.set(it->first);
-        e = it->second;
-        events_.erase(it);
+        if (!taken_ || taken_->id != id) return false;
     }
-    e.callback(e.id, e.user);
+    runTaken();
+    return false;
+}
+
+std::optional<ManualTimer::Event> ManualTimer::popNext() {
+    std::lock_guard lock(mutex_);
+    if (events_.empty()) return std::nullopt;
+    auto it = events_.begin();
+    if (it->first > clock_.now()) clock_.set(it->first);
+    Event e = it->second;
+    events_.erase(it);
+    return e;
+}
+
+bool ManualTimer::fireNext() {
+    auto e = popNext();
+    if (!e) return false;
+    e->callback(e->id, e->user);
     return true;
+}
+
+bool ManualTimer::takeNext() {
+    {
+        std::lock_guard lock(mutex_);
+        if (taken_) return false;
+    }
+    auto e = popNext();
+    if (!e) return false;
+    std::lock_guard lock(mutex_);
+    taken_ = e;
+    return true;
+}
+
+bool ManualTimer::runTaken() {
+    std::optional<Event> e;
+    {
+        std::lock_guard lock(mutex_);
+        e.swap(taken_);
+    }
+    if (!e) return false;
+    e->callback(e->id, e->user);
+    return true;
+}
+
+bool ManualTimer::hasTaken() const {
+    std::lock_guard lock(mutex_);
+    return taken_.has_value();
 }
 
 int ManualTimer::advanceMs(std::int64_t ms) {

@@ -73,13 +73,15 @@ TEST_F(EngineTest, DrumPanIsStoredNotSentAndHeardAtTheNextHit) {
     EXPECT_EQ(messages(), (std::vector<Bytes>{{0xB9, 10, 20}, {0x99, 32, 80}}));
 }
 
-TEST_F(EngineTest, DrumPanBeyondThePanTableChangesNothing) {
+TEST_F(EngineTest, DrumPanBeyondThePanTableChangesNoPan) {
     call(engine::CmdClearGrid);
+    block.Step = 3;
     block.Drum = 200;
+    block.CellValue = 77;
     block.Aux = 1;
     call(engine::CmdDrumPan);
     for (int d = 0; d < engine::kPanCount; ++d) EXPECT_EQ(e->pan(d), 64);
-    EXPECT_EQ(e->cell(0, 200), 0) << "the cell write still happens, inside the grid";
+    EXPECT_EQ(e->cell(3, 200), 77) << "the cell write still happens, inside the grid";
 }
 
 TEST_F(EngineTest, ClearGridZeroesCellsAndCentresPans) {
@@ -134,7 +136,26 @@ TEST_F(EngineTest, FailedOpenStaysClosedAndIsRetried) {
     EXPECT_EQ(e->ShortMidiMsg(0x10, 60, 100), 0);
 }
 
-TEST_F(EngineTest, CloseWhenNothingWasOpenedClearsTheFlag) {
+TEST_F(EngineTest, CloseClearsTheFlagAndReleasesWhateverPortIsHeld) {
+    auto& registry = platform::services().midiOut();
+    // Opened by the command: the flag was 1.
+    call(engine::CmdOpenOut);
+    ASSERT_EQ(e->snapshot().outOpen, 1);
+    call(engine::CmdCloseOut);
+    EXPECT_EQ(e->snapshot().outOpen, 0);
+    EXPECT_EQ(registry.openCount(), 0u);
+
+    // Held by the panic alone (the flag stayed 0): the close still releases it.
+    e->MidiPanic();
+    ASSERT_EQ(registry.openCount(), 1u);
+    tp.output->clear();
+    call(engine::CmdCloseOut);
+    EXPECT_EQ(registry.openCount(), 0u);
+    ASSERT_EQ(events().size(), 1u);
+    EXPECT_EQ(events()[0].kind, Kind::Close);
+
+    // Nothing held: nothing to close, and nothing fails.
+    tp.output->clear();
     call(engine::CmdCloseOut);
     EXPECT_EQ(e->snapshot().outOpen, 0);
     EXPECT_TRUE(events().empty());

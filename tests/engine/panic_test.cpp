@@ -29,7 +29,7 @@ TEST_F(EngineTest, PanicSequenceOnAnOpenDevice) {
     EXPECT_EQ(ev.front().kind, Kind::Reset);
     EXPECT_EQ(ev.back().kind, Kind::Reset);
     EXPECT_EQ(messages(), sweep(67));
-    EXPECT_EQ(tp.output->events().size(), ev.size()) << "no second port was opened";
+    EXPECT_EQ(platform::services().midiOut().openCount(), 1u) << "no second port was opened";
     auto s = e->snapshot();
     EXPECT_EQ(s.lastCommand, 0);
     EXPECT_EQ(s.outOpen, 1);
@@ -86,10 +86,10 @@ TEST_F(EngineTest, OutputTestPlaysRisingChordThenCloses) {
     std::vector<std::pair<Bytes, double>> shorts;
     for (auto& x : events())
         if (x.kind == Kind::Short) shorts.emplace_back(x.bytes, x.ms - t0);
-    const std::vector<std::pair<Bytes, double>> expected = {
-        {{0xB9, 123, 0}, 0},   // the clock's stop
-        {{0xB2, 123, 0}, 0},  {{0xB2, 121, 0}, 0},  {{0x92, 60, 100}, 0},
-        {{0x92, 64, 100}, 50}, {{0x92, 67, 100}, 100}, {{0x92, 72, 100}, 150}};
+    const std::vector<std::pair<Bytes, double>> expected = {{{0xB9, 123, 0}, 0},  // the clock's stop
+                                                            {{0xB2, 123, 0}, 0},    {{0xB2, 121, 0}, 0},
+                                                            {{0x92, 60, 100}, 0},   {{0x92, 64, 100}, 50},
+                                                            {{0x92, 67, 100}, 100}, {{0x92, 72, 100}, 150}};
     EXPECT_EQ(shorts, expected);
     EXPECT_EQ(events().back().kind, Kind::Close);
     auto s = e->snapshot();
@@ -106,9 +106,12 @@ TEST_F(EngineTest, PanicAfterOutputTestReachesTheDeviceAndResumesDrums) {
     EXPECT_EQ(tp.timer.pending(), 0u);
     tp.output->clear();
     e->MidiPanic();
-    EXPECT_EQ(messages().size() >= 64u, true);
     EXPECT_EQ(events().front().kind, Kind::Open) << "the panic opens the closed device itself";
-    EXPECT_EQ(messages()[0], (Bytes{0x80, 76, 0})) << "key 76 is released after a test";
+    // Key 76 is released after a test; then the drums start again on the panic's port.
+    auto expected = sweep(76);
+    expected.push_back({0xC9, 0});
+    EXPECT_EQ(messages(), expected);
+    EXPECT_EQ(platform::services().midiOut().openCount(), 1u);
     EXPECT_EQ(runSteps(1), (std::vector<int>{8})) << "drums go on from where the test stopped them";
 }
 
@@ -125,14 +128,14 @@ TEST_F(EngineTest, ShortMessagePackingAndRefusals) {
         {0x42, 48, 0, 1, {0xC2, 48}},
         {0x10, 60, 0, 1, {0x90, 60, 0}},
         {0x60, 0, 64, 1, {0xE0, 0, 64}},
-        {0x7F, 0, 0, 1, {0xFF}},             // System Reset
-        {121, 255, 125, 0, {}},              // data-only: low byte 0xF9 is undefined
-        {0x10, 128, 10, 0, {}},              // data byte too large
+        {0x7F, 0, 0, 1, {0xFF}},  // System Reset
+        {121, 255, 125, 0, {}},   // data-only: low byte 0xF9 is undefined
+        {0x10, 128, 10, 0, {}},   // data byte too large
         {0x10, 60, 200, 0, {}},
-        {-0x80, 60, 60, 0, {}},              // low byte 0x00: no status
-        {0x74, 0, 0, 0, {}},                 // 0xF4 undefined
-        {0x70, 1, 2, 0, {}},                 // 0xF0 cannot stand alone
-        {0x10, -1, 0, 0, {}},                // negative data wraps into the status byte's neighbours
+        {-0x80, 60, 60, 0, {}},  // low byte 0x00: no status
+        {0x74, 0, 0, 0, {}},     // 0xF4 undefined
+        {0x70, 1, 2, 0, {}},     // 0xF0 cannot stand alone
+        {0x10, -1, 0, 0, {}},    // negative data wraps into the status byte's neighbours
     };
     for (const auto& c : cases) {
         tp.output->clear();

@@ -48,17 +48,16 @@ TEST_P(StepOrder, PostsStepsInLoopOrder) {
 
 INSTANTIATE_TEST_SUITE_P(
     Loops, StepOrder,
-    ::testing::Values(
-        OrderCase{1, false, concat({range(1, 32), range(1, 32), {1}})},
-        OrderCase{2, false, concat({range(1, 64), {1, 2}})},
-        OrderCase{7, false, concat({range(1, 224), {1}})},
-        OrderCase{8, false, concat({range(1, 255), {0}, range(1, 3)})},
-        // Three beats: positions 25..32 never play; with 8 bars 249 goes straight to 1.
-        OrderCase{1, true, concat({waltzBars(1), waltzBars(1), {1}})},
-        OrderCase{2, true, concat({waltzBars(2), {1}})},
-        // Past the loop end of 7 bars, 225 comes from the skip of bar 7 and goes back to 1.
-        OrderCase{7, true, concat({waltzBars(7), {1, 2}})},
-        OrderCase{8, true, concat({waltzBars(8), {1, 2}})}));
+    ::testing::Values(OrderCase{1, false, concat({range(1, 32), range(1, 32), {1}})},
+                      OrderCase{2, false, concat({range(1, 64), {1, 2}})},
+                      OrderCase{7, false, concat({range(1, 224), {1}})},
+                      OrderCase{8, false, concat({range(1, 255), {0}, range(1, 3)})},
+                      // Three beats: positions 25..32 never play; with 8 bars 249 goes straight to 1.
+                      OrderCase{1, true, concat({waltzBars(1), waltzBars(1), {1}})},
+                      OrderCase{2, true, concat({waltzBars(2), {1}})},
+                      // Past the loop end of 7 bars, 225 comes from the skip of bar 7 and goes back to 1.
+                      OrderCase{7, true, concat({waltzBars(7), {1, 2}})},
+                      OrderCase{8, true, concat({waltzBars(8), {1, 2}})}));
 
 TEST_F(EngineTest, LoweringTheLoopEndBelowTheCurrentStepRestartsAtOne) {
     e->MessagePost(hwnd);
@@ -134,12 +133,10 @@ TEST_F(EngineTest, EachHitSendsPanThenNoteOnInDrumOrderWithoutNoteOff) {
     call(engine::CmdStart);
     tp.output->clear();
     runSteps(3);
-    EXPECT_EQ(messages(), (std::vector<Bytes>{{0xB9, 10, 64},
-                                              {0x99, 29, 50},
-                                              {0xB9, 10, 10},
-                                              {0x99, 36, 100},
-                                              {0xB9, 10, 64},
-                                              {0x99, 96, 1}}));
+    EXPECT_EQ(
+        messages(),
+        (std::vector<Bytes>{
+            {0xB9, 10, 64}, {0x99, 29, 50}, {0xB9, 10, 10}, {0x99, 36, 100}, {0xB9, 10, 64}, {0x99, 96, 1}}));
 }
 
 TEST_F(EngineTest, StartOpensResetsAndSendsDrumProgram) {
@@ -175,15 +172,54 @@ TEST_F(EngineTest, StopEndsTheChainAndSilencesDrums) {
     EXPECT_EQ(e->snapshot().running, 0);
 }
 
-TEST_F(EngineTest, AStepThatFindsTheStopCommandDoesNotRearm) {
-    // A stale event (as if it had been under way when the stop came) does nothing at all.
+TEST_F(EngineTest, AStepTakenBeforeAStopDoesNothingWhenItRuns) {
+    // The timer thread has taken the step and is about to run it when the stop comes.
     e->MessagePost(hwnd);
     call(engine::CmdStart);
-    auto s = e->snapshot();
-    ASSERT_EQ(s.running, 1);
+    ASSERT_TRUE(tp.timer.takeNext());
     call(engine::CmdStop);
-    tp.timer.advanceMs(1000);
+    call(0);  // a further call at once: the stop command no longer stands in the block
+    ASSERT_TRUE(tp.timer.runTaken());
+    tp.queue().dispatch();
+    EXPECT_TRUE(window.steps.empty()) << "a stopped clock stays stopped";
+    EXPECT_EQ(tp.timer.pending(), 0u);
+
+    // The same after a restart: the old step must not play, nor start a second chain.
+    call(engine::CmdStart);
+    ASSERT_TRUE(tp.timer.takeNext());
+    call(engine::CmdStop);
+    call(engine::CmdStart);
+    ASSERT_TRUE(tp.timer.runTaken());
+    tp.queue().dispatch();
     EXPECT_TRUE(window.steps.empty());
+    EXPECT_EQ(tp.timer.pending(), 1u) << "only the restarted chain";
+    EXPECT_EQ(runSteps(2), (std::vector<int>{1, 2}));
+}
+
+TEST_F(EngineTest, DestroyingTheEngineLetsATakenStepFinishFirst) {
+    call(engine::CmdStart);
+    ASSERT_TRUE(tp.timer.takeNext());
+    e.reset();
+    EXPECT_FALSE(tp.timer.hasTaken()) << "the step ran while the engine still existed";
+    EXPECT_EQ(tp.timer.pending(), 0u);
+}
+
+TEST_F(EngineTest, AStepMoreThanOnePeriodLateStartsTheClockAfresh) {
+    // Tempo 120: 60 ms steps. Up to one period late the next step keeps its place on the
+    // grid; later than that it comes one period after the late step, never in a burst.
+    struct Case {
+        int lateMs;
+        double nextInMs;
+    };
+    const Case cases[] = {{7, 53}, {59, 1}, {60, 0}, {61, 60}, {150, 60}, {10000, 60}, {0, 60}};
+    e->MessagePost(hwnd);
+    call(engine::CmdStart);
+    for (const Case& c : cases) {
+        tp.clock.advanceMs(static_cast<std::int64_t>(tp.timer.nextInMs()) + c.lateMs);
+        ASSERT_TRUE(tp.timer.fireNext());
+        EXPECT_DOUBLE_EQ(tp.timer.nextInMs(), c.nextInMs) << c.lateMs << " ms late";
+        EXPECT_EQ(tp.timer.pending(), 1u);
+    }
 }
 
 TEST_F(EngineTest, StepMessagesGoToTheWindowRegisteredWhenTheStepEnds) {

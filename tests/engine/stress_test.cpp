@@ -1,9 +1,11 @@
 // Start/stop races on the real timer thread (run under ThreadSanitizer by the test script):
-// there is never more than one pending step event, and a stopped clock stays stopped.
+// there is never more than one pending step event, a stopped clock stays stopped, and the
+// engine can be destroyed while the timer thread is in the middle of a step.
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <condition_variable>
 #include <mutex>
 #include <random>
 #include <set>
@@ -18,8 +20,9 @@ namespace {
 
 // Wraps the real timer thread and counts the events armed and not yet fired or killed.
 class CountingTimer final : public platform::TimerService {
-public:
-    platform::TimerId setOneShot(platform::SteadyTime deadline, platform::TimerCallback cb, void* user) override {
+  public:
+    platform::TimerId setOneShot(platform::SteadyTime deadline, platform::TimerCallback cb,
+                                 void* user) override {
         std::lock_guard lock(mutex_);
         auto* t = new Trampoline{this, cb, user, 0};
         const platform::TimerId id = inner_.setOneShot(deadline, &CountingTimer::fire, t);
@@ -32,11 +35,14 @@ public:
     bool kill(platform::TimerId id) override {
         std::lock_guard lock(mutex_);
         const bool killed = inner_.kill(id);
-        if (killed) {
-            armed_.erase(id);
-            delete owned_[id];
-            owned_.erase(id);
-        }
+        if (killed) forgetLocked(id);
+        return killed;
+    }
+    bool killAndWait(platform::TimerId id) override {
+        // Not under mutex_: the callback being waited for takes it on its way to the engine.
+        const bool killed = inner_.killAndWait(id);
+        std::lock_guard lock(mutex_);
+        if (killed) forgetLocked(id);
         return killed;
     }
     std::size_t maxArmed() {
@@ -51,7 +57,12 @@ public:
         for (auto& [id, t] : owned_) delete t;
     }
 
-private:
+  private:
+    void forgetLocked(platform::TimerId id) {
+        armed_.erase(id);
+        delete owned_[id];
+        owned_.erase(id);
+    }
     struct Trampoline {
         CountingTimer* self;
         platform::TimerCallback cb;
@@ -79,7 +90,7 @@ private:
 };
 
 class Steps : public platform::WindowProc {
-public:
+  public:
     void windowMessage(std::uint32_t msg, std::uintptr_t, std::intptr_t) override {
         if (msg == platform::WM_USER + 1) ++count;
     }
@@ -98,13 +109,18 @@ TEST(EngineStress, StartStopRacesKeepOneChainAndStopsStick) {
     {
         engine::Engine e(services);
         e.MessagePost(window);
-        auto call = [&](std::uint8_t cmd, std::uint8_t step = 0, std::uint8_t drum = 0, std::uint8_t cell = 0) {
-            e.Params(0, 9, cell, 0, 0xFF, 0, 250, 0, step, drum, cmd);
-        };
+        auto call = [&](std::uint8_t cmd, std::uint8_t step = 0, std::uint8_t drum = 0,
+                        std::uint8_t cell = 0) { e.Params(0, 9, cell, 0, 0xFF, 0, 250, 0, step, drum, cmd); };
         call(engine::CmdClearGrid);
         std::mt19937 rng(7);
-        const std::uint8_t commands[] = {engine::CmdStart, engine::CmdStop,     engine::CmdStopPanic, engine::CmdOpenOut,
-                                         engine::CmdCloseOut, engine::CmdStart, 0,                    4};
+        const std::uint8_t commands[] = {engine::CmdStart,
+                                         engine::CmdStop,
+                                         engine::CmdStopPanic,
+                                         engine::CmdOpenOut,
+                                         engine::CmdCloseOut,
+                                         engine::CmdStart,
+                                         0,
+                                         4};
         for (int round = 0; round < 300; ++round) {
             const std::uint8_t cmd = commands[rng() % std::size(commands)];
             call(cmd, static_cast<std::uint8_t>(rng() % 256), static_cast<std::uint8_t>(rng() % 70),
@@ -132,6 +148,80 @@ TEST(EngineStress, StartStopRacesKeepOneChainAndStopsStick) {
         call(engine::CmdStop);
     }
     services.queue().destroyWindow(window);
+    services.overrideTimer(nullptr);
+    services.midiOut().setBackend(nullptr);
+}
+
+// The real timer thread, preempted for a while between taking a step and running it.
+class PreemptedTimer final : public platform::TimerService {
+  public:
+    platform::TimerId setOneShot(platform::SteadyTime deadline, platform::TimerCallback cb,
+                                 void* user) override {
+        std::lock_guard lock(mutex_);
+        cb_ = cb;
+        user_ = user;
+        return inner_.setOneShot(deadline, &PreemptedTimer::fire, this);
+    }
+    bool kill(platform::TimerId id) override { return inner_.kill(id); }
+    bool killAndWait(platform::TimerId id) override { return inner_.killAndWait(id); }
+
+    void waitUntilTaken() {
+        std::unique_lock lock(mutex_);
+        cv_.wait(lock, [&] { return taken_; });
+    }
+    // Called right after the engine's destructor returned; true when a step was still to come.
+    bool stepCameAfterDestruction() {
+        std::unique_lock lock(mutex_);
+        destroyed_ = true;
+        cv_.wait(lock, [&] { return finished_; });
+        return late_;
+    }
+
+  private:
+    static void fire(platform::TimerId id, void* p) {
+        auto* self = static_cast<PreemptedTimer*>(p);
+        {
+            std::lock_guard lock(self->mutex_);
+            self->taken_ = true;
+        }
+        self->cv_.notify_all();
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        platform::TimerCallback cb;
+        void* user;
+        {
+            std::lock_guard lock(self->mutex_);
+            // The engine is gone: calling into it would use freed memory, so note it instead.
+            self->late_ = self->destroyed_;
+            cb = self->late_ ? nullptr : self->cb_;
+            user = self->user_;
+        }
+        if (cb) cb(id, user);
+        {
+            std::lock_guard lock(self->mutex_);
+            self->finished_ = true;
+        }
+        self->cv_.notify_all();
+    }
+    std::mutex mutex_;
+    std::condition_variable cv_;
+    platform::TimerCallback cb_ = nullptr;
+    void* user_ = nullptr;
+    bool taken_ = false, destroyed_ = false, late_ = false, finished_ = false;
+    platform::TimerThread inner_;  // last: its thread stops before the fields above go
+};
+
+TEST(EngineStress, DestroyingTheEngineWaitsForAStepTheTimerThreadHasTaken) {
+    platform::SystemClock clock;
+    platform::Services& services = platform::services();
+    services.midiOut().setBackend(std::make_unique<platform::testing::RecordingOutput>(
+        std::make_shared<platform::testing::OutputLog>(), clock));
+    PreemptedTimer timer;
+    services.overrideTimer(&timer);
+    auto e = std::make_unique<engine::Engine>(services);
+    e->Params(0, 9, 0, 0, 0xFF, 0, 250, 0, 0, 0, engine::CmdStart);
+    timer.waitUntilTaken();
+    e.reset();
+    EXPECT_FALSE(timer.stepCameAfterDestruction());
     services.overrideTimer(nullptr);
     services.midiOut().setBackend(nullptr);
 }

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <poll.h>
+
 #include <atomic>
 #include <condition_variable>
+#include <future>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -69,7 +72,8 @@ struct Chain {
         auto* c = static_cast<Chain*>(p);
         std::lock_guard l(c->m);
         c->lateMs.push_back(
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - c->deadline).count());
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - c->deadline)
+                .count());
         if (--c->left > 0) {
             c->deadline += 10ms;
             c->timer->setOneShot(c->deadline, &Chain::step, c);
@@ -92,8 +96,54 @@ TEST(TimerThread, CallbackMayArmTheNextEventAndNoneFiresEarly) {
     for (double late : chain.lateMs) EXPECT_GE(late, 0.0);
 }
 
+// A callback that signals when it starts, then takes its time.
+struct Slow {
+    platform::TimerThread* timer = nullptr;
+    std::promise<void> started;
+    std::atomic<bool> finished{false};
+    std::atomic<int> selfKill{-1};  // what killAndWait of its own id returned inside the callback
+    bool killItself = false;
+    static void run(platform::TimerId id, void* p) {
+        auto* s = static_cast<Slow*>(p);
+        s->started.set_value();
+        if (s->killItself) s->selfKill = s->timer->killAndWait(id) ? 1 : 0;
+        std::this_thread::sleep_for(50ms);
+        s->finished = true;
+    }
+};
+
+TEST(TimerThread, KillAndWaitReturnsOnlyAfterTheRunningCallbackOfThatId) {
+    platform::TimerThread timer;
+    Slow slow{&timer};
+    Fired fired;
+    Tagged other{&fired, 1};
+    const auto now = std::chrono::steady_clock::now();
+    const auto id = timer.setOneShot(now, &Slow::run, &slow);
+    const auto later = timer.setOneShot(now + 10s, &onFire, &other);
+    slow.started.get_future().wait();
+    EXPECT_TRUE(timer.killAndWait(later)) << "a pending event is simply cancelled";
+    EXPECT_FALSE(slow.finished) << "... without waiting for another id's callback";
+    EXPECT_FALSE(timer.killAndWait(id)) << "it had already fired";
+    EXPECT_TRUE(slow.finished) << "the running callback has returned";
+    EXPECT_FALSE(timer.killAndWait(id)) << "an id that is done returns at once";
+}
+
+TEST(TimerThread, ACallbackMayKillAndWaitForItself) {
+    // On the timer thread, waiting for its own callback would never end. A failure leaks the
+    // stuck timer instead of hanging in its destructor.
+    auto* timer = new platform::TimerThread;
+    Slow slow{timer};
+    slow.killItself = true;
+    timer->setOneShot(std::chrono::steady_clock::now(), &Slow::run, &slow);
+    slow.started.get_future().wait();
+    for (int i = 0; i < 200 && !slow.finished; ++i) std::this_thread::sleep_for(10ms);
+    ASSERT_TRUE(slow.finished) << "the callback is stuck in its own killAndWait";
+    EXPECT_EQ(slow.selfKill, 0);
+    delete timer;
+}
+
 class Recorder : public platform::WindowProc {
-public:
+  public:
     void windowMessage(std::uint32_t msg, std::uintptr_t w, std::intptr_t l) override {
         got.push_back({msg, w, l});
     }
@@ -164,14 +214,129 @@ TEST(MidiOutput, HandlesAreCheckedAndDevicesListed) {
     EXPECT_EQ(out.close(h), platform::MMSYSERR_INVALHANDLE);
 }
 
+TEST(MessageQueue, EveryPostMakesTheWakeupDescriptorReadable) {
+    platform::MessageQueue q;
+    Recorder r;
+    HWND h = q.createWindow(&r);
+    auto readable = [&] {
+        pollfd p{q.wakeupFd(), POLLIN, 0};
+        return poll(&p, 1, 0) == 1;
+    };
+    EXPECT_FALSE(readable());
+    q.post(h, 1025, 1, 0);
+    q.post(h, 1025, 2, 0);
+    EXPECT_TRUE(readable());
+    q.clearWakeup();
+    EXPECT_FALSE(readable()) << "one clear covers every post before it";
+    EXPECT_EQ(q.dispatch(), 2u);
+    q.post(h, 1025, 3, 0);
+    EXPECT_TRUE(readable());
+}
+
+// Ports of which device 0 blocks in its send until released.
+class GateBackend final : public platform::MidiOutBackend {
+  public:
+    struct Gate {
+        std::mutex m;
+        std::condition_variable cv;
+        bool entered = false, released = false, sending = false, destroyedWhileSending = false;
+        std::atomic<int> sent{0};
+    };
+    explicit GateBackend(std::shared_ptr<Gate> g) : gate_(std::move(g)) {}
+    std::string synthName() override { return "synth"; }
+    std::vector<std::string> portNames() override { return {"slow", "fast"}; }
+    std::unique_ptr<platform::MidiOutPort> open(int device, platform::MMRESULT&) override {
+        return std::make_unique<Port>(gate_, device);
+    }
+
+  private:
+    class Port final : public platform::MidiOutPort {
+      public:
+        Port(std::shared_ptr<Gate> g, int device) : gate_(std::move(g)), device_(device) {}
+        ~Port() override {
+            std::lock_guard l(gate_->m);
+            if (device_ == 0 && gate_->sending) gate_->destroyedWhileSending = true;
+        }
+
+      protected:
+        platform::MMRESULT sendBytes(const std::uint8_t*, std::size_t) override {
+            if (device_ == 0) {
+                std::unique_lock l(gate_->m);
+                gate_->entered = gate_->sending = true;
+                gate_->cv.notify_all();
+                gate_->cv.wait(l, [&] { return gate_->released; });
+                gate_->sending = false;
+            }
+            ++gate_->sent;
+            return platform::MMSYSERR_NOERROR;
+        }
+        platform::MMRESULT doReset() override { return platform::MMSYSERR_NOERROR; }
+
+      private:
+        std::shared_ptr<Gate> gate_;
+        int device_;
+    };
+    std::shared_ptr<Gate> gate_;
+};
+
+TEST(MidiOutput, ASlowSendHoldsUpNeitherOtherPortsNorTheRegistry) {
+    auto gate = std::make_shared<GateBackend::Gate>();
+    platform::MidiOutRegistry out(std::make_unique<GateBackend>(gate));
+    platform::HMIDIOUT slow = nullptr, fast = nullptr;
+    ASSERT_EQ(out.open(&slow, 0), 0u);
+    ASSERT_EQ(out.open(&fast, 1), 0u);
+    std::thread stuck([&] { out.shortMsg(slow, 0x403C90); });
+    {
+        std::unique_lock l(gate->m);
+        gate->cv.wait(l, [&] { return gate->entered; });
+    }
+    // Meanwhile, on another thread: a send on the other port, an open, a close, a listing.
+    auto others = std::async(std::launch::async, [&] {
+        platform::HMIDIOUT h = nullptr;
+        const bool ok = out.shortMsg(fast, 0x403C90) == 0 && out.open(&h, 1) == 0 && out.close(h) == 0 &&
+                        out.numDevs() == 2;
+        return ok;
+    });
+    const bool othersDone = others.wait_for(2s) == std::future_status::ready;
+    // A close of the slow port waits for its send instead of freeing the port under it.
+    std::thread closer([&] { EXPECT_EQ(out.close(slow), 0u); });
+    std::this_thread::sleep_for(50ms);
+    {
+        std::lock_guard l(gate->m);
+        gate->released = true;
+    }
+    gate->cv.notify_all();
+    stuck.join();
+    closer.join();
+    EXPECT_TRUE(othersDone) << "the other port and the registry waited for the slow port";
+    EXPECT_TRUE(others.get());
+    EXPECT_FALSE(gate->destroyedWhileSending);
+    EXPECT_EQ(gate->sent, 2);
+    EXPECT_EQ(out.shortMsg(slow, 0x403C90), platform::MMSYSERR_INVALHANDLE);
+}
+
 TEST(ShortMessage, StatusDataLengthsAndRefusals) {
     struct Case {
         std::uint32_t packed;
         std::size_t length;  // 0 = refused
     } cases[] = {
-        {0x7F3C90, 3}, {0x0030C5, 2}, {0x00FFD0, 0}, {0x2000E0, 3}, {0x0000F8, 1}, {0x000AF3, 2},
-        {0x00F4, 0},   {0x00F5, 0},   {0x00F9, 0},   {0x00FD, 0},   {0x00F0, 0},   {0x00F7, 0},
-        {0x7B39, 0},   {0x79, 0},     {0x80FF, 1},   {0x003C80, 3}, {0xFFFFFF00 | 0xFE, 1},
+        {0x7F3C90, 3},
+        {0x0030C5, 2},
+        {0x00FFD0, 0},
+        {0x2000E0, 3},
+        {0x0000F8, 1},
+        {0x000AF3, 2},
+        {0x00F4, 0},
+        {0x00F5, 0},
+        {0x00F9, 0},
+        {0x00FD, 0},
+        {0x00F0, 0},
+        {0x00F7, 0},
+        {0x7B39, 0},
+        {0x79, 0},
+        {0x80FF, 1},
+        {0x003C80, 3},
+        {0xFFFFFF00 | 0xFE, 1},
     };
     for (auto c : cases) {
         auto m = platform::decodeShortMessage(c.packed);
