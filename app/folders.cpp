@@ -92,4 +92,11 @@ fs::path SelectFolder(ShellState& shell, const char* request) {
     return GoToFolder(shell);
 }
 
+fs::path GoToUserFolder() {
+    std::error_code ec;
+    if (const char* home = std::getenv("HOME"); home && *home) fs::current_path(home, ec);
+    fs::path now = fs::current_path(ec);
+    return ec ? fs::path() : now;
+}
+
 }  // namespace app

@@ -43,4 +43,9 @@ std::filesystem::path GoToFolder(ShellState& shell);
 // FolderRequest := request, then GoToFolder.
 std::filesystem::path SelectFolder(ShellState& shell, const char* request);
 
+// Makes the user's home folder current, where a search for the user's own files starts (there is
+// no system drive's root here). Without a home folder the current folder stays. Returns the
+// folder that is current afterwards.
+std::filesystem::path GoToUserFolder();
+
 }  // namespace app

@@ -5,6 +5,8 @@
 #include <array>
 #include <cstdint>
 
+#include "drums/bar_clipboard.h"
+
 struct HWND__;
 using HWND = HWND__*;
 
@@ -29,6 +31,10 @@ struct DrumState {
     std::int8_t MeterSign = -1;                // -1 four time, +1 waltz; only ever negated
     std::uint8_t WaltzMode = 0;                // 1 while MeterSign is +1
     std::int32_t TempoValue = 0;               // 0 until the first tempo change
+    // The drum tab's bar clipboard, and EditStep, EditDrum and Bars at its last CLEAR. Neither
+    // NEW nor opening an arrangement touches them.
+    BarClipboard Clipboard;
+    std::array<std::int32_t, 3> UndoCell{};
 
     DrumState() { DrumPans.fill(64); }
 };

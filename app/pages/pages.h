@@ -16,6 +16,7 @@
 namespace drums {
 class TDrumTab;
 class TDrumsGrid;
+class TChangeDrum;
 }  // namespace drums
 
 namespace app {
@@ -32,6 +33,7 @@ struct Pages {
     QPointer<TQuintoraForm> QuintoraForm;
     QPointer<drums::TDrumsGrid> DrumsGrid;
     QPointer<drums::TDrumTab> DrumTab;
+    QPointer<drums::TChangeDrum> ChangeDrum;  // made by the drum tab's DRUM LIST, owned by it
     QPointer<TMidCheckForm> MidCheckForm;
     QPointer<TOrchestraForm> OrchestraForm;
     QPointer<TMidiForm> MidiForm;

@@ -3,14 +3,23 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHideEvent>
+#include <QIcon>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
 #include <QShowEvent>
 #include <QVBoxLayout>
+#include <vector>
 
+#include "app/folders.h"
 #include "app/pages/later_pages.h"
 #include "app/pages/quintora_form.h"
 #include "drums/drum_names.h"
+#include "drums/pages/change_drum.h"
 #include "drums/pages/drums_grid.h"
 #include "drums/pages/light_colour.h"
+#include "drums/steps.h"
+#include "drums/tab_cells.h"
 #include "engine/Plenwick.h"
 #include "platform/services.h"
 
@@ -19,14 +28,6 @@ namespace drums {
 namespace {
 
 constexpr int kNewCellVelocity = 96;
-
-// The step a cell stands for: bar b, position p; the last cell of bar 8 is step 0.
-int stepOf(int bar, int position) {
-    return bar == 8 && position == 32 ? 0 : 32 * (bar - 1) + position;
-}
-int positionOf(int step) {
-    return step == 0 ? 32 : (step - 1) % 32 + 1;
-}
 
 app::ColourPanel* light(QWidget* parent, const QString& name, const QString& hint = QString()) {
     auto* p = new app::ColourPanel(QString(), parent);
@@ -55,9 +56,89 @@ QPushButton* button(QWidget* parent, const char* name, const char* caption, cons
     return b;
 }
 
+QToolButton* speedButton(QWidget* parent, const char* name, const char* caption, const char* hint) {
+    auto* b = new QToolButton(parent);
+    b->setObjectName(name);
+    b->setText(caption);
+    b->setToolTip(hint);
+    return b;
+}
+
+QColor ShadeColour(CellShade shade) {
+    switch (shade) {
+        case CellShade::Hit:
+            return app::clRed;
+        case CellShade::Unplayed:
+            return app::clBlue;
+        case CellShade::Empty:
+            break;
+    }
+    return app::clLime;
+}
+
+enum class Glyph { Copy, Paste, Clear, Undo };
+
+// The clipboard buttons carry a glyph and no caption: the desktop theme's when it has one,
+// else a small drawing of our own.
+QIcon glyphIcon(Glyph glyph) {
+    static const char* const themeNames[] = {"edit-copy", "edit-paste", "edit-clear", "edit-undo"};
+    QIcon themed = QIcon::fromTheme(themeNames[static_cast<int>(glyph)]);
+    if (!themed.isNull()) return themed;
+    QPixmap pixmap(14, 14);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(Qt::black, 1.5));
+    switch (glyph) {
+        case Glyph::Copy:
+            painter.drawRect(1, 1, 7, 8);
+            painter.drawRect(5, 4, 7, 8);
+            break;
+        case Glyph::Paste:
+            painter.drawRect(2, 2, 10, 11);
+            painter.fillRect(4, 0, 6, 4, Qt::black);
+            break;
+        case Glyph::Clear:
+            painter.drawLine(2, 2, 12, 12);
+            painter.drawLine(12, 2, 2, 12);
+            break;
+        case Glyph::Undo: {
+            QPainterPath arc;
+            arc.moveTo(3, 6);
+            arc.cubicTo(6, 1, 13, 3, 12, 9);
+            arc.cubicTo(11, 12, 7, 13, 5, 12);
+            painter.drawPath(arc);
+            painter.drawLine(3, 6, 3, 2);
+            painter.drawLine(3, 6, 7, 6);
+            break;
+        }
+    }
+    return QIcon(pixmap);
+}
+
+QToolButton* glyphButton(QWidget* parent, const char* name, Glyph glyph, const char* hint) {
+    auto* b = new QToolButton(parent);
+    b->setObjectName(name);
+    b->setIcon(glyphIcon(glyph));
+    b->setToolTip(hint);
+    b->setFixedSize(17, 17);
+    return b;
+}
+
+app::ColourPanel* tempoPanel(QWidget* parent, const char* name, const char* caption, const char* hint) {
+    auto* p = new app::ColourPanel(caption, parent);
+    p->setObjectName(name);
+    p->setToolTip(hint);
+    p->setFixedHeight(17);
+    p->setAlignment(Qt::AlignCenter);
+    p->setMinimumWidth(30);
+    return p;
+}
+
 }  // namespace
 
-TDrumTab::TDrumTab(app::ProgramContext& context) : context_(context) {
+TDrumTab::TDrumTab(app::ProgramContext& context)
+    : context_(context), clipboard_(context.state, context.drums, context.dialogs) {
     setObjectName("DrumTab");
     setWindowTitle("DrumTab");
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
@@ -65,6 +146,7 @@ TDrumTab::TDrumTab(app::ProgramContext& context) : context_(context) {
     build();
     DrumTabs->setCurrentIndex(9);  // Accoustic Bass Drum, note 36
     ResetBeatLights();
+    if (context_.pages.QuintoraForm) context_.pages.QuintoraForm->PANIC1->setShortcut(Qt::Key_Space);
     window_ = platform::services().queue().createWindow(this);
 
     context_.transport.restNoteButtons = [this] {
@@ -75,7 +157,8 @@ TDrumTab::TDrumTab(app::ProgramContext& context) : context_(context) {
     };
     context_.transport.resetBeatLights = [this] { ResetBeatLights(); };
 
-    connect(DrumTabs, &QTabBar::currentChanged, this, [this] { DrumTabsChange(); });
+    DrumTabs->onChange = [this] { DrumTabsChange(); };
+    DrumTabs->onEnter = [this] { DrumTabsChange(); };
     connect(VolumeBar1, &QSlider::valueChanged, this, [this] { VolumeBar1Change(); });
     connect(PanBar, &QSlider::valueChanged, this, [this] { PanBarChange(); });
     connect(TempoBar, &QSlider::valueChanged, this, [this] { TempoBarChange(); });
@@ -88,6 +171,16 @@ TDrumTab::TDrumTab(app::ProgramContext& context) : context_(context) {
     connect(NewDrums, &QPushButton::clicked, this, [this] { NewDrumsClick(); });
     connect(BitBtn1, &QPushButton::clicked, this, [this] { NewDrumsClick(); });
     connect(MainScreenBtn, &QPushButton::clicked, this, [this] { MainScreenBtnClick(); });
+    connect(DRUMGRID, &QPushButton::clicked, this, [this] { DRUMGRID1Click(); });
+    connect(ComboButton, &QPushButton::clicked, this, [this] { ComboButtonClick(); });
+    connect(ChngDrm, &QPushButton::clicked, this, [this] { ChngDrmClick(); });
+    connect(MidiExtract, &QPushButton::clicked, this, [this] { MidiExtractClick(); });
+    connect(OpenBtn, &QToolButton::clicked, this, [this] { OpenBtnClick(); });
+    connect(SaveBtn, &QToolButton::clicked, this, [this] { SaveBtnClick(); });
+    connect(COPY, &QToolButton::clicked, this, [this] { COPYClick(); });
+    connect(PASTE, &QToolButton::clicked, this, [this] { PASTEClick(); });
+    connect(CLEAR, &QToolButton::clicked, this, [this] { CLEARClick(); });
+    connect(UNDO, &QToolButton::clicked, this, [this] { UNDOClick(); });
 }
 
 TDrumTab::~TDrumTab() {
@@ -113,16 +206,15 @@ void TDrumTab::build() {
     title->setObjectName("TabDrumPanel");
     column->addWidget(title);
 
-    DrumTabs = new QTabBar(this);
+    DrumTabs = new MultiLineTabs(std::vector<QString>(DrumNames.begin(), DrumNames.end()), 770, this);
     DrumTabs->setObjectName("DrumTabs");
-    DrumTabs->setUsesScrollButtons(true);
-    for (const char* name : DrumNames) DrumTabs->addTab(name);
     column->addWidget(DrumTabs);
 
-    // Eight rows of four beat groups; bar lights after beats 1 and 3, the start and stop
-    // buttons in the middle gap, the bar sliders at both sides.
+    // Eight rows of four beat groups; the bar lights in the gaps after beats 1 and 3, the start,
+    // stop and clipboard buttons in the middle gap, the bar sliders at both sides.
     auto* cells = new QGridLayout();
     cells->setSpacing(1);
+    constexpr int kLeftLight = 9, kMiddleGap = 18, kRightLight = 27, kRightSlider = 36;
     NumBars1 = slider(this, "NumBars1", Qt::Vertical, 100, 800, 800, 100, "Number of Bars");
     NumBars2 = slider(this, "NumBars2", Qt::Vertical, 100, 800, 800, 100, "Number of Bars");
     for (QSlider* s : {NumBars1, NumBars2}) {
@@ -131,37 +223,39 @@ void TDrumTab::build() {
         s->setInvertedAppearance(true);  // bar 1 at the top, as the rows
     }
     cells->addWidget(NumBars1, 0, 0, 8, 1);
-    cells->addWidget(NumBars2, 0, 38, 8, 1);
-    DrumStartButton = new QToolButton(this);
-    DrumStartButton->setObjectName("DrumStartButton");
-    DrumStartButton->setText(">");
-    DrumStartButton->setToolTip("Start Drum Sequence");
-    DrumStopButton = new QToolButton(this);
-    DrumStopButton->setObjectName("DrumStopButton");
-    DrumStopButton->setText("[]");
-    DrumStopButton->setToolTip("Stop Drum Sequence");
-    cells->addWidget(DrumStartButton, 0, 19);
-    cells->addWidget(DrumStopButton, 1, 19);
-    for (int bar = 1; bar <= 8; ++bar) {
+    cells->addWidget(NumBars2, 0, kRightSlider, 8, 1);
+    DrumStartButton = speedButton(this, "DrumStartButton", ">", "Start Drum Sequence");
+    DrumStopButton = speedButton(this, "DrumStopButton", "[]", "Stop Drum Sequence");
+    COPY = glyphButton(this, "COPY", Glyph::Copy, "PLACE 'BARS' SLIDER ON ROW TO COPY");
+    PASTE = glyphButton(this, "PASTE", Glyph::Paste, "PLACE 'BARS SLIDER ON ROW TO PASTE");
+    CLEAR = glyphButton(this, "CLEAR", Glyph::Clear, "PLACE 'BARS SLIDER ON ROW TO CLEAR");
+    UNDO = glyphButton(this, "UNDO", Glyph::Undo, "PLACE 'BARS SLIDER ON ROW TO RESTORE FROM CLEAR");
+    int gapRow = 0;
+    for (QToolButton* b : {DrumStartButton, DrumStopButton, COPY, PASTE, CLEAR, UNDO}) {
+        b->setFixedSize(17, 17);
+        cells->addWidget(b, gapRow++, kMiddleGap);
+    }
+    for (int bar = 1; bar <= kBars; ++bar) {
         const int row = bar - 1;
-        for (int position = 1; position <= 32; ++position) {
-            const int n = stepOf(bar, position);
+        for (int position = 1; position <= kBarPositions; ++position) {
+            const int n = BarStep(bar, position);
             auto* cell = new app::ColourPanel(" ", this);
             cell->setObjectName(QString("DrumPanel%1").arg(n));
             cell->setFixedSize(17, 17);
             cell->setColour(app::clLime);
             cell->onClick = [this, n] { DrumPanelClick(n); };
             DrumPanel[static_cast<std::size_t>(n)] = cell;
-            const int group = (position - 1) / 8;
-            cells->addWidget(cell, row, 1 + group * 9 + (group >= 2 ? 1 : 0) + (position - 1) % 8);
+            const int group = (position - 1) / 8;  // one gap column after each group of eight
+            cells->addWidget(cell, row, position + group);
         }
         tempo[static_cast<std::size_t>(row)] = light(this, QString("tempo%1").arg(bar));
         tempoA[static_cast<std::size_t>(row)] = light(this, QString("tempo%1a").arg(bar));
-        cells->addWidget(tempo[static_cast<std::size_t>(row)], row, 9);
-        cells->addWidget(tempoA[static_cast<std::size_t>(row)], row, 29);
+        cells->addWidget(tempo[static_cast<std::size_t>(row)], row, kLeftLight);
+        cells->addWidget(tempoA[static_cast<std::size_t>(row)], row, kRightLight);
     }
     column->addLayout(cells);
 
+    // Every panel of the tempo row resends the tempo when clicked.
     auto* beats = new QHBoxLayout();
     BeatOne = light(this, "BeatOne", "Tempo");
     BeatTwo = light(this, "BeatTwo", "Tempo");
@@ -169,21 +263,20 @@ void TDrumTab::build() {
     BeatFour = light(this, "BeatFour", "Tempo");
     for (app::ColourPanel* b : {BeatOne, BeatTwo, BeatThree, BeatFour}) {
         b->setFixedSize(40, 17);
-        b->onClick = [this] { TempoBarChange(); };
         beats->addWidget(b);
     }
-    BarNum = new app::ColourPanel("8", this);
-    BarNum->setObjectName("BarNum");
-    BarNum->setToolTip("Total of Bars Used");
-    BarNum->onClick = [this] { TempoBarChange(); };
+    BarPanel = tempoPanel(this, "BarPanel", "BAR", "Number of Bars used");
+    BarNum = tempoPanel(this, "BarNum", "8", "Total of Bars Used");
+    Volume = tempoPanel(this, "Volume", "TEMPO", "Tempo");
+    beats->addWidget(BarPanel);
     beats->addWidget(BarNum);
+    beats->addWidget(Volume);
     TempoBar = slider(this, "TempoBar", Qt::Horizontal, 20, 250, 120, 20, "Set Tempo");
     beats->addWidget(TempoBar, 1);
-    TempoPanel = new app::ColourPanel("120", this);
-    TempoPanel->setObjectName("TempoPanel");
-    TempoPanel->setToolTip("Tempo");
-    TempoPanel->onClick = [this] { TempoBarChange(); };
+    TempoPanel = tempoPanel(this, "TempoPanel", "120", "Tempo");
     beats->addWidget(TempoPanel);
+    for (app::ColourPanel* p : {BeatOne, BeatTwo, BeatThree, BeatFour, BarPanel, BarNum, Volume, TempoPanel})
+        p->onClick = [this] { TempoBarChange(); };
     column->addLayout(beats);
 
     auto* controls = new QHBoxLayout();
@@ -207,14 +300,27 @@ void TDrumTab::build() {
 
     auto* buttons = new QHBoxLayout();
     NewDrums = button(this, "NewDrums", "NEW ", "Clear Drums");
+    DRUMGRID = button(this, "DRUMGRID", "DRUMGRID ", "Drum Matrix");
+    ChngDrm = button(this, "ChngDrm", "DRUM LIST", "Change Drum");
+    MidiExtract = button(this, "MidiExtract", "Midi ", "Extract from MIDI file.");
+    ComboButton = button(this, "ComboButton", "COMBO ", "Go to Accompaniment Page");
     MainScreenBtn = button(this, "MainScreenBtn", "SETUP ", "Return to Main Screen");
+    OpenBtn = speedButton(this, "OpenBtn", "OPEN FILE ", "Load a TARN file");
+    SaveBtn = speedButton(this, "SaveBtn", "SAVE FILE ", "Save  a QTR file");
     BitBtn1 = button(this, "BitBtn1", "NEW ", "Clear Drums");
     buttons->addWidget(NewDrums);
     buttons->addStretch();
-    buttons->addWidget(MainScreenBtn);
+    for (QWidget* w : std::initializer_list<QWidget*>{DRUMGRID, ChngDrm, MidiExtract, ComboButton,
+                                                      MainScreenBtn, OpenBtn, SaveBtn})
+        buttons->addWidget(w);
     buttons->addStretch();
     buttons->addWidget(BitBtn1);
     column->addLayout(buttons);
+
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName("StatusBar1");
+    StatusBar1->setSizeGripEnabled(false);
+    column->addWidget(StatusBar1);
     MainScreenBtn->setFocus();
 }
 
@@ -224,13 +330,7 @@ void TDrumTab::DrumPanelClick(int n) {
         d.Modified = 1;
         context_.drums.ToggleDrumCell(n, DrumTabs->currentIndex(), VolumeBar1->value());
     }
-    // The colour comes from the edit position: the cell just toggled, or the one being repainted.
-    QColor colour =
-        d.DrumPattern[static_cast<std::size_t>(d.EditStep)][static_cast<std::size_t>(d.EditDrum)] != 0
-            ? app::clRed
-            : app::clLime;
-    if (positionOf(n) >= 25 && d.MeterSign == 1) colour = app::clBlue;
-    DrumPanel[static_cast<std::size_t>(n)]->setColour(colour);
+    DrumPanel[static_cast<std::size_t>(n)]->setColour(ShadeColour(DrumTabCellShade(d, n)));
 }
 
 void TDrumTab::DrumTabsChange() {
@@ -241,12 +341,17 @@ void TDrumTab::DrumTabsChange() {
     PanBar->setValue(d.DrumPans[static_cast<std::size_t>(tab)]);
     VolumeBar1->setValue(kNewCellVelocity);
     d.EditDrum = tab;
-    for (int n = 1; n <= 256; ++n) {
-        d.EditStep = n % 256;
-        DrumPanelClick(n % 256);
+    for (int n = 1; n <= kSteps; ++n) {
+        d.EditStep = n % kSteps;
+        DrumPanelClick(n % kSteps);
     }
     d.EditEnabled = 1;
     d.EditStep = kept;
+}
+
+void TDrumTab::SelectDrumTab(int tab) {
+    DrumTabs->setCurrentIndex(tab >= 0 && tab < DrumTabs->count() ? tab : 0);
+    DrumTabsChange();
 }
 
 void TDrumTab::NewDrumsClick() {
@@ -270,6 +375,77 @@ void TDrumTab::MainScreenBtnClick() {
     hide();
     if (context_.pages.MidiForm) context_.pages.MidiForm->show();
     ResetBeatLights();
+}
+
+void TDrumTab::DRUMGRID1Click() {
+    // Playing goes on while the grid is shown.
+    context_.state.shell.PageCode = "DG";
+    if (context_.pages.DrumsGrid) {
+        context_.pages.DrumsGrid->RebuildGridRows();
+        context_.pages.DrumsGrid->show();
+    }
+    hide();
+}
+
+void TDrumTab::ComboButtonClick() {
+    DrumStopButtonClick();
+    context_.state.shell.PageCode = "DT";
+    if (context_.pages.OrchestraForm) context_.pages.OrchestraForm->show();
+    hide();
+}
+
+void TDrumTab::ChngDrmClick() {
+    // One dialog, made on first use and reset as a fresh one on every open.
+    if (!context_.pages.ChangeDrum) context_.pages.ChangeDrum = new TChangeDrum(context_, this);
+    TChangeDrum* dialog = context_.pages.ChangeDrum;
+    dialog->Reset();
+    if (dialog->DrumChange->currentIndex() < 0) dialog->DrumChange->setCurrentIndex(1);
+    context_.state.shell.PageCode = "DT";
+    dialog->show();
+}
+
+void TDrumTab::MidiExtractClick() {
+    DrumStopButtonClick();
+    // A fresh pair of import pages for each import; the earlier pair goes.
+    app::Pages& pages = context_.pages;
+    if (pages.Converting) pages.Converting->deleteLater();
+    if (pages.InstListForm) pages.InstListForm->deleteLater();
+    pages.Converting = new app::TConverting(context_);
+    pages.InstListForm = new app::TInstListForm(context_);
+    app::GoToUserFolder();
+    pages.Converting->show();
+}
+
+void TDrumTab::OpenBtnClick() {
+    DrumStopButtonClick();
+    if (context_.pages.QuintoraForm && context_.pages.QuintoraForm->OpenItemClick())
+        context_.state.drums.Modified = 0;
+}
+
+void TDrumTab::SaveBtnClick() {
+    DrumStopButtonClick();
+    if (context_.pages.QuintoraForm && context_.pages.QuintoraForm->SaveItemClick())
+        context_.state.drums.Modified = 0;
+}
+
+void TDrumTab::COPYClick() {
+    DrumStopButtonClick();
+    clipboard_.Copy();
+}
+
+void TDrumTab::PASTEClick() {
+    DrumStopButtonClick();
+    if (clipboard_.Paste()) DrumTabsChange();
+}
+
+void TDrumTab::CLEARClick() {
+    DrumStopButtonClick();
+    if (clipboard_.Clear()) DrumTabsChange();
+}
+
+void TDrumTab::UNDOClick() {
+    DrumStopButtonClick();
+    if (clipboard_.Undo()) DrumTabsChange();
 }
 
 void TDrumTab::DrumStartButtonClick() {

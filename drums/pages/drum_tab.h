@@ -1,11 +1,12 @@
 #pragma once
-// The drum tab page: one drum over 8 bars of 32 cells, with the transport, the position lights
-// and the drum's pan. Its window receives the engine's step messages.
+// The drum tab page: one drum over 8 bars of 32 cells, with the transport, the position lights,
+// the bar clipboard, the drum's pan and the buttons to the other pages. Its window receives the
+// engine's step messages.
 
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
-#include <QTabBar>
+#include <QStatusBar>
 #include <QToolButton>
 #include <QWidget>
 #include <array>
@@ -13,6 +14,8 @@
 
 #include "app/pages/colour_panel.h"
 #include "app/pages/pages.h"
+#include "drums/drum_clipboard.h"
+#include "drums/pages/multi_line_tabs.h"
 #include "drums/position_lights.h"
 #include "platform/window_queue.h"
 
@@ -27,10 +30,27 @@ class TDrumTab : public QWidget, public platform::WindowProc {
 
     // Cell N (1..255, 0 the last cell of bar 8): toggles when editing is enabled, then paints.
     void DrumPanelClick(int n);
-    // Repaints every cell for the drum of the selected tab.
+    // Repaints every cell for the drum of the selected tab; the velocity goes back to 96.
     void DrumTabsChange();
+    // For the arrangement reader: shows drum `tab` (0..60; any other value shows tab 0).
+    void SelectDrumTab(int tab);
     void NewDrumsClick();
+
+    // Navigation.
     void MainScreenBtnClick();
+    void DRUMGRID1Click();
+    void ComboButtonClick();
+    void ChngDrmClick();
+    void MidiExtractClick();
+    // The arrangement file; Modified is cleared only when the file was read or written.
+    void OpenBtnClick();
+    void SaveBtnClick();
+
+    // The bar clipboard over bar Bars of one drum.
+    void COPYClick();
+    void PASTEClick();
+    void CLEARClick();
+    void UNDOClick();
 
     // Transport.
     void DrumStartButtonClick();
@@ -59,23 +79,36 @@ class TDrumTab : public QWidget, public platform::WindowProc {
     virtual void StepAccompaniment(int step);
     std::function<void(int)> stepAccompaniment;
 
-    QTabBar* DrumTabs;
+    MultiLineTabs* DrumTabs;
     std::array<app::ColourPanel*, 256> DrumPanel{};  // index N = cell N
     QSlider* VolumeBar1;
     QLabel* VolumePanel;
     QSlider* PanBar;
     QToolButton* DrumStartButton;
     QToolButton* DrumStopButton;
+    QToolButton* COPY;
+    QToolButton* PASTE;
+    QToolButton* CLEAR;
+    QToolButton* UNDO;
     QSlider* TempoBar;
     app::ColourPanel* TempoPanel;
+    app::ColourPanel* Volume;
     QSlider* NumBars1;
     QSlider* NumBars2;
+    app::ColourPanel* BarPanel;
     app::ColourPanel* BarNum;
     QPushButton* TimeSignature;
     QPushButton* Quantise;
     QPushButton* NewDrums;
     QPushButton* BitBtn1;
     QPushButton* MainScreenBtn;
+    QPushButton* DRUMGRID;
+    QPushButton* ComboButton;
+    QPushButton* ChngDrm;
+    QPushButton* MidiExtract;
+    QToolButton* OpenBtn;
+    QToolButton* SaveBtn;
+    QStatusBar* StatusBar1;
     app::ColourPanel* BeatOne;
     app::ColourPanel* BeatTwo;
     app::ColourPanel* BeatThree;
@@ -93,6 +126,7 @@ class TDrumTab : public QWidget, public platform::WindowProc {
     void build();
     void paintLights();
     PositionLights lights_;
+    DrumClipboard clipboard_;
     HWND window_ = nullptr;
 };
 

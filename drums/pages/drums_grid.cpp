@@ -2,6 +2,7 @@
 
 #include <QGridLayout>
 
+#include "drums/pages/drum_tab.h"
 #include "drums/pages/light_colour.h"
 
 namespace drums {
@@ -23,6 +24,18 @@ TDrumsGrid::TDrumsGrid(app::ProgramContext& context) : context_(context) {
     WhichBar->setObjectName("WhichBar");
     WhichBar->setToolTip("Current Bar");
     grid->addWidget(WhichBar, 1, 0, 1, 4);
+    TabDrumBack = new QPushButton("DRUM TABS ", this);
+    TabDrumBack->setObjectName("TabDrumBack");
+    TabDrumBack->setToolTip("Goto Drum Page");
+    connect(TabDrumBack, &QPushButton::clicked, this, [this] { TabDrumBackClick(); });
+    grid->addWidget(TabDrumBack, 2, 0, 1, 8);
+}
+
+void TDrumsGrid::TabDrumBackClick() {
+    context_.state.shell.PageCode = "DT";
+    if (context_.pages.DrumTab) context_.pages.DrumTab->show();
+    hide();
+    if (context_.pages.DrumTab) context_.pages.DrumTab->ResetBeatLights();
 }
 
 void TDrumsGrid::ShowLights(const PositionLights& lights) {

@@ -1,9 +1,14 @@
-// The drum tab page: cell clicks, NEW, the transport's controls and the step message.
+// The drum tab page: cell clicks, tabs, NEW, the bar clipboard's buttons, the buttons to the other
+// pages, the transport's controls and the step message.
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <cstdlib>
 #include <random>
 
+#include "drums/pages/change_drum.h"
+#include "drums/steps.h"
 #include "engine/Plenwick.h"
 #include "tests/app/support/pages_rig.h"
 
@@ -47,7 +52,9 @@ TEST_F(DrumTab, ATabChangeRepaintsForThatDrumAndResetsTheVelocity) {
     state.drums.DrumPattern[5][11] = 70;
     state.drums.DrumPans[11] = 20;
     tab->VolumeBar1->setValue(40);
-    tab->DrumTabs->setCurrentIndex(11);
+    tab->DrumTabs->tabButton(11)->click();
+    EXPECT_EQ(tab->DrumTabs->currentIndex(), 11);
+    EXPECT_EQ(state.drums.EditDrum, 11);
     EXPECT_EQ(colourOf(5), app::clRed);
     EXPECT_EQ(colourOf(6), app::clLime);
     EXPECT_EQ(tab->VolumeBar1->value(), 96);
@@ -55,6 +62,226 @@ TEST_F(DrumTab, ATabChangeRepaintsForThatDrumAndResetsTheVelocity) {
     EXPECT_EQ(tab->PanBar->value(), 20);
     EXPECT_EQ(state.drums.EditEnabled, 1);
     EXPECT_EQ(link.engine.pan(11), 20) << "the moved pan slider resent the stored pan";
+
+    tab->DrumPanel[5]->onClick();  // with the new drum and velocity
+    EXPECT_EQ(cell(5, 11), 0);
+    tab->DrumPanel[5]->onClick();
+    EXPECT_EQ(cell(5, 11), 96);
+    EXPECT_EQ(cell(5, 9), 0);
+}
+
+TEST_F(DrumTab, ACellClickWithVelocityZeroStaysEmptyYetModifies) {
+    tab->VolumeBar1->setValue(0);
+    tab->DrumPanel[40]->onClick();
+    EXPECT_EQ(cell(40, 9), 0);
+    EXPECT_EQ(colourOf(40), app::clLime);
+    EXPECT_EQ(state.drums.Modified, 1);
+}
+
+TEST_F(DrumTab, InWaltzTheLastBeatOfEveryBarStaysBlueWhenClicked) {
+    tab->TimeSignatureClick();
+    ASSERT_EQ(state.drums.MeterSign, 1);
+    for (int n : {25, 32, 249, 0}) {
+        SCOPED_TRACE(n);
+        tab->DrumPanel[static_cast<std::size_t>(n)]->onClick();
+        EXPECT_EQ(cell(n, 9), 96) << "toggled all the same";
+        EXPECT_EQ(colourOf(n), app::clBlue);
+    }
+    tab->DrumPanel[24]->onClick();
+    EXPECT_EQ(colourOf(24), app::clRed) << "position 24 is played in waltz";
+    tab->TimeSignatureClick();
+    for (int n : {25, 32, 249, 0}) EXPECT_EQ(colourOf(n), app::clRed) << n;
+    EXPECT_EQ(colourOf(248), app::clLime);
+}
+
+TEST_F(DrumTab, SelectDrumTabShowsTheDrumOrTabZero) {
+    struct Case {
+        int asked, shown;
+    };
+    for (const Case c : {Case{11, 11}, Case{60, 60}, Case{0, 0}, Case{61, 0}, Case{69, 0}, Case{-1, 0}}) {
+        SCOPED_TRACE(c.asked);
+        tab->DrumTabs->setCurrentIndex(30);
+        state.drums.DrumPattern[7][static_cast<std::size_t>(c.shown)] = 50;
+        tab->SelectDrumTab(c.asked);
+        EXPECT_EQ(tab->DrumTabs->currentIndex(), c.shown);
+        EXPECT_EQ(state.drums.EditDrum, c.shown);
+        EXPECT_EQ(colourOf(7), app::clRed);
+        state.drums.DrumPattern[7][static_cast<std::size_t>(c.shown)] = 0;
+    }
+}
+
+TEST_F(DrumTab, ThePanelsOfTheTempoRowResendTheTempo) {
+    tab->TempoBar->setValue(200);
+    for (app::ColourPanel* panel : {tab->BarPanel, tab->Volume, tab->BarNum, tab->TempoPanel, tab->BeatOne,
+                                    tab->BeatTwo, tab->BeatThree, tab->BeatFour}) {
+        SCOPED_TRACE(panel->objectName().toStdString());
+        transport.SetTempo(90);
+        ASSERT_EQ(link.engine.snapshot().tempo, 90u);
+        panel->onClick();
+        EXPECT_EQ(link.engine.snapshot().tempo, 200u);
+        EXPECT_EQ(state.drums.TempoValue, 200);
+        EXPECT_EQ(link.params.back().Command, 0);
+    }
+}
+
+// The page buttons: which page shows next, the page code help reads, and whether playing
+// stopped.
+TEST_F(DrumTab, TheButtonsToTheOtherPages) {
+    struct Case {
+        QAbstractButton* button;
+        const char* pageCode;
+        QWidget* next;
+        bool stops;
+    };
+    const Case cases[] = {
+        {tab->MainScreenBtn, "DT", pages.QuintoraForm, true},
+        {tab->DRUMGRID, "DG", pages.DrumsGrid, false},
+        {tab->ComboButton, "DT", pages.OrchestraForm, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.button->objectName().toStdString());
+        for (QWidget* w : {static_cast<QWidget*>(pages.QuintoraForm), static_cast<QWidget*>(pages.DrumsGrid),
+                           static_cast<QWidget*>(pages.OrchestraForm)})
+            w->hide();
+        tab->show();
+        tab->DrumStartButtonClick();
+        platform.timer.fireNext();
+        platform::services().queue().dispatch();
+        ASSERT_EQ(tab->BeatOne->colour(), app::clYellow);
+        state.shell.PageCode = "ST";
+        c.button->click();
+        EXPECT_EQ(state.shell.PageCode, c.pageCode);
+        EXPECT_TRUE(c.next->isVisible());
+        EXPECT_FALSE(tab->isVisible());
+        EXPECT_EQ(link.engine.snapshot().running, c.stops ? 0 : 1);
+    }
+    // SETUP also shows the player page over the setup page and puts the beat lights out.
+    tab->show();
+    tab->DrumStartButtonClick();
+    platform.timer.fireNext();
+    platform::services().queue().dispatch();
+    pages.MidiForm->hide();
+    tab->MainScreenBtn->click();
+    EXPECT_TRUE(pages.MidiForm->isVisible());
+    EXPECT_EQ(tab->BeatOne->colour(), app::clGreen);
+
+    // The grid's DRUM TABS leads back.
+    tab->DRUMGRID->click();
+    state.shell.PageCode = "DG";
+    pages.DrumsGrid->TabDrumBack->click();
+    EXPECT_TRUE(tab->isVisible());
+    EXPECT_FALSE(pages.DrumsGrid->isVisible());
+    EXPECT_EQ(state.shell.PageCode, "DT");
+}
+
+TEST_F(DrumTab, DrumListOpensOneDialogResetOnEveryOpen) {
+    state.shell.PageCode = "ST";
+    tab->ChngDrm->click();
+    drums::TChangeDrum* dialog = pages.ChangeDrum;
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(dialog->windowTitle(), "DRUM LIST");
+    EXPECT_EQ(dialog->DrumChange->count(), 62);
+    EXPECT_EQ(dialog->DrumChange->currentText(), "Accoustic Bass Drum");
+    EXPECT_EQ(state.shell.PageCode, "DT");
+    dialog->DrumChange->setCurrentIndex(18);
+    dialog->CANCEL->click();
+    EXPECT_FALSE(dialog->isVisible());
+    tab->ChngDrm->click();
+    EXPECT_EQ(pages.ChangeDrum, dialog);
+    EXPECT_EQ(dialog->DrumChange->currentIndex(), 1);
+}
+
+TEST_F(DrumTab, MidiStopsAndShowsAFreshImportPageStartingInTheHomeFolder) {
+    const std::filesystem::path home = folder.path() / "home";
+    std::filesystem::create_directory(home);
+    const char* oldHome = std::getenv("HOME");
+    const std::string keptHome = oldHome ? oldHome : "";
+    setenv("HOME", home.c_str(), 1);
+    tab->DrumStartButtonClick();
+    tab->MidiExtract->click();
+    if (oldHome) setenv("HOME", keptHome.c_str(), 1);
+    EXPECT_EQ(link.engine.snapshot().running, 0);
+    ASSERT_TRUE(pages.Converting);
+    EXPECT_TRUE(pages.Converting->isVisible());
+    ASSERT_TRUE(pages.InstListForm);
+    EXPECT_EQ(std::filesystem::current_path(), std::filesystem::canonical(home));
+    const QPointer<app::TConverting> first = pages.Converting;
+    tab->MidiExtract->click();
+    EXPECT_NE(pages.Converting, first);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(first.isNull()) << "the earlier page is released";
+}
+
+TEST_F(DrumTab, OpenAndSaveStopAndKeepModifiedWhenNothingWasReadOrWritten) {
+    for (QAbstractButton* b :
+         {static_cast<QAbstractButton*>(tab->OpenBtn), static_cast<QAbstractButton*>(tab->SaveBtn)}) {
+        SCOPED_TRACE(b->objectName().toStdString());
+        tab->DrumPanel[3]->onClick();
+        tab->DrumStartButtonClick();
+        b->click();
+        EXPECT_EQ(link.engine.snapshot().running, 0);
+        EXPECT_EQ(state.drums.Modified, 1);
+    }
+}
+
+// The clipboard's buttons stop playing, change the pattern and repaint; the bar is the one the
+// sliders show.
+TEST_F(DrumTab, TheClipboardButtonsWorkOnTheBarTheSlidersShow) {
+    auto barColours = [&](int bar) {
+        std::vector<QColor> out;
+        for (int p = 1; p <= 32; ++p) out.push_back(colourOf(drums::BarStep(bar, p)));
+        return out;
+    };
+    auto onlyFirstRed = [](const std::vector<QColor>& colours) {
+        std::vector<QColor> expected(32, app::clLime);
+        expected[0] = app::clRed;
+        expected[31] = app::clRed;
+        return colours == expected;
+    };
+    tab->DrumTabsChange();  // velocity 96
+    for (int p : {1, 32}) tab->DrumPanel[static_cast<std::size_t>(drums::BarStep(2, p))]->onClick();
+    tab->NumBars1->setValue(200);
+    tab->DrumStartButtonClick();
+    tab->COPY->click();
+    EXPECT_EQ(link.engine.snapshot().running, 0);
+
+    tab->DrumTabs->tabButton(11)->click();  // another drum shown: PASTE still goes to drum 9
+    tab->NumBars2->setValue(800);
+    tab->DrumStartButtonClick();
+    tab->PASTE->click();
+    EXPECT_EQ(link.engine.snapshot().running, 0);
+    EXPECT_EQ(cell(0, 9), 96) << "bar 8's last position";
+    EXPECT_EQ(barColours(8), std::vector<QColor>(32, app::clLime)) << "drum 11 is shown";
+    tab->SelectDrumTab(9);
+    EXPECT_TRUE(onlyFirstRed(barColours(8)));
+
+    tab->CLEAR->click();
+    EXPECT_EQ(barColours(8), std::vector<QColor>(32, app::clLime));
+    EXPECT_EQ(cell(0, 9), 0);
+    tab->NumBars1->setValue(300);
+    state.drums.Modified = 0;
+    tab->DrumStartButtonClick();
+    tab->UNDO->click();
+    EXPECT_EQ(link.engine.snapshot().running, 0);
+    EXPECT_TRUE(onlyFirstRed(barColours(8)));
+    EXPECT_EQ(state.drums.Bars, 8);
+    EXPECT_EQ(tab->NumBars1->value(), 300) << "the sliders stay where they were";
+    EXPECT_EQ(tab->BarNum->text(), "3");
+    EXPECT_EQ(state.drums.Modified, 1);
+    EXPECT_TRUE(engineMatchesPattern());
+
+    // NEW offers to save what the clipboard changed, and keeps the buffers.
+    dialogs.clear();
+    tab->NewDrumsClick();
+    ASSERT_EQ(dialogs.boxes().size(), 1u);
+    EXPECT_EQ(dialogs.boxes()[0].text, "Save Changes?");
+    tab->NumBars1->setValue(400);
+    tab->PASTE->click();
+    EXPECT_EQ(cell(drums::BarStep(4, 1), 9), 96);
+    tab->UNDO->click();
+    EXPECT_EQ(cell(0, 9), 96) << "the cleared bar comes back after NEW too";
+    EXPECT_TRUE(engineMatchesPattern());
 }
 
 TEST_F(DrumTab, NewAsksOnlyWhenModifiedWithData) {

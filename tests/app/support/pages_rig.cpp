@@ -21,6 +21,8 @@ void PagesRig::createPages() {
 }
 
 PagesRig::~PagesRig() {
+    delete pages.InstListForm.data();
+    delete pages.Converting.data();
     delete pages.AccompanyForm.data();
     delete pages.OrchestraForm.data();
     delete pages.MidCheckForm.data();
