@@ -106,13 +106,7 @@ void FormArrangementPages::reapplyTimeSignature() {
 }
 
 void FormArrangementPages::selectDrumTab(int drum) {
-    drums::TDrumTab* tab = context_.pages.DrumTab;
-    if (!tab) return;
-    {
-        const QSignalBlocker quiet(tab->DrumTabs);
-        tab->DrumTabs->setCurrentIndex(drum);
-    }
-    tab->DrumTabsChange();
+    if (context_.pages.DrumTab) context_.pages.DrumTab->SelectDrumTab(drum);
 }
 
 void FormArrangementPages::refreshOrchestra() {

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <cstdlib>
+#include <optional>
 #include <random>
 
 #include "drums/pages/change_drum.h"
@@ -213,15 +214,31 @@ TEST_F(DrumTab, MidiStopsAndShowsAFreshImportPageStartingInTheHomeFolder) {
     EXPECT_TRUE(first.isNull()) << "the earlier page is released";
 }
 
-TEST_F(DrumTab, OpenAndSaveStopAndKeepModifiedWhenNothingWasReadOrWritten) {
-    for (QAbstractButton* b :
-         {static_cast<QAbstractButton*>(tab->OpenBtn), static_cast<QAbstractButton*>(tab->SaveBtn)}) {
-        SCOPED_TRACE(b->objectName().toStdString());
+// OPEN and SAVE stop playing and leave Modified cleared only when a file was read or written.
+TEST_F(DrumTab, OpenAndSaveClearModifiedOnlyWhenTheFileWasReadOrWritten) {
+    const std::string song = (folder.path() / "TarnFile" / "song.QTR").string();
+    struct Case {
+        QAbstractButton* button;
+        std::optional<std::string> file;
+        int modified;
+    };
+    const Case cases[] = {
+        {tab->SaveBtn, std::nullopt, 1},  // cancelled
+        {tab->SaveBtn, song, 0},
+        {tab->OpenBtn, std::nullopt, 1},
+        {tab->OpenBtn, song, 0},
+        {tab->OpenBtn, (folder.path() / "TarnFile").string(), 1},  // a folder is no arrangement
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.button->objectName().toStdString() + " " + c.file.value_or("cancelled"));
         tab->DrumPanel[3]->onClick();
+        ASSERT_EQ(state.drums.Modified, 1);
         tab->DrumStartButtonClick();
-        b->click();
+        dialogs.clear();
+        dialogs.scriptFile(c.file);
+        c.button->click();
         EXPECT_EQ(link.engine.snapshot().running, 0);
-        EXPECT_EQ(state.drums.Modified, 1);
+        EXPECT_EQ(state.drums.Modified, c.modified);
     }
 }
 
