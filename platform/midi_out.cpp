@@ -10,6 +10,14 @@ MMRESULT MidiOutPort::shortMsg(std::uint32_t packed) {
     return sendBytes(m->bytes, m->length);
 }
 
+MMRESULT MidiOutPort::longMsg(const std::uint8_t* data, std::size_t length) {
+    if (data == nullptr || length < 2 || data[0] != 0xF0 || data[length - 1] != 0xF7)
+        return MMSYSERR_INVALPARAM;
+    for (std::size_t i = 1; i + 1 < length; ++i)
+        if (data[i] >= 0x80) return MMSYSERR_INVALPARAM;
+    return sendBytes(data, length);
+}
+
 MidiOutRegistry::MidiOutRegistry(std::unique_ptr<MidiOutBackend> backend) : backend_(std::move(backend)) {}
 
 MidiOutRegistry::~MidiOutRegistry() {
@@ -106,6 +114,13 @@ MMRESULT MidiOutRegistry::shortMsg(HMIDIOUT handle, std::uint32_t packed) {
     if (!entry) return MMSYSERR_INVALHANDLE;
     std::lock_guard lock(entry->mutex);
     return entry->port ? entry->port->shortMsg(packed) : MMSYSERR_INVALHANDLE;
+}
+
+MMRESULT MidiOutRegistry::longMsg(HMIDIOUT handle, const std::uint8_t* data, std::size_t length) {
+    auto entry = find(handle);
+    if (!entry) return MMSYSERR_INVALHANDLE;
+    std::lock_guard lock(entry->mutex);
+    return entry->port ? entry->port->longMsg(data, length) : MMSYSERR_INVALHANDLE;
 }
 
 std::size_t MidiOutRegistry::openCount() {

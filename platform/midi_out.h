@@ -27,6 +27,9 @@ class MidiOutPort {
     virtual ~MidiOutPort() = default;
     // Sends one packed short message; malformed messages are refused (MMSYSERR_INVALPARAM).
     MMRESULT shortMsg(std::uint32_t packed);
+    // Sends one whole system-exclusive message: F0, data bytes below 0x80, F7. Anything else is
+    // refused (MMSYSERR_INVALPARAM).
+    MMRESULT longMsg(const std::uint8_t* data, std::size_t length);
     // Ends every sounding note on every channel.
     MMRESULT reset() { return doReset(); }
 
@@ -58,6 +61,7 @@ class MidiOutRegistry {
     MMRESULT close(HMIDIOUT handle);
     MMRESULT reset(HMIDIOUT handle);
     MMRESULT shortMsg(HMIDIOUT handle, std::uint32_t packed);
+    MMRESULT longMsg(HMIDIOUT handle, const std::uint8_t* data, std::size_t length);
     std::size_t openCount();
 
   private:

@@ -100,20 +100,38 @@ void BuiltinSynth::send(const std::uint8_t* b, std::size_t length) {
     const int d1 = length > 1 ? b[1] : 0;
     const int d2 = length > 2 ? b[2] : 0;
     switch (b[0] & 0xF0) {
-        case 0x80: fluid_synth_noteoff(synth_, ch, d1); break;
+        case 0x80:
+            fluid_synth_noteoff(synth_, ch, d1);
+            break;
         case 0x90:
             if (d2 == 0)
                 fluid_synth_noteoff(synth_, ch, d1);
             else
                 fluid_synth_noteon(synth_, ch, d1, d2);
             break;
-        case 0xA0: fluid_synth_key_pressure(synth_, ch, d1, d2); break;
-        case 0xB0: fluid_synth_cc(synth_, ch, d1, d2); break;
-        case 0xC0: fluid_synth_program_change(synth_, ch, d1); break;
-        case 0xD0: fluid_synth_channel_pressure(synth_, ch, d1); break;
-        case 0xE0: fluid_synth_pitch_bend(synth_, ch, d1 | (d2 << 7)); break;
+        case 0xA0:
+            fluid_synth_key_pressure(synth_, ch, d1, d2);
+            break;
+        case 0xB0:
+            fluid_synth_cc(synth_, ch, d1, d2);
+            break;
+        case 0xC0:
+            fluid_synth_program_change(synth_, ch, d1);
+            break;
+        case 0xD0:
+            fluid_synth_channel_pressure(synth_, ch, d1);
+            break;
+        case 0xE0:
+            fluid_synth_pitch_bend(synth_, ch, d1 | (d2 << 7));
+            break;
         case 0xF0:
-            if (b[0] == 0xFF) fluid_synth_system_reset(synth_);
+            if (b[0] == 0xFF) {
+                fluid_synth_system_reset(synth_);
+            } else if (b[0] == 0xF0 && length >= 2) {
+                // The synth takes the data between F0 and F7 (GM/GS/XG resets, tuning...).
+                fluid_synth_sysex(synth_, reinterpret_cast<const char*>(b + 1), static_cast<int>(length - 2),
+                                  nullptr, nullptr, nullptr, 0);
+            }
             break;
     }
 }

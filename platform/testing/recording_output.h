@@ -16,7 +16,7 @@ namespace platform::testing {
 struct OutputEvent {
     enum class Kind { Open, Close, Reset, Short } kind;
     int device;
-    std::vector<std::uint8_t> bytes;  // Short only
+    std::vector<std::uint8_t> bytes;  // Short only: every message sent, exclusive ones (F0 ... F7) too
     double ms;                        // clock time in milliseconds
     bool operator==(const OutputEvent& o) const {
         return kind == o.kind && device == o.device && bytes == o.bytes;
@@ -24,7 +24,7 @@ struct OutputEvent {
 };
 
 class OutputLog {
-public:
+  public:
     void add(OutputEvent e);
     std::vector<OutputEvent> events() const;
     // The events from index `first` on.
@@ -34,14 +34,15 @@ public:
     void clear();
     std::size_t size() const;
 
-private:
+  private:
     mutable std::mutex mutex_;
     std::vector<OutputEvent> events_;
 };
 
 class RecordingOutput final : public MidiOutBackend {
-public:
-    RecordingOutput(std::shared_ptr<OutputLog> log, Clock& clock, std::vector<std::string> ports = {"Port A", "Port B"});
+  public:
+    RecordingOutput(std::shared_ptr<OutputLog> log, Clock& clock,
+                    std::vector<std::string> ports = {"Port A", "Port B"});
 
     void failOpen(int device, MMRESULT code);  // MMSYSERR_NOERROR clears it
     void failSends(MMRESULT code);             // every send fails with code
@@ -50,7 +51,7 @@ public:
     std::vector<std::string> portNames() override { return ports_; }
     std::unique_ptr<MidiOutPort> open(int device, MMRESULT& error) override;
 
-private:
+  private:
     struct Shared {
         Shared(std::shared_ptr<OutputLog> l, Clock& c) : log(std::move(l)), clock(c) {}
         std::shared_ptr<OutputLog> log;
