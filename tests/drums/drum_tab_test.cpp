@@ -349,13 +349,13 @@ TEST_F(DrumTab, NewAsksOnlyWhenModifiedWithData) {
     }
 }
 
-// Clicks on any drum's cells, NEW, time signature changes, starts, stops and pan moves keep
-// the engine's copy equal to the pattern.
+// Clicks on any drum's cells, NEW, time signature changes, starts, stops, pan moves and the
+// bar clipboard keep the engine's copy equal to the pattern.
 TEST_F(DrumTab, TheEngineCopyFollowsEverythingThePageDoes) {
     std::mt19937 random(7);
     auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
     for (int round = 0; round < 600; ++round) {
-        switch (pick(12)) {
+        switch (pick(16)) {
             case 0:
                 tab->DrumTabs->setCurrentIndex(pick(61));
                 break;
@@ -379,6 +379,18 @@ TEST_F(DrumTab, TheEngineCopyFollowsEverythingThePageDoes) {
                 break;
             case 7:
                 tab->NumBars1->setValue(100 * (1 + pick(8)));
+                break;
+            case 8:
+                if (pick(6) == 0) tab->COPYClick();
+                break;
+            case 9:
+                if (pick(6) == 0) tab->PASTEClick();
+                break;
+            case 10:
+                if (pick(6) == 0) tab->CLEARClick();
+                break;
+            case 11:
+                if (pick(6) == 0) tab->UNDOClick();
                 break;
             default:
                 tab->DrumPanel[static_cast<std::size_t>(pick(256))]->onClick();
