@@ -90,12 +90,12 @@ bool ArrangementFlow::Open() {
         return false;
     }
 
-    pages_.showFileName(*chosen);
     pages_.panic();
     if (!pages_.newDrums()) {
         SelectFolder(state_.shell, kProgramFolderRequest);
         return false;
     }
+    pages_.showFileName(*chosen);  // only once the file is sure to be read
     pages_.resetOrchestra();
     ApplyArrangement(*staged, state_, engine_);
     pages_.showTempo(state_.drums.TempoValue);

@@ -83,17 +83,21 @@ TEST(EndToEnd, ChordKeysStartPlayingThruIsTransposedAndEStopsAtTheBarEnd) {
 
     // A key on the THRU channel comes back an octave up, and its release ends it.
     rig.send({0x93, 60, 100});
-    ASSERT_TRUE(waitUntil(rig, 5s, [&](const Received& got) { return !timesOf(got, {0x93, 72, 100}).empty(); }))
-        << "the THRU key came back transposed";
+    ASSERT_TRUE(waitUntil(rig, 5s, [&](const Received& got) {
+        return !timesOf(got, {0x93, 72, 100}).empty();
+    })) << "the THRU key came back transposed";
     rig.send({0x93, 60, 0});
-    ASSERT_TRUE(waitUntil(rig, 5s, [&](const Received& got) { return !timesOf(got, {0x93, 72, 0}).empty(); }));
+    ASSERT_TRUE(waitUntil(rig, 5s, [&](const Received& got) {
+        return !timesOf(got, {0x93, 72, 0}).empty();
+    }));
 
     // E held alone for nine steps asks for the end; playing stops at the bar's last step.
     rig.send({0x90, 52, 100});
     const Bytes drumsOff = {0xB9, 123, 0};
     const std::size_t offsBefore = timesOf(rig.received(), drumsOff).size();
-    ASSERT_TRUE(waitUntil(rig, 5s, [&](const Received& got) { return timesOf(got, drumsOff).size() > offsBefore; }))
-        << "playing stopped";
+    ASSERT_TRUE(waitUntil(rig, 5s, [&](const Received& got) {
+        return timesOf(got, drumsOff).size() > offsBefore;
+    })) << "playing stopped";
     rig.send({0x80, 52, 0});
     const auto got = rig.received();
     const double stopped = timesOf(got, drumsOff).back();

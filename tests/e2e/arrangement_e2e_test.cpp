@@ -4,10 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <memory>
+#include <set>
 
 #include "app/arrangement_file.h"
 #include "platform/backends/rtmidi_ports.h"
@@ -31,6 +34,17 @@ int indexOf(const std::vector<std::string>& names, const std::string& fragment) 
     for (std::size_t i = 0; i < names.size(); ++i)
         if (names[i].find(fragment) != std::string::npos) return static_cast<int>(i);
     return -1;
+}
+
+// The first messages received, for a failure's message.
+std::string describe(const Received& got) {
+    std::string out = std::to_string(got.size()) + " messages:";
+    for (std::size_t i = got.size() > 12 ? got.size() - 12 : 0; i < got.size(); ++i) {
+        out += " [";
+        for (auto b : got[i].bytes) out += std::to_string(b) + " ";
+        out += "]";
+    }
+    return out;
 }
 
 std::vector<double> timesOf(const Received& got, const Bytes& message) {
@@ -74,7 +88,10 @@ class ArrangementEndToEnd : public ::testing::Test {
     // An entry point that shows a file dialog, answered with `path`.
     bool runWithFile(const std::string& entry, const fs::path& path) {
         program->writeLine("run " + entry);
-        return act("file " + path.string()) && program->waitFor("done run " + entry, 10s);
+        // A file dialog can take long to come up on a loaded machine.
+        program->writeLine("file " + path.string());
+        return program->waitFor("done file " + path.string(), 30s) &&
+               program->waitFor("done run " + entry, 30s);
     }
     void exitProgram() {
         ASSERT_TRUE(act("trigger ExitItem"));
@@ -98,7 +115,13 @@ TEST_F(ArrangementEndToEnd, SavedDrumsPlayAtTheirStepsAfterNewAndOpen) {
     ASSERT_TRUE(act("click DrumPanel9"));
     const fs::path song = home.path / "TarnFile" / "drums.QTR";
     ASSERT_TRUE(runWithFile("SaveItemClick", song));
-    ASSERT_TRUE(fs::exists(song));
+    {
+        std::ifstream saved(song, std::ios::binary);
+        const Bytes head(std::istreambuf_iterator<char>(saved), {});
+        ASSERT_GE(head.size(), 6u);
+        ASSERT_EQ(Bytes(head.begin(), head.begin() + 6), (Bytes{1, 9, 96, 9, 9, 96}))
+            << "both cells of drum 9 saved";
+    }
 
     ASSERT_TRUE(act("click NewDrums"));
     ASSERT_TRUE(act("slide TempoBar 100"));
@@ -109,11 +132,19 @@ TEST_F(ArrangementEndToEnd, SavedDrumsPlayAtTheirStepsAfterNewAndOpen) {
 
     const Bytes kick = {0x99, 36, 96};
     ASSERT_TRUE(waitUntil(rig, 10s, [&](const Received& got) { return timesOf(got, kick).size() >= 6; }))
-        << "the drums arrived " << timesOf(rig.received(), kick).size() << " times";
+        << "the drums arrived " << timesOf(rig.received(), kick).size() << " times; "
+        << describe(rig.received());
+    // Only steps 1 and 9 of the file's 32-step loop at its tempo play: 8 steps apart, then 24. A
+    // loaded machine may lose an event or restart a late clock, so whole loops between two kicks
+    // and a step either side are allowed.
     const auto t = timesOf(rig.received(), kick);
-    // Steps 1 and 9 of a 32-step loop at the file's tempo: 8 steps, then 24.
-    for (std::size_t i = 1; i < t.size(); ++i)
-        EXPECT_NEAR(t[i] - t[i - 1], (i % 2 == 1 ? 8 : 24) * 0.028, 0.02) << "gap " << i;
+    std::set<long> gaps;
+    for (std::size_t i = 1; i < t.size(); ++i) {
+        const long steps = std::lround((t[i] - t[i - 1]) / 0.028) % 32;
+        EXPECT_TRUE(std::labs(steps - 8) <= 1 || std::labs(steps - 24) <= 1) << "gap " << i << ": " << steps;
+        gaps.insert(std::labs(steps - 8) <= 1 ? 8 : 24);
+    }
+    EXPECT_EQ(gaps, (std::set<long>{8, 24})) << "kicks on both steps";
     ASSERT_TRUE(act("click DrumStopButton"));
     exitProgram();  // nothing changed since the open: no question
 }
@@ -157,7 +188,7 @@ TEST_F(ArrangementEndToEnd, PartsFromAFilePlayAfterAChordForTheirFullDuration) {
             off = t;
             break;
         }
-    EXPECT_NEAR(off - on, 0.300, 0.06) << "the piano's note lasts its 300 ms, not the 44 of the low byte";
+    EXPECT_NEAR(off - on, 0.300, 0.1) << "the piano's note lasts its 300 ms, not the 44 of the low byte";
     for (int key : {48, 52, 43}) rig.send({0x80, static_cast<std::uint8_t>(key), 0});
     ASSERT_TRUE(act("click DrumStopButton"));
     exitProgram();

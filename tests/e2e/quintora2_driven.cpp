@@ -16,6 +16,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QSocketNotifier>
@@ -96,7 +98,17 @@ bool run(const QStringList& words) {
     if (words.size() >= 2 && words[0] == "file") {
         auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
         if (!dialog) return false;
-        dialog->selectFile(words.mid(1).join(' '));
+        const QString path = words.mid(1).join(' ');
+        // Typed into the name box, as a user would: selecting a file leaves the box alone once
+        // it has the focus.
+        auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+        if (!name) return false;
+        dialog->setDirectory(QFileInfo(path).absolutePath());
+        name->setText(path);
+        if (!dialog->selectedFiles().contains(path)) {
+            std::fprintf(stderr, "file dialog holds: %s\n", qPrintable(dialog->selectedFiles().join('|')));
+            return false;
+        }
         // Accepted as typed: the dialog's own checks would wait on its folder listing.
         static_cast<QDialog*>(dialog)->QDialog::done(QDialog::Accepted);
         return true;
