@@ -1,7 +1,6 @@
 #include "uninstaller/desktop_menu.h"
 
 #include <algorithm>
-#include <vector>
 
 #include "uninstaller/file_removal.h"
 #include "uninstaller/ini_file.h"
@@ -11,69 +10,83 @@ namespace kwu {
 namespace fs = std::filesystem;
 namespace {
 
-std::vector<fs::directory_entry> sortedEntries(const fs::path& folder) {
-    std::vector<fs::directory_entry> entries;
-    std::error_code ec;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
-        entries.push_back(*it);
-    std::sort(entries.begin(), entries.end(),
-              [](const auto& a, const auto& b) { return a.path().filename() < b.path().filename(); });
-    return entries;
-}
-
-bool isRealFolder(const fs::path& p) {
-    std::error_code ec;
-    return fs::symlink_status(p, ec).type() == fs::file_type::directory;
+std::vector<std::string> sortedNames(const Folder& folder) {
+    auto names = folder.list();
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 }  // namespace
 
+DesktopMenu::DesktopMenu(const InstallLayout& layout) : root_(layout.root) {
+    const fs::path below = layout.menuDir.lexically_relative(layout.root);
+    for (const auto& part : below) menuParts_.push_back(part.native());
+}
+
 bool DesktopMenu::connect() {
-    connected_ = isRealFolder(menuDir_);
-    current_.reset();
+    disconnect();
+    Reached root = Folder::open(root_);
+    if (root.reach == Reach::Missing) {
+        connected_ = true;
+        return true;
+    }
+    if (root.reach != Reach::Ok) return false;
+    Reached menu = root.folder->descend(menuParts_);
+    if (menu.reach == Reach::Ok) menu_ = std::move(menu.folder);
+    connected_ = menu.reach == Reach::Ok || menu.reach == Reach::Missing;
     return connected_;
 }
 
-std::optional<fs::path> DesktopMenu::findGroup(std::string_view group) const {
-    if (!connected_ || !menuNameRefusal(group).empty()) return std::nullopt;
-    for (const auto& entry : sortedEntries(menuDir_)) {
-        if (equalsNoCase(entry.path().filename().string(), group) && isRealFolder(entry.path()))
-            return entry.path();
-    }
+std::optional<std::string> DesktopMenu::findGroup(std::string_view group) const {
+    if (!menu_ || !menuNameRefusal(group).empty()) return std::nullopt;
+    for (const auto& name : sortedNames(*menu_))
+        if (equalsNoCase(name, group) && menu_->kind(name) == EntryKind::Folder) return name;
     return std::nullopt;
 }
 
 bool DesktopMenu::showGroup(std::string_view group) {
-    current_ = findGroup(group);
-    return current_.has_value();
+    current_.reset();
+    currentName_.clear();
+    const auto name = findGroup(group);
+    if (!name) return false;
+    Reached folder = menu_->child(*name);
+    if (folder.reach != Reach::Ok) return false;
+    current_ = std::move(folder.folder);
+    currentName_ = *name;
+    return true;
 }
 
 bool DesktopMenu::deleteItem(std::string_view item) {
     if (!current_ || !menuNameRefusal(item).empty()) return false;
-    for (const auto& entry : sortedEntries(*current_)) {
-        std::error_code ec;
-        if (!entry.is_regular_file(ec) || entry.is_symlink(ec) || entry.path().extension() != ".desktop")
-            continue;
-        bool match = equalsNoCase(entry.path().stem().string(), item);
+    constexpr std::string_view kExtension = ".desktop";
+    for (const auto& name : sortedNames(*current_)) {
+        if (name.size() <= kExtension.size() || !name.ends_with(kExtension)) continue;
+        if (current_->kind(name) != EntryKind::File) continue;
+        bool match = equalsNoCase(std::string_view(name).substr(0, name.size() - kExtension.size()), item);
         if (!match) {
-            const auto desktop = IniFile::load(entry.path());
-            match = desktop && equalsNoCase(desktop->getString("Desktop Entry", "Name", ""), item);
+            const auto text = current_->read(name);
+            match = text && equalsNoCase(IniFile::parse(*text).getString("Desktop Entry", "Name", ""), item);
         }
-        if (match) return deleteWithAttributes(entry.path());
+        if (match) return deleteWithAttributes(*current_, name);
     }
     return false;
 }
 
 bool DesktopMenu::deleteGroup(std::string_view group) {
-    const auto folder = findGroup(group);
-    if (!folder) return false;
-    if (current_ == folder) current_.reset();
-    return removeTree(*folder);
+    const auto name = findGroup(group);
+    if (!name) return false;
+    if (*name == currentName_) {
+        current_.reset();
+        currentName_.clear();
+    }
+    return removeTree(*menu_, *name).gone;
 }
 
 void DesktopMenu::disconnect() {
     connected_ = false;
+    menu_.reset();
     current_.reset();
+    currentName_.clear();
 }
 
 }  // namespace kwu

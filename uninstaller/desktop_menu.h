@@ -2,21 +2,26 @@
 // The menu layer over freedesktop menu entries: the menu folder (share/applications under the
 // installation root) holds one folder per group, and each item is a .desktop file in it, known by
 // its file name without ".desktop" or by the Name of its [Desktop Entry]. Group and item names
-// compare case-insensitively, as the old group manager's did. Links are never followed.
+// compare case-insensitively, as the old group manager's did. Everything is reached from the root's
+// descriptor; links are never followed.
 
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "uninstaller/folder.h"
+#include "uninstaller/install_layout.h"
 #include "uninstaller/menu_layer.h"
 
 namespace kwu {
 
 class DesktopMenu : public MenuLayer {
   public:
-    explicit DesktopMenu(std::filesystem::path menuDir) : menuDir_(std::move(menuDir)) {}
+    explicit DesktopMenu(const InstallLayout& layout);
 
-    // Reachable when the menu folder is a real folder.
+    // Reachable when the menu folder is a real folder, or when it does not exist (a menu with no
+    // groups); not when a link, a file or anything unreadable stands in its place.
     bool connect() override;
     // Makes the group current; false (and no current group) when there is no such group.
     bool showGroup(std::string_view group) override;
@@ -27,10 +32,14 @@ class DesktopMenu : public MenuLayer {
     void disconnect() override;
 
   private:
-    std::optional<std::filesystem::path> findGroup(std::string_view group) const;
+    // The name of the group's folder as it is spelled on disk.
+    std::optional<std::string> findGroup(std::string_view group) const;
 
-    std::filesystem::path menuDir_;
-    std::optional<std::filesystem::path> current_;
+    std::filesystem::path root_;
+    std::vector<std::string> menuParts_;  // the menu folder below the root
+    std::optional<Folder> menu_;          // empty while not connected or when there is no menu folder
+    std::optional<Folder> current_;
+    std::string currentName_;
     bool connected_ = false;
 };
 

@@ -1,13 +1,11 @@
 #include "uninstaller/file_removal.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <string>
-#include <vector>
+#include <optional>
 
 namespace kwu {
 namespace {
@@ -15,92 +13,105 @@ namespace {
 // Deeper trees than this are left standing rather than risk running out of descriptors.
 constexpr int kMaxDepth = 200;
 
-// Adds owner write (and search) permission to an open folder so its entries can be removed.
-void makeFolderWritable(int dirfd) {
-    struct stat st {};
-    if (::fstat(dirfd, &st) == 0 && (st.st_mode & (S_IWUSR | S_IXUSR)) != (S_IWUSR | S_IXUSR))
-        ::fchmod(dirfd, (st.st_mode & 07777) | S_IWUSR | S_IXUSR);
-}
-
-// Makes a regular file readable and writable by its owner, through a descriptor so that a link put
-// in its place meanwhile is not followed.
-void makeFileNormal(int dirfd, const char* name) {
-    const int fd = ::openat(dirfd, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) return;
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) ::fchmod(fd, S_IRUSR | S_IWUSR | S_IRGRP | S_IROTH);
-    ::close(fd);
-}
-
-bool unlinkEntry(int dirfd, const char* name, bool folder) {
-    const int flags = folder ? AT_REMOVEDIR : 0;
-    if (::unlinkat(dirfd, name, flags) == 0) return true;
-    if (errno == ENOENT) return true;
-    if (!folder) makeFileNormal(dirfd, name);
-    makeFolderWritable(dirfd);
-    return ::unlinkat(dirfd, name, flags) == 0 || errno == ENOENT;
-}
-
-std::vector<std::string> listEntries(int dirfd) {
-    std::vector<std::string> names;
-    const int copy = ::dup(dirfd);
-    if (copy < 0) return names;
-    DIR* dir = ::fdopendir(copy);
-    if (!dir) {
-        ::close(copy);
-        return names;
+// Makes a folder writable by its owner for a retried deletion, at most once, and puts its mode
+// back when it goes out of scope.
+class RetryWidening {
+  public:
+    explicit RetryWidening(const Folder& folder) : folder_(folder) {}
+    RetryWidening(const RetryWidening&) = delete;
+    RetryWidening& operator=(const RetryWidening&) = delete;
+    ~RetryWidening() {
+        if (old_) ::fchmod(folder_.fd(), *old_);
     }
-    ::rewinddir(dir);
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name != "." && name != "..") names.push_back(name);
-    }
-    ::closedir(dir);
-    return names;
-}
 
-// Removes everything inside the open folder dirfd.
-void removeContents(int dirfd, int depth) {
-    auto names = listEntries(dirfd);
-    if (names.empty()) return;
-    makeFolderWritable(dirfd);
-    for (const auto& name : names) {
+    // True when the mode was changed now, so that a second attempt may succeed.
+    bool widen() {
+        if (old_) return false;
         struct stat st {};
-        if (::fstatat(dirfd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
-        if (S_ISDIR(st.st_mode)) {
-            if (depth >= kMaxDepth) continue;
-            const int sub = ::openat(dirfd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-            if (sub < 0) continue;
-            removeContents(sub, depth + 1);
-            ::close(sub);
-            unlinkEntry(dirfd, name.c_str(), true);
-        } else {
-            unlinkEntry(dirfd, name.c_str(), false);
+        if (::fstat(folder_.fd(), &st) != 0) return false;
+        const mode_t mode = st.st_mode & 07777;
+        if ((mode & (S_IWUSR | S_IXUSR)) == (S_IWUSR | S_IXUSR)) return false;
+        if (::fchmod(folder_.fd(), mode | S_IWUSR | S_IXUSR) != 0) return false;
+        old_ = mode;
+        return true;
+    }
+
+  private:
+    const Folder& folder_;
+    std::optional<mode_t> old_;
+};
+
+bool unlinkEntry(const Folder& folder, RetryWidening& widening, const std::string& name, bool isFolder) {
+    const int flags = isFolder ? AT_REMOVEDIR : 0;
+    if (::unlinkat(folder.fd(), name.c_str(), flags) == 0 || errno == ENOENT) return true;
+    if ((errno != EACCES && errno != EPERM) || !widening.widen()) return false;
+    return ::unlinkat(folder.fd(), name.c_str(), flags) == 0 || errno == ENOENT;
+}
+
+// Removes everything inside folder, which lies on the tree's mount top; at is its path relative
+// to the tree's parent, for the reports.
+void removeContents(const Folder& folder, const MountIdentity& top, const std::string& at, int depth,
+                    TreeRemoval& result) {
+    RetryWidening widening(folder);
+    for (const auto& name : folder.list()) {
+        if (folder.kind(name) != EntryKind::Folder) {
+            unlinkEntry(folder, widening, name, false);
+            continue;
         }
+        // Opened without following a link, then checked by its descriptor: what is checked is what
+        // is entered.
+        Reached sub = folder.child(name);
+        if (sub.reach != Reach::Ok) continue;
+        const std::string below = at + "/" + name;
+        if (!sub.folder->mount().sameMountAs(top)) {
+            result.otherMounts.push_back(below);
+            continue;
+        }
+        if (depth >= kMaxDepth) {
+            result.tooDeep.push_back(below);
+            continue;
+        }
+        removeContents(*sub.folder, top, below, depth + 1, result);
+        sub.folder.reset();
+        unlinkEntry(folder, widening, name, true);
     }
 }
 
 }  // namespace
 
-bool deleteWithAttributes(const std::filesystem::path& path) {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0) return errno == ENOENT || errno == ENOTDIR;
-    if (S_ISDIR(st.st_mode)) return false;
-    const auto parent = path.parent_path().empty() ? std::filesystem::path(".") : path.parent_path();
-    const int dirfd = ::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (dirfd < 0) return false;
-    const bool ok = unlinkEntry(dirfd, path.filename().c_str(), false);
-    ::close(dirfd);
-    return ok;
+bool deleteWithAttributes(const Folder& folder, std::string_view name) {
+    switch (folder.kind(name)) {
+        case EntryKind::Missing:
+            return true;
+        case EntryKind::Folder:
+        case EntryKind::Failed:
+            return false;
+        default:
+            break;
+    }
+    RetryWidening widening(folder);
+    return unlinkEntry(folder, widening, std::string(name), false);
 }
 
-bool removeTree(const std::filesystem::path& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) return errno == ENOENT;
-    removeContents(fd, 0);
-    ::close(fd);
-    // rmdir does not follow a link put in the folder's place.
-    return ::rmdir(folder.c_str()) == 0 || errno == ENOENT;
+TreeRemoval removeTree(const Folder& parent, std::string_view name) {
+    TreeRemoval result;
+    Reached top = parent.child(name);
+    if (top.reach == Reach::Missing) {
+        result.gone = true;
+        return result;
+    }
+    if (top.reach != Reach::Ok) return result;
+    const std::string at(name);
+    const MountIdentity mount = top.folder->mount();
+    if (!mount.sameMountAs(parent.mount())) {
+        result.otherMounts.push_back(at);
+        return result;
+    }
+    removeContents(*top.folder, mount, at, 0, result);
+    top.folder.reset();
+    RetryWidening widening(parent);
+    result.gone = unlinkEntry(parent, widening, at, true);
+    return result;
 }
 
 }  // namespace kwu

@@ -1,12 +1,8 @@
 #include "uninstaller/ini_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdio>
+#include <algorithm>
 #include <fstream>
+#include <limits>
 #include <sstream>
 
 namespace kwu {
@@ -18,18 +14,23 @@ char lower(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-std::string_view trim(std::string_view s) {
-    const auto first = s.find_first_not_of(kBlanks);
-    if (first == std::string_view::npos) return {};
-    const auto last = s.find_last_not_of(kBlanks);
-    return s.substr(first, last - first + 1);
+// FNV-1a over the name in lower case.
+std::uint64_t hashNoCase(std::string_view s) {
+    std::uint64_t h = 14695981039346656037ull;
+    for (const char c : s) {
+        h ^= static_cast<unsigned char>(lower(c));
+        h *= 1099511628211ull;
+    }
+    return h;
 }
 
-// The profile functions drop one pair of matching quotes around a value.
-std::string_view unquote(std::string_view s) {
-    if (s.size() >= 2 && (s.front() == '"' || s.front() == '\'') && s.back() == s.front())
-        return s.substr(1, s.size() - 2);
-    return s;
+// [first, size) of the trimmed part of s[from, to).
+std::pair<std::size_t, std::size_t> trimmed(std::string_view s, std::size_t from, std::size_t to) {
+    const std::string_view part = s.substr(from, to - from);
+    const auto first = part.find_first_not_of(kBlanks);
+    if (first == std::string_view::npos) return {from, 0};
+    const auto last = part.find_last_not_of(kBlanks);
+    return {from + first, last - first + 1};
 }
 
 }  // namespace
@@ -41,38 +42,74 @@ bool equalsNoCase(std::string_view a, std::string_view b) {
     return true;
 }
 
-IniFile::Line IniFile::classify(std::string raw) {
+IniFile::Line IniFile::classify(std::string raw, Ending ending) {
     Line line;
-    const std::string_view body = trim(raw);
+    line.ending = ending;
+    line.raw = std::move(raw);
+    // Offsets are 32 bits; a longer line is kept but read as neither header nor key.
+    if (line.raw.size() > std::numeric_limits<std::uint32_t>::max()) return line;
+    const std::string_view s = line.raw;
+    const auto [at, size] = trimmed(s, 0, s.size());
+    const std::string_view body = s.substr(at, size);
     if (!body.empty() && body.front() == '[') {
         // The name runs to the first "]" (or to the end of a line that has none).
-        const std::string_view inner = body.substr(1);
+        const auto close = body.find(']');
+        const std::size_t end = close == std::string_view::npos ? at + size : at + close;
+        const auto [nameAt, nameSize] = trimmed(s, at + 1, end);
         line.kind = Kind::Section;
-        line.name = std::string(trim(inner.substr(0, inner.find(']'))));
+        line.nameAt = static_cast<std::uint32_t>(nameAt);
+        line.nameSize = static_cast<std::uint32_t>(nameSize);
     } else if (!body.empty() && body.front() != ';' && body.find('=') != std::string_view::npos) {
-        const auto eq = body.find('=');
+        const std::size_t eq = at + body.find('=');
+        const auto [nameAt, nameSize] = trimmed(s, at, eq);
+        auto [valueAt, valueSize] = trimmed(s, eq + 1, at + size);
+        // The profile functions drop one pair of matching quotes around a value.
+        if (valueSize >= 2 && (s[valueAt] == '"' || s[valueAt] == '\'') &&
+            s[valueAt + valueSize - 1] == s[valueAt]) {
+            valueAt += 1;
+            valueSize -= 2;
+        }
         line.kind = Kind::Key;
-        line.name = std::string(trim(body.substr(0, eq)));
-        line.value = std::string(unquote(trim(body.substr(eq + 1))));
+        line.nameAt = static_cast<std::uint32_t>(nameAt);
+        line.nameSize = static_cast<std::uint32_t>(nameSize);
+        line.valueAt = static_cast<std::uint32_t>(valueAt);
+        line.valueSize = static_cast<std::uint32_t>(valueSize);
     }
-    line.raw = std::move(raw);
+    return line;
+}
+
+IniFile::Line IniFile::keyLine(std::string_view key, std::string_view value, Ending ending) {
+    Line line;
+    line.kind = Kind::Key;
+    line.ending = ending;
+    line.raw.reserve(key.size() + 1 + value.size());
+    line.raw.append(key).append("=").append(value);
+    line.nameSize = static_cast<std::uint32_t>(key.size());
+    line.valueAt = static_cast<std::uint32_t>(key.size() + 1);
+    line.valueSize = static_cast<std::uint32_t>(value.size());
     return line;
 }
 
 IniFile IniFile::parse(std::string_view text) {
     IniFile ini;
+    ini.lines_.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
     std::size_t pos = 0;
     while (pos < text.size()) {
         auto end = text.find('\n', pos);
-        if (end == std::string_view::npos) end = text.size();
-        std::string_view raw = text.substr(pos, end - pos);
-        if (!raw.empty() && raw.back() == '\r') {
-            raw.remove_suffix(1);
-            ini.crlf_ = true;
+        Ending ending = Ending::Lf;
+        if (end == std::string_view::npos) {
+            end = text.size();
+            ending = Ending::None;
         }
-        ini.lines_.push_back(classify(std::string(raw)));
+        std::string_view raw = text.substr(pos, end - pos);
+        if (ending == Ending::Lf && !raw.empty() && raw.back() == '\r') {
+            raw.remove_suffix(1);
+            ending = Ending::CrLf;
+        }
+        ini.lines_.push_back(classify(std::string(raw), ending));
         pos = end + 1;
     }
+    ini.reindex();
     return ini;
 }
 
@@ -82,10 +119,34 @@ std::optional<IniFile> IniFile::load(const std::filesystem::path& file) {
     return parse(*text);
 }
 
+void IniFile::reindex() {
+    headers_.clear();
+    for (std::size_t i = 0; i < lines_.size(); ++i)
+        if (lines_[i].kind == Kind::Section) headers_.push_back(i);
+    std::size_t slots = 16;
+    while (slots < 2 * headers_.size()) slots *= 2;
+    byName_.assign(slots, {0, std::string::npos});
+    const std::size_t mask = slots - 1;
+    for (const std::size_t header : headers_) {
+        const std::string_view name = lines_[header].name();
+        const std::uint64_t hash = hashNoCase(name);
+        for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+            auto& [slotHash, slotHeader] = byName_[slot];
+            if (slotHeader == std::string::npos) {
+                slotHash = hash;
+                slotHeader = header;
+                break;
+            }
+            // A later section of a name already there is never the one a lookup wants.
+            if (slotHash == hash && equalsNoCase(lines_[slotHeader].name(), name)) break;
+        }
+    }
+}
+
 std::vector<std::string> IniFile::sectionNames() const {
     std::vector<std::string> names;
-    for (const auto& line : lines_)
-        if (line.kind == Kind::Section) names.push_back(line.name);
+    names.reserve(headers_.size());
+    for (const std::size_t header : headers_) names.emplace_back(lines_[header].name());
     return names;
 }
 
@@ -94,38 +155,54 @@ bool IniFile::hasSection(std::string_view section) const {
 }
 
 std::size_t IniFile::findSection(std::string_view section) const {
-    for (std::size_t i = 0; i < lines_.size(); ++i)
-        if (lines_[i].kind == Kind::Section && equalsNoCase(lines_[i].name, section)) return i;
-    return std::string::npos;
+    if (byName_.empty()) return std::string::npos;
+    const std::uint64_t hash = hashNoCase(section);
+    const std::size_t mask = byName_.size() - 1;
+    for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+        const auto& [slotHash, slotHeader] = byName_[slot];
+        if (slotHeader == std::string::npos) return std::string::npos;
+        if (slotHash == hash && equalsNoCase(lines_[slotHeader].name(), section)) return slotHeader;
+    }
 }
 
 std::size_t IniFile::sectionEnd(std::size_t header) const {
-    std::size_t i = header + 1;
-    while (i < lines_.size() && lines_[i].kind != Kind::Section) ++i;
-    return i;
+    const auto next = std::upper_bound(headers_.begin(), headers_.end(), header);
+    return next == headers_.end() ? lines_.size() : *next;
 }
 
-const std::string* IniFile::findValue(std::string_view section, std::string_view key) const {
-    const auto header = findSection(section);
-    if (header == std::string::npos) return nullptr;
-    const auto end = sectionEnd(header);
-    for (std::size_t i = header + 1; i < end; ++i)
-        if (lines_[i].kind == Kind::Key && equalsNoCase(lines_[i].name, key)) return &lines_[i].value;
+IniFile::Section IniFile::section(std::string_view name) const {
+    const std::size_t header = findSection(name);
+    if (header == std::string::npos) return {};
+    return Section{header, sectionEnd(header)};
+}
+
+const IniFile::Line* IniFile::findKey(Section section, std::string_view key) const {
+    if (section.header == std::string::npos) return nullptr;
+    for (std::size_t i = section.header + 1; i < section.end && i < lines_.size(); ++i)
+        if (lines_[i].kind == Kind::Key && equalsNoCase(lines_[i].name(), key)) return &lines_[i];
     return nullptr;
 }
 
 std::string IniFile::getString(std::string_view section, std::string_view key, std::string_view fallback,
                                std::size_t maxChars) const {
-    const std::string* found = findValue(section, key);
-    std::string value = found ? *found : std::string(fallback);
-    if (value.size() > maxChars) value.resize(maxChars);
-    return value;
+    return getString(this->section(section), key, fallback, maxChars);
+}
+
+std::string IniFile::getString(Section section, std::string_view key, std::string_view fallback,
+                               std::size_t maxChars) const {
+    const Line* found = findKey(section, key);
+    const std::string_view value = found ? found->value() : fallback;
+    return std::string(value.substr(0, maxChars));
 }
 
 long IniFile::getInt(std::string_view section, std::string_view key, long fallback) const {
-    const std::string* found = findValue(section, key);
+    return getInt(this->section(section), key, fallback);
+}
+
+long IniFile::getInt(Section section, std::string_view key, long fallback) const {
+    const Line* found = findKey(section, key);
     if (!found) return fallback;
-    const std::string& text = *found;
+    const std::string_view text = found->value();
     std::size_t i = 0;
     bool negative = false;
     if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
@@ -137,43 +214,55 @@ long IniFile::getInt(std::string_view section, std::string_view key, long fallba
     return negative ? 0 : value;
 }
 
+IniFile::Ending IniFile::endingBefore(std::size_t index) const {
+    for (std::size_t i = std::min(index, lines_.size()); i > 0; --i)
+        if (lines_[i - 1].ending != Ending::None) return lines_[i - 1].ending;
+    return Ending::Lf;
+}
+
 void IniFile::setString(std::string_view section, std::string_view key, std::string_view value) {
-    Line line;
-    line.kind = Kind::Key;
-    line.name = std::string(key);
-    line.value = std::string(value);
-    line.raw = line.name + "=" + line.value;
-    auto header = findSection(section);
+    const auto header = findSection(section);
     if (header == std::string::npos) {
+        const Ending ending = endingBefore(lines_.size());
         Line head;
         head.kind = Kind::Section;
-        head.name = std::string(section);
-        head.raw = "[" + head.name + "]";
+        head.ending = ending;
+        head.raw.append("[").append(section).append("]");
+        head.nameAt = 1;
+        head.nameSize = static_cast<std::uint32_t>(section.size());
         lines_.push_back(std::move(head));
-        lines_.push_back(std::move(line));
+        lines_.push_back(keyLine(key, value, ending));
+        reindex();
         return;
     }
     const auto end = sectionEnd(header);
     for (std::size_t i = header + 1; i < end; ++i) {
-        if (lines_[i].kind == Kind::Key && equalsNoCase(lines_[i].name, key)) {
-            line.name = lines_[i].name;
-            line.raw = line.name + "=" + line.value;
-            lines_[i] = std::move(line);
+        if (lines_[i].kind == Kind::Key && equalsNoCase(lines_[i].name(), key)) {
+            // The key keeps the spelling of its name and its line ending.
+            lines_[i] = keyLine(std::string(lines_[i].name()), value, lines_[i].ending);
             return;
         }
     }
     // New keys go after the section's last key, ahead of the blank lines that separate sections.
     std::size_t at = end;
-    while (at > header + 1 && lines_[at - 1].kind == Kind::Other && trim(lines_[at - 1].raw).empty()) --at;
-    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), std::move(line));
+    while (at > header + 1 && lines_[at - 1].kind == Kind::Other &&
+           lines_[at - 1].raw.find_first_not_of(kBlanks) == std::string::npos)
+        --at;
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), keyLine(key, value, endingBefore(at)));
+    reindex();
 }
 
 void IniFile::clearSection(std::string_view section) {
     const auto header = findSection(section);
     if (header == std::string::npos) return;
     const auto end = sectionEnd(header);
+    if (end == header + 1) return;
+    // The header takes the ending of the section's last line, so a file that ended without one
+    // still does.
+    if (lines_[end - 1].ending == Ending::None) lines_[header].ending = Ending::None;
     lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(header + 1),
                  lines_.begin() + static_cast<std::ptrdiff_t>(end));
+    reindex();
 }
 
 bool IniFile::removeSection(std::string_view section) {
@@ -182,46 +271,23 @@ bool IniFile::removeSection(std::string_view section) {
     const auto end = sectionEnd(header);
     lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(header),
                  lines_.begin() + static_cast<std::ptrdiff_t>(end));
+    reindex();
     return true;
 }
 
 std::string IniFile::text() const {
     std::string out;
-    const char* eol = crlf_ ? "\r\n" : "\n";
-    for (const auto& line : lines_) {
+    const Ending fallback = endingBefore(lines_.size());
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        const Line& line = lines_[i];
         out += line.raw;
-        out += eol;
+        // A line that ended the file without an ending gets one when lines follow it now.
+        Ending ending = line.ending;
+        if (ending == Ending::None && i + 1 < lines_.size()) ending = fallback;
+        if (ending == Ending::Lf) out += '\n';
+        if (ending == Ending::CrLf) out += "\r\n";
     }
     return out;
-}
-
-bool IniFile::save(const std::filesystem::path& file) const {
-    return writeFileAtomically(file, text());
-}
-
-bool writeFileAtomically(const std::filesystem::path& file, std::string_view text) {
-    const auto folder = file.parent_path().empty() ? std::filesystem::path(".") : file.parent_path();
-    std::string tmpl = (folder / (file.filename().string() + ".XXXXXX")).string();
-    const int fd = ::mkstemp(tmpl.data());
-    if (fd < 0) return false;
-    bool ok = true;
-    std::size_t done = 0;
-    while (ok && done < text.size()) {
-        const auto n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0)
-            ok = false;
-        else
-            done += static_cast<std::size_t>(n);
-    }
-    struct stat old {};
-    const mode_t mode =
-        (::lstat(file.c_str(), &old) == 0 && S_ISREG(old.st_mode)) ? (old.st_mode & 07777) : 0644;
-    ok = ok && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (ok && ::rename(tmpl.c_str(), file.c_str()) == 0) return true;
-    ::unlink(tmpl.c_str());
-    return false;
 }
 
 std::optional<std::string> readWholeFile(const std::filesystem::path& file) {

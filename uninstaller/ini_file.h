@@ -2,15 +2,22 @@
 // Private-profile (INI) files with the Windows rules the uninstaller relies on: section and key names
 // compare case-insensitively (ASCII), the first matching section and key win, a missing key yields the
 // caller's default, and sections are listed in file order. Lines that are neither section headers nor
-// "key=value" (comments, blank lines) are kept as they are when the file is written back.
+// "key=value" (comments, blank lines) are kept as they are when the text is written back, and every
+// line keeps its own ending: an unchanged file writes back byte for byte.
+//
+// Sections are indexed by name when the text is parsed (and after each edit that adds or removes
+// lines), so a lookup costs a hash probe plus a scan of that one section, however many sections the
+// file has.
 //
 // Any byte sequence parses; nothing here throws on bad input. Not thread-safe; one owner at a time.
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace kwu {
@@ -22,7 +29,7 @@ class IniFile {
   public:
     IniFile() = default;
 
-    // Parses text. Lines end at "\n"; a trailing "\r" is dropped (and remembered for writing back).
+    // Parses text. Lines end at "\n" or "\r\n"; the last line may have no ending.
     static IniFile parse(std::string_view text);
     // Reads and parses a file; nullopt when it cannot be read (missing, a folder, no permission).
     static std::optional<IniFile> load(const std::filesystem::path& file);
@@ -31,17 +38,28 @@ class IniFile {
     std::vector<std::string> sectionNames() const;
     bool hasSection(std::string_view section) const;
 
+    // The first section of a name, found once to read several of its keys. Valid until the next
+    // edit.
+    struct Section {
+        std::size_t header = std::string::npos;  // npos: no such section
+        std::size_t end = 0;                     // one past its last line
+    };
+    Section section(std::string_view name) const;
+
     // The value of key in the first section of that name, or fallback when either is missing.
     // At most maxChars characters are returned (the fixed text buffers of the script readers).
     std::string getString(std::string_view section, std::string_view key, std::string_view fallback,
+                          std::size_t maxChars = std::string::npos) const;
+    std::string getString(Section section, std::string_view key, std::string_view fallback,
                           std::size_t maxChars = std::string::npos) const;
     // Integer reading as the profile functions do it: fallback when the key is missing, otherwise
     // the leading decimal digits (after an optional sign); a value that is not a number reads 0 and
     // a negative number reads 0.
     long getInt(std::string_view section, std::string_view key, long fallback) const;
+    long getInt(Section section, std::string_view key, long fallback) const;
 
-    // Sets key in the first section of that name (appended at its end when new); a missing section
-    // is created at the end of the file.
+    // Sets key in the first section of that name (appended after its last key when new); a missing
+    // section is created at the end of the file. New lines take the ending of the line before them.
     void setString(std::string_view section, std::string_view key, std::string_view value);
     // Removes every line of the first such section below its header; the header stays.
     void clearSection(std::string_view section);
@@ -49,31 +67,38 @@ class IniFile {
     bool removeSection(std::string_view section);
 
     std::string text() const;
-    // Writes the file through a temporary file in the same folder and a rename, so a reader sees
-    // either the old or the new content. Returns false (the old file intact) on any failure.
-    bool save(const std::filesystem::path& file) const;
 
   private:
-    enum class Kind { Other, Section, Key };
+    enum class Kind : std::uint8_t { Other, Section, Key };
+    enum class Ending : std::uint8_t { None, Lf, CrLf };
     struct Line {
+        std::string raw;  // the line as read or written, without its ending
+        // Where the section or key name and the key's value (trimmed and unquoted) lie in raw.
+        std::uint32_t nameAt = 0, nameSize = 0, valueAt = 0, valueSize = 0;
         Kind kind = Kind::Other;
-        std::string raw;    // the line as read or written, without its line end
-        std::string name;   // section or key name, trimmed
-        std::string value;  // key value, trimmed and unquoted
+        Ending ending = Ending::Lf;
+
+        std::string_view name() const { return std::string_view(raw).substr(nameAt, nameSize); }
+        std::string_view value() const { return std::string_view(raw).substr(valueAt, valueSize); }
     };
-    static Line classify(std::string raw);
+    static Line classify(std::string raw, Ending ending);
+    static Line keyLine(std::string_view key, std::string_view value, Ending ending);
+    // Rebuilds the section index; every edit that adds or removes lines calls it.
+    void reindex();
     // Index of the first header of section, or npos.
     std::size_t findSection(std::string_view section) const;
     // One past the last line of the section whose header is at index header.
     std::size_t sectionEnd(std::size_t header) const;
-    const std::string* findValue(std::string_view section, std::string_view key) const;
+    const Line* findKey(Section section, std::string_view key) const;
+    Ending endingBefore(std::size_t index) const;
 
     std::vector<Line> lines_;
-    bool crlf_ = false;
+    std::vector<std::size_t> headers_;  // line index of every header, in file order
+    // An open-addressing table of the first header of every name: (hash of the name in lower case,
+    // line index), a power of two long, empty slots holding npos.
+    std::vector<std::pair<std::uint64_t, std::size_t>> byName_;
 };
 
-// Writes text to file through a temporary file in the same folder and an atomic rename.
-bool writeFileAtomically(const std::filesystem::path& file, std::string_view text);
 // Reads a whole file; nullopt when it cannot be opened as a regular file.
 std::optional<std::string> readWholeFile(const std::filesystem::path& file);
 

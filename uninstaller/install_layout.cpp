@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "uninstaller/service_stores.h"
+
 namespace kwu {
 namespace fs = std::filesystem;
 
@@ -18,14 +20,18 @@ InstallLayout InstallLayout::under(const fs::path& root, const fs::path& home) {
     if (!home.empty()) {
         layout.home = fs::weakly_canonical(home, ec);
         if (ec) layout.home = home.lexically_normal();
+        layout.homeAsGiven = fs::absolute(home, ec).lexically_normal();
+        if (layout.homeAsGiven.has_filename() == false &&
+            layout.homeAsGiven != layout.homeAsGiven.root_path())
+            layout.homeAsGiven = layout.homeAsGiven.parent_path();
     }
     layout.windowsDir = layout.root / "share";
     layout.systemDir = layout.root / "lib";
     layout.menuDir = layout.windowsDir / "applications";
     layout.storeDir = layout.windowsDir / "kwu";
-    layout.uninstallStore = layout.storeDir / "uninstall.ini";
-    layout.registrarStore = layout.storeDir / "registrar.ini";
-    layout.pendingList = layout.storeDir / "pending-deletes";
+    layout.uninstallStore = layout.storeDir / kUninstallStoreName;
+    layout.registrarStore = layout.storeDir / kRegistrarStoreName;
+    layout.pendingList = layout.storeDir / kPendingListName;
     return layout;
 }
 

@@ -18,7 +18,8 @@ namespace kwu {
 struct InstallLayout {
     std::filesystem::path root;         // resolved (links in the prefix followed once, here)
     std::filesystem::path rootAsGiven;  // as spelled in the environment, made lexically normal
-    std::filesystem::path home;         // the user's home folder, never removed; may be empty
+    std::filesystem::path home;         // the user's home folder (resolved), never removed; may be empty
+    std::filesystem::path homeAsGiven;  // as spelled in the environment, made lexically normal
     std::filesystem::path windowsDir;
     std::filesystem::path systemDir;
     std::filesystem::path menuDir;
@@ -29,7 +30,8 @@ struct InstallLayout {
 
     // The layout under root (made absolute and resolved as far as it exists).
     static InstallLayout under(const std::filesystem::path& root, const std::filesystem::path& home);
-    // From $KWU_ROOT, else $HOME/.local; nullopt when neither gives an absolute folder.
+    // From $KWU_ROOT, else $HOME/.local; nullopt when neither gives an absolute folder. The root is
+    // not checked here (see rootRefusal in path_guard.h).
     static std::optional<InstallLayout> fromEnvironment();
 };
 

@@ -5,17 +5,16 @@
 
 namespace kwu {
 
-bool updateInstallerLog(const std::filesystem::path& log, std::string_view title) {
-    const auto ini = IniFile::load(log);
+bool updateInstallerLog(const Folder& directory, std::string_view title) {
+    const auto text = directory.read(kInstallerLogFile);
+    IniFile log = text ? IniFile::parse(*text) : IniFile{};
     int others = 0;
-    if (ini)
-        for (const auto& name : ini->sectionNames())
-            if (!equalsNoCase(name, title)) ++others;
-    if (others == 0) return deleteWithAttributes(log);
-    IniFile updated = *ini;
-    updated.clearSection(title);
-    updated.setString(title, "Status", "Removed");
-    return updated.save(log);
+    for (const auto& name : log.sectionNames())
+        if (!equalsNoCase(name, title)) ++others;
+    if (others == 0) return deleteWithAttributes(directory, kInstallerLogFile);
+    log.clearSection(title);
+    log.setString(title, "Status", "Removed");
+    return directory.writeAtomically(kInstallerLogFile, log.text());
 }
 
 }  // namespace kwu

@@ -13,19 +13,14 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     kwu::QtPrompter prompter;
     const auto names = kwu::ProgramNames::ofRunningProgram(argc > 0 ? argv[0] : nullptr);
-    return kwu::startUninstaller(names, prompter, [&](const kwu::UninstallScript& script) {
-        const auto layout = kwu::InstallLayout::fromEnvironment();
-        if (!layout) {
-            prompter.tell(
-                kwu::Message{"Cannot find the installation root: set KWU_ROOT or HOME.", "Aborting"});
-            return 1;
-        }
-        kwu::DesktopMenu menu(layout->menuDir);
-        kwu::Uninstaller uninstaller(script, names, *layout, prompter, menu);
-        kwu::UninstallDialog dialog(script, uninstaller);
-        prompter.setOwner(&dialog);
-        dialog.exec();
-        prompter.setOwner(nullptr);
-        return 0;
-    });
+    return kwu::startUninstaller(names, prompter,
+                                 [&](const kwu::UninstallScript& script, const kwu::InstallLayout& layout) {
+                                     kwu::DesktopMenu menu(layout);
+                                     kwu::Uninstaller uninstaller(script, names, layout, prompter, menu);
+                                     kwu::UninstallDialog dialog(script, uninstaller);
+                                     prompter.setOwner(&dialog);
+                                     dialog.exec();
+                                     prompter.setOwner(nullptr);
+                                     return 0;
+                                 });
 }

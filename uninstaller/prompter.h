@@ -12,6 +12,7 @@ struct Message {
     bool errorIcon = false;
     bool systemModal = false;    // blocks every window of the program until answered
     bool ownedByDialog = false;  // owned by the uninstall dialog rather than by no window
+    std::string details;         // a longer text the user may unfold below the message; empty for none
 };
 
 class Prompter {

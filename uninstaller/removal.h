@@ -2,17 +2,29 @@
 // The removal that runs when the user presses OK: the items of the script in order (files, with a
 // question before system files; unregistering; menu items), the menu group, the directory tree, and
 // the final clean-up (the uninstall entry, deletion at the next start of the program and its script).
-// Every value from the script passes the root guard or the name checks first; a refused value is
-// reported and skipped, and the run goes on. Other single failures are silent, as the user can do
+//
+// Every value from the script passes the root guard or the name checks first, and every file is
+// reached from an open descriptor of the root without following links. What is refused (or left,
+// such as a folder on another mount) is collected with its reason and shown once, in one summary,
+// when the run ends; the run goes on past it. Other single failures are silent, as the user can do
 // nothing about them mid-run.
+//
+// The directory tree goes only when it holds this installation's own files: the uninstall script
+// beside the program, or an installer log kwp.ini with a section for the application (as it stood
+// when the run started). A folder that other programs share is refused whatever it holds
+// (path_guard.h).
 //
 // User-interface thread only. A cancel request may arrive while the observer runs (it lets the
 // dialog serve its Cancel button) or while a question is open.
 
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "uninstaller/folder.h"
 #include "uninstaller/install_layout.h"
+#include "uninstaller/item_plan.h"
 #include "uninstaller/menu_layer.h"
 #include "uninstaller/path_guard.h"
 #include "uninstaller/prompter.h"
@@ -34,30 +46,39 @@ class RemovalObserver {
     virtual void itemStarting(const std::string& progressLine, const std::string& section) = 0;
 };
 
+// The most refusals the summary message lists itself; all of them are in its details.
+constexpr std::size_t kRefusalsShown = 20;
+
 class Uninstaller {
   public:
     Uninstaller(const UninstallScript& script, const ProgramNames& names, const InstallLayout& layout,
                 Prompter& prompter, MenuLayer& menu);
 
-    // Everything OK starts; directory is the one the dialog shows.
-    void run(const Choices& choices, const std::string& directory, RemovalObserver& observer);
+    // Everything OK starts, on the directory the script names (its bytes as written, which is what
+    // the dialog shows).
+    void run(const Choices& choices, RemovalObserver& observer);
 
     // The Cancel button: honoured after the current item while running.
     void requestCancel() { cancelRequested_ = true; }
     bool running() const { return running_; }
     bool cancelRequested() const { return cancelRequested_; }
+    // What the last run refused or left, one reason each, in the order met.
+    const std::vector<std::string>& refusals() const { return refusals_; }
 
-    // The single steps, in the order run uses them.
+  private:
     void processItem(std::string_view section);
+    void deleteFile(const Verdict& target, bool unregister, const std::string& spelledPath);
     void removeDirectoryTree();
     void updateLog();
     void finalCleanUp();
-
-  private:
-    void removeSystemFile(const std::string& nameShown, std::string_view name,
-                          const std::filesystem::path& folder, bool unregister);
-    void unregisterFile(const std::filesystem::path& path);
-    void report(const std::string& refusal);
+    // Whether the directory holds this installation's own files (see above).
+    bool treeHoldsOwnFiles() const;
+    // The folder holding target, reached from the root; a link on the way is refused.
+    std::optional<Folder> folderOf(const Verdict& target);
+    std::optional<Folder> storeFolder(bool create) const;
+    void refuse(std::string refusal);
+    // Shows the collected refusals in one message and ends the run.
+    void finish();
 
     const UninstallScript& script_;
     ProgramNames names_;
@@ -65,8 +86,13 @@ class Uninstaller {
     RootGuard guard_;
     Prompter& prompter_;
     MenuLayer& menu_;
+    std::vector<std::string> storeParts_;
+    std::vector<std::string> windowsParts_;
     Choices choices_;
     std::string directory_;
+    std::optional<Folder> root_;
+    bool ownsTree_ = false;
+    std::vector<std::string> refusals_;
     bool running_ = false;
     bool cancelRequested_ = false;
 };

@@ -1,16 +1,29 @@
 #include "uninstaller/startup.h"
 
+#include "uninstaller/path_guard.h"
+
 namespace kwu {
 
 int startUninstaller(const ProgramNames& names, Prompter& prompter,
-                     const std::function<int(const UninstallScript&)>& runDialog) {
+                     const std::function<int(const UninstallScript&, const InstallLayout&)>& runDialog) {
     auto ini = IniFile::load(names.scriptPath);
     if (!ini) {
         prompter.tell(Message{"Initialization File Missing", "Aborting", false, false, false});
         return 1;
     }
     const UninstallScript script(std::move(*ini), names.baseName);
-    return runDialog(script);
+    const auto layout = InstallLayout::fromEnvironment();
+    if (!layout) {
+        prompter.tell(
+            Message{"Cannot find the installation root: set KWU_ROOT to an absolute folder, or HOME.",
+                    "Aborting", true});
+        return 1;
+    }
+    if (const auto refusal = rootRefusal(*layout); !refusal.empty()) {
+        prompter.tell(Message{refusal, "Aborting", true});
+        return 1;
+    }
+    return runDialog(script, *layout);
 }
 
 }  // namespace kwu

@@ -37,9 +37,10 @@ UninstallScript::UninstallScript(IniFile ini, std::string baseName)
 ItemEntry UninstallScript::item(std::string_view section) const {
     ItemEntry entry;
     entry.name = std::string(section);
-    entry.location = ini_.getString(section, "L", "", kMaxValueChars);
-    entry.unregister = ini_.getInt(section, "0", 0) != 0;
-    entry.menuItem = ini_.getString(section, "T", "", kMaxValueChars);
+    const IniFile::Section keys = ini_.section(section);
+    entry.location = ini_.getString(keys, "L", "", kMaxValueChars);
+    entry.unregister = ini_.getInt(keys, "0", 0) != 0;
+    entry.menuItem = ini_.getString(keys, "T", "", kMaxValueChars);
     return entry;
 }
 

@@ -6,8 +6,17 @@
 namespace kwu {
 namespace {
 
+constexpr std::string_view kIni = "WININIT.INI";
+constexpr std::string_view kBak = "WININIT.BAK";
+
 bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
+bool readsRename(std::string_view line) {
+    std::string probe(line);
+    collapseBlanks(probe);
+    return equalsNoCase(probe, "[rename]");
 }
 
 }  // namespace
@@ -28,52 +37,56 @@ void collapseBlanks(std::string& text) {
     text = std::move(out);
 }
 
-bool rewriteWininit(const std::filesystem::path& windowsDir, const std::string& ownPath,
-                    const std::string& scriptPath) {
-    const auto ini = windowsDir / "WININIT.INI";
-    const auto bak = windowsDir / "WININIT.BAK";
-    const std::string entries = "NULL = " + ownPath + "\n" + "NULL = " + scriptPath + "\n";
+std::optional<std::string> wininitWithRenames(std::optional<std::string_view> old, std::string_view ownPath,
+                                              std::string_view scriptPath) {
+    for (const std::string_view path : {ownPath, scriptPath})
+        if (path.find_first_of(std::string_view("\n\r\0", 3)) != std::string_view::npos) return std::nullopt;
+    std::string entries;
+    entries.append("NULL = ").append(ownPath).append("\n").append("NULL = ").append(scriptPath).append("\n");
+    if (!old) return "[rename]\n" + entries;
 
-    std::error_code ec;
-    const bool existed = std::filesystem::exists(std::filesystem::symlink_status(ini, ec));
-    if (!existed) {
-        if (!writeFileAtomically(ini, "[rename]\n" + entries)) return false;
-        deleteWithAttributes(bak);
-        return true;
-    }
-
-    const auto old = readWholeFile(ini);
-    if (!old) return false;
-    std::string updated;
-    bool inserted = false;
+    const std::string_view text = *old;
     std::size_t pos = 0;
-    while (pos < old->size()) {
-        auto end = old->find('\n', pos);
-        const bool lastWithoutEnd = end == std::string::npos;
-        if (lastWithoutEnd) end = old->size();
-        const std::string line = old->substr(pos, end - pos);
-        updated += line;
-        updated += '\n';
-        if (!inserted) {
-            std::string probe = line;
-            collapseBlanks(probe);
-            if (equalsNoCase(probe, "[rename]")) {
-                updated += entries;
-                inserted = true;
-            }
+    while (pos < text.size()) {
+        auto end = text.find('\n', pos);
+        const bool lastWithoutEnding = end == std::string_view::npos;
+        if (lastWithoutEnding) end = text.size();
+        if (readsRename(text.substr(pos, end - pos))) {
+            std::string updated(text.substr(0, end));
+            updated += '\n';
+            updated += entries;
+            if (!lastWithoutEnding) updated.append(text.substr(end + 1));
+            return updated;
         }
         pos = end + 1;
     }
-    if (!inserted) updated += "[rename]\n" + entries;
+    std::string updated(text);
+    if (!updated.empty() && updated.back() != '\n') updated += '\n';
+    return updated + "[rename]\n" + entries;
+}
 
+bool rewriteWininit(const Folder& windowsDir, std::string_view ownPath, std::string_view scriptPath) {
+    const EntryKind kind = windowsDir.kind(kIni);
+    if (kind != EntryKind::Missing && kind != EntryKind::File) return false;
+    const std::optional<std::string> old = kind == EntryKind::File ? windowsDir.read(kIni) : std::nullopt;
+    if (kind == EntryKind::File && !old) return false;
+    const auto updated =
+        wininitWithRenames(old ? std::optional<std::string_view>(*old) : std::nullopt, ownPath, scriptPath);
+    if (!updated) return false;
+
+    if (!old) {
+        if (!windowsDir.writeAtomically(kIni, *updated)) return false;
+        deleteWithAttributes(windowsDir, kBak);
+        return true;
+    }
     // The backup first, then the new file by rename: at every moment WININIT.INI is whole.
-    const auto formerBackup = readWholeFile(bak);
-    if (!writeFileAtomically(bak, *old)) return false;
-    if (writeFileAtomically(ini, updated)) return true;
+    const auto formerBackup = windowsDir.read(kBak);
+    if (!windowsDir.writeAtomically(kBak, *old)) return false;
+    if (windowsDir.writeAtomically(kIni, *updated)) return true;
     if (formerBackup)
-        writeFileAtomically(bak, *formerBackup);
+        windowsDir.writeAtomically(kBak, *formerBackup);
     else
-        deleteWithAttributes(bak);
+        deleteWithAttributes(windowsDir, kBak);
     return false;
 }
 

@@ -50,7 +50,7 @@ class Dialog : public ::testing::Test {
                            "\nP3=Drums\n[one.txt]\nL=" + app.string() + "\n[two.txt]\nL=" + app.string() +
                            "\n";
     testing::ScriptedPrompter prompter;
-    DesktopMenu menu{tmp.layout.menuDir};
+    DesktopMenu menu{tmp.layout};
     std::optional<UninstallScript> script;
     std::optional<Uninstaller> uninstaller;
     std::optional<UninstallDialog> dialog;
@@ -133,6 +133,24 @@ TEST_F(Dialog, CancelWhileRunningAsksAndStops) {
     EXPECT_FALSE(present(tmp.layout.pendingList));
 }
 
+// The directory edit shows the name escaped; the removal uses the script's bytes, not the edit's
+// text, so a name that is not UTF-8 is found and removed.
+TEST_F(Dialog, ADirectoryNameThatIsNotUtf8IsShownEscapedAndRemoved) {
+    const fs::path odd = tmp.root() / "opt" / "dr\xffm";
+    writeText(odd / "one.txt", "1");
+    writeText(odd / "kwu.kwu", "script");
+    script.emplace(
+        IniFile::parse("[kwu]\nP1=Drum App\nP2=" + odd.string() + "\n[one.txt]\nL=" + odd.string() + "\n"),
+        "kwu");
+    uninstaller.emplace(*script, ProgramNames::of(odd / "kwu"), tmp.layout, prompter, menu);
+    dialog.emplace(*script, *uninstaller);
+    EXPECT_EQ(child<QLineEdit>("directory")->text().toStdString(),
+              (tmp.root() / "opt").string() + "/dr\\xFFm");
+    child<QPushButton>("ok")->click();
+    EXPECT_EQ(prompter.toldTexts(), "");
+    EXPECT_FALSE(present(odd));
+}
+
 // Waits for the next modal message box, notes its texts and presses its default button.
 void answerNextBox(QString* text, QString* title) {
     auto* timer = new QTimer;
@@ -148,13 +166,34 @@ void answerNextBox(QString* text, QString* title) {
     timer->start(5);
 }
 
+TEST(MessageBoxes, TheRefusalSummaryCarriesItsDetails) {
+    QtPrompter prompter;
+    QString text, title, details;
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [&, timer] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            text = box->text();
+            title = box->windowTitle();
+            details = box->detailedText();
+            box->accept();
+            timer->stop();
+            timer->deleteLater();
+        }
+    });
+    timer->start(5);
+    prompter.tell(Message{"21 entries were left in place:", "Drum App", true, false, false, "one\ntwo\n"});
+    EXPECT_EQ(text, "21 entries were left in place:");
+    EXPECT_EQ(title, "Drum App");
+    EXPECT_EQ(details, "one\ntwo\n");
+}
+
 TEST(MessageBoxes, MissingScriptShowsTheAbortBox) {
     testing::TempRoot tmp;
     QtPrompter prompter;
     QString text, title;
     answerNextBox(&text, &title);
     const int code = startUninstaller(ProgramNames::of(tmp.root() / "kwu"), prompter,
-                                      [](const UninstallScript&) { return 0; });
+                                      [](const UninstallScript&, const InstallLayout&) { return 0; });
     EXPECT_EQ(code, 1);
     EXPECT_EQ(text, "Initialization File Missing");
     EXPECT_EQ(title, "Aborting");

@@ -1,6 +1,10 @@
 #include "uninstaller/removal.h"
 
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/mount.h>
+
+#include <algorithm>
 
 #include "kwu_test_support.h"
 #include "uninstaller/desktop_menu.h"
@@ -10,6 +14,7 @@ namespace kwu {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::listing;
 using testing::present;
 using testing::readText;
 using testing::writeText;
@@ -37,6 +42,8 @@ class Installed : public ::testing::Test {
         writeText(group / "extra.desktop", "[Desktop Entry]\nName=Extra\n");
         writeText(otherGroup / "other.desktop", "[Desktop Entry]\nName=Drum Machine\n");
         writeText(tmp.layout.uninstallStore, "[kwu]\nDisplayName=Drum App\n[other]\nDisplayName=Other\n");
+        writeText(tmp.outside() / "sub" / "deep.txt", "outside");
+        ::chmod((tmp.outside() / "keep.txt").c_str(), 0600);
     }
 
     std::string standardScript() const {
@@ -46,18 +53,23 @@ class Installed : public ::testing::Test {
                "[shared.ini]\nL=W\n" + "[Help]\nT=help\n" + "[kwp.ini]\n";
     }
 
-    // Runs the removal as OK does and returns the told and asked messages.
-    void run(const std::string& scriptText, const Choices& choices = {}, const std::string& directory = "") {
+    // Runs the removal as OK does.
+    void run(const std::string& scriptText, const Choices& choices = {}) {
         script.emplace(IniFile::parse(scriptText), "kwu");
         uninstaller.emplace(*script, names, tmp.layout, prompter, menu);
         observer.uninstaller = &*uninstaller;
-        uninstaller->run(choices, directory.empty() ? script->texts().directory : directory, observer);
+        uninstaller->run(choices, observer);
         EXPECT_FALSE(uninstaller->running());
     }
 
     IniFile store(const fs::path& file) const { return IniFile::load(file).value_or(IniFile{}); }
     std::string pending() const {
         return present(tmp.layout.pendingList) ? readText(tmp.layout.pendingList) : "";
+    }
+    std::string refusals() const {
+        std::string all;
+        for (const auto& r : uninstaller->refusals()) all += r + "\n";
+        return all;
     }
 
     testing::TempRoot tmp;
@@ -67,7 +79,7 @@ class Installed : public ::testing::Test {
     ProgramNames names = ProgramNames::of(app / "kwu");
     testing::ScriptedPrompter prompter;
     testing::RecordingObserver observer;
-    DesktopMenu menu{tmp.layout.menuDir};
+    DesktopMenu menu{tmp.layout};
     std::optional<UninstallScript> script;
     std::optional<Uninstaller> uninstaller;
 };
@@ -159,7 +171,8 @@ TEST_F(Installed, CancelAnsweredNoGoesOnToTheEnd) {
 }
 
 TEST_F(Installed, MissingDirectoryReportsNothingToUninstallAndOnlyCleansUp) {
-    run(standardScript(), Choices{}, (tmp.root() / "opt" / "gone").string());
+    run("[kwu]\nP1=Drum App\nP2=" + (tmp.root() / "opt" / "gone").string() +
+        "\nP3=Drums\n[app.bin]\nL=" + (app / "bin").string() + "\nT=Drum Machine\n");
     ASSERT_EQ(prompter.told.size(), 1u);
     EXPECT_EQ(prompter.told[0].text, "Nothing To Uninstall");
     EXPECT_EQ(prompter.told[0].caption, "Drum App");
@@ -178,17 +191,36 @@ TEST_F(Installed, AScriptWithoutKeysReportsNothingToUninstall) {
     EXPECT_EQ(prompter.told[0].caption, "");
 }
 
-TEST_F(Installed, UnreachableMenuRemovesNothing) {
+TEST_F(Installed, AMenuFolderThatIsNotAFolderRemovesNothing) {
     fs::rename(tmp.layout.menuDir, tmp.root() / "menu-moved");
-    writeText(tmp.layout.menuDir, "not a folder");
+    for (const bool link : {false, true}) {
+        prompter.told.clear();
+        if (link)
+            fs::create_symlink(tmp.root() / "menu-moved", tmp.layout.menuDir);
+        else
+            writeText(tmp.layout.menuDir, "not a folder");
+        run(standardScript());
+        ASSERT_EQ(prompter.told.size(), 1u);
+        EXPECT_EQ(prompter.told[0].text, "Cannot Connect With Task Bar For  DDE");
+        EXPECT_EQ(prompter.told[0].caption, "Drum App");
+        EXPECT_TRUE(observer.sections.empty());
+        EXPECT_TRUE(present(app / "bin" / "app.bin"));
+        EXPECT_TRUE(present(tmp.root() / "menu-moved" / "Drums" / "drum.desktop"));
+        EXPECT_TRUE(store(tmp.layout.uninstallStore).hasSection("kwu"));
+        EXPECT_EQ(pending(), "");
+        fs::remove(tmp.layout.menuDir);
+    }
+}
+
+TEST_F(Installed, AMissingMenuFolderIsAnEmptyMenu) {
+    fs::remove_all(tmp.layout.menuDir);
     run(standardScript());
-    ASSERT_EQ(prompter.told.size(), 1u);
-    EXPECT_EQ(prompter.told[0].text, "Cannot Connect With Task Bar For  DDE");
-    EXPECT_EQ(prompter.told[0].caption, "Drum App");
-    EXPECT_TRUE(observer.sections.empty());
-    EXPECT_TRUE(present(app / "bin" / "app.bin"));
-    EXPECT_TRUE(store(tmp.layout.uninstallStore).hasSection("kwu"));
-    EXPECT_EQ(pending(), "");
+    EXPECT_EQ(prompter.toldTexts(), "");
+    EXPECT_EQ(observer.sections.size(), 6u);
+    EXPECT_FALSE(present(app));
+    EXPECT_FALSE(present(tmp.layout.systemDir / "libshared.so"));
+    EXPECT_FALSE(present(tmp.layout.menuDir));  // nothing is made up in its place
+    EXPECT_NE(pending(), "");
 }
 
 TEST_F(Installed, OnlyTheMainSectionStillRemovesGroupTreeAndEntry) {
@@ -199,11 +231,11 @@ TEST_F(Installed, OnlyTheMainSectionStillRemovesGroupTreeAndEntry) {
     EXPECT_FALSE(store(tmp.layout.uninstallStore).hasSection("kwu"));
 }
 
-TEST_F(Installed, InstallerLogKeepsOtherProgramsSections) {
-    writeText(app / "kwp.ini", "[Other]\nStatus=Installed\n[drum app]\nVersion=1\nFiles=9\n");
+TEST_F(Installed, InstallerLogKeepsOtherProgramsSectionsAndEachLineEnding) {
+    writeText(app / "kwp.ini", "[Other]\r\nStatus=Installed\r\n[drum app]\nVersion=1\nFiles=9\n");
     run("[kwu]\nP1=Drum App\nP2=" + app.string() + "\n[KWP.INI]\nL=" + app.string() + "\n",
         Choices{false, false, true});
-    EXPECT_EQ(readText(app / "kwp.ini"), "[Other]\nStatus=Installed\n[drum app]\nStatus=Removed\n");
+    EXPECT_EQ(readText(app / "kwp.ini"), "[Other]\r\nStatus=Installed\r\n[drum app]\nStatus=Removed\n");
     EXPECT_TRUE(prompter.toldTexts().empty());
 }
 
@@ -214,31 +246,51 @@ TEST_F(Installed, UnwritablePendingListFallsBackToWininit) {
               "[rename]\nNULL = " + (app / "kwu").string() + "\nNULL = " + (app / "kwu.kwu").string() + "\n");
 }
 
-// Hostile scripts: every escape is refused with a message and nothing outside the root changes.
-TEST_F(Installed, HostileItemsAreRefusedAndNothingOutsideTheRootIsTouched) {
+// Hostile scripts: every escape is refused with its reason, all reasons come in one message, and
+// nothing outside the root changes, by content or by mode.
+TEST_F(Installed, HostileItemsAreRefusedInOneSummaryAndNothingOutsideTheRootChanges) {
     fs::create_symlink(tmp.outside(), tmp.root() / "opt" / "escape");
-    writeText(tmp.outside() / "sub" / "deep.txt", "outside");
+    const auto outsideBefore = listing(tmp.outside());
+    const auto otherGroupBefore = listing(otherGroup);
     run("[kwu]\nP1=Drum App\nP2=" + app.string() + "\nP3=Drums\n" +
             "[../../outside/keep.txt]\nL=" + app.string() + "\n" + "[keep.txt]\nL=" + tmp.outside().string() +
-            "\n" + "[a.txt]\nL=" + app.string() + "/../../../outside\n" + "[deep.txt]\nL=" +
-            (tmp.root() / "opt" / "escape" / "sub").string() + "\n" + "[b.txt]\nL=opt/relative\n" +
-            "[passwd]\nL=/etc\n" + "[menu]\nT=x)][DeleteGroup(Other)\n" + "[..]\nL=s\n",
+            "\n" + "[a.txt]\nL=" + app.string() + "/../../../outside\n" +
+            "[deep.txt]\nL=" + (tmp.root() / "opt" / "escape" / "sub").string() + "\n" +
+            "[b.txt]\nL=opt/relative\n" + "[passwd]\nL=/etc\n" + "[menu]\nT=x)][DeleteGroup(Other)\n" +
+            "[..]\nL=s\n" + "[ctl\x1b[2J]\nL=s\n",
         Choices{false, true, true});
-    const std::string told = prompter.toldTexts();
-    EXPECT_NE(told.find("\"../../outside/keep.txt\": a file name must be a plain name"), std::string::npos)
-        << told;
-    EXPECT_NE(told.find("outside the installation root"), std::string::npos) << told;
-    EXPECT_NE(told.find("\"..\""), std::string::npos) << told;
-    EXPECT_NE(told.find("symbolic link"), std::string::npos) << told;
-    EXPECT_NE(told.find("absolute"), std::string::npos) << told;
-    EXPECT_NE(told.find("menu command"), std::string::npos) << told;
-    EXPECT_EQ(prompter.told.size(), 8u) << told;
-    for (const auto& m : prompter.told) EXPECT_EQ(m.caption, "Drum App");
+    const std::string all = refusals();
+    for (const char* reason :
+         {"\"../../outside/keep.txt\" as a file name: it holds a folder separator",
+          "outside the installation root", "holds a \"..\" part", "leads through the symbolic link \"",
+          "only absolute paths", "menu command", "\"..\" as a file name: it names a folder",
+          "\"ctl\\x1B[2J\" as a file name: it holds control bytes"})
+        EXPECT_NE(all.find(reason), std::string::npos) << reason << "\n" << all;
+    EXPECT_EQ(uninstaller->refusals().size(), 9u) << all;
+    ASSERT_EQ(prompter.told.size(), 1u);
+    EXPECT_EQ(prompter.told[0].caption, "Drum App");
+    EXPECT_TRUE(prompter.told[0].errorIcon && prompter.told[0].ownedByDialog);
+    EXPECT_NE(prompter.told[0].text.find("9 entries were left in place"), std::string::npos);
+    for (const auto& refusal : uninstaller->refusals())
+        EXPECT_NE(prompter.told[0].text.find(refusal), std::string::npos) << refusal;
     EXPECT_TRUE(prompter.asked.empty());
-    EXPECT_TRUE(present(tmp.outside() / "keep.txt"));
-    EXPECT_TRUE(present(tmp.outside() / "sub" / "deep.txt"));
-    EXPECT_TRUE(present(otherGroup / "other.desktop"));
+    EXPECT_EQ(listing(tmp.outside()), outsideBefore);
+    EXPECT_EQ(listing(otherGroup), otherGroupBefore);
     EXPECT_TRUE(fs::is_directory(tmp.layout.systemDir));
+}
+
+TEST_F(Installed, ThousandsOfRefusalsStillMakeOneMessage) {
+    std::string text = "[kwu]\nP1=Drum App\nP2=" + app.string() + "\n";
+    for (int i = 0; i < 2000; ++i) text += "[x" + std::to_string(i) + "]\nL=/etc\n";
+    run(text, Choices{false, false, false});
+    ASSERT_EQ(prompter.told.size(), 1u);
+    const Message& summary = prompter.told[0];
+    EXPECT_NE(summary.text.find("2000 entries were left in place"), std::string::npos);
+    EXPECT_NE(summary.text.find("and 1980 more"), std::string::npos);
+    EXPECT_EQ(summary.text.find("\"/etc/x20\""), std::string::npos);  // the 21st is only in the details
+    EXPECT_EQ(std::count(summary.details.begin(), summary.details.end(), '\n'), 2000);
+    EXPECT_NE(summary.details.find("\"/etc/x1999\": it lies outside the installation root"),
+              std::string::npos);
 }
 
 TEST_F(Installed, HostileDirectoriesAndGroupsAreRefused) {
@@ -248,27 +300,132 @@ TEST_F(Installed, HostileDirectoriesAndGroupsAreRefused) {
         std::string reason;
     };
     fs::create_symlink(tmp.outside(), tmp.root() / "opt" / "escape");
+    fs::create_symlink(tmp.root() / "opt", tmp.root() / "opt-link");
     const Case cases[] = {
         {tmp.root().string(), "Drums", "installation root itself"},
         {tmp.root().parent_path().string(), "Drums", "outside the installation root"},
         {tmp.outside().string(), "Drums", "outside the installation root"},
-        {(tmp.root() / "opt" / "escape").string(), "Drums", "symbolic link"},
+        {(tmp.root() / "opt" / "escape").string(), "Drums", "it is a symbolic link"},
+        {(tmp.root() / "opt-link" / "drumapp").string(), "Drums", "leads through the symbolic link"},
         {tmp.layout.windowsDir.string(), "Drums", "must stay"},
-        {app.string() + "/../../..", "Drums", "\"..\""},
+        {app.string() + "/../../..", "Drums", "holds a \"..\" part"},
         {app.string(), "Other),(x", "menu command"},
-        {app.string(), "..", "plain name"},
+        {app.string(), "..", "as a menu name: it names a folder"},
     };
+    const auto outsideBefore = listing(tmp.outside());
+    const auto menuBefore = listing(otherGroup);
     for (const auto& c : cases) {
-        prompter.told.clear();
         writeText(app / "again.txt", "the tree comes back for each case");
         run("[kwu]\nP1=T\nP2=" + c.directory + "\nP3=" + c.group + "\n");
-        EXPECT_NE(prompter.toldTexts().find(c.reason), std::string::npos)
-            << c.directory << " " << c.group << ": " << prompter.toldTexts();
-        EXPECT_TRUE(present(tmp.outside() / "keep.txt"));
-        EXPECT_TRUE(present(otherGroup / "other.desktop"));
+        EXPECT_NE(refusals().find(c.reason), std::string::npos)
+            << c.directory << " " << c.group << ": " << refusals();
+        EXPECT_EQ(listing(tmp.outside()), outsideBefore);
+        EXPECT_EQ(listing(otherGroup), menuBefore);
         EXPECT_TRUE(fs::is_directory(tmp.layout.menuDir));
         EXPECT_TRUE(fs::is_directory(tmp.root()));
     }
+}
+
+// The tree goes only when it holds this installation's own files, and never when it is a folder
+// other programs share.
+TEST_F(Installed, ATreeGoesOnlyWithItsOwnScriptOrLogAndNeverWhenShared) {
+    struct Case {
+        fs::path folder;
+        std::string script;   // the uninstaller's script placed in the folder ("" for none)
+        std::string log;      // kwp.ini placed in the folder ("" for none)
+        std::string refusal;  // "" when the tree goes
+    };
+    const fs::path other = tmp.root() / "opt" / "otherapp";
+    const fs::path icons = tmp.layout.windowsDir / "icons";
+    const Case cases[] = {
+        {other, "", "", "holds neither this uninstaller's script"},
+        {other, "", "[Someone Else]\nVersion=2\n", "holds neither"},
+        {other, "", "[drum app]\nVersion=1\n", ""},
+        {other, "kwu.kwu", "", ""},
+        {icons, "kwu.kwu", "[Drum App]\n", "is a folder that other programs share (share/icons)"},
+        {icons / "hicolor", "kwu.kwu", "[Drum App]\n", "lies inside a folder that other programs share"},
+    };
+    for (const auto& c : cases) {
+        writeText(c.folder / "theme" / "x.png", "picture");
+        if (!c.script.empty()) writeText(c.folder / c.script, "[kwu]\n");
+        if (!c.log.empty()) writeText(c.folder / "kwp.ini", c.log);
+        names = ProgramNames::of(c.script.empty() ? app / "kwu" : c.folder / "kwu");
+        run("[kwu]\nP1=Drum App\nP2=" + c.folder.string() + "\n", Choices{true, false, false});
+        if (c.refusal.empty()) {
+            EXPECT_FALSE(present(c.folder)) << c.folder << ": " << refusals();
+        } else {
+            EXPECT_TRUE(present(c.folder / "theme" / "x.png")) << c.folder;
+            EXPECT_NE(refusals().find(c.refusal), std::string::npos) << c.folder << ": " << refusals();
+        }
+        fs::remove_all(c.folder);
+    }
+}
+
+// A folder between the root and a file is swapped for a link while the question about the file is
+// open: the file is reached from the root's descriptor, so the link is met and refused.
+TEST_F(Installed, AFolderSwappedForALinkAfterTheCheckIsNotFollowed) {
+    writeText(tmp.outside() / "libshared.so", "outside, same name");
+    const auto outsideBefore = listing(tmp.outside());
+    prompter.onAsk = [&](const Message&) {
+        fs::rename(tmp.layout.systemDir, tmp.root() / "lib-real");
+        fs::create_symlink(tmp.outside(), tmp.layout.systemDir);
+        return true;
+    };
+    run("[kwu]\nP1=Drum App\nP2=" + app.string() + "\n[libshared.so]\nL=S\n", Choices{false, false, true});
+    ASSERT_EQ(prompter.asked.size(), 1u);
+    EXPECT_EQ(listing(tmp.outside()), outsideBefore);
+    EXPECT_TRUE(present(tmp.root() / "lib-real" / "libshared.so"));
+    EXPECT_NE(refusals().find("leads through the symbolic link \"" + tmp.layout.systemDir.string() + "\""),
+              std::string::npos)
+        << refusals();
+}
+
+TEST_F(Installed, ADirectoryNameThatIsNotUtf8IsRemovedByItsBytes) {
+    const fs::path odd = tmp.root() / "opt" / "dr\xff\xfe-app";
+    writeText(odd / "bin" / "app.bin", "binary");
+    writeText(odd / "kwu.kwu", "script");
+    names = ProgramNames::of(odd / "kwu");
+    run("[kwu]\nP1=Drum App\nP2=" + odd.string() + "\n[app.bin]\nL=" + (odd / "bin").string() + "\n");
+    EXPECT_EQ(prompter.toldTexts(), "");
+    EXPECT_FALSE(present(odd));
+    EXPECT_EQ(pending(), (odd / "kwu.kwu").string() + "\n" + (odd / "kwu").string() + "\n");
+}
+
+TEST_F(Installed, ARefusedRootRemovesNothing) {
+    // A home folder at the root: the guard refuses everything, whatever the startup let through.
+    tmp.layout = InstallLayout::under(tmp.root(), tmp.root());
+    const auto before = listing(tmp.root());
+    run(standardScript());
+    ASSERT_EQ(prompter.told.size(), 1u);
+    EXPECT_NE(prompter.told[0].text.find("it is the home folder"), std::string::npos)
+        << prompter.told[0].text;
+    EXPECT_TRUE(observer.sections.empty());
+    EXPECT_EQ(listing(tmp.root()), before);
+}
+
+// The tree holds a folder mounted from outside the root: the folder is left, reported, and what it
+// shows is untouched. The mount lives in a mount namespace of a child process.
+TEST_F(Installed, AMountPointInTheTreeIsLeftAndReported) {
+    fs::create_directories(app / "data" / "mnt");
+    writeText(tmp.outside() / "mounted" / "precious.txt", "outside");
+    const auto before = listing(tmp.outside());
+    const int code = testing::inChild([&] {
+        if (::unshare(CLONE_NEWNS) != 0) return testing::kChildSkipped;
+        if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) return testing::kChildSkipped;
+        if (::mount((tmp.outside() / "mounted").c_str(), (app / "data" / "mnt").c_str(), nullptr, MS_BIND,
+                    nullptr) != 0)
+            return testing::kChildSkipped;
+        run(standardScript());
+        const std::string expected =
+            "Left the folder \"" + (app / "data" / "mnt").string() + "\": it lies on another device or mount";
+        return prompter.told.size() == 1 && prompter.told[0].text.find(expected) != std::string::npos ? 0 : 1;
+    });
+    if (code == testing::kChildSkipped)
+        GTEST_SKIP() << "this test cannot make a mount namespace and mount in it";
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(listing(tmp.outside()), before);
+    EXPECT_TRUE(fs::is_directory(app / "data" / "mnt"));
+    EXPECT_FALSE(present(app / "bin"));
 }
 
 TEST_F(Installed, AnEmptyGroupDeletesNoGroup) {
@@ -277,12 +434,6 @@ TEST_F(Installed, AnEmptyGroupDeletesNoGroup) {
     EXPECT_TRUE(present(otherGroup));
     EXPECT_TRUE(prompter.toldTexts().empty());
 }
-
-}  // namespace
-}  // namespace kwu
-
-namespace kwu {
-namespace {
 
 // A root reached through a link (a home folder on another disk): scripts spell paths through the
 // link, and they are inside the root all the same.
@@ -294,6 +445,7 @@ TEST(RootThroughALink, PathsSpelledThroughTheLinkAreInsideTheRoot) {
     EXPECT_EQ(layout.root, tmp.root());
     const auto app = spelledRoot / "opt" / "app";
     testing::writeText(tmp.root() / "opt" / "app" / "plugin.so", "p");
+    testing::writeText(tmp.root() / "opt" / "app" / "kwu.kwu", "script");
     testing::writeText(layout.registrarStore, "[" + (app / "plugin.so").string() + "]\nid=1\n");
 
     const UninstallScript script(
@@ -301,9 +453,9 @@ TEST(RootThroughALink, PathsSpelledThroughTheLinkAreInsideTheRoot) {
         "kwu");
     testing::ScriptedPrompter prompter;
     testing::RecordingObserver observer;
-    DesktopMenu menu(layout.menuDir);
+    DesktopMenu menu(layout);
     Uninstaller uninstaller(script, ProgramNames::of(app / "kwu"), layout, prompter, menu);
-    uninstaller.run(Choices{}, script.texts().directory, observer);
+    uninstaller.run(Choices{}, observer);
     EXPECT_EQ(prompter.toldTexts(), "");
     EXPECT_FALSE(testing::present(tmp.root() / "opt" / "app"));
     EXPECT_TRUE(IniFile::load(layout.registrarStore)->sectionNames().empty());

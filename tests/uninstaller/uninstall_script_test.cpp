@@ -18,7 +18,6 @@ TEST(UninstallScript, AScriptWithoutMainKeysUsesTheDefaults) {
     EXPECT_EQ(s.texts().directoryLabel, "Applicatio Directory");
     EXPECT_EQ(s.texts().statusLine, "Choose OK to Start or Cancel To Quit");
     EXPECT_EQ(s.menuUnreachableMessage(), "Cannot Connect With Task Bar For  DDE");
-    EXPECT_EQ(s.progressLine(2), "Total: 0 Current: 2 Remaining: -2");
 }
 
 TEST(UninstallScript, ReadsTheMainSectionByBaseNameInAnyCaseAndCountsTheOthers) {
@@ -48,6 +47,25 @@ TEST(UninstallScript, ReadsItemKeys) {
     EXPECT_EQ(b.location, "");
     EXPECT_FALSE(b.unregister);
     EXPECT_EQ(b.menuItem, "");
+}
+
+// A script of many sections (an installer that lists every file): every section is an item in file
+// order, and items of one name all read the first such section's keys, as the profile functions do.
+TEST(UninstallScript, ManySectionsKeepTheirOrderAndTheFirstOfANameWins) {
+    std::string text = "[kwu]\nP1=Big\n";
+    for (int i = 0; i < 50000; ++i)
+        text += "[f" + std::to_string(i) + ".dat]\nL=/opt/big/" + std::to_string(i % 7) + "\n";
+    text += "[F7.DAT]\nL=/elsewhere\nT=never read\n[kwu]\nP1=second main section\n";
+    const auto s = script(text);
+    EXPECT_EQ(s.texts().title, "Big");
+    ASSERT_EQ(s.itemSections().size(), 50001u);  // the second main section is not an item
+    EXPECT_EQ(s.itemSections()[0], "f0.dat");
+    EXPECT_EQ(s.itemSections()[49999], "f49999.dat");
+    EXPECT_EQ(s.itemSections()[50000], "F7.DAT");
+    EXPECT_EQ(s.item("F7.DAT").location, "/opt/big/0");
+    EXPECT_EQ(s.item("F7.DAT").menuItem, "");
+    EXPECT_EQ(s.item("f49999.dat").location, "/opt/big/" + std::to_string(49999 % 7));
+    EXPECT_EQ(s.countLine(), "Scheduled Files: 50001");
 }
 
 TEST(UninstallScript, KeepsAtMost259CharactersOfAText) {

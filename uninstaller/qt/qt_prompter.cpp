@@ -10,6 +10,7 @@ QMessageBox::StandardButton show(const Message& message, QWidget* owner,
     QMessageBox box(message.errorIcon ? QMessageBox::Critical : QMessageBox::NoIcon,
                     QString::fromStdString(message.caption), QString::fromStdString(message.text), buttons,
                     message.ownedByDialog ? owner : nullptr);
+    if (!message.details.empty()) box.setDetailedText(QString::fromStdString(message.details));
     if (message.systemModal) box.setWindowModality(Qt::ApplicationModal);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }

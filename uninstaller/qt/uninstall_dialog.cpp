@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include "uninstaller/printable.h"
+
 namespace kwu {
 namespace {
 
@@ -54,11 +56,12 @@ UninstallDialog::UninstallDialog(const UninstallScript& script, Uninstaller& uni
     label("title", t.title, Qt::AlignHCenter, units(12, 6, 317, 8));
     label("directoryIntro", t.directoryIntro, Qt::AlignHCenter, units(14, 24, 312, 8));
     label("directoryLabel", t.directoryLabel, Qt::AlignRight, units(16, 42, 103, 12));
-    directory_ = edit("directory", t.directory, units(124, 40, 196, 12));
+    // The removal uses the directory's bytes as the script wrote them; the edit only shows them.
+    edit("directory", printable(t.directory), units(124, 40, 196, 12));
     removeTree_ = box("removeTree", t.removeTreeBox, units(125, 58, 195, 12));
     label("groupIntro", t.groupIntro, Qt::AlignHCenter, units(13, 76, 312, 8));
     label("groupLabel", t.groupLabel, Qt::AlignRight, units(15, 94, 106, 8));
-    edit("group", t.group, units(125, 90, 195, 12));
+    edit("group", printable(t.group), units(125, 90, 195, 12));
     removeGroup_ = box("removeGroup", t.removeGroupBox, units(125, 108, 193, 12));
     askSystemFiles_ = box("askSystemFiles", t.askSystemBox, units(125, 124, 195, 12));
     count_ = label("count", script.countLine(), Qt::AlignHCenter, units(17, 141, 311, 8));
@@ -92,7 +95,7 @@ QRect UninstallDialog::units(int x, int y, int width, int height) const {
 void UninstallDialog::okPressed() {
     const Choices choices{removeTree_->isChecked(), removeGroup_->isChecked(), askSystemFiles_->isChecked()};
     ok_->setEnabled(false);
-    uninstaller_.run(choices, directory_->text().toStdString(), *this);
+    uninstaller_.run(choices, *this);
     accept();
 }
 

@@ -12,7 +12,6 @@
 
 class QCheckBox;
 class QLabel;
-class QLineEdit;
 class QPushButton;
 
 namespace kwu {
@@ -34,7 +33,6 @@ class UninstallDialog : public QDialog, public RemovalObserver {
     QRect units(int x, int y, int width, int height) const;
 
     Uninstaller& uninstaller_;
-    QLineEdit* directory_ = nullptr;
     QCheckBox* removeTree_ = nullptr;
     QCheckBox* removeGroup_ = nullptr;
     QCheckBox* askSystemFiles_ = nullptr;
