@@ -219,11 +219,6 @@ bool Folder::append(std::string_view name, std::string_view text) const {
     return ok;
 }
 
-bool Folder::rename(std::string_view from, std::string_view to) const {
-    if (!isEntryName(from) || !isEntryName(to)) return false;
-    return ::renameat(fd_, std::string(from).c_str(), fd_, std::string(to).c_str()) == 0;
-}
-
 MountIdentity Folder::mount() const {
     MountIdentity id;
     struct statx sx {};

@@ -74,8 +74,6 @@ class Folder {
     bool writeAtomically(std::string_view name, std::string_view text) const;
     // Appends text to the regular file name, creating it (0644 before the umask) when missing.
     bool append(std::string_view name, std::string_view text) const;
-    // Renames from to to within this folder (to is replaced). False when either name is unusable.
-    bool rename(std::string_view from, std::string_view to) const;
 
     MountIdentity mount() const;
     int fd() const { return fd_; }

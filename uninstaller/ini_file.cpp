@@ -33,6 +33,18 @@ std::pair<std::size_t, std::size_t> trimmed(std::string_view s, std::size_t from
     return {from + first, last - first + 1};
 }
 
+// The whole content of a regular file; nullopt when it cannot be opened as one.
+std::optional<std::string> readWholeFile(const std::filesystem::path& file) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(file, ec)) return std::nullopt;
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::ostringstream buffer;
+    buffer << in.rdbuf();
+    if (in.bad()) return std::nullopt;
+    return std::move(buffer).str();
+}
+
 }  // namespace
 
 bool equalsNoCase(std::string_view a, std::string_view b) {
@@ -288,17 +300,6 @@ std::string IniFile::text() const {
         if (ending == Ending::CrLf) out += "\r\n";
     }
     return out;
-}
-
-std::optional<std::string> readWholeFile(const std::filesystem::path& file) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(file, ec)) return std::nullopt;
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    if (in.bad()) return std::nullopt;
-    return std::move(buffer).str();
 }
 
 }  // namespace kwu

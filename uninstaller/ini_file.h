@@ -99,7 +99,4 @@ class IniFile {
     std::vector<std::pair<std::uint64_t, std::size_t>> byName_;
 };
 
-// Reads a whole file; nullopt when it cannot be opened as a regular file.
-std::optional<std::string> readWholeFile(const std::filesystem::path& file);
-
 }  // namespace kwu

@@ -68,6 +68,22 @@ TEST(RemoveTree, RemovesThreeLevelsAndNeverFollowsLinks) {
     EXPECT_EQ(listing(tmp.outside()), before);
 }
 
+// The walk holds one descriptor per level, so it stops at a fixed depth: what lies deeper is left
+// and reported, and the walk ends.
+TEST(RemoveTree, ATreeDeeperThanTheWalkGoesIsLeftAndReported) {
+    testing::TempRoot tmp;
+    fs::path deepest = tmp.root() / "opt" / "app";
+    for (int i = 0; i < 205; ++i) deepest /= "d";
+    writeText(deepest / "bottom.txt", "b");
+    writeText(tmp.root() / "opt" / "app" / "top.txt", "t");
+    const TreeRemoval removal = removeTree(testing::openFolder(tmp.root() / "opt"), "app");
+    EXPECT_FALSE(removal.gone);
+    ASSERT_EQ(removal.tooDeep.size(), 1u);
+    EXPECT_EQ(removal.tooDeep[0].size(), std::string("app").size() + 201 * 2);  // "app" and 201 times "/d"
+    EXPECT_TRUE(present(deepest / "bottom.txt"));
+    EXPECT_FALSE(present(tmp.root() / "opt" / "app" / "top.txt"));
+}
+
 // As an ordinary user, a folder without write permission refuses deletions in it. The retry makes
 // the folder writable and puts its mode back; files keep their modes, even when a hard link makes
 // the file one with a file outside the tree.

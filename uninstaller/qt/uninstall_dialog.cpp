@@ -110,7 +110,7 @@ void UninstallDialog::reject() {
 
 void UninstallDialog::itemStarting(const std::string& progressLine, const std::string& section) {
     status_->setText(q(progressLine));
-    count_->setText(q(section));
+    count_->setText(q(printable(section)));
     repaint();
     // Lets a press of Cancel through while the removal runs inside the OK handler.
     QCoreApplication::processEvents();
