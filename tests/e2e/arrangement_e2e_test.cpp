@@ -85,13 +85,13 @@ class ArrangementEndToEnd : public ::testing::Test {
         program->writeLine(action);
         return program->waitFor("done " + action, 10s);
     }
-    // An entry point that shows a file dialog, answered with `path`.
-    bool runWithFile(const std::string& entry, const fs::path& path) {
-        program->writeLine("run " + entry);
+    // A click that shows a file dialog, answered with `path`.
+    bool clickWithFile(const std::string& button, const fs::path& path) {
+        program->writeLine("click " + button);
         // A file dialog can take long to come up on a loaded machine.
         program->writeLine("file " + path.string());
         return program->waitFor("done file " + path.string(), 30s) &&
-               program->waitFor("done run " + entry, 30s);
+               program->waitFor("done click " + button, 30s);
     }
     void exitProgram() {
         ASSERT_TRUE(act("trigger ExitItem"));
@@ -114,7 +114,7 @@ TEST_F(ArrangementEndToEnd, SavedDrumsPlayAtTheirStepsAfterNewAndOpen) {
     ASSERT_TRUE(act("click DrumPanel1"));    // the bass drum on steps 1 and 9
     ASSERT_TRUE(act("click DrumPanel9"));
     const fs::path song = home.path / "TarnFile" / "drums.QTR";
-    ASSERT_TRUE(runWithFile("SaveItemClick", song));
+    ASSERT_TRUE(clickWithFile("SaveBtn", song));
     {
         std::ifstream saved(song, std::ios::binary);
         const Bytes head(std::istreambuf_iterator<char>(saved), {});
@@ -126,7 +126,7 @@ TEST_F(ArrangementEndToEnd, SavedDrumsPlayAtTheirStepsAfterNewAndOpen) {
     ASSERT_TRUE(act("click NewDrums"));
     ASSERT_TRUE(act("slide TempoBar 100"));
     ASSERT_TRUE(act("slide NumBars1 800"));
-    ASSERT_TRUE(runWithFile("OpenItemClick", song));
+    ASSERT_TRUE(clickWithFile("OpenBtn", song));
     rig.clear();
     ASSERT_TRUE(act("click DrumStartButton"));
 
@@ -169,7 +169,7 @@ TEST_F(ArrangementEndToEnd, PartsFromAFilePlayAfterAChordForTheirFullDuration) {
     }
     startProgram();
     ASSERT_TRUE(act("click DRUMTAB"));
-    ASSERT_TRUE(runWithFile("OpenItemClick", song));
+    ASSERT_TRUE(clickWithFile("OpenBtn", song));
     rig.clear();
 
     // C, E and G below the split point: playing starts by itself with the C chord.
@@ -177,9 +177,10 @@ TEST_F(ArrangementEndToEnd, PartsFromAFilePlayAfterAChordForTheirFullDuration) {
     const Bytes piano = {0x90, 60, 100};
     const Bytes pianoOff = {0x90, 60, 0};
     const Bytes bass = {0x94, 36, 90};
-    ASSERT_TRUE(waitUntil(rig, 10s, [&](const Received& got) {
-        return timesOf(got, piano).size() >= 2 && !timesOf(got, bass).empty();
-    })) << "the parts played";
+    ASSERT_TRUE(waitUntil(
+        rig, 10s,
+        [&](const Received& got) { return timesOf(got, piano).size() >= 2 && !timesOf(got, bass).empty(); }))
+        << "the parts played; " << describe(rig.received());
     const auto got = rig.received();
     const double on = timesOf(got, piano).front();
     double off = 0;

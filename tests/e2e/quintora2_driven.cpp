@@ -7,8 +7,6 @@
 //   trigger <objectName>        a menu item chosen
 //   answer <Yes|No|Ok>          the button of the message box on screen pressed
 //   file <path>                 the file dialog on screen answered with that path
-//   run <entry point>           the setup page's OpenItemClick or SaveItemClick, as the pages'
-//                               OPEN and SAVE buttons call them
 
 #include <unistd.h>
 #include <QAbstractButton>
@@ -26,18 +24,20 @@
 #include <string>
 
 #include "app/pages/program.h"
-#include "app/pages/quintora_form.h"
 
 namespace {
 
-app::QuintoraProgram* program = nullptr;
-
+// Pages share some names (OPEN and SAVE on several pages): the control on screen wins.
 template <typename T>
 T* find(const QString& name) {
+    T* hidden = nullptr;
     for (QWidget* top : QApplication::allWidgets()) {
-        if (auto* t = qobject_cast<T*>(top); t && t->objectName() == name) return t;
+        if (auto* t = qobject_cast<T*>(top); t && t->objectName() == name) {
+            if (t->isVisible()) return t;
+            if (!hidden) hidden = t;
+        }
     }
-    return nullptr;
+    return hidden;
 }
 
 QAction* findAction(const QString& name) {
@@ -113,17 +113,6 @@ bool run(const QStringList& words) {
         static_cast<QDialog*>(dialog)->QDialog::done(QDialog::Accepted);
         return true;
     }
-    if (words.size() >= 2 && words[0] == "run" && program && program->pages().QuintoraForm) {
-        app::TQuintoraForm* form = program->pages().QuintoraForm;
-        if (words[1] == "OpenItemClick") {
-            form->OpenItemClick();
-            return true;
-        }
-        if (words[1] == "SaveItemClick") {
-            form->SaveItemClick();
-            return true;
-        }
-    }
     return false;
 }
 
@@ -138,8 +127,7 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     std::string pending;
     QSocketNotifier* notifier = nullptr;
-    const int result = app::RunQuintora2(application, [&](app::QuintoraProgram& running) {
-        program = &running;
+    const int result = app::RunQuintora2(application, [&](app::QuintoraProgram&) {
         notifier = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read);
         QObject::connect(notifier, &QSocketNotifier::activated, [&] {
             char buffer[512];
