@@ -63,6 +63,50 @@ bool EnterProgramFolder(const fs::path& folder, std::string& error, std::string*
     return true;
 }
 
+namespace {
+
+// Copies one page under a temporary name, then renames it into place.
+bool installPage(const fs::path& page, const fs::path& target, std::string& error) {
+    std::error_code ec;
+    fs::path partial = target;
+    partial += ".part";
+    fs::copy_file(page, partial, fs::copy_options::overwrite_existing, ec);
+    if (!ec) fs::rename(partial, target, ec);
+    if (!ec) return true;
+    error = "cannot install " + target.string() + ": " + ec.message();
+    fs::remove(partial, ec);
+    return false;
+}
+
+}  // namespace
+
+bool InstallHelpPages(const fs::path& from, const fs::path& folder, std::string& error) {
+    std::error_code ec;
+    if (!fs::is_directory(from, ec)) {
+        error = "no help pages at " + from.string();
+        return false;
+    }
+    const fs::path to = folder / kHelpFolder;
+    fs::create_directories(to, ec);
+    if (ec) {
+        error = "cannot create " + to.string() + ": " + ec.message();
+        return false;
+    }
+    fs::directory_iterator it(from, ec);
+    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        std::error_code ignored;
+        if (!it->is_regular_file(ignored)) continue;
+        const fs::path target = to / it->path().filename();
+        if (fs::exists(fs::symlink_status(target, ignored))) continue;  // the user's copy stays
+        if (!installPage(it->path(), target, error)) return false;
+    }
+    if (ec) {
+        error = "cannot read " + from.string() + ": " + ec.message();
+        return false;
+    }
+    return true;
+}
+
 void RememberStartFolder(ShellState& shell) {
     std::error_code ec;
     fs::path here = fs::current_path(ec);

@@ -16,6 +16,8 @@ namespace app {
 inline constexpr const char* kProgramFolderRequest = "Quintora2";
 inline constexpr const char* kArrangementFolder = "TarnFile";
 inline constexpr const char* kMidiFileFolder = "MidiFile";
+// The help pages, below the program folder.
+inline constexpr const char* kHelpFolder = "help";
 
 // Where the program folder is, from the environment.
 std::filesystem::path ProgramFolderFromEnvironment();
@@ -30,6 +32,13 @@ std::filesystem::path ProgramFolderFor(const std::filesystem::path& folder);
 // folder cannot be made or entered: the current folder is then unchanged.
 bool EnterProgramFolder(const std::filesystem::path& folder, std::string& error,
                         std::string* warning = nullptr);
+
+// Copies every file of the shipped help folder `from` into help/ below the program folder
+// that is not there yet; a page already there (the user may have edited it) is never
+// replaced. Each copy lands under its final name only once complete. False, with a readable
+// reason, when `from` is missing or a page cannot be copied (the pages copied so far stay).
+bool InstallHelpPages(const std::filesystem::path& from, const std::filesystem::path& folder,
+                      std::string& error);
 
 // Start-up: StartDir := the current folder (StartDrive stays 0: there are no drives here).
 void RememberStartFolder(ShellState& shell);

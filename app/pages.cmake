@@ -18,3 +18,19 @@ quintora_warnings(app_program)
 add_executable(Quintora2 main.cpp)
 target_link_libraries(Quintora2 PRIVATE app_program)
 quintora_warnings(Quintora2)
+
+# The help pages ship beside the program (bin/help); start-up installs the missing ones into the
+# program folder.
+set(QUINTORA_HELP_PAGES Intro.htm Setup.htm DrumTab.htm Combo.htm Index.htm)
+set(quintora_help_outputs)
+foreach(page IN LISTS QUINTORA_HELP_PAGES)
+  set(out ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/help/${page})
+  add_custom_command(OUTPUT ${out}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/help
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${PROJECT_SOURCE_DIR}/assets/help/${page} ${out}
+    DEPENDS ${PROJECT_SOURCE_DIR}/assets/help/${page}
+    COMMENT "Help page ${page}")
+  list(APPEND quintora_help_outputs ${out})
+endforeach()
+add_custom_target(quintora_help ALL DEPENDS ${quintora_help_outputs})
+add_dependencies(Quintora2 quintora_help)

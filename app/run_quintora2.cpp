@@ -5,6 +5,7 @@
 #include "app/plenwick_link.h"
 #include "app/shell.h"
 #include "platform/qt/qt_dialogs.h"
+#include "platform/qt/qt_launcher.h"
 #include "platform/qt/qt_message_pump.h"
 #include "platform/services.h"
 
@@ -14,8 +15,16 @@ int RunQuintora2(QApplication& application, const std::function<void(QuintoraPro
     platform::qt::QtMessagePump pump(platform::services().queue());
     platform::qt::QtDialogs dialogs;
     if (!EnterProgramFolderOrSayWhy(dialogs)) return 1;
+    // The help pages ship beside the program; the program folder gets those it lacks.
+    const std::filesystem::path shipped =
+        std::filesystem::path(QCoreApplication::applicationDirPath().toStdString()) / kHelpFolder;
+    std::string error;
+    std::error_code ec;
+    if (!InstallHelpPages(shipped, std::filesystem::current_path(ec), error))
+        std::fprintf(stderr, "Quintora2: %s; help is not available\n", error.c_str());
+    platform::qt::QtLauncher launcher;
     PlenwickLink engine;
-    QuintoraProgram program(application, engine, dialogs);
+    QuintoraProgram program(application, engine, dialogs, launcher);
     return program.Run(ready);
 }
 

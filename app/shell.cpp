@@ -5,6 +5,7 @@
 
 #include "app/config_file.h"
 #include "app/folders.h"
+#include "app/help.h"
 
 namespace app {
 
@@ -52,9 +53,9 @@ void Shell::CheckScreen(int width, int height) {
 }
 
 void Shell::ProbeFiles() {
-    // The help opens in the desktop's browser; the pages ship in the program folder.
+    // The help opens in the desktop's browser: found once every topic's page is installed.
     std::error_code ec;
-    state_.shell.HelpViewerFound = std::filesystem::exists("help/Index.htm", ec) ? 1 : 0;
+    state_.shell.HelpViewerFound = HelpPagesPresent(std::filesystem::current_path(ec)) ? 1 : 0;
     ProbeConfig(state_);
     if (ConfigFileBlocked())
         dialogs_.messageBox(nullptr,

@@ -17,6 +17,13 @@ struct MidiInRegistry::Open final : MidiInSink {
     std::unique_ptr<MidiInPort> port;
 };
 
+MMRESULT MidiInBackend::portName(int device, std::string& name) {
+    auto names = portNames();
+    if (device < 0 || static_cast<std::size_t>(device) >= names.size()) return MMSYSERR_BADDEVICEID;
+    name = names[static_cast<std::size_t>(device)];
+    return MMSYSERR_NOERROR;
+}
+
 MidiInRegistry::MidiInRegistry(std::unique_ptr<MidiInBackend> backend, MessageQueue& queue)
     : backend_(std::move(backend)), queue_(queue) {}
 
@@ -41,10 +48,7 @@ unsigned MidiInRegistry::numDevs() {
 MMRESULT MidiInRegistry::getDevCaps(int device, std::string& name) {
     std::lock_guard lock(mutex_);
     if (!backend_) return MMSYSERR_NODRIVER;
-    auto names = backend_->portNames();
-    if (device < 0 || static_cast<std::size_t>(device) >= names.size()) return MMSYSERR_BADDEVICEID;
-    name = names[static_cast<std::size_t>(device)];
-    return MMSYSERR_NOERROR;
+    return backend_->portName(device, name);
 }
 
 MidiInRegistry::Open* MidiInRegistry::find(HMIDIIN handle) {

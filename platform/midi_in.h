@@ -40,6 +40,9 @@ class MidiInBackend {
 public:
     virtual ~MidiInBackend() = default;
     virtual std::vector<std::string> portNames() = 0;
+    // The description of port `device` (0..n-1): its name, or the failure code when it cannot
+    // be read. By default the name from portNames().
+    virtual MMRESULT portName(int device, std::string& name);
     virtual std::unique_ptr<MidiInPort> open(int device, MidiInSink* sink, MMRESULT& error) = 0;
 };
 

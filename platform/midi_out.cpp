@@ -18,6 +18,17 @@ MMRESULT MidiOutPort::longMsg(const std::uint8_t* data, std::size_t length) {
     return sendBytes(data, length);
 }
 
+MMRESULT MidiOutBackend::portName(int device, std::string& name) {
+    if (device == MIDI_MAPPER) {
+        name = synthName();
+        return MMSYSERR_NOERROR;
+    }
+    auto names = portNames();
+    if (device < 0 || static_cast<std::size_t>(device) >= names.size()) return MMSYSERR_BADDEVICEID;
+    name = names[static_cast<std::size_t>(device)];
+    return MMSYSERR_NOERROR;
+}
+
 MidiOutRegistry::MidiOutRegistry(std::unique_ptr<MidiOutBackend> backend) : backend_(std::move(backend)) {}
 
 MidiOutRegistry::~MidiOutRegistry() {
@@ -64,14 +75,7 @@ unsigned MidiOutRegistry::numDevs() {
 MMRESULT MidiOutRegistry::getDevCaps(int device, std::string& name) {
     std::lock_guard lock(backendMutex_);
     if (!backend_) return MMSYSERR_NODRIVER;
-    if (device == MIDI_MAPPER) {
-        name = backend_->synthName();
-        return MMSYSERR_NOERROR;
-    }
-    auto names = backend_->portNames();
-    if (device < 0 || static_cast<std::size_t>(device) >= names.size()) return MMSYSERR_BADDEVICEID;
-    name = names[static_cast<std::size_t>(device)];
-    return MMSYSERR_NOERROR;
+    return backend_->portName(device, name);
 }
 
 MMRESULT MidiOutRegistry::open(HMIDIOUT* handle, int device) {

@@ -43,6 +43,9 @@ class MidiOutBackend {
     virtual ~MidiOutBackend() = default;
     virtual std::string synthName() = 0;               // device -1
     virtual std::vector<std::string> portNames() = 0;  // devices 0..n-1, in a stable order
+    // The description of device -1 .. n-1: its name, or the failure code when it cannot be
+    // read. By default synthName() for -1 and the name from portNames() for the others.
+    virtual MMRESULT portName(int device, std::string& name);
     virtual std::unique_ptr<MidiOutPort> open(int device, MMRESULT& error) = 0;
 };
 

@@ -28,6 +28,8 @@ class TMidiForm : public QWidget {
 class TAccompanyForm : public QWidget {
   public:
     explicit TAccompanyForm(ProgramContext& context);
+    // Puts out every lit key (the display comes with its own page; until then nothing is lit).
+    virtual void ClearPlayedNotes() {}
 
   protected:
     ProgramContext& context_;

@@ -12,6 +12,7 @@
 #include "drums/drum_pattern.h"
 #include "drums/transport.h"
 #include "platform/dialogs.h"
+#include "platform/launcher.h"
 
 namespace drums {
 class TDrumTab;
@@ -51,6 +52,7 @@ struct ProgramContext {
     drums::Transport& transport;
     SaveOffer& save;
     Pages& pages;
+    platform::Launcher& launcher;  // opens the help pages
 };
 
 }  // namespace app

@@ -14,7 +14,7 @@
 namespace app {
 
 QuintoraProgram::QuintoraProgram(QApplication& application, EngineLink& engine,
-                                 platform::DialogService& dialogs)
+                                 platform::DialogService& dialogs, platform::Launcher& launcher)
     : application_(application),
       state_(std::make_unique<ProgramState>()),
       engine_(engine),
@@ -24,7 +24,7 @@ QuintoraProgram::QuintoraProgram(QApplication& application, EngineLink& engine,
       transport_(*state_, engine_, devices_, drums_),
       save_(*state_, dialogs_),
       shell_(*state_, engine_, devices_, drums_, save_, dialogs_),
-      context_{*state_, engine_, dialogs_, devices_, drums_, transport_, save_, pages_} {
+      context_{*state_, engine_, dialogs_, devices_, drums_, transport_, save_, pages_, launcher} {
     // The save offer of exit and NEW writes through the setup page's save.
     save_.SaveArrangement = [this] { return pages_.QuintoraForm && pages_.QuintoraForm->SaveItemClick(); };
     // The setup page's PANIC follows every stop of the engine with a panic.
@@ -52,6 +52,10 @@ void QuintoraProgram::createPages() {
     pages_.AccompanyForm = new TAccompanyForm(context_);
     pages_.Converting = new TConverting(context_);
     pages_.InstListForm = new TInstListForm(context_);
+    for (QWidget* page :
+         {static_cast<QWidget*>(pages_.DrumsGrid), static_cast<QWidget*>(pages_.DrumTab),
+          static_cast<QWidget*>(pages_.OrchestraForm), static_cast<QWidget*>(pages_.AccompanyForm)})
+        pages_.QuintoraForm->ShareMenuKeys(page);
 }
 
 int QuintoraProgram::Run(const std::function<void(QuintoraProgram&)>& ready) {

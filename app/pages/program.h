@@ -15,12 +15,14 @@
 #include "drums/drum_pattern.h"
 #include "drums/transport.h"
 #include "platform/dialogs.h"
+#include "platform/launcher.h"
 
 namespace app {
 
 class QuintoraProgram final : public ShellPages {
   public:
-    QuintoraProgram(QApplication& application, EngineLink& engine, platform::DialogService& dialogs);
+    QuintoraProgram(QApplication& application, EngineLink& engine, platform::DialogService& dialogs,
+                    platform::Launcher& launcher);
     ~QuintoraProgram() override;
 
     // Start-up, the message loop, and what follows it; returns the program's exit code.
@@ -59,9 +61,9 @@ class QuintoraProgram final : public ShellPages {
     ProgramContext context_;
 };
 
-// The whole program on an application: the program folder, the message pump, the Plenwick
-// link and the Qt dialogs. `ready` as for Run. (In app/run_quintora2.cpp, with the product's
-// engine link.)
+// The whole program on an application: the program folder with its help pages, the message
+// pump, the Plenwick link, the Qt dialogs and launcher. `ready` as for Run. (In app/run_quintora2.cpp, with
+// the product's engine link.)
 int RunQuintora2(QApplication& application, const std::function<void(QuintoraProgram&)>& ready = {});
 
 }  // namespace app

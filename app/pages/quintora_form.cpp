@@ -3,17 +3,49 @@
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QStatusBar>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include "app/arrangement_flow.h"
 #include "app/config_file.h"
 #include "app/folders.h"
+#include "app/help.h"
 #include "app/pages/arrangement_pages.h"
 #include "app/pages/later_pages.h"
 #include "drums/pages/drum_tab.h"
+#include "platform/services.h"
 
 namespace app {
+
+namespace {
+
+QPushButton* button(QWidget* parent, const char* name, const char* caption, const char* hint) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    b->setToolTip(hint);
+    return b;
+}
+
+// A glyph button of the button row; its hint is the tool tip (the long hint is empty).
+QToolButton* speedButton(QWidget* parent, const char* name, const char* hint, QStyle::StandardPixmap glyph) {
+    auto* b = new QToolButton(parent);
+    b->setObjectName(name);
+    b->setText(hint);
+    b->setToolTip(hint);
+    b->setIcon(parent->style()->standardIcon(glyph));
+    b->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    return b;
+}
+
+QAction* menuItem(QMenu* menu, const char* name, const char* caption) {
+    QAction* a = menu->addAction(caption);
+    a->setObjectName(name);
+    return a;
+}
+
+}  // namespace
 
 TQuintoraForm::TQuintoraForm(ProgramContext& context)
     : context_(context),
@@ -33,45 +65,16 @@ TQuintoraForm::TQuintoraForm(ProgramContext& context)
     bold.setBold(true);
     setFont(bold);
 
-    QMenu* fileMenu = menuBar()->addMenu("&File");
-    fileMenu->setObjectName("FileMenu");
-    ExitItem = fileMenu->addAction("E&xit");
-    ExitItem->setObjectName("ExitItem");
-    ExitItem->setShortcut(QKeySequence(Qt::ALT | Qt::Key_X));
-    ExitItem->setStatusTip("Exit application");
-    connect(ExitItem, &QAction::triggered, this, [this] { ExitItemClick(); });
-    PANIC1 = menuBar()->addAction("&PANIC");
-    PANIC1->setObjectName("PANIC1");
-    PANIC1->setShortcut(QKeySequence(Qt::Key_Space));
-    connect(PANIC1, &QAction::triggered, this, [this] { PanicBtnClick(); });
+    buildMenu();
+    central_ = new QWidget(this);
+    auto* column = new QVBoxLayout(central_);
+    buildButtons(central_);
+    column->addWidget(SpeedPanel);
+    buildSetupControls(central_);
 
-    auto* central = new QWidget(this);
-    auto* column = new QVBoxLayout(central);
-    auto* speedPanel = new QWidget(central);
-    speedPanel->setObjectName("SpeedPanel");
-    auto* row = new QHBoxLayout(speedPanel);
-    ExitBtn = new QToolButton(speedPanel);
-    ExitBtn->setObjectName("ExitBtn");
-    ExitBtn->setText("Exit");
-    ExitBtn->setToolTip("Exit");
-    connect(ExitBtn, &QToolButton::clicked, this, [this] { ExitItemClick(); });
-    PanicBtn = new QPushButton("PANIC (SPACEBAR)", speedPanel);
-    PanicBtn->setObjectName("PanicBtn");
-    PanicBtn->setToolTip("All notes off");
-    connect(PanicBtn, &QPushButton::clicked, this, [this] { PanicBtnClick(); });
-    DRUMTAB = new QPushButton("DRUM TABS ", speedPanel);
-    DRUMTAB->setObjectName("DRUMTAB");
-    DRUMTAB->setToolTip("Drum Page");
-    connect(DRUMTAB, &QPushButton::clicked, this, [this] { DRUMTABClick(); });
-    for (QWidget* w :
-         {static_cast<QWidget*>(ExitBtn), static_cast<QWidget*>(PanicBtn), static_cast<QWidget*>(DRUMTAB)})
-        row->addWidget(w);
-    row->addStretch();
-    column->addWidget(speedPanel);
-
-    MidiLabel1 = new QLabel(" MIDI ", central);
+    MidiLabel1 = new QLabel(" MIDI ", central_);
     MidiLabel1->setObjectName("MidiLabel1");
-    MidiLabel2 = new QLabel(" TARN ", central);
+    MidiLabel2 = new QLabel(" TARN ", central_);
     MidiLabel2->setObjectName("MidiLabel2");
     QFont title = font();
     title.setPointSize(48);
@@ -83,18 +86,131 @@ TQuintoraForm::TQuintoraForm(ProgramContext& context)
     MidiLabel2->setPalette(aqua);
     column->addWidget(MidiLabel1);
     column->addWidget(MidiLabel2);
-    playerArea_ = new QWidget(central);
+    playerArea_ = new QWidget(central_);
     playerArea_->setLayout(new QVBoxLayout());
     column->addWidget(playerArea_, 1);
-    setCentralWidget(central);
+    setCentralWidget(central_);
     statusBar()->setObjectName("StatusBar");
+    for (QObject* o : {static_cast<QObject*>(central_), static_cast<QObject*>(MidiLabel1),
+                       static_cast<QObject*>(MidiLabel2)})
+        o->installEventFilter(this);
 
+    PANIC1->setShortcut(QKeySequence(Qt::Key_Space));
+    Search->setShortcut(QKeySequence(Qt::Key_F1));
     context_.state.shell.SetupPageActive = 1;
     SelectFolder(context_.state.shell, kMidiFileFolder);
     SelectFolder(context_.state.shell, kProgramFolderRequest);
 }
 
 TQuintoraForm::~TQuintoraForm() = default;
+
+void TQuintoraForm::buildMenu() {
+    QMenu* fileMenu = menuBar()->addMenu("&File");
+    fileMenu->setObjectName("FileMenu");
+    ExitItem = menuItem(fileMenu, "ExitItem", "E&xit");
+    ExitItem->setShortcut(QKeySequence(Qt::ALT | Qt::Key_X));
+    ExitItem->setStatusTip("Exit application");
+    connect(ExitItem, &QAction::triggered, this, [this] { ExitItemClick(); });
+
+    QMenu* help = menuBar()->addMenu("&Help");
+    help->setObjectName("Help1");
+    Topics1 = menuItem(help, "Topics1", "&Index");
+    Topics1->setShortcut(QKeySequence(Qt::Key_F2));
+    connect(Topics1, &QAction::triggered, this, [this] { ContentsClick(); });
+    Search = menuItem(help, "Search", "&Help");
+    connect(Search, &QAction::triggered, this, [this] { SearchClick(); });
+    help->addSeparator()->setObjectName("N2");
+    About1 = menuItem(help, "About1", "&About...");
+    connect(About1, &QAction::triggered, this, [this] { About1Click(); });
+
+    SetupMidiIn = menuBar()->addAction("&Setup Midi Input");
+    SetupMidiIn->setObjectName("SetupMidiIn");
+    connect(SetupMidiIn, &QAction::triggered, this, [this] { MidiInBtnClick(); });
+    SetupMidiOut = menuBar()->addAction("&Setup Midi Output");
+    SetupMidiOut->setObjectName("SetupMidiOut");
+    connect(SetupMidiOut, &QAction::triggered, this, [this] { MidiOutBtnClick(); });
+    PANIC1 = menuBar()->addAction("&PANIC");
+    PANIC1->setObjectName("PANIC1");
+    connect(PANIC1, &QAction::triggered, this, [this] { PanicBtnClick(); });
+
+    for (QAction* a : {ExitItem, Topics1, Search, PANIC1}) a->setShortcutContext(Qt::ApplicationShortcut);
+}
+
+void TQuintoraForm::ShareMenuKeys(QWidget* page) {
+    if (page) page->addActions({ExitItem, Topics1, Search, PANIC1});
+}
+
+void TQuintoraForm::buildButtons(QWidget* central) {
+    SpeedPanel = new QWidget(central);
+    SpeedPanel->setObjectName("SpeedPanel");
+    auto* row = new QHBoxLayout(SpeedPanel);
+    OpenBtn = speedButton(SpeedPanel, "OpenBtn", "Open", QStyle::SP_DialogOpenButton);
+    connect(OpenBtn, &QToolButton::clicked, this, [this] { OpenItemClick(); });
+    SaveBtn = speedButton(SpeedPanel, "SaveBtn", "Save", QStyle::SP_DialogSaveButton);
+    connect(SaveBtn, &QToolButton::clicked, this, [this] { SaveItemClick(); });
+    ExitBtn = speedButton(SpeedPanel, "ExitBtn", "Exit", QStyle::SP_DialogCloseButton);
+    connect(ExitBtn, &QToolButton::clicked, this, [this] { ExitItemClick(); });
+    MidiInBtn = button(SpeedPanel, "MidiInBtn", "MIDI IN ", "Setup MIDI INPUT DEVICE");
+    connect(MidiInBtn, &QPushButton::clicked, this, [this] { MidiInBtnClick(); });
+    MidiOutBtn = button(SpeedPanel, "MidiOutBtn", "MIDI OUT ", "Setup MIDI OUTPUT DEVICE");
+    connect(MidiOutBtn, &QPushButton::clicked, this, [this] { MidiOutBtnClick(); });
+    PanicBtn = button(SpeedPanel, "PanicBtn", "PANIC (SPACEBAR)", "All notes off");
+    connect(PanicBtn, &QPushButton::clicked, this, [this] { PanicBtnClick(); });
+    DRUMTAB = button(SpeedPanel, "DRUMTAB", "DRUM TABS ", "Drum Page");
+    connect(DRUMTAB, &QPushButton::clicked, this, [this] { DRUMTABClick(); });
+    ComboButton = button(SpeedPanel, "ComboButton", "COMBO ", "Accompanyment Page");
+    connect(ComboButton, &QPushButton::clicked, this, [this] { ComboButtonClick(); });
+    for (QWidget* w : std::initializer_list<QWidget*>{OpenBtn, SaveBtn, ExitBtn, MidiInBtn, MidiOutBtn,
+                                                      PanicBtn, DRUMTAB, ComboButton})
+        row->addWidget(w);
+    row->addStretch();
+}
+
+void TQuintoraForm::buildSetupControls(QWidget* central) {
+    auto* column = static_cast<QVBoxLayout*>(central->layout());
+    auto* inRow = new QHBoxLayout();
+    Label1 = new QLabel("Select MIDI IN DEVICE ", central);
+    Label1->setObjectName("Label1");
+    MidiInBox = new QComboBox(central);
+    MidiInBox->setObjectName("MidiInBox");
+    MidiInBox->setToolTip("MIDI INPUT");
+    MidiInBox->setMinimumContentsLength(24);
+    // activated: the user's choices only; the page's own index settings run no handler.
+    connect(MidiInBox, &QComboBox::activated, this, [this] { MidiInBoxChange(); });
+    OKInBtn = button(central, "OKInBtn", "OK ", "Click when done");
+    connect(OKInBtn, &QPushButton::clicked, this, [this] { OKInBtnClick(); });
+    for (QWidget* w : std::initializer_list<QWidget*>{Label1, MidiInBox, OKInBtn}) inRow->addWidget(w);
+    inRow->addStretch();
+    column->addLayout(inRow);
+
+    auto* outRow = new QHBoxLayout();
+    Label2 = new QLabel("SELECT MIDI OUT DEVICE ", central);
+    Label2->setObjectName("Label2");
+    MidiOutBox = new QComboBox(central);
+    MidiOutBox->setObjectName("MidiOutBox");
+    MidiOutBox->setToolTip("MIDI OUTPUT");
+    MidiOutBox->setMinimumContentsLength(24);
+    MidiOutBox->addItem("MIDI mapper");
+    connect(MidiOutBox, &QComboBox::activated, this, [this] { MidiOutBoxChange(); });
+    ChannelBox = new QComboBox(central);
+    ChannelBox->setObjectName("ChannelBox");
+    ChannelBox->setToolTip("Choose a Channel");
+    ChannelBox->setMaxVisibleItems(3);
+    for (int i = 0; i < kChannelItems; ++i) ChannelBox->addItem(QString::fromStdString(ChannelItemText(i)));
+    connect(ChannelBox, &QComboBox::activated, this, [this] { ChannelBoxChange(); });
+    OutTestBtn = button(central, "OutTestBtn", "MIDI OUT TEST ", "Play a chord");
+    connect(OutTestBtn, &QPushButton::clicked, this, [this] { OutTestBtnClick(); });
+    OKOutBtn = button(central, "OKOutBtn", "OK ", "Click when device is selected");
+    connect(OKOutBtn, &QPushButton::clicked, this, [this] { OKOutBtnClick(); });
+    for (QWidget* w : std::initializer_list<QWidget*>{Label2, MidiOutBox, ChannelBox, OutTestBtn, OKOutBtn})
+        outRow->addWidget(w);
+    outRow->addStretch();
+    column->addLayout(outRow);
+
+    for (QWidget* w : std::initializer_list<QWidget*>{ChannelBox, OutTestBtn, OKInBtn, OKOutBtn, MidiInBox,
+                                                      MidiOutBox, Label1, Label2})
+        w->hide();
+}
 
 void TQuintoraForm::ExitItemClick() {
     if (onExit) onExit();
@@ -109,12 +225,132 @@ void TQuintoraForm::closeEvent(QCloseEvent* event) {
     ExitItemClick();
 }
 
+bool TQuintoraForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::MouseButtonRelease) return QMainWindow::eventFilter(watched, event);
+    if (watched == MidiLabel1 || watched == MidiLabel2) {
+        About1Click();
+        return true;
+    }
+    // The page's own background, not a control or the player page on it.
+    if (watched == central_ && !central_->childAt(static_cast<QMouseEvent*>(event)->position().toPoint())) {
+        About1Click();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TQuintoraForm::About1Click() {
+    // The About box is not part of the program yet: the click is taken and nothing shows.
+}
+
+void TQuintoraForm::showTitles(bool shown) {
+    MidiLabel1->setVisible(shown);
+    MidiLabel2->setVisible(shown);
+}
+
+void TQuintoraForm::stopPlayer() {
+    if (context_.pages.MidiForm) context_.pages.MidiForm->StopPlayer();
+}
+
+void TQuintoraForm::showPlayer() {
+    if (context_.pages.MidiForm) context_.pages.MidiForm->show();
+}
+
+void TQuintoraForm::noDevicesBox(const char* text, const char* caption) {
+    context_.dialogs.beep(platform::BeepSound::Stop);
+    context_.dialogs.messageBox(nullptr, text, caption, platform::BoxButtons::Ok,
+                                platform::BoxIcon::Exclamation);
+}
+
+void TQuintoraForm::MidiInBtnClick() {
+    SelectFolder(context_.state.shell, kProgramFolderRequest);
+    context_.devices.OpenMidiOut();
+    stopPlayer();
+    context_.engine.MidiPanic();
+    OKOutBtnClick();
+    MidiInBox->clear();
+    midiInItems_.clear();
+    if (context_.pages.MidiForm) context_.pages.MidiForm->hide();
+
+    platform::MidiInRegistry& inputs = platform::services().midiIn();
+    const unsigned n = inputs.numDevs();
+    if (n == 0) {
+        noDevicesBox("No MIDI input devices!", "NO MIDI IN FOUND");
+        return;
+    }
+    midiInItems_ = ListMidiInDevices(
+        inputs, n, [this](platform::MMRESULT r) { ErrorBox(context_.dialogs, platform::midiErrorText(r)); });
+    for (const std::string& name : midiInItems_.names()) MidiInBox->addItem(QString::fromStdString(name));
+    MidiInBox->setCurrentIndex(
+        midiInItems_.itemOf(static_cast<std::int8_t>(context_.state.Engine.MidiInDevice)));
+
+    showTitles(false);
+    OKInBtn->show();
+    Label1->show();
+    MidiInBox->show();
+    context_.devices.RestartMidiIn();
+    if (context_.pages.AccompanyForm) context_.pages.AccompanyForm->show();  // notes arriving show there
+    WriteConfig(context_.state);
+}
+
+void TQuintoraForm::MidiOutBtnClick() {
+    SelectFolder(context_.state.shell, kProgramFolderRequest);
+    OKInBtnClick();
+    context_.devices.OpenMidiOut();
+    stopPlayer();
+    context_.engine.MidiPanic();
+    for (int first : {121, 255, 127, 125}) context_.engine.ShortMidiMsg(first, 0, 0);
+    MidiOutBox->clear();
+    midiOutItems_.clear();
+    if (context_.pages.MidiForm) context_.pages.MidiForm->hide();
+
+    platform::MidiOutRegistry& outputs = platform::services().midiOut();
+    const unsigned n = outputs.numDevs();
+    if (n == 0) {
+        noDevicesBox("No MIDI output devices!", "NO MIDI OUT FOUND");
+        return;
+    }
+    midiOutItems_ = ListMidiOutDevices(
+        outputs, n, [this](platform::MMRESULT r) { ErrorBox(context_.dialogs, platform::midiErrorText(r)); });
+    for (const std::string& name : midiOutItems_.names()) MidiOutBox->addItem(QString::fromStdString(name));
+    MidiOutBox->setCurrentIndex(midiOutItems_.itemOf(context_.state.Engine.MidiOutDevice));
+    MidiOutBoxChange();
+    ChannelBox->setCurrentIndex(0);  // display only: the engine's channel keeps its value
+
+    for (QWidget* w : std::initializer_list<QWidget*>{ChannelBox, OKOutBtn, OutTestBtn, MidiOutBox, Label2})
+        w->show();
+    showTitles(false);
+}
+
+void TQuintoraForm::MidiInBoxChange() {
+    if (!ChooseMidiIn(context_.state, context_.engine, midiInItems_, MidiInBox->currentIndex())) return;
+    if (context_.pages.AccompanyForm) {
+        context_.pages.AccompanyForm->ClearPlayedNotes();
+        context_.pages.AccompanyForm->show();
+    }
+}
+
+void TQuintoraForm::MidiOutBoxChange() {
+    ChooseMidiOut(context_.state, context_.engine, midiOutItems_, MidiOutBox->currentIndex());
+}
+
+void TQuintoraForm::ChannelBoxChange() {
+    ChooseChannel(context_.state, context_.engine, ChannelBox->currentIndex());
+}
+
+void TQuintoraForm::OutTestBtnClick() {
+    context_.engine.MidiOutTest();
+    WaitMs(1000);
+    context_.engine.MidiPanic();
+}
+
 void TQuintoraForm::closeSetupControls() {
     WriteConfig(context_.state);
-    MidiLabel1->show();
-    MidiLabel2->show();
-    if (isVisible() && !context_.state.shell.Exiting && context_.pages.MidiForm)
-        context_.pages.MidiForm->show();
+    for (QWidget* w : std::initializer_list<QWidget*>{ChannelBox, OutTestBtn, OKInBtn, OKOutBtn, MidiInBox,
+                                                      MidiOutBox, Label1, Label2})
+        w->hide();
+    showTitles(true);
+    if (isVisible() && !context_.state.shell.Exiting) showPlayer();
     if (context_.pages.AccompanyForm) context_.pages.AccompanyForm->hide();
 }
 
@@ -134,14 +370,13 @@ void TQuintoraForm::PanicBtnClick() {
         OKOutBtnClick();
         OKInBtnClick();
     }
-    if (isVisible() && !context_.state.shell.Exiting && context_.pages.MidiForm)
-        context_.pages.MidiForm->show();
+    if (isVisible() && !context_.state.shell.Exiting) showPlayer();
 }
 
 void TQuintoraForm::DRUMTABClick() {
     SelectFolder(context_.state.shell, kProgramFolderRequest);
     context_.state.shell.SetupPageActive = 0;
-    if (context_.pages.MidiForm) context_.pages.MidiForm->StopPlayer();
+    stopPlayer();
     context_.state.shell.PageCode = "DT";
     context_.devices.OpenMidiOut();
     context_.devices.RestartMidiIn();
@@ -149,6 +384,29 @@ void TQuintoraForm::DRUMTABClick() {
     hide();
     if (context_.pages.MidiForm) context_.pages.MidiForm->hide();
     if (context_.pages.DrumTab) context_.pages.DrumTab->ResetBeatLights();
+}
+
+void TQuintoraForm::ComboButtonClick() {
+    OKInBtnClick();
+    OKOutBtnClick();
+    context_.state.shell.SetupPageActive = 0;
+    stopPlayer();
+    context_.state.shell.PageCode = "CO";
+    context_.devices.OpenMidiOut();
+    context_.devices.RestartMidiIn();
+    if (context_.pages.OrchestraForm) context_.pages.OrchestraForm->show();
+    hide();
+    if (context_.pages.MidiForm) context_.pages.MidiForm->hide();
+}
+
+void TQuintoraForm::ContentsClick() {
+    ShowHelpTopic(context_.state.shell, context_.launcher, kIndexTopic);
+    if (ReturnToPlayerAfterHelp(context_.state.shell)) showPlayer();
+}
+
+void TQuintoraForm::SearchClick() {
+    ShowHelpTopic(context_.state.shell, context_.launcher, SearchTopic(context_.state.shell.PageCode));
+    if (ReturnToPlayerAfterHelp(context_.state.shell)) showPlayer();
 }
 
 bool TQuintoraForm::OpenItemClick() {

@@ -77,13 +77,40 @@ int InjectableInput::openPorts() const {
     return static_cast<int>(shared_->sinks.size());
 }
 
+void InjectableInput::setPorts(std::vector<std::string> ports) {
+    std::lock_guard lock(shared_->mutex);
+    ports_ = std::move(ports);
+}
+
+void InjectableInput::failCaps(int device, MMRESULT code) {
+    std::lock_guard lock(shared_->mutex);
+    if (code == MMSYSERR_NOERROR)
+        shared_->capsFailures.erase(device);
+    else
+        shared_->capsFailures[device] = code;
+}
+
+std::vector<std::string> InjectableInput::portNames() {
+    std::lock_guard lock(shared_->mutex);
+    return ports_;
+}
+
+MMRESULT InjectableInput::portName(int device, std::string& name) {
+    {
+        std::lock_guard lock(shared_->mutex);
+        auto it = shared_->capsFailures.find(device);
+        if (it != shared_->capsFailures.end()) return it->second;
+    }
+    return MidiInBackend::portName(device, name);
+}
+
 std::unique_ptr<MidiInPort> InjectableInput::open(int device, MidiInSink* sink, MMRESULT& error) {
     MMRESULT r = shared_->record(Op::Open, device);
     if (r != MMSYSERR_NOERROR) {
         error = r;
         return nullptr;
     }
-    if (device < 0 || static_cast<std::size_t>(device) >= ports_.size()) {
+    if (device < 0 || static_cast<std::size_t>(device) >= portNames().size()) {
         error = MMSYSERR_BADDEVICEID;
         return nullptr;
     }

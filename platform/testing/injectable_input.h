@@ -20,17 +20,23 @@ public:
     // Delivers one packed message to every open port of device (as the port's thread would).
     void inject(int device, std::uint32_t packed);
     void fail(Op op, MMRESULT code);  // MMSYSERR_NOERROR clears it
+    // The ports the device lists see from now on (devices 0..n-1).
+    void setPorts(std::vector<std::string> ports);
+    // Reading the description of device fails with code; MMSYSERR_NOERROR clears it.
+    void failCaps(int device, MMRESULT code);
     // Operations performed, in order, as "open 0", "start 0", ... (failed ones included).
     std::vector<std::string> calls() const;
     int openPorts() const;
 
-    std::vector<std::string> portNames() override { return ports_; }
+    std::vector<std::string> portNames() override;
+    MMRESULT portName(int device, std::string& name) override;
     std::unique_ptr<MidiInPort> open(int device, MidiInSink* sink, MMRESULT& error) override;
 
 private:
     struct Shared {
         mutable std::mutex mutex;
         std::map<Op, MMRESULT> failures;
+        std::map<int, MMRESULT> capsFailures;
         std::multimap<int, MidiInSink*> sinks;
         std::vector<std::string> calls;
         MMRESULT record(Op op, int device);

@@ -77,7 +77,35 @@ void RecordingOutput::failSends(MMRESULT code) {
     shared_->sendFailure = code;
 }
 
+void RecordingOutput::setPorts(std::vector<std::string> ports) {
+    std::lock_guard lock(shared_->mutex);
+    ports_ = std::move(ports);
+}
+
+void RecordingOutput::failCaps(int device, MMRESULT code) {
+    std::lock_guard lock(shared_->mutex);
+    if (code == MMSYSERR_NOERROR)
+        shared_->capsFailures.erase(device);
+    else
+        shared_->capsFailures[device] = code;
+}
+
+std::vector<std::string> RecordingOutput::portNames() {
+    std::lock_guard lock(shared_->mutex);
+    return ports_;
+}
+
+MMRESULT RecordingOutput::portName(int device, std::string& name) {
+    {
+        std::lock_guard lock(shared_->mutex);
+        auto it = shared_->capsFailures.find(device);
+        if (it != shared_->capsFailures.end()) return it->second;
+    }
+    return MidiOutBackend::portName(device, name);
+}
+
 std::unique_ptr<MidiOutPort> RecordingOutput::open(int device, MMRESULT& error) {
+    std::size_t ports = 0;
     {
         std::lock_guard lock(shared_->mutex);
         auto it = shared_->openFailures.find(device);
@@ -85,8 +113,9 @@ std::unique_ptr<MidiOutPort> RecordingOutput::open(int device, MMRESULT& error) 
             error = it->second;
             return nullptr;
         }
+        ports = ports_.size();
     }
-    if (device != MIDI_MAPPER && (device < 0 || static_cast<std::size_t>(device) >= ports_.size())) {
+    if (device != MIDI_MAPPER && (device < 0 || static_cast<std::size_t>(device) >= ports)) {
         error = MMSYSERR_BADDEVICEID;
         return nullptr;
     }

@@ -46,9 +46,14 @@ class RecordingOutput final : public MidiOutBackend {
 
     void failOpen(int device, MMRESULT code);  // MMSYSERR_NOERROR clears it
     void failSends(MMRESULT code);             // every send fails with code
+    // The ports the device lists see from now on (devices 0..n-1).
+    void setPorts(std::vector<std::string> ports);
+    // Reading the description of device (-1 included) fails with code; MMSYSERR_NOERROR clears it.
+    void failCaps(int device, MMRESULT code);
 
     std::string synthName() override { return "Built-in Synth"; }
-    std::vector<std::string> portNames() override { return ports_; }
+    std::vector<std::string> portNames() override;
+    MMRESULT portName(int device, std::string& name) override;
     std::unique_ptr<MidiOutPort> open(int device, MMRESULT& error) override;
 
   private:
@@ -58,6 +63,7 @@ class RecordingOutput final : public MidiOutBackend {
         Clock& clock;
         std::mutex mutex;
         std::map<int, MMRESULT> openFailures;
+        std::map<int, MMRESULT> capsFailures;
         MMRESULT sendFailure = MMSYSERR_NOERROR;
         double now();
     };

@@ -139,10 +139,13 @@ TEST_F(ArrangementPages, NewAnsweredYesSavesBeforeItClears) {
 }
 
 // The program object itself wires exit's save offer to the setup page's save.
-class ArrangementProgram : public testsupport::ProgramFixture {};
+class ArrangementProgram : public testsupport::ProgramFixture {
+  protected:
+    platform::testing::LaunchLog launcher;
+};
 
 TEST_F(ArrangementProgram, ExitAnsweredYesWritesTheFile) {
-    auto program = std::make_unique<app::QuintoraProgram>(*qApp, link, dialogs);
+    auto program = std::make_unique<app::QuintoraProgram>(*qApp, link, dialogs, launcher);
     const std::string path = (folder.path() / "TarnFile" / "exit.QTR").string();
     program->Run([&](app::QuintoraProgram& p) {
         QTimer::singleShot(0, [&p, this, path] {

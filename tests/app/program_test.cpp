@@ -10,6 +10,7 @@
 
 #include "app/config_file.h"
 #include "app/pages/program.h"
+#include "platform/testing/launch_log.h"
 #include "tests/app/support/pages_rig.h"
 
 namespace {
@@ -18,8 +19,9 @@ using Strings = std::vector<std::string>;
 
 class Program : public testsupport::ProgramFixture {
   protected:
+    platform::testing::LaunchLog launcher;
     std::unique_ptr<app::QuintoraProgram> program =
-        std::make_unique<app::QuintoraProgram>(*qApp, link, dialogs);
+        std::make_unique<app::QuintoraProgram>(*qApp, link, dialogs, launcher);
     // Runs the program; `during` runs once the loop is going, then File | Exit.
     int run(const std::function<void(app::QuintoraProgram&)>& during, bool exit = true) {
         return program->Run([&](app::QuintoraProgram& p) {

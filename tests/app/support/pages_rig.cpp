@@ -18,6 +18,10 @@ void PagesRig::createPages() {
     pages.OrchestraForm = new app::TOrchestraForm(context);
     pages.MidiForm = new app::TMidiForm(context, pages.QuintoraForm->playerArea());
     pages.AccompanyForm = new app::TAccompanyForm(context);
+    for (QWidget* page :
+         {static_cast<QWidget*>(pages.DrumsGrid), static_cast<QWidget*>(pages.DrumTab),
+          static_cast<QWidget*>(pages.OrchestraForm), static_cast<QWidget*>(pages.AccompanyForm)})
+        pages.QuintoraForm->ShareMenuKeys(page);
 }
 
 PagesRig::~PagesRig() {

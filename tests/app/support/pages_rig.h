@@ -10,6 +10,7 @@
 #include "app/pages/quintora_form.h"
 #include "drums/pages/drum_tab.h"
 #include "drums/pages/drums_grid.h"
+#include "platform/testing/launch_log.h"
 #include "tests/app/support/program_fixture.h"
 
 namespace testsupport {
@@ -23,7 +24,8 @@ class PagesRig : public ProgramFixture {
     drums::Transport transport{state, link, devices, ops};
     app::SaveOffer save{state, dialogs};
     app::Pages pages;
-    app::ProgramContext context{state, link, dialogs, devices, ops, transport, save, pages};
+    platform::testing::LaunchLog launcher;
+    app::ProgramContext context{state, link, dialogs, devices, ops, transport, save, pages, launcher};
     // Pages are made by the test in their order; the rig deletes what is left.
     void createPages();
 };

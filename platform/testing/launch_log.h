@@ -1,0 +1,20 @@
+#pragma once
+// A launcher for tests: opens nothing, keeps every path it was asked to open.
+
+#include <string>
+#include <vector>
+
+#include "platform/launcher.h"
+
+namespace platform::testing {
+
+class LaunchLog final : public Launcher {
+  public:
+    bool openDocument(const std::string& path) override {
+        opened.push_back(path);
+        return true;
+    }
+    std::vector<std::string> opened;
+};
+
+}  // namespace platform::testing

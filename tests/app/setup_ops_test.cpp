@@ -1,0 +1,252 @@
+// The setup page's logic without widgets: device items and the device each stands for, the
+// choices of the three boxes, the error box, the wait, the help topics and their installation.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "app/config_file.h"
+#include "app/help.h"
+#include "app/setup_ops.h"
+#include "app/shell.h"
+#include "platform/testing/launch_log.h"
+#include "tests/app/support/program_fixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using platform::MMSYSERR_BADDEVICEID;
+using platform::MMSYSERR_NODRIVER;
+using platform::MMSYSERR_NOERROR;
+using Names = std::vector<std::string>;
+using Strings = std::vector<std::string>;
+
+class SetupOps : public testsupport::ProgramFixture {
+  protected:
+    std::vector<unsigned char> configBytes() {
+        std::ifstream in(folder.path() / app::kConfigFileName, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+    std::vector<platform::MMRESULT> failures;
+    app::DeviceFailure recordFailure = [this](platform::MMRESULT r) { failures.push_back(r); };
+};
+
+TEST_F(SetupOps, InputItemsMapToTheirDevicesAcrossAFailedOne) {
+    struct Case {
+        Names ports;
+        int failing;  // -1: none
+        Names items;
+        std::vector<int> devices;
+    };
+    const Case cases[] = {
+        {{}, -1, {}, {}},
+        {{"Keys 0"}, -1, {"Keys 0"}, {0}},
+        {{"Keys 0", "Keys 1", "Keys 2"}, -1, {"Keys 0", "Keys 1", "Keys 2"}, {0, 1, 2}},
+        {{"Keys 0", "Keys 1", "Keys 2"}, 1, {"Keys 0", "Keys 2"}, {0, 2}},
+        {{"Keys 0", "Keys 1", "Keys 2"}, 0, {"Keys 1", "Keys 2"}, {1, 2}},
+    };
+    auto& inputs = platform::services().midiIn();
+    for (const Case& c : cases) {
+        platform.inputBackend->setPorts(c.ports);
+        for (int d = 0; d < 3; ++d)
+            platform.inputBackend->failCaps(d, d == c.failing ? MMSYSERR_NODRIVER : MMSYSERR_NOERROR);
+        failures.clear();
+        const app::DeviceItems items = app::ListMidiInDevices(inputs, inputs.numDevs(), recordFailure);
+        SCOPED_TRACE(testing::Message() << c.ports.size() << " ports, failing " << c.failing);
+        EXPECT_EQ(items.names(), c.items);
+        for (int i = 0; i < items.size(); ++i) {
+            EXPECT_EQ(items.deviceAt(i), c.devices[static_cast<std::size_t>(i)]) << "item " << i;
+            EXPECT_EQ(items.itemOf(c.devices[static_cast<std::size_t>(i)]), i);
+        }
+        EXPECT_EQ(items.deviceAt(-1), std::nullopt);
+        EXPECT_EQ(items.deviceAt(items.size()), std::nullopt);
+        if (c.failing >= 0) {
+            EXPECT_EQ(items.itemOf(c.failing), -1) << "a failed device has no item";
+            EXPECT_EQ(failures, (std::vector<platform::MMRESULT>{MMSYSERR_NODRIVER}));
+        } else {
+            EXPECT_TRUE(failures.empty());
+        }
+    }
+}
+
+TEST_F(SetupOps, OutputItemsPutTheBuiltInSynthFirst) {
+    auto& outputs = platform::services().midiOut();
+    platform.outputBackend->setPorts({"Port 0", "Port 1", "Port 2"});
+    app::DeviceItems items = app::ListMidiOutDevices(outputs, outputs.numDevs(), recordFailure);
+    EXPECT_EQ(items.names(), (Names{"Built-in Synth", "Port 0", "Port 1", "Port 2"}));
+    EXPECT_EQ(items.deviceAt(0), -1);
+    EXPECT_EQ(items.deviceAt(3), 2);
+
+    platform.outputBackend->failCaps(-1, MMSYSERR_BADDEVICEID);
+    platform.outputBackend->failCaps(1, MMSYSERR_NODRIVER);
+    items = app::ListMidiOutDevices(outputs, outputs.numDevs(), recordFailure);
+    EXPECT_EQ(items.names(), (Names{"Port 0", "Port 2"}));
+    EXPECT_EQ(items.deviceAt(0), 0) << "without the synth's item, item 0 is port 0";
+    EXPECT_EQ(items.deviceAt(1), 2);
+    EXPECT_EQ(items.itemOf(-1), -1);
+    EXPECT_EQ(failures, (std::vector<platform::MMRESULT>{MMSYSERR_BADDEVICEID, MMSYSERR_NODRIVER}))
+        << "each failure reported once, in device order";
+}
+
+TEST_F(SetupOps, AChosenItemReachesItsDeviceAndTheConfiguration) {
+    app::DeviceItems out;
+    out.add(-1, "Synth");
+    out.add(0, "Port 0");
+    out.add(2, "Port 2");  // port 1 could not be read
+    state.live.parts.ThruChannel = 5;
+
+    ASSERT_TRUE(app::ChooseMidiOut(state, link, out, 2));
+    EXPECT_EQ(state.Engine.MidiOutDevice, 2);
+    ASSERT_EQ(link.params.size(), 1u);
+    EXPECT_EQ(link.params[0].MidiOutDevice, 2);
+    EXPECT_EQ(link.params[0].Command, 0);
+    EXPECT_EQ(configBytes(), (std::vector<unsigned char>{2, 0, 5}));
+
+    ASSERT_TRUE(app::ChooseMidiOut(state, link, out, 0));
+    EXPECT_EQ(configBytes(), (std::vector<unsigned char>{0xFF, 0, 5})) << "the synth is stored as -1";
+
+    app::DeviceItems in;
+    in.add(1, "Keys 1");
+    ASSERT_TRUE(app::ChooseMidiIn(state, link, in, 0));
+    EXPECT_EQ(state.Engine.MidiInDevice, 1);
+    EXPECT_EQ(link.params.back().MidiInDevice, 1);
+    EXPECT_EQ(configBytes(), (std::vector<unsigned char>{0xFF, 1, 5}));
+}
+
+TEST_F(SetupOps, NoSelectionKeepsTheDeviceAndWritesNothing) {
+    app::DeviceItems items;
+    items.add(-1, "Synth");
+    items.add(0, "Port 0");
+    state.Engine.MidiOutDevice = 0;
+    state.Engine.MidiInDevice = 1;
+    for (int item : {-1, 2, 100}) {
+        EXPECT_FALSE(app::ChooseMidiOut(state, link, items, item)) << item;
+        EXPECT_FALSE(app::ChooseMidiIn(state, link, items, item)) << item;
+    }
+    EXPECT_EQ(state.Engine.MidiOutDevice, 0);
+    EXPECT_EQ(state.Engine.MidiInDevice, 1);
+    EXPECT_TRUE(link.params.empty());
+    EXPECT_FALSE(fs::exists(folder.path() / app::kConfigFileName));
+}
+
+TEST_F(SetupOps, TheChannelBoxSetsTheEngineChannelOnly) {
+    EXPECT_EQ(app::ChannelItemText(0), "Channel: 1");
+    EXPECT_EQ(app::ChannelItemText(15), "Channel: 16");
+    for (auto [item, channel] : {std::pair{0, 0}, {9, 9}, {15, 15}}) {
+        ASSERT_TRUE(app::ChooseChannel(state, link, item));
+        EXPECT_EQ(state.Engine.Channel, channel);
+        EXPECT_EQ(link.params.back().Channel, channel);
+    }
+    state.Engine.Channel = 4;
+    EXPECT_FALSE(app::ChooseChannel(state, link, -1));
+    EXPECT_FALSE(app::ChooseChannel(state, link, 16));
+    EXPECT_EQ(state.Engine.Channel, 4);
+    EXPECT_EQ(link.params.size(), 3u);
+    EXPECT_FALSE(fs::exists(folder.path() / app::kConfigFileName)) << "the channel is not stored";
+}
+
+TEST_F(SetupOps, ErrorBoxBeepsThenShowsThePlainBox) {
+    app::ErrorBox(dialogs, "The MIDI device is busy.");
+    const auto& log = dialogs.log();
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_EQ(log[0].kind, platform::testing::ScriptedDialogs::Entry::Kind::Beep);
+    EXPECT_EQ(log[0].sound, platform::BeepSound::Default);
+    EXPECT_EQ(log[1].text, "The MIDI device is busy.");
+    EXPECT_EQ(log[1].caption, "");
+    EXPECT_EQ(log[1].buttons, platform::BoxButtons::Ok);
+    EXPECT_EQ(log[1].icon, platform::BoxIcon::None);
+    EXPECT_EQ(log[1].owner, nullptr);
+}
+
+TEST_F(SetupOps, WaitMsWaitsOnThePlatformClock) {
+    const double before = platform.clock.ms();
+    app::WaitMs(1000);
+    EXPECT_EQ(platform.clock.ms() - before, 1000.0);
+    app::WaitMs(0);
+    EXPECT_EQ(platform.clock.ms() - before, 1000.0);
+}
+
+TEST(Help, F1FollowsTheFirstLetterOfThePageCode) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"ST", "Setup.htm"}, {"DT", "DrumTab.htm"}, {"DG", "DrumTab.htm"}, {"CO", "Combo.htm"},
+        {"HH", "Intro.htm"}, {"XX", "Index.htm"},   {"", "Index.htm"},     {"st", "Index.htm"},
+    };
+    for (auto [code, topic] : cases) EXPECT_STREQ(app::SearchTopic(code), topic) << '"' << code << '"';
+}
+
+TEST_F(SetupOps, HelpOpensThePageInTheProgramFolderFromAnyFolder) {
+    platform::testing::LaunchLog launcher;
+    app::SelectFolder(state.shell, app::kArrangementFolder);
+    app::ShowHelpTopic(state.shell, launcher, app::kComboTopic);
+    EXPECT_EQ(launcher.opened, (Strings{(folder.path() / "help" / "Combo.htm").string()}));
+    EXPECT_EQ(fs::current_path(), folder.path());
+
+    state.shell.PageCode = "DT";
+    EXPECT_FALSE(app::ReturnToPlayerAfterHelp(state.shell));
+    EXPECT_EQ(fs::current_path(), folder.path());
+    state.shell.PageCode = "ST";
+    EXPECT_TRUE(app::ReturnToPlayerAfterHelp(state.shell));
+    EXPECT_EQ(fs::current_path(), folder.path() / "MidiFile");
+}
+
+class HelpInstall : public SetupOps {
+  protected:
+    fs::path shipped = folder.path() / "shipped";
+    void write(const fs::path& p, const std::string& text) {
+        fs::create_directories(p.parent_path());
+        std::ofstream(p) << text;
+    }
+    std::string read(const fs::path& p) {
+        std::ifstream in(p);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+};
+
+TEST_F(HelpInstall, MissingPagesAreAddedAndTheUsersAreKept) {
+    write(shipped / "Index.htm", "new index");
+    write(shipped / "Setup.htm", "new setup");
+    const fs::path home = folder.path() / "home";
+    write(home / "help" / "Index.htm", "my own index");
+    std::string error;
+    ASSERT_TRUE(app::InstallHelpPages(shipped, home, error)) << error;
+    EXPECT_EQ(read(home / "help" / "Index.htm"), "my own index");
+    EXPECT_EQ(read(home / "help" / "Setup.htm"), "new setup");
+    EXPECT_FALSE(fs::exists(home / "help" / "Setup.htm.part"));
+
+    write(shipped / "Setup.htm", "newer setup");
+    ASSERT_TRUE(app::InstallHelpPages(shipped, home, error)) << error;
+    EXPECT_EQ(read(home / "help" / "Setup.htm"), "new setup") << "an installed page is never replaced";
+}
+
+TEST_F(HelpInstall, FailuresAreReported) {
+    std::string error;
+    EXPECT_FALSE(app::InstallHelpPages(folder.path() / "nowhere", folder.path() / "home", error));
+    EXPECT_NE(error.find("no help pages"), std::string::npos) << error;
+
+    write(shipped / "Index.htm", "index");
+    write(folder.path() / "blocked", "a file where the program folder should be");
+    error.clear();
+    EXPECT_FALSE(app::InstallHelpPages(shipped, folder.path() / "blocked", error));
+    EXPECT_NE(error.find("cannot create"), std::string::npos) << error;
+}
+
+TEST_F(HelpInstall, TheShippedPagesCoverEveryTopicAndFoundTheHelp) {
+    drums::DrumOps ops(state, link);
+    app::SaveOffer save(state, dialogs);
+    app::Shell shell(state, link, devices, ops, save, dialogs);
+    shell.ProbeFiles();
+    EXPECT_EQ(state.shell.HelpViewerFound, 0);
+    std::string error;
+    ASSERT_TRUE(app::InstallHelpPages(QUINTORA_HELP_SOURCE, folder.path(), error)) << error;
+    EXPECT_TRUE(app::HelpPagesPresent(folder.path()));
+    for (const char* topic : app::kHelpTopics)
+        EXPECT_NE(read(folder.path() / "help" / topic).find("</html>"), std::string::npos) << topic;
+    shell.ProbeFiles();
+    EXPECT_EQ(state.shell.HelpViewerFound, 1);
+
+    fs::remove(folder.path() / "help" / "Combo.htm");
+    EXPECT_FALSE(app::HelpPagesPresent(folder.path()));
+}
+
+}  // namespace
