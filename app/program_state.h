@@ -3,9 +3,11 @@
 // One object owns it all (the program, or a test); forms and units are handed a reference and
 // read and write the fields directly. Grouped per subsystem; user-interface thread only.
 
+#include <array>
 #include <cstdint>
 #include <string>
 
+#include "accompaniment/orchestra_grid.h"
 #include "app/engine_link.h"
 #include "app/live/live_accompaniment.h"
 #include "drums/drum_state.h"
@@ -39,6 +41,19 @@ struct ArrangementFileState {
     std::uint8_t LoadingArrangement = 0;  // 1 while a file loads: the edit grid commits nothing
 };
 
+// The accompaniment page's editing state: the pen, the bar clipboard of notes (its own buffers
+// and flags, apart from the drum tab's) and the flags its part selectors pass each other.
+struct OrchestraPageState {
+    accompaniment::PenState pen;
+    std::int32_t GridCellCode = 0;  // the cell the next grid update writes
+    std::int8_t ClipboardBar = 1;   // 1..8, follows UpDown1
+    // CopyValid is the page's CopyBufferFull, UndoValid its UndoAvailable.
+    drums::BarClipboard NoteClipboard;
+    std::array<std::int32_t, accompaniment::kSteps> SavedVelocities{};  // kept across a refresh
+    std::uint8_t SkipGridRefresh = 0;  // a volume spin selects its part without a refresh
+    std::int32_t KeepPlaying = 0;      // a transpose button selects its part without stopping
+};
+
 struct ProgramState {
     EngineParams Engine;
     drums::DrumState drums;
@@ -48,6 +63,7 @@ struct ProgramState {
     DeviceState devices;
     live::LiveState live;  // part data, chord follower, players, live input
     ArrangementFileState file;
+    OrchestraPageState orchestra;
 };
 
 }  // namespace app

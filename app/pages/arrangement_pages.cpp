@@ -42,9 +42,7 @@ bool FormArrangementPages::newDrums() {
 }
 
 void FormArrangementPages::resetOrchestra() {
-    if (!context_.pages.OrchestraForm) return;
-    context_.pages.OrchestraForm->ops().ResetOrchestra();
-    context_.pages.OrchestraForm->RefreshOrchestraForm();
+    if (context_.pages.OrchestraForm) context_.pages.OrchestraForm->ResetOrchestra();
 }
 
 void FormArrangementPages::showFileName(const std::string& path) {
@@ -85,8 +83,11 @@ void FormArrangementPages::showPartPans(const std::array<int, 4>& pans) {
     }
 }
 
-void FormArrangementPages::showThruChannel(int) {
-    // The accompaniment page has no THRU channel box yet; the channel itself is in the state.
+void FormArrangementPages::showThruChannel(int channel) {
+    TOrchestraForm* form = context_.pages.OrchestraForm;
+    if (!form || channel < 0 || channel > 15) return;
+    form->ops().controls.ThruBox = channel;
+    form->ThruBox->setCurrentIndex(channel);  // sets the box only: its change handler is the user's
 }
 
 int FormArrangementPages::barsPosition() {
@@ -110,10 +111,7 @@ void FormArrangementPages::selectDrumTab(int drum) {
 }
 
 void FormArrangementPages::refreshOrchestra() {
-    TOrchestraForm* form = context_.pages.OrchestraForm;
-    if (!form) return;
-    form->ops().RefreshOrchestraData();
-    form->RefreshOrchestraForm();
+    if (context_.pages.OrchestraForm) context_.pages.OrchestraForm->RefreshOrchestraForm();
 }
 
 }  // namespace app

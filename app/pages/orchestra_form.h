@@ -1,12 +1,18 @@
 #pragma once
-// The accompaniment page: it hosts the accompaniment (the chord follower, the part players and
-// the live keyboard input) and holds the controls they read and write: the part timers, the
-// beat light, the bar and instrument captions, the split point and THRU octave spins, the
-// volume, duration and pan bars, start, stop and NEW.
+// The accompaniment page ("COMBO"): the 8 x 32 note grid of the part being edited and the
+// controls around it: per part an instrument, channel and octave box, a pan bar, a volume
+// spin and a label that selects the part; the pen (key buttons, key range, Null, the volume
+// and duration bars); the THRU channel and octave, the split point; the bar clipboard of notes,
+// transposition, start and stop, NEW, the page's Save, Open and MERGE DRUMS and the buttons to
+// the other pages. It also hosts the accompaniment (the chord follower, the part players with
+// their timers, the live keyboard input). The logic lives in OrchestraOps; the page forwards
+// the user's actions and paints.
 
+#include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
+#include <QSpinBox>
 #include <QTimer>
 #include <QToolButton>
 #include <QWidget>
@@ -32,24 +38,59 @@ class TOrchestraForm : public QWidget, public live::LiveHost {
     // The part timers' handler (PianoTimerTimer .. BassTimerTimer): the part's note ends.
     void PartTimerTimer(int part) { live_.players.PartTimerFired(part); }
 
+    // Transport and NEW.
     void DrumStartButtonClick();
     void DrumStopButtonClick();
     void NewAllClick();
+    // The parts' defaults (the arrangement reader runs it before reading), shown.
+    void ResetOrchestra();
+    // Redraws the page from the part data (see OrchestraOps::RefreshOrchestraData).
+    void RefreshOrchestraForm();
+    void ResetNoteButtonColours();
+    void ResetPartLabelColours();
+    void ReselectCurrentPart();
+
+    // The parts (voice 1 piano .. 4 bass; part 0 piano .. 3 bass).
+    void InstBoxChange(int voice);
+    void LabelClick(int voice);
+    void InstChanChange(int voice);
+    void OctaveBoxChange(int part);
+    void PanBarChange(int voice);
+    void PartVolumeChange(int part);
+    // THRU, split point.
+    void ThruBoxChange();
     void OctaveCSpinButtonUpClick();
     void OctaveCSpinButtonDownClick();
     void SplitCSpinButton1UpClick();
     void SplitCSpinButton1DownClick();
-    void PanBarChange(int voice);
+    // The pen and the grid (key 1 = A .. 12 = G#; cell row 1..8, column 1..32).
+    void KeyBtnClick(int key);
+    void KeyRangeUpClick();
+    void KeyRangeDownClick();
+    void NullBtnClick();
     void VolumeBar1Change();
-
-    // The note buttons to their resting colours (the transport's start; no key buttons yet).
-    virtual void ResetNoteButtonColours() {}
-    virtual void ResetPartLabelColours() {}
-    // Redraws the page from the part data.
-    virtual void RefreshOrchestraForm();
+    void DurationBar1Change();
+    void InstButtonClick(int row, int column);
+    // Bar clipboard, transposition.
+    void UpDown1Click(int by);
+    void COPYClick();
+    void PASTE1Click();
+    void CLEARClick();
+    void UNDOClick();
+    void TransposeupClick();
+    void TrannsposedownClick();
+    // Files and pages.
+    void SaveBtnClick();
+    void OpenBtnClick();
+    void MergeDrumsButtonClick();
+    void MainButtonClick();
+    void DRUMTABClick();
+    void MidiExtractClick();
 
     OrchestraOps& ops() { return ops_; }
     live::LiveAccompaniment& live() { return live_; }
+    // Cell (row 1..8, column 1..32).
+    QToolButton* InstButton(int row, int column) const;
 
     // live::LiveHost
     int ShortMidiMsg(int first, int data1, int data2) override;
@@ -63,34 +104,78 @@ class TOrchestraForm : public QWidget, public live::LiveHost {
     void ShowPlayedNote(int key, int pitchClass, int velocity, int channel) override;
     void ShowCurrentInstrument(int program) override;
 
-    QLabel* WhichBar;
-    ColourPanel* BeatIndicator;
-    QLabel* CurrentInstrument;
-    QLabel* FileNamePanel;
-    QLabel* Panel6;
-    QToolButton* SplitUp;
-    QToolButton* SplitDown;
-    QLabel* OctavePanel;
-    QToolButton* OctaveUp;
-    QToolButton* OctaveDown;
+    // By part (piano, strings, brass, bass): InstBox1..4, InstChan1..4, PianoOctaveBox ..
+    // BassOctaveBox, PanBar1..4, the labels Label1, Label3, Label4, Label2 and the volume spins.
+    std::array<QComboBox*, 4> InstBox{};
+    std::array<QComboBox*, 4> InstChan{};
+    std::array<QComboBox*, 4> OctaveBox{};
+    std::array<QSlider*, 4> PanBar{};
+    std::array<ColourPanel*, 4> PartLabel{};
+    std::array<QSpinBox*, 4> PartVolume{};
+    std::array<QPushButton*, 12> KeyBtn{};  // ABtn .. GSBtn
+    QToolButton* KeyRangeUp;
+    QToolButton* KeyRangeDown;
+    QLabel* RangeNumber;
+    QPushButton* NullBtn;
     QSlider* VolumeBar1;
     QLabel* VolumePanel;
     QSlider* DurationBar1;
     QLabel* DurationPanel;
-    std::array<QSlider*, 4> PanBar{};
+    QComboBox* ThruBox;
+    QToolButton* OctaveUp;
+    QToolButton* OctaveDown;
+    QLabel* OctavePanel;
+    QToolButton* SplitUp;
+    QToolButton* SplitDown;
+    QLabel* Panel6;
+    QToolButton* UpDown1Up;
+    QToolButton* UpDown1Down;
+    QLabel* Panel5;
+    QToolButton* COPY;
+    QToolButton* PASTE1;
+    QToolButton* CLEAR;
+    QToolButton* UNDO;
+    QPushButton* Transposeup;
+    QPushButton* Trannsposedown;
     QToolButton* DrumStartButton;
     QToolButton* DrumStopButton;
+    QPushButton* MainButton;
     QPushButton* NewAll;
+    QPushButton* DRUMTAB;
+    QPushButton* MidiExtract;
+    QToolButton* MergeDrumsButton;
+    QToolButton* SaveBtn;
+    QToolButton* OpenBtn;
+    QToolButton* SpeedButton1;
+    QToolButton* SpeedButton2;
+    ColourPanel* BeatIndicator;
+    QLabel* WhichBar;
+    QLabel* CurrentInstrument;
+    QLabel* FileNamePanel;
+    ColourPanel* WaltzPanel;
     std::array<QTimer*, 4> PartTimer{};  // PianoTimer, StringsTimer, BrassTimer, BassTimer
 
   protected:
+    // The page repaints from the shared data whenever it is shown.
+    void showEvent(QShowEvent* event) override;
     ProgramContext& context_;
 
   private:
-    void showControls();
+    void buildParts();
+    void buildPen();
+    void buildGrid();
+    void buildBelowGrid();
+    void connectControls();
+    // Every control from `controls` and the state; the grid's cells from the edit grid.
+    void paint();
+    void paintControls();
+    void paintGrid();
+    void paintCell(int index);
+
     live::LiveAccompaniment live_;  // before ops_, which ends the players' notes
     OrchestraOps ops_;
-    bool painting_ = false;  // controls set from code run no change handler
+    std::array<QToolButton*, 256> cells_{};  // by grid index
+    bool painting_ = false;                  // controls set from code run no change handler
 };
 
 }  // namespace app

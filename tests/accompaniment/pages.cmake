@@ -1,4 +1,4 @@
 add_executable(orchestra_page_tests orchestra_page_test.cpp)
-target_link_libraries(orchestra_page_tests PRIVATE quintora_pages_test_support)
+target_link_libraries(orchestra_page_tests PRIVATE quintora_pages_test_support Qt6::Test)
 quintora_warnings(orchestra_page_tests)
 gtest_discover_tests(orchestra_page_tests DISCOVERY_TIMEOUT 30 PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)
