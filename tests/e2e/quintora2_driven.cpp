@@ -4,6 +4,7 @@
 // "missing <line>" when no such control exists):
 //   click <objectName>          a left click on the control (a button, a cell, a panel)
 //   slide <objectName> <value>  the slider dragged to value
+//   choose <objectName> <index> the item of the drop-down list picked
 //   trigger <objectName>        a menu item chosen
 //   answer <Yes|No|Ok>          the button of the message box on screen pressed
 //   file <path>                 the file dialog on screen answered with that path
@@ -13,6 +14,7 @@
 #include <QAbstractSlider>
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -76,6 +78,15 @@ bool run(const QStringList& words) {
         auto* s = find<QAbstractSlider>(words[1]);
         if (!s) return false;
         s->setSliderPosition(words[2].toInt());
+        return true;
+    }
+    if (words.size() >= 3 && words[0] == "choose") {
+        auto* box = find<QComboBox>(words[1]);
+        const int index = words[2].toInt();
+        if (!box || index < 0 || index >= box->count()) return false;
+        // As a user's pick: the list shows the item, then says it was activated.
+        box->setCurrentIndex(index);
+        emit box->activated(index);
         return true;
     }
     if (words.size() >= 2 && words[0] == "trigger") {
