@@ -1,7 +1,9 @@
 #include "app/pages/orchestra_form.h"
 
 #include <QLineEdit>
+#include <QPainter>
 #include <QShowEvent>
+#include <QStyleOptionToolButton>
 
 #include "app/pages/later_pages.h"
 #include "app/pages/quintora_form.h"
@@ -108,6 +110,28 @@ void setCaption(QLabel* l, const std::string& text) {
     const QString t = QString::fromStdString(text);
     if (l->text() != t) l->setText(t);
 }
+
+// A grid cell: a flat speed button whose note number uses the whole of its narrow face.
+class NoteCell final : public QToolButton {
+  public:
+    using QToolButton::QToolButton;
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        QStyleOptionToolButton option;
+        initStyleOption(&option);
+        option.text.clear();
+        style()->drawComplexControl(QStyle::CC_ToolButton, &option, &painter, this);
+        // Three digits are wider than the cell in most fonts: the number shrinks to fit.
+        QFont f = font();
+        while (f.pixelSize() > 6 && QFontMetrics(f).horizontalAdvance(text()) > width())
+            f.setPixelSize(f.pixelSize() - 1);
+        painter.setFont(f);
+        painter.setPen(palette().color(QPalette::ButtonText));
+        painter.drawText(rect(), Qt::AlignCenter, text());
+    }
+};
 
 // Parts in page order, with the names their controls carry.
 struct PartNames {
@@ -274,7 +298,7 @@ void TOrchestraForm::buildGrid() {
     font.setPixelSize(13);
     for (int row = 1; row <= accompaniment::kGridRows; ++row)
         for (int column = 1; column <= accompaniment::kGridColumns; ++column) {
-            auto* cell = new QToolButton(this);
+            auto* cell = new NoteCell(this);
             cell->setObjectName(QString("Inst%1Button%2").arg(row).arg(column));
             cell->setFont(font);
             cell->setAutoRaise(true);  // a flat speed button
