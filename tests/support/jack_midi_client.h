@@ -19,7 +19,7 @@ struct ReceivedMidi {
 };
 
 class JackMidiClient {
-public:
+  public:
     explicit JackMidiClient(const std::string& name);
     ~JackMidiClient();
     bool ok() const { return client_ != nullptr; }
@@ -33,7 +33,7 @@ public:
     // Connects our output to a port whose full name contains `fragment`; true on success.
     bool connectOutputTo(const std::string& fragment);
 
-private:
+  private:
     static int process(jack_nframes_t frames, void* self);
     std::string name_;
     jack_client_t* client_ = nullptr;
@@ -41,6 +41,7 @@ private:
     jack_port_t* out_ = nullptr;
     mutable std::mutex mutex_;
     std::vector<ReceivedMidi> received_;
+    std::vector<ReceivedMidi> arriving_;  // JACK's thread only
     std::vector<std::vector<std::uint8_t>> outgoing_;
 };
 
