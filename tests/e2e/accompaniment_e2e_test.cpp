@@ -9,64 +9,18 @@
 #include <fstream>
 #include <thread>
 
-#include "platform/backends/rtmidi_ports.h"
-#include "platform/backends/system_output.h"
-#include "tests/e2e/child_process.h"
-#include "tests/e2e/e2e_support.h"
-#include "tests/support/jack_midi_client.h"
-#include "tests/support/jack_server.h"
+#include "tests/e2e/program_rig.h"
 
 namespace {
 
-using e2e::TempFolder;
-using e2e::waitUntil;
-
+using namespace e2e;
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-using Bytes = std::vector<std::uint8_t>;
-using Received = std::vector<testsupport::ReceivedMidi>;
 
-int indexOf(const std::vector<std::string>& names, const std::string& fragment) {
-    for (std::size_t i = 0; i < names.size(); ++i)
-        if (names[i].find(fragment) != std::string::npos) return static_cast<int>(i);
-    return -1;
-}
+class LiveEndToEnd : public ProgramOnJack {};
 
-std::vector<double> timesOf(const Received& got, const Bytes& message) {
-    std::vector<double> t;
-    for (auto& m : got)
-        if (m.bytes == message) t.push_back(m.seconds);
-    return t;
-}
-
-TEST(EndToEnd, ChordKeysStartPlayingThruIsTransposedAndEStopsAtTheBarEnd) {
-    testsupport::JackServer server;
-    ASSERT_TRUE(server.ready()) << server.failure();
-    testsupport::JackMidiClient rig("rig");  // records the program's output, plays its keyboard
-    ASSERT_TRUE(rig.ok());
-    platform::SystemMidiOutBackend outputs(platform::MidiApi::Jack);
-    platform::RtMidiInBackend inputs(platform::MidiApi::Jack);
-    const int outDevice = indexOf(outputs.portNames(), "rig:in");
-    const int inDevice = indexOf(inputs.portNames(), "rig:out");
-    ASSERT_GE(outDevice, 0);
-    ASSERT_GE(inDevice, 0);
-
-    TempFolder home;
-    ASSERT_FALSE(home.path.empty());
-    {
-        std::ofstream cfg(home.path / "Quintora2.cfg", std::ios::binary);
-        const char bytes[3] = {static_cast<char>(outDevice), static_cast<char>(inDevice), 3};
-        cfg.write(bytes, 3);
-    }
-    e2e::ChildProcess program(QUINTORA_DRIVEN, {{"QT_QPA_PLATFORM", "offscreen"},
-                                                {"QUINTORA_MIDI_API", "jack"},
-                                                {"QUINTORA_HOME", home.path.string()}});
-    ASSERT_TRUE(program.started());
-    ASSERT_TRUE(program.waitFor("ready ", 30s));
-    auto act = [&](const std::string& action) {
-        program.writeLine(action);
-        return program.waitFor("done " + action, 10s);
-    };
+TEST_F(LiveEndToEnd, ChordKeysStartPlayingThruIsTransposedAndEStopsAtTheBarEnd) {
+    startProgram();
     ASSERT_TRUE(act("click OctaveCSpinButtonUp"));  // THRU one octave up
     ASSERT_TRUE(act("click DRUMTAB"));
     ASSERT_TRUE(act("slide TempoBar 250"));  // 28 ms a step
@@ -75,11 +29,11 @@ TEST(EndToEnd, ChordKeysStartPlayingThruIsTransposedAndEStopsAtTheBarEnd) {
     rig.clear();
 
     // C, E and G below the split point (54): playing starts by itself.
-    for (int key : {48, 52, 43}) rig.send({0x90, static_cast<std::uint8_t>(key), 100});
+    press({48, 52, 43});
     const Bytes kick = {0x99, 36, 96};
     ASSERT_TRUE(waitUntil(rig, 10s, [&](const Received& got) { return timesOf(got, kick).size() >= 2; }))
         << "the drums arrived after the chord";
-    for (int key : {48, 52, 43}) rig.send({0x80, static_cast<std::uint8_t>(key), 0});
+    release({48, 52, 43});
 
     // A key on the THRU channel comes back an octave up, and its release ends it.
     rig.send({0x93, 60, 100});
@@ -109,12 +63,7 @@ TEST(EndToEnd, ChordKeysStartPlayingThruIsTransposedAndEStopsAtTheBarEnd) {
     std::this_thread::sleep_for(1500ms);
     for (double t : timesOf(rig.received(), kick)) EXPECT_LT(t, stopped) << "no drum after the stop";
 
-    program.writeLine("trigger ExitItem");
-    ASSERT_TRUE(act("answer No"));
-    ASSERT_TRUE(program.waitFor("done trigger ExitItem", 30s));
-    const auto status = program.waitExit(30s);
-    ASSERT_TRUE(status.has_value());
-    EXPECT_EQ(*status, 0);
+    exitProgram(true);
 }
 
 }  // namespace

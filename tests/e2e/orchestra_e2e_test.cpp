@@ -11,38 +11,13 @@
 #include <memory>
 #include <thread>
 
-#include "platform/backends/rtmidi_ports.h"
-#include "platform/backends/system_output.h"
-#include "tests/e2e/child_process.h"
-#include "tests/e2e/e2e_support.h"
-#include "tests/support/jack_midi_client.h"
-#include "tests/support/jack_server.h"
+#include "tests/e2e/program_rig.h"
 
 namespace {
 
-using e2e::TempFolder;
-using e2e::waitUntil;
-
+using namespace e2e;
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-using Bytes = std::vector<std::uint8_t>;
-using Received = std::vector<testsupport::ReceivedMidi>;
-
-int indexOf(const std::vector<std::string>& names, const std::string& fragment) {
-    for (std::size_t i = 0; i < names.size(); ++i)
-        if (names[i].find(fragment) != std::string::npos) return static_cast<int>(i);
-    return -1;
-}
-
-std::string describe(const Received& got) {
-    std::string out = std::to_string(got.size()) + " messages:";
-    for (std::size_t i = got.size() > 60 ? got.size() - 60 : 0; i < got.size(); ++i) {
-        out += " [";
-        for (auto b : got[i].bytes) out += std::to_string(b) + " ";
-        out += "]";
-    }
-    return out;
-}
 
 bool isNoteOn(const Bytes& m, int channel, int note) {
     return m.size() == 3 && m[0] == 0x90 + channel && m[1] == note && m[2] > 0;
@@ -54,70 +29,8 @@ std::size_t countNoteOns(const Received& got, int channel, int note) {
     return n;
 }
 
-// Note-ons (off the drum channel) that nothing later ends: no note-off or velocity-0 note-on
-// of the same note on its channel, no all-notes-off on the channel. As "channel:note".
-std::vector<std::string> unendedNotes(const Received& got) {
-    std::map<std::pair<int, int>, int> sounding;
-    for (auto& r : got) {
-        const Bytes& m = r.bytes;
-        if (m.size() < 3) continue;
-        const int status = m[0] & 0xF0, channel = m[0] & 0x0F;
-        if (status == 0x90 && m[2] > 0 && channel != 9) ++sounding[{channel, m[1]}];
-        if (status == 0x80 || (status == 0x90 && m[2] == 0)) sounding.erase({channel, m[1]});
-        if (status == 0xB0 && m[1] == 123)
-            std::erase_if(sounding, [&](const auto& s) { return s.first.first == channel; });
-    }
-    std::vector<std::string> out;
-    for (const auto& [key, count] : sounding)
-        out.push_back(std::to_string(key.first) + ":" + std::to_string(key.second));
-    return out;
-}
-
-class OrchestraEndToEnd : public ::testing::Test {
+class OrchestraEndToEnd : public ProgramOnJack {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(server.ready()) << server.failure();
-        ASSERT_TRUE(rig.ok());
-        platform::SystemMidiOutBackend outputs(platform::MidiApi::Jack);
-        platform::RtMidiInBackend inputs(platform::MidiApi::Jack);
-        const int outDevice = indexOf(outputs.portNames(), "rig:in");
-        const int inDevice = indexOf(inputs.portNames(), "rig:out");
-        ASSERT_GE(outDevice, 0);
-        ASSERT_GE(inDevice, 0);
-        ASSERT_FALSE(home.path.empty());
-        std::ofstream cfg(home.path / "Quintora2.cfg", std::ios::binary);
-        const char bytes[3] = {static_cast<char>(outDevice), static_cast<char>(inDevice), 3};
-        cfg.write(bytes, 3);
-    }
-
-    void startProgram() {
-        program = std::make_unique<e2e::ChildProcess>(
-            QUINTORA_DRIVEN, std::map<std::string, std::string>{{"QT_QPA_PLATFORM", "offscreen"},
-                                                                {"QUINTORA_MIDI_API", "jack"},
-                                                                {"QUINTORA_HOME", home.path.string()}});
-        ASSERT_TRUE(program->started());
-        ASSERT_TRUE(program->waitFor("ready ", 30s));
-    }
-    bool act(const std::string& action) {
-        program->writeLine(action);
-        return program->waitFor("done " + action, 20s);
-    }
-    // Answers the "Save Changes?" box on screen with No.
-    bool answerNo() {
-        program->writeLine("answer No");
-        return program->waitFor("done answer No", 30s);
-    }
-    // A click that shows a file dialog, answered with `path`. With `questions`, a "Save
-    // Changes?" box comes before the dialog and another after it (the drums' NEW asks again);
-    // both are answered No.
-    bool clickWithFile(const std::string& button, const fs::path& path, bool questions = false) {
-        program->writeLine("click " + button);
-        if (questions && !answerNo()) return false;
-        program->writeLine("file " + path.string());
-        if (!program->waitFor("done file " + path.string(), 30s)) return false;
-        if (questions && !answerNo()) return false;
-        return program->waitFor("done click " + button, 30s);
-    }
     // Writes `note` with the pen on the cell, with the duration bar at `durationBar`.
     bool writeCell(const std::string& cell, const std::string& key, int range, int durationBar) {
         bool ok = act("slide DurationBar1 " + std::to_string(durationBar)) && act("click " + key);
@@ -125,25 +38,6 @@ class OrchestraEndToEnd : public ::testing::Test {
         for (int r = 1; r < range && ok; ++r) ok = act("click KeyRangeUp");
         return ok && act("click " + cell);
     }
-    void chord(std::initializer_list<int> keys) {
-        for (int k : keys) rig.send({0x90, static_cast<std::uint8_t>(k), 100});
-    }
-    void lift(std::initializer_list<int> keys) {
-        for (int k : keys) rig.send({0x80, static_cast<std::uint8_t>(k), 0});
-    }
-    void exitProgram() {
-        program->writeLine("trigger ExitItem");
-        program->writeLine("answer No");  // "Save Changes?" when asked; missing otherwise
-        ASSERT_TRUE(program->waitFor("done trigger ExitItem", 30s));
-        const auto status = program->waitExit(30s);
-        ASSERT_TRUE(status.has_value());
-        EXPECT_EQ(*status, 0);
-    }
-
-    testsupport::JackServer server;
-    testsupport::JackMidiClient rig{"rig"};
-    TempFolder home;
-    std::unique_ptr<e2e::ChildProcess> program;
 };
 
 TEST_F(OrchestraEndToEnd, GridNotesFollowTheChordOnTheirChannelsAndEndByTheirTimers) {
@@ -158,11 +52,11 @@ TEST_F(OrchestraEndToEnd, GridNotesFollowTheChordOnTheirChannelsAndEndByTheirTim
     ASSERT_TRUE(writeCell("Inst1Button17", "CBtn", 2, 98));
     rig.clear();
 
-    chord({48, 52, 43});  // C E G below the split point: playing starts by itself
+    press({48, 52, 43});  // C E G below the split point: playing starts by itself
     ASSERT_TRUE(waitUntil(rig, 10s, [&](const Received& got) {
         return countNoteOns(got, 0, 60) >= 3 && countNoteOns(got, 4, 36) >= 3;
     })) << describe(rig.received());
-    lift({48, 52, 43});
+    release({48, 52, 43});
 
     // Each note is ended by its timer: the program sent again, then the release, about 200 ms
     // after the note, well before the part's next note a bar later. (A loaded server may lose
@@ -187,11 +81,11 @@ TEST_F(OrchestraEndToEnd, GridNotesFollowTheChordOnTheirChannelsAndEndByTheirTim
     }
 
     // F A C: the parts move to F, the bass root from C to F.
-    chord({41, 45, 48});
+    press({41, 45, 48});
     ASSERT_TRUE(waitUntil(rig, 10s, [&](const Received& now) {
         return countNoteOns(now, 0, 65) >= 1 && countNoteOns(now, 4, 41) >= 1;
     })) << describe(rig.received());
-    lift({41, 45, 48});
+    release({41, 45, 48});
 
     // A pan change goes out at once, on the part's channel, while playing goes on.
     const std::size_t before = rig.received().size();
@@ -207,7 +101,7 @@ TEST_F(OrchestraEndToEnd, GridNotesFollowTheChordOnTheirChannelsAndEndByTheirTim
     })) << "still playing";
 
     ASSERT_TRUE(act("click DrumStopButton"));
-    exitProgram();
+    exitProgram(true);
 }
 
 TEST_F(OrchestraEndToEnd, NoNoteSoundsOnAfterPageActionsWhilePlaying) {
@@ -225,8 +119,8 @@ TEST_F(OrchestraEndToEnd, NoNoteSoundsOnAfterPageActionsWhilePlaying) {
     ASSERT_TRUE(clickWithFile("SaveBtn", song));
     rig.clear();
 
-    chord({48, 52, 43});
-    lift({48, 52, 43});
+    press({48, 52, 43});
+    release({48, 52, 43});
     // Waits until a part sounds again after an action.
     auto partNotes = [](const Received& got) {
         std::size_t n = 0;
@@ -270,7 +164,7 @@ TEST_F(OrchestraEndToEnd, NoNoteSoundsOnAfterPageActionsWhilePlaying) {
         << "the transposed parts played; " << describe(got);
     EXPECT_EQ(unendedNotes(got), std::vector<std::string>{}) << describe(got);
     ASSERT_TRUE(act("click DrumStopButton"));
-    exitProgram();
+    exitProgram(true);
 }
 
 }  // namespace

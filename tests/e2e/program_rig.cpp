@@ -1,0 +1,115 @@
+#include "tests/e2e/program_rig.h"
+
+#include <fstream>
+#include <map>
+
+#include "platform/backends/rtmidi_ports.h"
+#include "platform/backends/system_output.h"
+
+namespace e2e {
+
+using namespace std::chrono_literals;
+
+int indexOf(const std::vector<std::string>& names, const std::string& fragment) {
+    for (std::size_t i = 0; i < names.size(); ++i)
+        if (names[i].find(fragment) != std::string::npos) return static_cast<int>(i);
+    return -1;
+}
+
+std::string describe(const Received& got, std::size_t count) {
+    std::string out = std::to_string(got.size()) + " messages:";
+    for (std::size_t i = got.size() > count ? got.size() - count : 0; i < got.size(); ++i) {
+        out += " [";
+        for (auto b : got[i].bytes) out += std::to_string(b) + " ";
+        out += "]";
+    }
+    return out;
+}
+
+std::vector<double> timesOf(const Received& got, const Bytes& message) {
+    std::vector<double> t;
+    for (auto& m : got)
+        if (m.bytes == message) t.push_back(m.seconds);
+    return t;
+}
+
+std::vector<std::string> unendedNotes(const Received& got) {
+    std::map<std::pair<int, int>, int> sounding;
+    for (auto& r : got) {
+        const Bytes& m = r.bytes;
+        if (m.size() < 3) continue;
+        const int status = m[0] & 0xF0, channel = m[0] & 0x0F;
+        if (status == 0x90 && m[2] > 0 && channel != 9) ++sounding[{channel, m[1]}];
+        if (status == 0x80 || (status == 0x90 && m[2] == 0)) sounding.erase({channel, m[1]});
+        if (status == 0xB0 && m[1] == 123)
+            std::erase_if(sounding, [&](const auto& s) { return s.first.first == channel; });
+    }
+    std::vector<std::string> out;
+    for (const auto& [key, count] : sounding)
+        out.push_back(std::to_string(key.first) + ":" + std::to_string(key.second));
+    return out;
+}
+
+void ProgramOnJack::SetUp() {
+    ASSERT_TRUE(server.ready()) << server.failure();
+    ASSERT_TRUE(rig.ok());
+    platform::SystemMidiOutBackend outputs(platform::MidiApi::Jack);
+    platform::RtMidiInBackend inputs(platform::MidiApi::Jack);
+    const int outDevice = indexOf(outputs.portNames(), "rig:in");
+    const int inDevice = indexOf(inputs.portNames(), "rig:out");
+    ASSERT_GE(outDevice, 0);
+    ASSERT_GE(inDevice, 0);
+    ASSERT_FALSE(home.path.empty());
+    std::ofstream cfg(home.path / "Quintora2.cfg", std::ios::binary);
+    const char bytes[3] = {static_cast<char>(outDevice), static_cast<char>(inDevice), 3};
+    cfg.write(bytes, 3);
+}
+
+void ProgramOnJack::startProgram() {
+    program = std::make_unique<ChildProcess>(
+        QUINTORA_DRIVEN, std::map<std::string, std::string>{{"QT_QPA_PLATFORM", "offscreen"},
+                                                            {"QUINTORA_MIDI_API", "jack"},
+                                                            {"QUINTORA_HOME", home.path.string()}});
+    ASSERT_TRUE(program->started());
+    ASSERT_TRUE(program->waitFor("ready ", 30s));
+}
+
+bool ProgramOnJack::act(const std::string& action, std::chrono::seconds timeout) {
+    program->writeLine(action);
+    return program->waitFor("done " + action, timeout);
+}
+
+bool ProgramOnJack::answerNo() {
+    program->writeLine("answer No");
+    return program->waitFor("done answer No", 30s);
+}
+
+bool ProgramOnJack::clickWithFile(const std::string& button, const std::filesystem::path& path,
+                                  bool questions) {
+    program->writeLine("click " + button);
+    if (questions && !answerNo()) return false;
+    // A file dialog can take long to come up on a loaded machine.
+    program->writeLine("file " + path.string());
+    if (!program->waitFor("done file " + path.string(), 30s)) return false;
+    if (questions && !answerNo()) return false;
+    return program->waitFor("done click " + button, 30s);
+}
+
+void ProgramOnJack::press(std::initializer_list<int> keys) {
+    for (int k : keys) rig.send({0x90, static_cast<std::uint8_t>(k), 100});
+}
+
+void ProgramOnJack::release(std::initializer_list<int> keys) {
+    for (int k : keys) rig.send({0x80, static_cast<std::uint8_t>(k), 0});
+}
+
+void ProgramOnJack::exitProgram(bool answerNo) {
+    program->writeLine("trigger ExitItem");
+    if (answerNo) program->writeLine("answer No");  // answered only if the box comes up
+    ASSERT_TRUE(program->waitFor("done trigger ExitItem", 30s));
+    const auto status = program->waitExit(30s);
+    ASSERT_TRUE(status.has_value());
+    EXPECT_EQ(*status, 0);
+}
+
+}  // namespace e2e
