@@ -5,6 +5,7 @@ add_library(app_pages STATIC
   pages/quintora_form.cpp
   pages/arrangement_pages.cpp
   pages/later_pages.cpp
+  pages/accompany_form.cpp
   pages/orchestra_form.cpp
   pages/orchestra_layout.cpp
   pages/program.cpp)

@@ -13,11 +13,6 @@ TMidiForm::TMidiForm(ProgramContext& context, QWidget* screen) : QWidget(screen)
     context_.state.shell.PageCode = "ST";
 }
 
-TAccompanyForm::TAccompanyForm(ProgramContext& context) : context_(context) {
-    setObjectName("AccompanyForm");
-    setWindowTitle("Quintora2");
-}
-
 TConverting::TConverting(ProgramContext& context) : context_(context) {
     setObjectName("Converting");
     setWindowTitle("Quintora2");

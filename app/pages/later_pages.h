@@ -24,17 +24,6 @@ class TMidiForm : public QWidget {
     ProgramContext& context_;
 };
 
-// The played-note display.
-class TAccompanyForm : public QWidget {
-  public:
-    explicit TAccompanyForm(ProgramContext& context);
-    // Puts out every lit key (the display comes with its own page; until then nothing is lit).
-    virtual void ClearPlayedNotes() {}
-
-  protected:
-    ProgramContext& context_;
-};
-
 // The MIDI import's two pages.
 class TConverting : public QWidget {
   public:

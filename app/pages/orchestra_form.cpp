@@ -2,6 +2,7 @@
 
 #include <QShowEvent>
 
+#include "app/pages/accompany_form.h"
 #include "app/pages/later_pages.h"
 #include "app/pages/quintora_form.h"
 #include "drums/pages/drum_tab.h"
@@ -397,8 +398,10 @@ void TOrchestraForm::DisarmPartTimer(int part) {
     if (part >= 0 && part < 4) PartTimer[at(part)]->stop();
 }
 
-// The played-note display is a page of its own that comes later; nothing lights yet.
-void TOrchestraForm::ShowPlayedNote(int, int, int, int) {}
+void TOrchestraForm::ShowPlayedNote(int key, int pitchClass, int velocity, int channel) {
+    if (context_.pages.AccompanyForm)
+        context_.pages.AccompanyForm->ShowPlayedNote(key, pitchClass, velocity, channel);
+}
 
 void TOrchestraForm::ShowCurrentInstrument(int program) {
     if (program >= 0 && program < 128) {

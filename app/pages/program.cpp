@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "app/folders.h"
+#include "app/pages/accompany_form.h"
 #include "app/pages/later_pages.h"
 #include "app/pages/mid_check_form.h"
 #include "app/pages/quintora_form.h"

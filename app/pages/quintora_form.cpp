@@ -12,6 +12,7 @@
 #include "app/config_file.h"
 #include "app/folders.h"
 #include "app/help.h"
+#include "app/pages/accompany_form.h"
 #include "app/pages/arrangement_pages.h"
 #include "app/pages/later_pages.h"
 #include "drums/pages/drum_tab.h"

@@ -1,34 +1,88 @@
 #include "drums/pages/change_drum.h"
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <QVBoxLayout>
 
 #include "drums/drum_list.h"
+#include "drums/drum_move.h"
 #include "drums/pages/drum_tab.h"
 
 namespace drums {
+
+namespace {
+
+QPushButton* button(QWidget* parent, const char* name, const char* caption, const char* hint) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    b->setToolTip(hint);
+    return b;
+}
+
+}  // namespace
 
 TChangeDrum::TChangeDrum(app::ProgramContext& context, QWidget* owner)
     : QWidget(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), context_(context) {
     setObjectName("ChangeDrum");
     setWindowTitle("DRUM LIST");
-    resize(177, 144);
+    setFixedSize(177, 144);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->geometry().center() - rect().center());
     auto* column = new QVBoxLayout(this);
     DrumChange = new QComboBox(this);
     DrumChange->setObjectName("DrumChange");
     DrumChange->setEditable(false);
     for (const DrumListEntry& e : DrumList) DrumChange->addItem(e.text);
-    DrumChange->setStyleSheet("QComboBox { background: navy; color: aqua; font: bold italic; }");
+    DrumChange->setStyleSheet(
+        "QComboBox { background: navy; color: aqua; font-family: Arial; font-weight: bold; "
+        "font-style: italic; }");
     column->addWidget(DrumChange);
-    CANCEL = new QPushButton("CANCEL", this);
-    CANCEL->setObjectName("CANCEL");
-    CANCEL->setToolTip("NO CHANGES");
+    DrumTabs = button(this, "DrumTabs", "SELECT DRUM", "Select New Drum");
+    CHANGE = button(this, "CHANGE", "CHANGE DRUM", "Change the Drum thats playing");
+    CANCEL = button(this, "CANCEL", "CANCEL", "NO CHANGES");
+    connect(DrumTabs, &QPushButton::clicked, this, [this] { DrumTabsClick(); });
+    connect(CHANGE, &QPushButton::clicked, this, [this] { CHANGEClick(); });
     connect(CANCEL, &QPushButton::clicked, this, [this] { CANCELClick(); });
-    column->addWidget(CANCEL);
+    for (QPushButton* b : {DrumTabs, CHANGE, CANCEL}) column->addWidget(b);
     Reset();
 }
 
 void TChangeDrum::Reset() {
     DrumChange->setCurrentIndex(-1);
+}
+
+int TChangeDrum::chosenDrum() const {
+    const int entry = DrumChange->currentIndex();
+    if (entry < 0 || entry >= kDrumListEntries) return -1;
+    const int key = DrumList[static_cast<std::size_t>(entry)].key;
+    return key > 0 ? key - 27 : -1;
+}
+
+void TChangeDrum::DrumTabsClick() {
+    context_.state.shell.PageCode = "DT";
+    hide();
+    TDrumTab* tab = context_.pages.DrumTab;
+    if (!tab) return;
+    const int drum = chosenDrum();
+    tab->show();
+    // The blank entry repaints the tab that is shown.
+    if (drum >= 0)
+        tab->SelectDrumTab(drum);
+    else
+        tab->DrumTabsChange();
+}
+
+void TChangeDrum::CHANGEClick() {
+    const int from = context_.state.drums.EditDrum;
+    context_.state.shell.PageCode = "DT";
+    hide();
+    const int to = chosenDrum();
+    const bool moved = to >= 0 && MoveDrum(context_.state, context_.drums, context_.transport, from, to);
+    TDrumTab* tab = context_.pages.DrumTab;
+    if (!tab) return;
+    tab->show();
+    // The tab may have stayed on screen under the dialog; it repaints for the moved drum here.
+    if (moved) tab->SelectDrumTab(to);
 }
 
 void TChangeDrum::CANCELClick() {

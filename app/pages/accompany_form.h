@@ -1,0 +1,62 @@
+#pragma once
+// The played-note display: a borderless strip shaped like one octave of a keyboard that shows the
+// key last played on the MIDI keyboard (pitch class, channel, velocity, key number) and a logo
+// whose colour moves on with every key. It only displays.
+
+#include <QPushButton>
+#include <QWidget>
+#include <array>
+
+#include "app/live/note_display.h"
+#include "app/pages/pages.h"
+
+namespace app {
+
+class TAccompanyForm : public QWidget {
+  public:
+    explicit TAccompanyForm(ProgramContext& context);
+
+    // A key message from the keyboard (not on a drum channel): key 0..127, its pitch class,
+    // velocity 0..127 (0 released), channel 0..15.
+    void ShowPlayedNote(int key, int pitchClass, int velocity, int channel);
+    // Every note key out, channel 1, velocity 0%: the input device has changed.
+    void ClearPlayedNotes();
+
+    // The note keys' clicks: each repaints its own key from the velocity played last.
+    void NoteClick(int pitchClass);
+    void CnoteClick() { NoteClick(0); }
+    void CsnoteClick() { NoteClick(1); }
+    void DnoteClick() { NoteClick(2); }
+    void DsnoteClick() { NoteClick(3); }
+    void EnoteClick() { NoteClick(4); }
+    void FnoteClick() { NoteClick(5); }
+    void FsnoteClick() { NoteClick(6); }
+    void GnoteClick() { NoteClick(7); }
+    void GsnoteClick() { NoteClick(8); }
+    void AnoteClick() { NoteClick(9); }
+    void AsnoteClick() { NoteClick(10); }
+    void BnoteClick() { NoteClick(11); }
+
+    const live::NoteDisplay& display() const { return display_; }
+    // The font colour a button shows.
+    static QColor fontColour(const QPushButton* button);
+
+    QWidget* AccomPanel1;
+    QPushButton* BitBtn1;
+    QPushButton* ORVX;
+    QPushButton* Velocity;
+    QPushButton* InChannel;
+    QPushButton* ChannelNumber;
+    QPushButton* BitBtn2;
+    QPushButton* DisplayNote;
+    std::array<QPushButton*, 12> Note{};  // by pitch class: Cnote, Csnote, ... Bnote
+
+  protected:
+    ProgramContext& context_;
+
+  private:
+    void paint();
+    live::NoteDisplay display_;
+};
+
+}  // namespace app
