@@ -11,6 +11,7 @@
 #include "app/engine_link.h"
 #include "app/live/live_accompaniment.h"
 #include "drums/drum_state.h"
+#include "import/import_state.h"
 #include "platform/midi_in.h"
 
 namespace app {
@@ -64,6 +65,7 @@ struct ProgramState {
     live::LiveState live;  // part data, chord follower, players, live input
     ArrangementFileState file;
     OrchestraPageState orchestra;
+    midiimport::ImportState import;  // the MIDI import's stages and pages
 };
 
 }  // namespace app

@@ -57,6 +57,8 @@ struct DumpState {
 struct ImportState {
     MidiDrumState split;
     DumpState dump;
+    // 1 MANUAL: imported parts keep their key; 0 AUTO: a trial moves them into C.
+    std::int32_t ManualImport = 1;
 };
 
 }  // namespace midiimport

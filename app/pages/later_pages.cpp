@@ -13,14 +13,4 @@ TMidiForm::TMidiForm(ProgramContext& context, QWidget* screen) : QWidget(screen)
     context_.state.shell.PageCode = "ST";
 }
 
-TConverting::TConverting(ProgramContext& context) : context_(context) {
-    setObjectName("Converting");
-    setWindowTitle("Quintora2");
-}
-
-TInstListForm::TInstListForm(ProgramContext& context) : context_(context) {
-    setObjectName("InstListForm");
-    setWindowTitle("Quintora2");
-}
-
 }  // namespace app

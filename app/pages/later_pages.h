@@ -24,21 +24,4 @@ class TMidiForm : public QWidget {
     ProgramContext& context_;
 };
 
-// The MIDI import's two pages.
-class TConverting : public QWidget {
-  public:
-    explicit TConverting(ProgramContext& context);
-
-  protected:
-    ProgramContext& context_;
-};
-
-class TInstListForm : public QWidget {
-  public:
-    explicit TInstListForm(ProgramContext& context);
-
-  protected:
-    ProgramContext& context_;
-};
-
 }  // namespace app

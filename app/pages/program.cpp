@@ -10,6 +10,8 @@
 #include "app/pages/quintora_form.h"
 #include "drums/pages/drum_tab.h"
 #include "drums/pages/drums_grid.h"
+#include "import/pages/converting.h"
+#include "import/pages/inst_list_form.h"
 #include "platform/services.h"
 
 namespace app {

@@ -37,7 +37,7 @@ class QuintoraProgram final : public ShellPages {
     const void* setupWindow() override;
     void playExitJingle() override;
     void showEndSplash() override {}
-    bool importRunning() override { return false; }
+    bool importRunning() override { return state_->import.split.ImportRunning != 0; }
     void hideImportPages() override;
     void hidePages() override;
     void releasePages() override;

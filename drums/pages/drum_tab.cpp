@@ -21,6 +21,8 @@
 #include "drums/steps.h"
 #include "drums/tab_cells.h"
 #include "engine/Plenwick.h"
+#include "import/pages/converting.h"
+#include "import/pages/inst_list_form.h"
 #include "platform/services.h"
 
 namespace drums {
@@ -406,14 +408,18 @@ void TDrumTab::ChngDrmClick() {
 
 void TDrumTab::MidiExtractClick() {
     DrumStopButtonClick();
-    // A fresh pair of import pages for each import; the earlier pair goes.
     app::Pages& pages = context_.pages;
-    if (pages.Converting) pages.Converting->deleteLater();
-    if (pages.InstListForm) pages.InstListForm->deleteLater();
-    pages.Converting = new app::TConverting(context_);
-    pages.InstListForm = new app::TInstListForm(context_);
-    app::GoToUserFolder();
+    // A fresh pair of import pages for each import; the earlier pair goes. A running import
+    // keeps its pages and is shown again.
+    if (!context_.state.import.split.ImportRunning || !pages.Converting) {
+        if (pages.Converting) pages.Converting->deleteLater();
+        if (pages.InstListForm) pages.InstListForm->deleteLater();
+        pages.Converting = new app::TConverting(context_);
+        pages.InstListForm = new app::TInstListForm(context_);
+        app::GoToUserFolder();
+    }
     pages.Converting->show();
+    pages.Converting->raise();
 }
 
 void TDrumTab::OpenBtnClick() {

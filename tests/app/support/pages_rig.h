@@ -11,6 +11,8 @@
 #include "app/pages/quintora_form.h"
 #include "drums/pages/drum_tab.h"
 #include "drums/pages/drums_grid.h"
+#include "import/pages/converting.h"
+#include "import/pages/inst_list_form.h"
 #include "platform/testing/launch_log.h"
 #include "tests/app/support/program_fixture.h"
 

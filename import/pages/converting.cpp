@@ -1,0 +1,226 @@
+#include "import/pages/converting.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QScreen>
+#include <QSignalBlocker>
+
+#include "app/pages/arrangement_pages.h"
+#include "app/pages/colour_panel.h"
+#include "app/pages/orchestra_form.h"
+#include "app/pages/quintora_form.h"
+#include "drums/pages/drum_tab.h"
+#include "import/pages/inst_list_form.h"
+
+namespace app {
+
+namespace {
+
+const QColor clBlack(0, 0, 0);
+
+void setTextColour(QWidget* w, const QColor& colour) {
+    QPalette p = w->palette();
+    if (p.color(QPalette::ButtonText) == colour && p.color(QPalette::WindowText) == colour) return;
+    p.setColor(QPalette::ButtonText, colour);
+    p.setColor(QPalette::WindowText, colour);
+    p.setColor(QPalette::Text, colour);
+    w->setPalette(p);
+}
+
+void setFontSize(QWidget* w, int pixels, bool bold = false) {
+    QFont f = w->font();
+    if (f.pixelSize() == pixels && f.bold() == bold) return;
+    f.setPixelSize(pixels);
+    f.setBold(bold);
+    w->setFont(f);
+}
+
+QPushButton* button(QWidget* parent, const char* name, const char* caption, const char* hint) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    b->setToolTip(hint);
+    b->setFont(QFont("Comic Sans MS"));
+    setTextColour(b, clRed);
+    return b;
+}
+
+}  // namespace
+
+BarSpin::BarSpin(QWidget* parent) : QSpinBox(parent) {
+    lineEdit()->setReadOnly(true);  // stepped, never typed
+}
+
+void BarSpin::showText(const QString& text, int min, int max) {
+    const QSignalBlocker quiet(this);
+    text_ = text;
+    bool number = false;
+    const int value = text.toInt(&number);
+    setRange(min, number ? std::max(max, value) : max);
+    setValue(number ? value : min);
+    lineEdit()->setText(text);
+}
+
+QString BarSpin::textFromValue(int value) const {
+    bool number = false;
+    text_.toInt(&number);
+    return number || text_.isNull() ? QString::number(value) : text_;
+}
+
+TConverting::TConverting(ProgramContext& context)
+    : context_(context),
+      flow_(context.state.import, context.state, context.engine, context.drums, context.dialogs, *this) {
+    setObjectName("Converting");
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(575, 74);
+
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(4, 4, 4, 4);
+    row->setSpacing(3);
+    ExtractDrums = button(this, "ExtractDrums", "Drums", "Extract Drums");
+    ExtractInstruments = button(this, "ExtractInstruments", "Instruments", "Extract Intruments");
+    Panel4 = new QLabel(this);
+    Panel4->setObjectName("Panel4");
+    Panel4->setToolTip("Progress Indicator");
+    Panel4->setAlignment(Qt::AlignCenter);
+    Panel4->setFrameShape(QFrame::Panel);
+    Panel4->setMinimumWidth(110);
+    setTextColour(Panel4, clRed);
+    setFontSize(Panel4, 23, true);
+    WhichBar = new BarSpin(this);
+    WhichBar->setObjectName("WhichBar");
+    WhichBar->setToolTip("Select begining Bar");
+    WhichBar->setMinimumWidth(90);
+    setTextColour(WhichBar, clRed);
+    DontKillBtn = button(this, "DontKillBtn", "MANUAL", "");
+    TryMidiImport = button(this, "TryMidiImport", " TRY  ", "Test the selected Bar");
+    ExitMidiExtract = button(this, "ExitMidiExtract", "OK ", "Click when done");
+    ABORTIMPORT = button(this, "ABORTIMPORT", "NEW", "Stop and start again");
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{ExtractDrums, ExtractInstruments, Panel4, WhichBar, DontKillBtn,
+                                         TryMidiImport, ExitMidiExtract, ABORTIMPORT})
+        row->addWidget(w);
+    for (QPushButton* b :
+         {ExtractDrums, ExtractInstruments, DontKillBtn, TryMidiImport, ExitMidiExtract, ABORTIMPORT})
+        b->setMinimumWidth(40);
+
+    connect(ExtractDrums, &QPushButton::clicked, this, [this] { ExtractDrumsClick(); });
+    connect(ExtractInstruments, &QPushButton::clicked, this, [this] { ExtractInstrumentsClick(); });
+    connect(WhichBar, &QSpinBox::valueChanged, this, [this] { WhichBarChange(); });
+    connect(DontKillBtn, &QPushButton::clicked, this, [this] { DontKillBtnClick(); });
+    connect(TryMidiImport, &QPushButton::clicked, this, [this] { TryMidiImportClick(); });
+    connect(ExitMidiExtract, &QPushButton::clicked, this, [this] { ExitMidiExtractClick(); });
+    connect(ABORTIMPORT, &QPushButton::clicked, this, [this] { ABORTIMPORTClick(); });
+
+    paint();
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->geometry().center() - rect().center());
+}
+
+void TConverting::WhichBarChange() {
+    flow_.WhichBarChange(QString::number(WhichBar->value()).toStdString());
+    paint();
+}
+
+// --- What the flow asks of the pages ------------------------------------------------------------
+
+void TConverting::processMessages() {
+    QCoreApplication::processEvents();
+}
+
+void TConverting::toggleTimeSignature() {
+    if (context_.pages.DrumTab) context_.pages.DrumTab->ToggleTimeSignature();
+}
+
+void TConverting::applyBars() {
+    FormArrangementPages(context_).applyBars();
+}
+
+void TConverting::showTempo(int tempo) {
+    FormArrangementPages(context_).showTempo(tempo);
+}
+
+void TConverting::paint() {
+    const midiimport::ConvertingControls& c = flow_.controls;
+    const QString caption = QString::fromStdString(c.Caption);
+    if (windowTitle() != caption) setWindowTitle(caption);
+    setEnabled(!c.Busy);
+    ExtractDrums->setEnabled(c.ExtractDrumsEnabled);
+    ExtractInstruments->setEnabled(c.ExtractInstrumentsEnabled);
+    const QString progress = QString::fromStdString(c.Panel4);
+    if (Panel4->text() != progress) Panel4->setText(progress);
+    setFontSize(WhichBar, c.WhichBarFontSize);
+    WhichBar->showText(QString::fromStdString(c.WhichBarText), c.WhichBarMin, c.WhichBarMax);
+    WhichBar->setEnabled(c.WhichBarEnabled);
+    TryMidiImport->setEnabled(c.TryEnabled);
+    DontKillBtn->setEnabled(c.DontKillEnabled);
+    ExitMidiExtract->setEnabled(c.ExitEnabled);
+    DontKillBtn->setText(QString::fromStdString(c.DontKillCaption));
+    setTextColour(DontKillBtn, c.DontKillRed ? clRed : clBlack);
+    repaint();
+}
+
+void TConverting::stopPlaying() {
+    if (context_.pages.OrchestraForm)
+        context_.pages.OrchestraForm->DrumStopButtonClick();
+    else if (context_.pages.DrumTab)
+        context_.pages.DrumTab->DrumStopButtonClick();
+}
+
+void TConverting::startPlaying() {
+    if (context_.pages.OrchestraForm)
+        context_.pages.OrchestraForm->DrumStartButtonClick();
+    else if (context_.pages.DrumTab)
+        context_.pages.DrumTab->DrumStartButtonClick();
+}
+
+void TConverting::newDrums() {
+    FormArrangementPages(context_).newDrums();
+}
+
+void TConverting::newAll() {
+    if (context_.pages.OrchestraForm) context_.pages.OrchestraForm->NewAllClick();
+}
+
+void TConverting::resetOrchestra() {
+    FormArrangementPages(context_).resetOrchestra();
+}
+
+void TConverting::reselectCurrentPart() {
+    if (context_.pages.OrchestraForm) context_.pages.OrchestraForm->ReselectCurrentPart();
+}
+
+void TConverting::showFileName(const std::string& path) {
+    FormArrangementPages(context_).showFileName(path);
+}
+
+bool TConverting::saveArrangement() {
+    return context_.pages.QuintoraForm && context_.pages.QuintoraForm->SaveItemClick();
+}
+
+void TConverting::showChooser(const std::vector<std::string>& items) {
+    if (!context_.pages.InstListForm) return;
+    context_.pages.InstListForm->SetItems(items);
+    showChooserAgain();
+}
+
+void TConverting::showChooserAgain() {
+    if (!context_.pages.InstListForm) return;
+    context_.pages.InstListForm->show();
+    context_.pages.InstListForm->raise();
+}
+
+void TConverting::hideChooser() {
+    if (context_.pages.InstListForm) context_.pages.InstListForm->hide();
+}
+
+void TConverting::releasePages() {
+    for (QWidget* w : {static_cast<QWidget*>(context_.pages.InstListForm), static_cast<QWidget*>(this)})
+        if (w) {
+            w->hide();
+            w->deleteLater();
+        }
+}
+
+}  // namespace app

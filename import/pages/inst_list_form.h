@@ -1,0 +1,36 @@
+#pragma once
+// The instrument chooser ("Choose an Instrument."): one drop-down list per accompaniment part,
+// each holding a line per track of the split file; OK hands the chosen lines to the import.
+
+#include <QComboBox>
+#include <QPushButton>
+#include <QWidget>
+#include <array>
+#include <string>
+#include <vector>
+
+#include "app/pages/pages.h"
+
+namespace app {
+
+class TInstListForm final : public QWidget {
+  public:
+    explicit TInstListForm(ProgramContext& context);
+
+    // Every list takes `items`, with nothing chosen.
+    void SetItems(const std::vector<std::string>& items);
+    // The selected line of each list (piano, strings, brass, bass), empty where none.
+    std::array<std::string, 4> ChosenLines() const;
+    void ChooseButtonClick();
+
+    QComboBox* PianoList;
+    QComboBox* StringsList;
+    QComboBox* BrassList;
+    QComboBox* BassList;
+    QPushButton* ChooseButton;
+
+  private:
+    ProgramContext& context_;
+};
+
+}  // namespace app

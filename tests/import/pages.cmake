@@ -1,0 +1,5 @@
+# The import page and the instrument chooser under the offscreen platform.
+add_executable(import_pages_tests import_pages_test.cpp)
+target_link_libraries(import_pages_tests PRIVATE quintora_pages_test_support import_pages)
+quintora_warnings(import_pages_tests)
+gtest_discover_tests(import_pages_tests DISCOVERY_TIMEOUT 30 PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)
