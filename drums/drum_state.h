@@ -46,7 +46,8 @@ struct TransportState {
 
 // The drum grid's view onto the pattern.
 struct DrumGridState {
-    std::int32_t GridBarOffset = 0;  // 32 x (bar shown - 1), 0..224
+    std::array<std::int32_t, 12> GridRowDrum{};  // the drum of each grid row; only a rebuild writes it
+    std::int32_t GridBarOffset = 0;              // 32 x (bar shown - 1), 0..224
 };
 
 }  // namespace drums

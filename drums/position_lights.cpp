@@ -70,6 +70,11 @@ void ShowDrumPosition(PositionLights& l, int step, std::int8_t meterSign, int gr
     }
 }
 
+void RestGridLights(PositionLights& l, std::int8_t meterSign) {
+    for (std::size_t i = 0; i < l.DrumBeat.size(); ++i)
+        l.DrumBeat[i] = waltz(meterSign) && i >= 24 ? Light::Blue : Light::Green;
+}
+
 void ResetBeatLights(PositionLights& l, std::int8_t meterSign) {
     l.Beat[0] = l.Beat[1] = l.Beat[2] = Light::Green;
     l.Beat[3] = waltz(meterSign) ? Light::Blue : Light::Green;

@@ -26,6 +26,8 @@ void ShowDrumPosition(PositionLights& lights, int step, std::int8_t meterSign, i
 void ShowGridBeat(PositionLights& lights, int step, std::int8_t meterSign, int gridBarOffset);
 // Both WhichBar captions := step div 32 + 1.
 void ShowCurrentBar(PositionLights& lights, int step);
+// The drum grid's lights as its repaint leaves them: all off, the last eight blue in waltz.
+void RestGridLights(PositionLights& lights, std::int8_t meterSign);
 // The four beat lights to rest: the fourth blue in waltz.
 void ResetBeatLights(PositionLights& lights, std::int8_t meterSign);
 

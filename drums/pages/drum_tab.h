@@ -74,6 +74,8 @@ class TDrumTab : public QWidget, public platform::WindowProc {
     void ShowDrumPosition(int step);
     void ResetBeatLights();
     const PositionLights& lights() const { return lights_; }
+    // The drum grid puts its own lights to rest in the same model when it repaints.
+    PositionLights& lights() { return lights_; }
     // The accompaniment's tick for the step just played; runs after the lights. Calls
     // stepAccompaniment when the program has set it.
     virtual void StepAccompaniment(int step);

@@ -1,4 +1,5 @@
-add_executable(drums_pages_tests drum_tab_test.cpp change_drum_test.cpp)
+add_executable(drums_pages_tests drum_tab_test.cpp change_drum_test.cpp
+  drums_grid_test.cpp)
 target_link_libraries(drums_pages_tests PRIVATE quintora_pages_test_support)
 quintora_warnings(drums_pages_tests)
 gtest_discover_tests(drums_pages_tests DISCOVERY_TIMEOUT 30 PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)
