@@ -6,6 +6,8 @@ add_library(app_pages STATIC
   pages/arrangement_pages.cpp
   pages/later_pages.cpp
   pages/accompany_form.cpp
+  pages/splash_pictures.cpp
+  pages/splash_screens.cpp
   pages/orchestra_form.cpp
   pages/orchestra_layout.cpp
   pages/program.cpp)

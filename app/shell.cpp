@@ -80,6 +80,7 @@ void Shell::CloseDevices() {
 }
 
 void Shell::Exit(ShellPages& pages) {
+    const bool inputWasOpen = state_.devices.MidiInIsOpen == 1;
     state_.shell.Exiting = 1;
     devices_.StopMidiIn();
     devices_.CloseMidiIn();
@@ -88,7 +89,13 @@ void Shell::Exit(ShellPages& pages) {
     devices_.StopMidiIn();
     devices_.CloseMidiIn();
     devices_.OpenMidiOut();
-    save_.Offer(pages.setupWindow());
+    if (!save_.Offer(pages.setupWindow())) {
+        // The player wanted the arrangement kept and it was not written: going on would lose it.
+        // The program stays as it was before exit (nothing playing), so it can be saved elsewhere.
+        state_.shell.Exiting = 0;
+        if (inputWasOpen) devices_.RestartMidiIn();
+        return;
+    }
     DeleteTemporaryFiles(state_.shell);
     pages.playExitJingle();
     pages.showEndSplash();

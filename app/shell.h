@@ -65,7 +65,9 @@ class Shell {
     // After the message loop: close the output, stop and close the input.
     void CloseDevices();
 
-    // File | Exit.
+    // File | Exit. When the player answers Yes to the save offer and nothing is saved (the save
+    // failed or its dialog was cancelled), exit stops there: the pages stay, the input is
+    // reopened as it was, and `Exiting` is 0 again.
     void Exit(ShellPages& pages);
 
   private:

@@ -29,6 +29,9 @@ class TMidiForm;
 class TAccompanyForm;
 class TConverting;
 class TInstListForm;
+class TMidiSplash;
+class TEndSplash;
+class TAboutBox;
 
 struct Pages {
     QPointer<TQuintoraForm> QuintoraForm;
@@ -41,6 +44,10 @@ struct Pages {
     QPointer<TAccompanyForm> AccompanyForm;
     QPointer<TConverting> Converting;
     QPointer<TInstListForm> InstListForm;
+    // The splash screens and the About box, while each stands.
+    QPointer<TMidiSplash> MidiSplash;
+    QPointer<TEndSplash> EndSplash;
+    QPointer<TAboutBox> AboutBox;
 };
 
 struct ProgramContext {

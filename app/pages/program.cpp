@@ -8,6 +8,7 @@
 #include "app/pages/later_pages.h"
 #include "app/pages/mid_check_form.h"
 #include "app/pages/quintora_form.h"
+#include "app/pages/splash_screens.h"
 #include "drums/pages/drum_tab.h"
 #include "drums/pages/drums_grid.h"
 #include "import/pages/converting.h"
@@ -63,6 +64,9 @@ void QuintoraProgram::createPages() {
 
 int QuintoraProgram::Run(const std::function<void(QuintoraProgram&)>& ready) {
     shell_.ClearArrangement();
+    // The first window: it stands until the player page's constructor closes it.
+    pages_.MidiSplash = new TMidiSplash();
+    pages_.MidiSplash->show();
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         shell_.CheckScreen(screen->geometry().width(), screen->geometry().height());
     // The title only: the application name also names Qt's settings folders.
@@ -77,6 +81,7 @@ int QuintoraProgram::Run(const std::function<void(QuintoraProgram&)>& ready) {
         if (ready) ready(*this);
         QApplication::exec();
     } catch (const std::exception& e) {
+        delete pages_.MidiSplash.data();  // when a page failed before the splash's close
         dialogs_.messageBox(nullptr, e.what(), "Quintora2", platform::BoxButtons::Ok,
                             platform::BoxIcon::Stop);
     }
@@ -96,6 +101,20 @@ const void* QuintoraProgram::setupWindow() {
 
 void QuintoraProgram::playExitJingle() {
     if (pages_.MidiForm) pages_.MidiForm->PlayJingle(2);
+}
+
+void QuintoraProgram::showEndSplash() {
+    auto* splash = new TEndSplash(pages_.QuintoraForm);
+    pages_.EndSplash = splash;
+    splash->show();
+    CentreOnScreen(*splash);
+    splash->repaint();
+    // Painted now; the player's clicks wait, so that nothing (a second Exit) runs inside exit.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void QuintoraProgram::destroyEndSplash() {
+    delete pages_.EndSplash.data();
 }
 
 void QuintoraProgram::hideImportPages() {
@@ -132,6 +151,8 @@ void QuintoraProgram::deletePages() {
     // Pages released by exit go with the deferred deletions; any left are deleted here, the
     // player page with the setup page that holds it.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    delete pages_.EndSplash.data();
+    delete pages_.MidiSplash.data();
     delete pages_.InstListForm.data();
     delete pages_.Converting.data();
     delete pages_.AccompanyForm.data();

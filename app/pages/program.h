@@ -36,12 +36,12 @@ class QuintoraProgram final : public ShellPages {
     void stopPlaying() override;
     const void* setupWindow() override;
     void playExitJingle() override;
-    void showEndSplash() override {}
+    void showEndSplash() override;
     bool importRunning() override { return state_->import.split.ImportRunning != 0; }
     void hideImportPages() override;
     void hidePages() override;
     void releasePages() override;
-    void destroyEndSplash() override {}
+    void destroyEndSplash() override;
     void terminate() override;
 
   private:

@@ -15,6 +15,7 @@
 #include "app/pages/accompany_form.h"
 #include "app/pages/arrangement_pages.h"
 #include "app/pages/later_pages.h"
+#include "app/pages/splash_screens.h"
 #include "drums/pages/drum_tab.h"
 #include "platform/services.h"
 
@@ -241,7 +242,7 @@ bool TQuintoraForm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TQuintoraForm::About1Click() {
-    // The About box is not part of the program yet: the click is taken and nothing shows.
+    ShowAboutBox(context_, this);
 }
 
 void TQuintoraForm::showTitles(bool shown) {

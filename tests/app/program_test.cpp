@@ -56,8 +56,9 @@ TEST_F(Program, StartsUpInOrderAndExitsThroughTheMenu) {
                   "short 67 0 0",                              // resets the parts: program 0 on THRU,
                   "short 67 0 0",                              // the refresh resends the THRU program
                   "cmd 245", "cmd 245", "cmd 245", "cmd 245", "cmd 245",  // and every voice's pan
-                  "params",                                               // the cell fields parked
-                  "in: reset 0", "in: start 0",                           // start-up's own reset and start
+                  "params",                      // the cell fields parked as the start splash goes
+                  "params",                      // and again by start-up
+                  "in: reset 0", "in: start 0",  // start-up's own reset and start
               }));
     // After the loop: the output closed, the input already closed by exit.
     const Strings after = link.journal();

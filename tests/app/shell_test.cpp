@@ -273,7 +273,6 @@ TEST_F(Shell, ExitOffersToSaveOnlyAModifiedArrangementWithData) {
         {true, false, {}, false},
         {true, true, platform::BoxAnswer::No, false},
         {true, true, platform::BoxAnswer::Yes, true},
-        {true, true, platform::BoxAnswer::Yes, false},  // no writer yet, or it failed
     };
     for (const Case& c : cases) {
         state.drums.Modified = c.modified ? 1 : 0;
@@ -300,6 +299,35 @@ TEST_F(Shell, ExitOffersToSaveOnlyAModifiedArrangementWithData) {
         EXPECT_EQ(state.drums.Modified, c.modified && !(yes && c.saves) ? 1 : 0);
         EXPECT_EQ(cell(17, 9), c.data ? 100 : 0) << "exit never clears the arrangement";
     }
+}
+
+TEST_F(Shell, ExitStopsWhenTheArrangementToBeSavedWasNotSaved) {
+    shell.OpenDevices();
+    state.drums.Modified = 1;
+    state.drums.DrumPattern[17][9] = 100;
+    int saved = 0;
+    save.SaveArrangement = [&] {
+        ++saved;
+        return false;  // the writer failed, or its dialog was cancelled
+    };
+    dialogs.scriptAnswer(platform::BoxAnswer::Yes);
+    const Strings j = exitJournal();
+    EXPECT_EQ(saved, 1);
+    const Strings tail(std::find(j.begin(), j.end(), "cmd 248") + 1, j.end());
+    EXPECT_EQ(tail, (Strings{"in: open 0", "in: reset 0", "in: start 0", "in: reset 0", "in: start 0"}))
+        << "the input reopened as before exit; no jingle, splash, engine stop, hiding or sweep";
+    EXPECT_EQ(state.shell.Exiting, 0) << "OK and PANIC bring the player page back again";
+    EXPECT_EQ(state.devices.MidiInIsOpen, 1);
+    EXPECT_EQ(state.drums.Modified, 1);
+    EXPECT_EQ(cell(17, 9), 100);
+    EXPECT_FALSE(std::filesystem::exists(folder.path() / app::kConfigFileName));
+
+    // Asked again, the player may let it go: now the exit runs to its end.
+    dialogs.scriptAnswer(platform::BoxAnswer::No);
+    const Strings again = exitJournal();
+    EXPECT_EQ(again.back(), "page: terminate");
+    EXPECT_EQ(state.shell.Exiting, 1);
+    EXPECT_EQ(saved, 1);
 }
 
 TEST_F(Shell, ArrangementHasDataScansEveryCellOfTheLoop) {

@@ -1,0 +1,80 @@
+#pragma once
+// The three small forms around the program: the start splash that stands while the pages are
+// made, the closing splash that stands while the program shuts down, and the About box.
+// User-interface thread only.
+
+#include <QDialog>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+#include <QWidget>
+
+#include "app/pages/pages.h"
+
+namespace app {
+
+// Moves a window to the middle of the screen it is on (the primary one before it is shown).
+void CentreOnScreen(QWidget& window);
+
+// The start splash: frameless, takes no input, in the middle of the screen. It has no owner;
+// start-up shows it before any other window.
+class TMidiSplash : public QWidget {
+  public:
+    TMidiSplash();
+
+    QFrame* Panel1;
+    QWidget* Image1;
+    QLabel* Label1;
+    QLabel* Label2;
+};
+
+// The closing splash: a dialog frame without buttons, above every other window, owned by the
+// setup page.
+class TEndSplash : public QWidget {
+  public:
+    explicit TEndSplash(QWidget* owner);
+
+    QWidget* Image1;
+    QLabel* Label1;
+};
+
+// The About box, shown modally from the setup page; a fresh one for each About command.
+class TAboutBox : public QDialog {
+  public:
+    TAboutBox(ProgramContext& context, QWidget* owner);
+
+    // When the box becomes active: painted at once, then the About jingle to its end.
+    void Panel2Click();
+    // OK: the setup page back to its idle state (device choices closed, the configuration
+    // written) with the player page shown; the box then ends with the OK result.
+    void BitBtn1Click();
+
+    QFrame* Panel1;
+    QWidget* ProgramIcon;
+    QLabel* ProductName;
+    QLabel* Version;
+    QLabel* CompanyName;
+    QLabel* Copyright;
+    QLabel* Comments;
+    QLabel* CREDIT;
+    QPushButton* BitBtn1;
+
+  protected:
+    void changeEvent(QEvent* event) override;
+
+  private:
+    ProgramContext& context_;
+    bool jinglePlayed_ = false;
+};
+
+// Ends the start splash: the start jingle to its end while the splash stands, then the splash
+// hidden and destroyed, the engine's cell fields parked again and the fresh program left with
+// no unsaved change. Called once, by the player page's constructor, with that page (not yet in
+// `context.pages`): call it once the page can play a jingle.
+void CloseSplash(ProgramContext& context, TMidiForm& player);
+
+// Help | About..., and clicks on the setup page or its titles: from the program folder (where
+// the jingle is), a fresh About box shown modally and destroyed when it closes.
+void ShowAboutBox(ProgramContext& context, QWidget* owner);
+
+}  // namespace app
