@@ -290,7 +290,9 @@ void ImportFlow::TryMidiImportClick() {
     std::remove(kSplitFileName);
     if (controls.WhichBarText.empty()) WhichBarChange("1");
     controls.WhichBarEnabled = false;
-    ClearPartSteps();
+    // A drum import's NEW may offer to save the arrangement: the parts go only after that offer,
+    // so that a save keeps them.
+    if (s.InstrumentMode == 1) ClearPartSteps();
     controls.TryEnabled = false;
     Progress("Importing");
     if (s.InstrumentMode == 1) {
@@ -305,6 +307,7 @@ void ImportFlow::TryMidiImportClick() {
         live::NormaliseToC(program_.live.parts, program_.live.transposition, import_.ManualImport != 0);
     } else {
         host_.newDrums();
+        ClearPartSteps();
         ParseImportDump(ctx_);
     }
     controls.WhichBarEnabled = true;

@@ -132,6 +132,18 @@ void reply(const char* what, const std::string& line) {
     std::fflush(stdout);
 }
 
+// Runs one line. A file dialog may come up a little after the click that asks for it (a page
+// can let pending messages run first): the answer waits for it, up to ten seconds.
+void runLine(const std::string& line, int attempt) {
+    const QStringList words = QString::fromStdString(line).split(' ', Qt::SkipEmptyParts);
+    const bool ok = run(words);
+    if (!ok && !words.isEmpty() && words[0] == "file" && attempt < 100) {
+        QTimer::singleShot(100, [line, attempt] { runLine(line, attempt + 1); });
+        return;
+    }
+    reply(ok ? "done" : "missing", line);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -152,10 +164,7 @@ int main(int argc, char** argv) {
                 const std::string line = pending.substr(0, eol);
                 pending.erase(0, eol + 1);
                 // Each action runs from the event loop, as a user's would.
-                QTimer::singleShot(0, [line] {
-                    const bool ok = run(QString::fromStdString(line).split(' ', Qt::SkipEmptyParts));
-                    reply(ok ? "done" : "missing", line);
-                });
+                QTimer::singleShot(0, [line] { runLine(line, 0); });
             }
         });
         reply("ready", "");

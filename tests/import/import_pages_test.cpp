@@ -225,4 +225,27 @@ TEST_F(ImportPages, NewClearsTheTrialAndReturnsToManual) {
     EXPECT_EQ(page->WhichBar->text(), "Try Bar");
 }
 
+// A drum import's TRY clears drums and parts; the drum tab's NEW asks first, and a save then
+// keeps the parts as they were.
+TEST_F(ImportPages, TryOfDrumsOffersToSaveBeforeThePartsGo) {
+    state.live.parts.PartSteps[2][17] = {67, 90, 300};
+    pages.DrumTab->DrumPanel[3]->onClick();
+    app::TConverting* page = OpenImport();
+    dialogs.scriptFile(song);
+    page->ExtractDrums->click();
+    const fs::path kept = folder.path() / "TarnFile" / "kept.QTR";
+    dialogs.clear();
+    dialogs.scriptAnswer(platform::BoxAnswer::Yes);
+    dialogs.scriptFile(kept.string());
+    page->TryMidiImport->click();
+    EXPECT_EQ(BoxTexts(), Strings{"Save Changes?"});
+    EXPECT_EQ(PartNotes(3), Strings{});
+    bool tooLarge = false;
+    const auto bytes = app::ReadWholeFile(kept, tooLarge);
+    ASSERT_TRUE(bytes);
+    const auto staged = app::ParseArrangement(*bytes, true);
+    ASSERT_TRUE(staged);
+    EXPECT_EQ(staged->PartSteps[2][17].note, 67);
+}
+
 }  // namespace
