@@ -175,6 +175,9 @@ void TDrumsGrid::buildRow(int row, QWidget* parent, int top) {
     const QString caption = row == 0 ? QString("NONE") : QString(QChar('A' + row - 1));
     auto* type = panel(parent, QString("DrumType%1").arg(row + 1), caption, clSilver,
                        QRect(kCaptionLeft, top, kCaptionWidth, kCell));
+    QFont small = type->font();  // the longest drum names fit the caption's width
+    small.setPointSizeF(small.pointSizeF() * 0.9);
+    type->setFont(small);
     type->onClick = [this, row] { DrumTypeClick(row + 1); };
     DrumType[static_cast<std::size_t>(row)] = type;
     for (int c = 1; c <= kGridColumns; ++c) {
