@@ -91,6 +91,29 @@ TEST_F(Program, ExitAsksTheSetupPageWhetherToSaveAModifiedArrangement) {
     EXPECT_EQ(program->state().drums.Modified, 1) << "No saves nothing";
 }
 
+// Yes to "Save Changes?" and then no file written (here the save dialog is cancelled): the
+// program stays on the page the player was on, and a second exit may let the changes go.
+TEST_F(Program, ExitStaysWhenTheSaveAskedForDidNotHappen) {
+    bool stayed = false;
+    run([&](app::QuintoraProgram& p) {
+        p.pages().QuintoraForm->DRUMTABClick();
+        p.pages().DrumTab->DrumPanel[1]->onClick();
+        dialogs.scriptAnswer(platform::BoxAnswer::Yes);
+        p.pages().QuintoraForm->ExitItem->trigger();
+        stayed = p.state().shell.Exiting == 0 && p.state().devices.MidiInIsOpen == 1 &&
+                 !p.pages().DrumTab.isNull() && p.pages().DrumTab->isVisible();
+        dialogs.scriptAnswer(platform::BoxAnswer::No);
+    });
+    EXPECT_TRUE(stayed);
+    Strings asked;
+    for (const auto& e : dialogs.log())
+        asked.push_back(e.kind == platform::testing::ScriptedDialogs::Entry::Kind::Save ? "save dialog"
+                                                                                        : e.text);
+    EXPECT_EQ(asked, (Strings{"Save Changes?", "save dialog", "Save Changes?"}));
+    EXPECT_EQ(program->state().shell.Exiting, 1);
+    EXPECT_EQ(program->state().drums.Modified, 1);
+}
+
 TEST_F(Program, ExitStopsPlayingOnceThroughTheDrumTab) {
     run([&](app::QuintoraProgram& p) {
         p.pages().DrumTab->DrumStartButtonClick();
