@@ -59,7 +59,9 @@ void CentreOnScreen(QWidget& window) {
     window.move(frame.topLeft());
 }
 
-TMidiSplash::TMidiSplash() : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint) {
+// A plain frameless window, not a splash-screen type that window managers keep above others: the
+// screen warning that start-up may show while it stands must not end up behind it.
+TMidiSplash::TMidiSplash() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint) {
     setObjectName("MidiSplash");
     setWindowTitle("Quintora2");
     setFixedSize(684, 181);
