@@ -26,8 +26,6 @@ TChangeDrum::TChangeDrum(app::ProgramContext& context, QWidget* owner)
     setObjectName("ChangeDrum");
     setWindowTitle("DRUM LIST");
     setFixedSize(177, 144);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->geometry().center() - rect().center());
     auto* column = new QVBoxLayout(this);
     DrumChange = new QComboBox(this);
     DrumChange->setObjectName("DrumChange");
@@ -49,6 +47,8 @@ TChangeDrum::TChangeDrum(app::ProgramContext& context, QWidget* owner)
 
 void TChangeDrum::Reset() {
     DrumChange->setCurrentIndex(-1);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->geometry().center() - rect().center());
 }
 
 int TChangeDrum::chosenDrum() const {

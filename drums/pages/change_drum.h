@@ -16,7 +16,7 @@ class TChangeDrum : public QWidget {
   public:
     TChangeDrum(app::ProgramContext& context, QWidget* owner);
 
-    // As a freshly made dialog: nothing chosen yet.
+    // As a freshly made dialog: nothing chosen yet, centred on the screen.
     void Reset();
     // SELECT DRUM: the drum tab shows the chosen drum (the blank entry keeps its tab) and the
     // dialog closes.

@@ -7,6 +7,9 @@
 #include <cctype>
 #include <set>
 
+#include <QGuiApplication>
+#include <QScreen>
+
 #include "drums/drum_list.h"
 #include "drums/drum_names.h"
 #include "drums/pages/change_drum.h"
@@ -82,6 +85,12 @@ TEST_F(DrumListDialog, TheDialogAsDrawn) {
         EXPECT_EQ(c.button->text(), c.caption);
         EXPECT_EQ(c.button->toolTip(), c.hint);
     }
+    dialog->CANCEL->click();
+    dialog->move(0, 0);
+    tab->ChngDrm->click();
+    const QPoint offCentre =
+        dialog->geometry().center() - QGuiApplication::primaryScreen()->geometry().center();
+    EXPECT_LE(offCentre.manhattanLength(), 8) << "every open centres it afresh (give or take a frame)";
     ASSERT_EQ(dialog->DrumChange->count(), drums::kDrumListEntries);
     for (int i = 0; i < drums::kDrumListEntries; ++i)
         EXPECT_EQ(dialog->DrumChange->itemText(i), drums::DrumList[static_cast<std::size_t>(i)].text);
