@@ -63,7 +63,12 @@ class ImportFlow::BusyPage {
 ImportFlow::ImportFlow(ImportState& import, app::ProgramState& program, app::EngineLink& engine,
                        drums::DrumOps& drums, platform::DialogService& dialogs, ImportFlowHost& host)
     : import_(import), program_(program), drums_(drums), host_(host), ctx_{import,  program, engine, drums,
-                                                                           dialogs, *this,   stderr} {}
+                                                                           dialogs, *this,   stderr} {
+    // The mode outlives the pages: a new import page shows the one in force.
+    const bool manual = import_.split.ModeSign > 0;
+    controls.DontKillCaption = manual ? "MANUAL" : "AUTO ";
+    controls.DontKillRed = manual;
+}
 
 // --- Drums and Instruments ----------------------------------------------------------------------
 

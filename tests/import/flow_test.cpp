@@ -332,6 +332,19 @@ TEST_F(Flow, OkStopsSavesAndEndsTheImport) {
     EXPECT_EQ(import.split.ImportRunning, 0);
 }
 
+// OK leaves the mode as it is; the next import's page shows it.
+TEST_F(Flow, ANewPageShowsTheModeInForce) {
+    flow.DontKillBtnClick();
+    flow.ExitMidiExtractClick();
+    ImportFlow next{import, state, link, ops, dialogs, host};
+    EXPECT_EQ(next.controls.DontKillCaption, "AUTO ");
+    EXPECT_FALSE(next.controls.DontKillRed);
+    EXPECT_EQ(import.ManualImport, 0);
+    next.DontKillBtnClick();
+    EXPECT_EQ(next.controls.DontKillCaption, "MANUAL");
+    EXPECT_EQ(import.ManualImport, 1);
+}
+
 TEST(ChooserLine, ChannelAtTheStart) {
     const std::pair<const char*, int> cases[] = {
         {"1: \"Piano\" (Grand Piano)", 1}, {"12: x", 12}, {"16:", 16},   {"17: x", 0},   {"0: x", 0},
