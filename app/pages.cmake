@@ -4,14 +4,14 @@ add_library(app_pages STATIC
   pages/mid_check_form.cpp
   pages/quintora_form.cpp
   pages/arrangement_pages.cpp
-  pages/later_pages.cpp
   pages/accompany_form.cpp
   pages/splash_pictures.cpp
   pages/splash_screens.cpp
+  pages/midi_form.cpp
   pages/orchestra_form.cpp
   pages/orchestra_layout.cpp
   pages/program.cpp)
-target_link_libraries(app_pages PUBLIC app_shell app_orchestra app_arrangement drums_core drums_pages import_pages platform_qt midifile Qt6::Widgets)
+target_link_libraries(app_pages PUBLIC app_shell app_player app_orchestra app_arrangement drums_core drums_pages import_pages platform_qt midifile Qt6::Widgets)
 quintora_warnings(app_pages)
 
 # The program on the engine library's exports.
@@ -37,4 +37,4 @@ foreach(page IN LISTS QUINTORA_HELP_PAGES)
   list(APPEND quintora_help_outputs ${out})
 endforeach()
 add_custom_target(quintora_help ALL DEPENDS ${quintora_help_outputs})
-add_dependencies(Quintora2 quintora_help)
+add_dependencies(Quintora2 quintora_help jingles)

@@ -1,6 +1,7 @@
 #include <cstdio>
 
 #include "app/folders.h"
+#include "app/jingles.h"
 #include "app/pages/program.h"
 #include "app/plenwick_link.h"
 #include "app/shell.h"
@@ -22,6 +23,10 @@ int RunQuintora2(QApplication& application, const std::function<void(QuintoraPro
     std::error_code ec;
     if (!InstallHelpPages(shipped, std::filesystem::current_path(ec), error))
         std::fprintf(stderr, "Quintora2: %s; help is not available\n", error.c_str());
+    // So do the jingles; a jingle still missing afterwards is simply not played.
+    if (!InstallJingles(QCoreApplication::applicationDirPath().toStdString(),
+                        std::filesystem::current_path(ec), error))
+        std::fprintf(stderr, "Quintora2: %s\n", error.c_str());
     platform::qt::QtLauncher launcher;
     PlenwickLink engine;
     QuintoraProgram program(application, engine, dialogs, launcher);

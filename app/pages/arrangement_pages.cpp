@@ -2,7 +2,7 @@
 
 #include <QSignalBlocker>
 
-#include "app/pages/later_pages.h"
+#include "app/pages/midi_form.h"
 #include "app/pages/orchestra_form.h"
 #include "app/pages/quintora_form.h"
 #include "drums/pages/drum_tab.h"

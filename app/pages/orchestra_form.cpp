@@ -3,7 +3,7 @@
 #include <QShowEvent>
 
 #include "app/pages/accompany_form.h"
-#include "app/pages/later_pages.h"
+#include "app/pages/midi_form.h"
 #include "app/pages/quintora_form.h"
 #include "drums/pages/drum_tab.h"
 #include "midifile/InstrumentNames.h"

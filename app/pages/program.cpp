@@ -5,8 +5,9 @@
 
 #include "app/folders.h"
 #include "app/pages/accompany_form.h"
-#include "app/pages/later_pages.h"
 #include "app/pages/mid_check_form.h"
+#include "app/pages/midi_form.h"
+#include "app/pages/orchestra_form.h"
 #include "app/pages/quintora_form.h"
 #include "app/pages/splash_screens.h"
 #include "drums/pages/drum_tab.h"

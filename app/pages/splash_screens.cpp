@@ -6,7 +6,7 @@
 #include <QScreen>
 
 #include "app/folders.h"
-#include "app/pages/later_pages.h"
+#include "app/pages/midi_form.h"
 #include "app/pages/quintora_form.h"
 #include "app/pages/splash_pictures.h"
 

@@ -12,7 +12,8 @@
 #include <vector>
 
 #include "app/folders.h"
-#include "app/pages/later_pages.h"
+#include "app/pages/midi_form.h"
+#include "app/pages/orchestra_form.h"
 #include "app/pages/quintora_form.h"
 #include "drums/drum_names.h"
 #include "drums/pages/change_drum.h"

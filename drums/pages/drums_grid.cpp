@@ -4,7 +4,8 @@
 #include <QHideEvent>
 #include <QShowEvent>
 
-#include "app/pages/later_pages.h"
+#include "app/pages/midi_form.h"
+#include "app/pages/orchestra_form.h"
 #include "app/pages/quintora_form.h"
 #include "drums/pages/drum_tab.h"
 #include "drums/pages/light_colour.h"

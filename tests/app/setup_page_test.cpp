@@ -56,6 +56,7 @@ class SetupPage : public testsupport::PagesRig {
         form->show();
         link.clearJournal();
         dialogs.clear();
+        launcher.opened.clear();  // the first run's introduction
     }
     app::TQuintoraForm* form = nullptr;
 

@@ -22,6 +22,7 @@ void PagesRig::createPages() {
          {static_cast<QWidget*>(pages.DrumsGrid), static_cast<QWidget*>(pages.DrumTab),
           static_cast<QWidget*>(pages.OrchestraForm), static_cast<QWidget*>(pages.AccompanyForm)})
         pages.QuintoraForm->ShareMenuKeys(page);
+    devices.OpenMidiOut();  // as start-up does: the start jingle took the engine's output
 }
 
 PagesRig::~PagesRig() {

@@ -5,8 +5,9 @@
 #include <memory>
 
 #include "app/pages/accompany_form.h"
-#include "app/pages/later_pages.h"
 #include "app/pages/mid_check_form.h"
+#include "app/pages/midi_form.h"
+#include "app/pages/orchestra_form.h"
 #include "app/pages/pages.h"
 #include "app/pages/quintora_form.h"
 #include "drums/pages/drum_tab.h"

@@ -1,0 +1,69 @@
+#pragma once
+// The MIDI file player page: single play of a chosen file, auto play of the MidiFile folder,
+// STOP, and the media player that also sounds the jingles. Shown over the setup page as part of
+// the same screen. Its handlers run the player's logic (app/player_ops.h) and then show what it
+// left in the view. User-interface thread only.
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolButton>
+#include <QWidget>
+#include <memory>
+
+#include "app/pages/pages.h"
+#include "app/player_ops.h"
+#include "player/player_clock.h"
+
+namespace app {
+
+class TMidiForm : public QWidget {
+  public:
+    // Builds the page inside `screen` (and sets pages.MidiForm), then ends start-up's first
+    // part: the start jingle, the setup page and this page shown, PageCode := "ST", the
+    // first-run help, and the MidiFile folder made current. `clock` drives the media player
+    // (tests); by default the real clock.
+    explicit TMidiForm(ProgramContext& context, QWidget* screen, player::PlayerClock* clock = nullptr);
+    ~TMidiForm() override;
+
+    // Leaving the page: its media player closes and both timers stop.
+    void StopPlayer();
+    // Plays jingle n (1 start-up, 2 exit, 3 About) to its end; nothing else runs meanwhile.
+    virtual void PlayJingle(int n);
+
+    void BitBtn1Click();
+    void BitBtn2Click();
+    void BitBtn3Click();
+    void MediaPlayer1Click();
+    void MidiFileListBoxChange();
+    void Timer1Timer();
+    void Timer2Timer();
+
+    PlayerOps& ops() { return ops_; }
+
+    QGroupBox* Frame;  // shows the page's caption
+    QLabel* Panel1;
+    QToolButton* BitBtn3;
+    QToolButton* MediaPlayer1;
+    QProgressBar* ProgressBar1;
+    QPushButton* BitBtn1;
+    QPushButton* BitBtn2;
+    QListWidget* MidiFileListBox;
+    QTimer* Timer1;
+    QTimer* Timer2;
+
+  protected:
+    ProgramContext& context_;
+
+  private:
+    void build();
+    void showView();
+
+    std::unique_ptr<player::PlayerClock> ownClock_;
+    PlayerOps ops_;
+};
+
+}  // namespace app

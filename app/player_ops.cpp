@@ -1,0 +1,196 @@
+#include "app/player_ops.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <system_error>
+
+#include "app/folders.h"
+#include "app/help.h"
+#include "app/jingles.h"
+
+namespace app {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool EndsInMid(const std::string& name) {
+    if (name.size() < 4) return false;
+    std::string tail = name.substr(name.size() - 4);
+    std::transform(tail.begin(), tail.end(), tail.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return tail == ".mid";
+}
+
+}  // namespace
+
+std::vector<std::string> ListMidiFiles(const fs::path& folder) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    fs::directory_iterator it(folder, ec);
+    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        std::error_code ignored;
+        const std::string name = it->path().filename().string();
+        if (name.empty() || name.front() == '.' || !it->is_regular_file(ignored) || !EndsInMid(name))
+            continue;
+        names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+PlayerOps::PlayerOps(ProgramState& state, EngineLink& engine, MidiDevices& devices,
+                     platform::DialogService& dialogs, platform::MidiOutRegistry& outputs,
+                     player::PlayerClock& clock)
+    : state_(state), engine_(engine), devices_(devices), dialogs_(dialogs), media_(outputs, clock) {}
+
+void PlayerOps::timers(bool on) {
+    view.Timer1On = on;
+    view.Timer2On = on;
+}
+
+void PlayerOps::idle() {
+    timers(false);
+    PlayerNext = 0;
+    PlayerBusy = 0;
+    view.ProgressPosition = 0;
+}
+
+void PlayerOps::deviceError() {
+    // As the application shows an error nobody handled: the device's own text.
+    dialogs_.messageBox(nullptr, media_.LastError(), "QUINTORA2", platform::BoxButtons::Ok,
+                        platform::BoxIcon::Stop);
+}
+
+bool PlayerOps::openMedia() {
+    if (media_.Open(fileName_, state_.Engine.MidiOutDevice)) return true;
+    deviceError();
+    return false;
+}
+
+bool PlayerOps::play() {
+    if (media_.Play() == platform::MMSYSERR_NOERROR) return true;
+    deviceError();
+    return false;
+}
+
+void PlayerOps::engineMessages() {
+    // Data-only packets and a System Reset through the engine; the output layer sends only the
+    // reset, and only while the engine's output is open.
+    for (int first : {121, 255, 127, 125}) engine_.ShortMidiMsg(first, 0, 0);
+}
+
+bool PlayerOps::PlayNextMidiFile() {
+    SelectFolder(state_.shell, kMidiFileFolder);
+    if (PlayerBusy != 0) return true;
+    PlayerBusy = 1;
+    if (PlayerNext > PlayerCount - 1 || PlayerNext >= static_cast<int>(Files.size()) || PlayerNext < 0) {
+        idle();
+        return true;
+    }
+    fileName_ = Files[static_cast<std::size_t>(PlayerNext)];
+    ++PlayerNext;
+    view.Caption = std::string(kPlayerCaption) + " - " + fileName_;
+    if (!openMedia()) return false;
+    engineMessages();
+    view.ProgressMax = media_.LengthMs();
+    timers(true);
+    return play();
+}
+
+void PlayerOps::Timer1Timer() {
+    view.ProgressPosition = media_.PositionMs();
+}
+
+void PlayerOps::Timer2Timer() {
+    if (media_.IsPlaying()) {
+        PlayerBusy = 1;
+        return;
+    }
+    PlayerBusy = 0;
+    PlayNextMidiFile();
+}
+
+void PlayerOps::BitBtn1Click() {
+    SelectFolder(state_.shell, kMidiFileFolder);
+    devices_.CloseMidiOut();
+    state_.shell.SetupPageActive = 1;
+    PlayerCount = static_cast<std::int32_t>(Files.size());
+    PlayerBusy = 0;
+    if (!PlayNextMidiFile()) return;
+    view.PlayEnabled = true;
+}
+
+void PlayerOps::BitBtn2Click() {
+    media_.Stop();
+    idle();
+}
+
+void PlayerOps::MidiFileListBoxChange() {
+    idle();  // a file that is playing plays on
+}
+
+void PlayerOps::MediaPlayer1Click() {
+    SelectFolder(state_.shell, kMidiFileFolder);
+    devices_.CloseMidiOut();
+    if (!openMedia()) return;
+    engineMessages();
+    play();
+}
+
+void PlayerOps::BitBtn3Click() {
+    const fs::path folder = SelectFolder(state_.shell, kMidiFileFolder);
+    state_.shell.SetupPageActive = 1;
+    timers(false);
+    PlayerBusy = 1;
+    view.ProgressPosition = 0;
+    platform::FileDialogRequest request;
+    request.title = "Open";
+    request.filter = "*.MID (*.MID *.mid)";
+    request.defaultExt = "MID";
+    request.initialDir = folder.string();
+    const std::optional<std::string> chosen = dialogs_.openFile(request);
+    if (!chosen) return;  // the timers stay off and PlayerBusy stays 1
+    view.Caption = std::string(kPlayerCaption) + " - " + *chosen;
+    fileName_ = *chosen;
+    if (!openMedia()) return;
+    engineMessages();
+    view.ProgressMax = media_.LengthMs();
+    view.Timer1On = true;
+    view.PlayEnabled = true;
+    play();
+}
+
+void PlayerOps::PlayJingle(int n) {
+    SelectFolder(state_.shell, kProgramFolderRequest);
+    devices_.CloseMidiOut();
+    const char* name = JingleFile(n);
+    if (!name) return;
+    bool readable = false;
+    if (std::FILE* f = std::fopen(name, "rb")) {
+        readable = true;
+        std::fclose(f);
+    }
+    fileName_ = name;
+    if (!readable) return;
+    if (!openMedia()) return;
+    media_.Stop();
+    if (!play()) return;
+    media_.WaitUntilStopped(std::chrono::milliseconds(media_.LengthMs()) + kJingleMargin);
+    media_.Stop();
+}
+
+void PlayerOps::StopPlayer() {
+    media_.Close();
+    timers(false);
+}
+
+void PlayerOps::FirstRunHelp(platform::Launcher& launcher) {
+    // The help is our own pages in the desktop's browser: there is no viewer to install, so a
+    // program without them only points F1 at the introduction.
+    if (state_.shell.HelpViewerFound == 0) state_.shell.PageCode = "HH";
+    if (state_.shell.ConfigFound == 0) ShowHelpTopic(state_.shell, launcher, kIntroTopic);
+}
+
+}  // namespace app

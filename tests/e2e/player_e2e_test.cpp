@@ -1,0 +1,131 @@
+// The real program on a private JACK server: auto play over the two files of the MidiFile
+// folder sends their notes to the output port in order and in time, the second file starting at
+// a poll after the first has ended; STOP in mid-file ends every sounding note and nothing more
+// of the file follows.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "midifile/MidiWrite.h"
+#include "tests/e2e/program_rig.h"
+
+namespace {
+
+using e2e::Received;
+using e2e::waitUntil;
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+struct Note {
+    int key;
+    int startMs;
+    int lengthMs;
+};
+
+// A format-1 file at 120 beats a minute (one tick a millisecond at division 500): a tempo track
+// and the notes on channel `channel`.
+void WriteSong(const fs::path& path, int channel, const std::vector<Note>& notes) {
+    midifile::MidiWrite w(path.string().c_str());
+    w.WriteHeader(1, 2, 500);
+    w.StartTrack();
+    w.WriteTempo(500000);
+    w.StartTrack();
+    struct Event {
+        int ms;
+        bool on;
+        int key;
+    };
+    std::vector<Event> events;
+    for (const Note& n : notes) {
+        events.push_back({n.startMs, true, n.key});
+        events.push_back({n.startMs + n.lengthMs, false, n.key});
+    }
+    std::stable_sort(events.begin(), events.end(), [](const Event& a, const Event& b) {
+        return a.ms < b.ms || (a.ms == b.ms && !a.on && b.on);
+    });
+    int at = 0;
+    for (const Event& e : events) {
+        w.AddDelta(static_cast<uint32_t>(e.ms - at));
+        at = e.ms;
+        e.on ? w.WriteNoteOn(channel, e.key, 100) : w.WriteNoteOff(channel, e.key, 0);
+    }
+    ASSERT_TRUE(w.Close()) << path;
+}
+
+bool isNoteOn(const testsupport::ReceivedMidi& m) {
+    return m.bytes.size() == 3 && (m.bytes[0] & 0xF0) == 0x90 && m.bytes[2] > 0;
+}
+bool isNoteOff(const testsupport::ReceivedMidi& m) {
+    return m.bytes.size() == 3 &&
+           ((m.bytes[0] & 0xF0) == 0x80 || ((m.bytes[0] & 0xF0) == 0x90 && m.bytes[2] == 0));
+}
+
+std::vector<const testsupport::ReceivedMidi*> noteOns(const Received& got) {
+    std::vector<const testsupport::ReceivedMidi*> out;
+    for (const auto& m : got)
+        if (isNoteOn(m)) out.push_back(&m);
+    return out;
+}
+
+using PlayerOnJack = e2e::ProgramOnJack;
+
+TEST_F(PlayerOnJack, AutoPlayPlaysTheMidiFileFolderInOrderAndInTimeAndStopEndsEveryNote) {
+    fs::create_directories(home.path / "MidiFile");
+    // The first file holds a chord long enough to be stopped in; the second a short run.
+    WriteSong(home.path / "MidiFile" / "first.mid", 0, {{60, 0, 1200}, {64, 0, 1200}, {62, 1200, 600}});
+    WriteSong(home.path / "MidiFile" / "second.MID", 1, {{67, 0, 250}, {69, 250, 250}, {71, 500, 250}});
+
+    startProgram();
+    EXPECT_TRUE(fs::exists(home.path / "Rizori.mid")) << "the jingles were installed";
+    rig.clear();
+
+    // Auto play: the first file at once, the second at a poll after it.
+    ASSERT_TRUE(act("click BitBtn1"));
+    ASSERT_TRUE(waitUntil(rig, 15s, [](const Received& got) { return noteOns(got).size() >= 6; }))
+        << noteOns(rig.received()).size() << " notes arrived";
+    std::this_thread::sleep_for(500ms);  // the last note's end
+    const Received got = rig.received();
+    const auto ons = noteOns(got);
+    ASSERT_EQ(ons.size(), 6u);
+    const std::vector<std::vector<std::uint8_t>> expected = {
+        {0x90, 60, 100}, {0x90, 64, 100}, {0x90, 62, 100}, {0x91, 67, 100}, {0x91, 69, 100}, {0x91, 71, 100}};
+    for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(ons[i]->bytes, expected[i]) << i;
+    const double t0 = ons[0]->seconds;
+    EXPECT_NEAR(ons[1]->seconds - t0, 0.0, 0.05);
+    EXPECT_NEAR(ons[2]->seconds - t0, 1.2, 0.05);
+    // The second file starts at the first poll after the first file's 1.8 s have ended: the polls
+    // run every 5 s.
+    EXPECT_GT(ons[3]->seconds - t0, 1.8);
+    EXPECT_LT(ons[3]->seconds - t0, 1.8 + 5.0 + 1.0);
+    EXPECT_NEAR(ons[4]->seconds - ons[3]->seconds, 0.25, 0.05);
+    EXPECT_NEAR(ons[5]->seconds - ons[3]->seconds, 0.5, 0.05);
+    EXPECT_TRUE(e2e::unendedNotes(got).empty()) << "every note of both files ended";
+
+    // After STOP, auto play begins again with the first file; STOP in its chord ends both notes.
+    ASSERT_TRUE(act("click BitBtn2"));
+    rig.clear();
+    ASSERT_TRUE(act("click BitBtn1"));
+    ASSERT_TRUE(waitUntil(rig, 5s, [](const Received& g) { return noteOns(g).size() >= 2; }));
+    std::this_thread::sleep_for(300ms);
+    ASSERT_TRUE(act("click BitBtn2"));
+    ASSERT_TRUE(waitUntil(rig, 2s, [](const Received& g) {
+        int offs = 0;
+        for (const auto& m : g) offs += isNoteOff(m) ? 1 : 0;
+        return offs >= 2;
+    })) << "the chord's notes ended";
+    std::this_thread::sleep_for(1500ms);  // past the third note's time, and a poll's
+    const Received afterStop = rig.received();
+    const auto stopped = noteOns(afterStop);
+    ASSERT_EQ(stopped.size(), 2u) << "nothing after the stop";
+    EXPECT_EQ(stopped[0]->bytes, (std::vector<std::uint8_t>{0x90, 60, 100}));
+    EXPECT_EQ(stopped[1]->bytes, (std::vector<std::uint8_t>{0x90, 64, 100}));
+    EXPECT_TRUE(e2e::unendedNotes(afterStop).empty()) << e2e::describe(afterStop);
+
+    exitProgram();
+}
+
+}  // namespace
