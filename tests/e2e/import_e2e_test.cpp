@@ -15,16 +15,6 @@ using namespace e2e;
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
-bool isNoteOn(const Bytes& m, int channel, int note) {
-    return m.size() == 3 && m[0] == 0x90 + channel && m[1] == note && m[2] > 0;
-}
-
-std::size_t countNoteOns(const Received& got, int channel, int note) {
-    std::size_t n = 0;
-    for (auto& m : got) n += isNoteOn(m.bytes, channel, note);
-    return n;
-}
-
 // Sixteen bars at 250 beats a minute: a kick on every beat, piano middle C and bass C two
 // octaves down at every bar's start, each a beat long. Bars 8 to 15, which the import page
 // offers first, are like all others.

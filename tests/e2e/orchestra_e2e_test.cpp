@@ -19,16 +19,6 @@ using namespace e2e;
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-bool isNoteOn(const Bytes& m, int channel, int note) {
-    return m.size() == 3 && m[0] == 0x90 + channel && m[1] == note && m[2] > 0;
-}
-
-std::size_t countNoteOns(const Received& got, int channel, int note) {
-    std::size_t n = 0;
-    for (auto& m : got) n += isNoteOn(m.bytes, channel, note);
-    return n;
-}
-
 class OrchestraEndToEnd : public ProgramOnJack {
   protected:
     // Writes `note` with the pen on the cell, with the duration bar at `durationBar`.

@@ -33,6 +33,16 @@ std::vector<double> timesOf(const Received& got, const Bytes& message) {
     return t;
 }
 
+bool isNoteOn(const Bytes& m, int channel, int note) {
+    return m.size() == 3 && m[0] == 0x90 + channel && m[1] == note && m[2] > 0;
+}
+
+std::size_t countNoteOns(const Received& got, int channel, int note) {
+    std::size_t n = 0;
+    for (auto& m : got) n += isNoteOn(m.bytes, channel, note);
+    return n;
+}
+
 std::vector<std::string> unendedNotes(const Received& got) {
     std::map<std::pair<int, int>, int> sounding;
     for (auto& r : got) {

@@ -32,6 +32,11 @@ std::string describe(const Received& got, std::size_t count = 60);
 // When each copy of `message` arrived, in seconds.
 std::vector<double> timesOf(const Received& got, const Bytes& message);
 
+// A note-on of `note` on `channel` with a velocity above 0.
+bool isNoteOn(const Bytes& m, int channel, int note);
+// How many such note-ons arrived.
+std::size_t countNoteOns(const Received& got, int channel, int note);
+
 // Note-ons (off the drum channel) that nothing later ends: no note-off or velocity-0 note-on
 // of the same note on its channel, no all-notes-off on the channel. As "channel:note".
 std::vector<std::string> unendedNotes(const Received& got);
