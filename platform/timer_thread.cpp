@@ -1,11 +1,6 @@
 #include "platform/timer_thread.h"
 
-#include <pthread.h>
-#include <sched.h>
-#include <sys/prctl.h>
-#include <time.h>
-
-#include <cerrno>
+#include "platform/clock.h"
 
 namespace platform {
 
@@ -16,25 +11,6 @@ namespace {
 // this stretch, can be late by up to its length.
 constexpr std::chrono::microseconds kFinalStretch{1000};
 constexpr std::size_t kSpareNodes = 16;
-
-// Ask for real-time scheduling where the system allows it, and for no timer slack otherwise:
-// step timing is the whole point of this thread. Refusal (no privilege) is normal and harmless.
-void tuneThread() {
-    sched_param p{};
-    p.sched_priority = sched_get_priority_min(SCHED_FIFO) + 10;
-    pthread_setschedparam(pthread_self(), SCHED_FIFO, &p);
-    prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
-}
-
-// steady_clock is CLOCK_MONOTONIC on Linux, so its time points are absolute deadlines here.
-void sleepUntil(SteadyTime deadline) {
-    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(deadline.time_since_epoch()).count();
-    timespec ts{};
-    ts.tv_sec = static_cast<time_t>(ns / 1'000'000'000);
-    ts.tv_nsec = static_cast<long>(ns % 1'000'000'000);
-    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
-    }
-}
 
 }  // namespace
 
@@ -105,7 +81,7 @@ bool TimerThread::killAndWait(TimerId id) {
 }
 
 void TimerThread::run() {
-    tuneThread();
+    TuneTimingThread();
     std::unique_lock lock(mutex_);
     while (!quit_) {
         if (events_.empty()) {
@@ -120,7 +96,7 @@ void TimerThread::run() {
         }
         if (now < deadline) {
             lock.unlock();
-            sleepUntil(deadline);
+            SleepUntilDeadline(deadline);
             lock.lock();
             continue;  // the event may have been killed meanwhile
         }

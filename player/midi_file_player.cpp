@@ -1,8 +1,5 @@
 #include "player/midi_file_player.h"
 
-#include <pthread.h>
-#include <sched.h>
-
 #include <algorithm>
 #include <cstring>
 
@@ -15,14 +12,6 @@ namespace {
 uint64_t ElapsedUs(platform::SteadyTime from, platform::SteadyTime to) {
     if (to <= from) return 0;
     return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(to - from).count());
-}
-
-// Timing is the whole point of this thread: ask for real-time scheduling where the system allows
-// it (a busy machine then cannot hold a message back by a time slice). Refusal is harmless.
-void RaisePriority() {
-    sched_param p{};
-    p.sched_priority = sched_get_priority_min(SCHED_FIFO) + 10;
-    pthread_setschedparam(pthread_self(), SCHED_FIFO, &p);
 }
 
 }  // namespace
@@ -141,7 +130,7 @@ void MidiFilePlayer::JoinThread() {
 }
 
 void MidiFilePlayer::Run(size_t first, uint64_t basePositionUs, platform::SteadyTime start) {
-    RaisePriority();
+    platform::TuneTimingThread();
     const auto due = [&](uint64_t timeUs) {
         return start + std::chrono::microseconds(timeUs > basePositionUs ? timeUs - basePositionUs : 0);
     };

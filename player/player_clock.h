@@ -21,7 +21,8 @@ class PlayerClock {
 };
 
 // std::chrono::steady_clock (CLOCK_MONOTONIC), sleeping on a condition variable with an absolute
-// deadline, so that a stop is never held up by a long pause in the file.
+// deadline, so that a stop is never held up by a long pause in the file; the last millisecond
+// before the deadline is slept with the system's absolute-deadline sleep, which wakes on time.
 class SteadyPlayerClock final : public PlayerClock {
   public:
     platform::SteadyTime now() override { return std::chrono::steady_clock::now(); }
