@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QStyleOptionToolButton>
 
+#include "app/pages/named_button.h"
 #include "app/pages/orchestra_form.h"
 #include "midifile/InstrumentNames.h"
 
@@ -38,13 +39,6 @@ QToolButton* tool(QWidget* parent, const char* name, const QString& caption, con
     auto* b = new QToolButton(parent);
     b->setObjectName(name);
     b->setText(caption);
-    b->setToolTip(hint);
-    return b;
-}
-
-QPushButton* button(QWidget* parent, const char* name, const QString& caption, const char* hint) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
     b->setToolTip(hint);
     return b;
 }
@@ -179,15 +173,15 @@ void TOrchestraForm::buildParts() {
     FileNamePanel = panel(this, "FileNamePanel", QString(), "Active File Name");
     FileNamePanel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     place(FileNamePanel, 560, 66, 234, 24);
-    Transposeup = button(this, "Transposeup", "+1", "");
-    Trannsposedown = button(this, "Trannsposedown", "-1", "");
+    Transposeup = NamedButton(this, "Transposeup", "+1", "");
+    Trannsposedown = NamedButton(this, "Trannsposedown", "-1", "");
     place(Transposeup, 560, 96, 40, 24);
     place(Trannsposedown, 604, 96, 40, 24);
 }
 
 void TOrchestraForm::buildPen() {
     for (int k = 0; k < 12; ++k) {
-        KeyBtn[at(k)] = button(this, kKeyNames[k], kKeyCaptions[k], "Place this Note on the Form");
+        KeyBtn[at(k)] = NamedButton(this, kKeyNames[k], kKeyCaptions[k], "Place this Note on the Form");
         place(KeyBtn[at(k)], 6 + 31 * (k % 6), 137 + 28 * (k / 6), 30, 24);
     }
     RangeNumber = panel(this, "RangeNumber", "4", "");
@@ -196,7 +190,7 @@ void TOrchestraForm::buildPen() {
     place(KeyRangeDown, 6, 197, 24, 24);
     place(RangeNumber, 32, 197, 36, 24);
     place(KeyRangeUp, 70, 197, 24, 24);
-    NullBtn = button(this, "NullBtn", "Null ", "Zero Notes on the Form");
+    NullBtn = NamedButton(this, "NullBtn", "Null ", "Zero Notes on the Form");
     place(NullBtn, 110, 197, 78, 24);
     DurationBar1 = slider(this, "DurationBar1", Qt::Vertical, 100, 50, "");
     DurationBar1->setInvertedAppearance(true);  // position 0, the longest duration, at the top
@@ -269,10 +263,10 @@ void TOrchestraForm::buildBelowGrid() {
         x += 60;
     }
 
-    MainButton = button(this, "MainButton", "SETUP ", "Return to Main Screen");
-    NewAll = button(this, "NewAll", "NEW ", "Start Again");
-    DRUMTAB = button(this, "DRUMTAB", "DRUM TABS ", "Goto Drum Page");
-    MidiExtract = button(this, "MidiExtract", "Midi Extract ", "Extract from MIDI file");
+    MainButton = NamedButton(this, "MainButton", "SETUP ", "Return to Main Screen");
+    NewAll = NamedButton(this, "NewAll", "NEW ", "Start Again");
+    DRUMTAB = NamedButton(this, "DRUMTAB", "DRUM TABS ", "Goto Drum Page");
+    MidiExtract = NamedButton(this, "MidiExtract", "Midi Extract ", "Extract from MIDI file");
     MergeDrumsButton = tool(this, "MergeDrumsButton", "MERGE DRUMS ", "Get Drum File");
     x = 6;
     for (QWidget* w :

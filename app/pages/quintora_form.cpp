@@ -15,6 +15,7 @@
 #include "app/pages/accompany_form.h"
 #include "app/pages/arrangement_pages.h"
 #include "app/pages/midi_form.h"
+#include "app/pages/named_button.h"
 #include "app/pages/orchestra_form.h"
 #include "app/pages/splash_screens.h"
 #include "drums/pages/drum_tab.h"
@@ -23,13 +24,6 @@
 namespace app {
 
 namespace {
-
-QPushButton* button(QWidget* parent, const char* name, const char* caption, const char* hint) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setToolTip(hint);
-    return b;
-}
 
 // A glyph button of the button row; its hint is the tool tip (the long hint is empty).
 QToolButton* speedButton(QWidget* parent, const char* name, const char* hint, QStyle::StandardPixmap glyph) {
@@ -153,15 +147,15 @@ void TQuintoraForm::buildButtons(QWidget* central) {
     connect(SaveBtn, &QToolButton::clicked, this, [this] { SaveItemClick(); });
     ExitBtn = speedButton(SpeedPanel, "ExitBtn", "Exit", QStyle::SP_DialogCloseButton);
     connect(ExitBtn, &QToolButton::clicked, this, [this] { ExitItemClick(); });
-    MidiInBtn = button(SpeedPanel, "MidiInBtn", "MIDI IN ", "Setup MIDI INPUT DEVICE");
+    MidiInBtn = NamedButton(SpeedPanel, "MidiInBtn", "MIDI IN ", "Setup MIDI INPUT DEVICE");
     connect(MidiInBtn, &QPushButton::clicked, this, [this] { MidiInBtnClick(); });
-    MidiOutBtn = button(SpeedPanel, "MidiOutBtn", "MIDI OUT ", "Setup MIDI OUTPUT DEVICE");
+    MidiOutBtn = NamedButton(SpeedPanel, "MidiOutBtn", "MIDI OUT ", "Setup MIDI OUTPUT DEVICE");
     connect(MidiOutBtn, &QPushButton::clicked, this, [this] { MidiOutBtnClick(); });
-    PanicBtn = button(SpeedPanel, "PanicBtn", "PANIC (SPACEBAR)", "All notes off");
+    PanicBtn = NamedButton(SpeedPanel, "PanicBtn", "PANIC (SPACEBAR)", "All notes off");
     connect(PanicBtn, &QPushButton::clicked, this, [this] { PanicBtnClick(); });
-    DRUMTAB = button(SpeedPanel, "DRUMTAB", "DRUM TABS ", "Drum Page");
+    DRUMTAB = NamedButton(SpeedPanel, "DRUMTAB", "DRUM TABS ", "Drum Page");
     connect(DRUMTAB, &QPushButton::clicked, this, [this] { DRUMTABClick(); });
-    ComboButton = button(SpeedPanel, "ComboButton", "COMBO ", "Accompanyment Page");
+    ComboButton = NamedButton(SpeedPanel, "ComboButton", "COMBO ", "Accompanyment Page");
     connect(ComboButton, &QPushButton::clicked, this, [this] { ComboButtonClick(); });
     for (QWidget* w : std::initializer_list<QWidget*>{OpenBtn, SaveBtn, ExitBtn, MidiInBtn, MidiOutBtn,
                                                       PanicBtn, DRUMTAB, ComboButton})
@@ -180,7 +174,7 @@ void TQuintoraForm::buildSetupControls(QWidget* central) {
     MidiInBox->setMinimumContentsLength(24);
     // activated: the user's choices only; the page's own index settings run no handler.
     connect(MidiInBox, &QComboBox::activated, this, [this] { MidiInBoxChange(); });
-    OKInBtn = button(central, "OKInBtn", "OK ", "Click when done");
+    OKInBtn = NamedButton(central, "OKInBtn", "OK ", "Click when done");
     connect(OKInBtn, &QPushButton::clicked, this, [this] { OKInBtnClick(); });
     for (QWidget* w : std::initializer_list<QWidget*>{Label1, MidiInBox, OKInBtn}) inRow->addWidget(w);
     inRow->addStretch();
@@ -201,9 +195,9 @@ void TQuintoraForm::buildSetupControls(QWidget* central) {
     ChannelBox->setMaxVisibleItems(3);
     for (int i = 0; i < kChannelItems; ++i) ChannelBox->addItem(QString::fromStdString(ChannelItemText(i)));
     connect(ChannelBox, &QComboBox::activated, this, [this] { ChannelBoxChange(); });
-    OutTestBtn = button(central, "OutTestBtn", "MIDI OUT TEST ", "Play a chord");
+    OutTestBtn = NamedButton(central, "OutTestBtn", "MIDI OUT TEST ", "Play a chord");
     connect(OutTestBtn, &QPushButton::clicked, this, [this] { OutTestBtnClick(); });
-    OKOutBtn = button(central, "OKOutBtn", "OK ", "Click when device is selected");
+    OKOutBtn = NamedButton(central, "OKOutBtn", "OK ", "Click when device is selected");
     connect(OKOutBtn, &QPushButton::clicked, this, [this] { OKOutBtnClick(); });
     for (QWidget* w : std::initializer_list<QWidget*>{Label2, MidiOutBox, ChannelBox, OutTestBtn, OKOutBtn})
         outRow->addWidget(w);

@@ -4,22 +4,12 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "app/pages/named_button.h"
 #include "drums/drum_list.h"
 #include "drums/drum_move.h"
 #include "drums/pages/drum_tab.h"
 
 namespace drums {
-
-namespace {
-
-QPushButton* button(QWidget* parent, const char* name, const char* caption, const char* hint) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setToolTip(hint);
-    return b;
-}
-
-}  // namespace
 
 TChangeDrum::TChangeDrum(app::ProgramContext& context, QWidget* owner)
     : QWidget(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), context_(context) {
@@ -35,9 +25,9 @@ TChangeDrum::TChangeDrum(app::ProgramContext& context, QWidget* owner)
         "QComboBox { background: navy; color: aqua; font-family: Arial; font-weight: bold; "
         "font-style: italic; }");
     column->addWidget(DrumChange);
-    DrumTabs = button(this, "DrumTabs", "SELECT DRUM", "Select New Drum");
-    CHANGE = button(this, "CHANGE", "CHANGE DRUM", "Change the Drum thats playing");
-    CANCEL = button(this, "CANCEL", "CANCEL", "NO CHANGES");
+    DrumTabs = app::NamedButton(this, "DrumTabs", "SELECT DRUM", "Select New Drum");
+    CHANGE = app::NamedButton(this, "CHANGE", "CHANGE DRUM", "Change the Drum thats playing");
+    CANCEL = app::NamedButton(this, "CANCEL", "CANCEL", "NO CHANGES");
     connect(DrumTabs, &QPushButton::clicked, this, [this] { DrumTabsClick(); });
     connect(CHANGE, &QPushButton::clicked, this, [this] { CHANGEClick(); });
     connect(CANCEL, &QPushButton::clicked, this, [this] { CANCELClick(); });

@@ -13,6 +13,7 @@
 
 #include "app/folders.h"
 #include "app/pages/midi_form.h"
+#include "app/pages/named_button.h"
 #include "app/pages/orchestra_form.h"
 #include "app/pages/quintora_form.h"
 #include "drums/drum_names.h"
@@ -50,13 +51,6 @@ QSlider* slider(QWidget* parent, const char* name, Qt::Orientation o, int min, i
     s->setPageStep(page);
     s->setToolTip(hint);
     return s;
-}
-
-QPushButton* button(QWidget* parent, const char* name, const char* caption, const char* hint) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setToolTip(hint);
-    return b;
 }
 
 QToolButton* speedButton(QWidget* parent, const char* name, const char* caption, const char* hint) {
@@ -283,8 +277,8 @@ void TDrumTab::build() {
     column->addLayout(beats);
 
     auto* controls = new QHBoxLayout();
-    TimeSignature = button(this, "TimeSignature", "4 TIME", "Time Signature");
-    Quantise = button(this, "Quantise", "QUANTISE ON  ", "Strict Tempo or not");
+    TimeSignature = app::NamedButton(this, "TimeSignature", "4 TIME", "Time Signature");
+    Quantise = app::NamedButton(this, "Quantise", "QUANTISE ON  ", "Strict Tempo or not");
     auto* volumeLabel = new QLabel("VOLUME ", this);
     volumeLabel->setObjectName("Panel33");
     volumeLabel->setToolTip("Loudness");
@@ -302,15 +296,15 @@ void TDrumTab::build() {
     column->addLayout(controls);
 
     auto* buttons = new QHBoxLayout();
-    NewDrums = button(this, "NewDrums", "NEW ", "Clear Drums");
-    DRUMGRID = button(this, "DRUMGRID", "DRUMGRID ", "Drum Matrix");
-    ChngDrm = button(this, "ChngDrm", "DRUM LIST", "Change Drum");
-    MidiExtract = button(this, "MidiExtract", "Midi ", "Extract from MIDI file.");
-    ComboButton = button(this, "ComboButton", "COMBO ", "Go to Accompaniment Page");
-    MainScreenBtn = button(this, "MainScreenBtn", "SETUP ", "Return to Main Screen");
+    NewDrums = app::NamedButton(this, "NewDrums", "NEW ", "Clear Drums");
+    DRUMGRID = app::NamedButton(this, "DRUMGRID", "DRUMGRID ", "Drum Matrix");
+    ChngDrm = app::NamedButton(this, "ChngDrm", "DRUM LIST", "Change Drum");
+    MidiExtract = app::NamedButton(this, "MidiExtract", "Midi ", "Extract from MIDI file.");
+    ComboButton = app::NamedButton(this, "ComboButton", "COMBO ", "Go to Accompaniment Page");
+    MainScreenBtn = app::NamedButton(this, "MainScreenBtn", "SETUP ", "Return to Main Screen");
     OpenBtn = speedButton(this, "OpenBtn", "OPEN FILE ", "Load a TARN file");
     SaveBtn = speedButton(this, "SaveBtn", "SAVE FILE ", "Save  a QTR file");
-    BitBtn1 = button(this, "BitBtn1", "NEW ", "Clear Drums");
+    BitBtn1 = app::NamedButton(this, "BitBtn1", "NEW ", "Clear Drums");
     buttons->addWidget(NewDrums);
     buttons->addStretch();
     for (QWidget* w : std::initializer_list<QWidget*>{DRUMGRID, ChngDrm, MidiExtract, ComboButton,

@@ -5,6 +5,7 @@
 #include <QShowEvent>
 
 #include "app/pages/midi_form.h"
+#include "app/pages/named_button.h"
 #include "app/pages/orchestra_form.h"
 #include "app/pages/quintora_form.h"
 #include "drums/pages/drum_tab.h"
@@ -53,9 +54,7 @@ void separators(QWidget* parent, int top, const QString& firstName, int firstNum
 
 QPushButton* button(QWidget* parent, const char* name, const char* caption, const char* hint,
                     const QRect& r) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setToolTip(hint);
+    auto* b = app::NamedButton(parent, name, caption, hint);
     b->setGeometry(r);
     return b;
 }

@@ -9,6 +9,7 @@
 
 #include "app/pages/arrangement_pages.h"
 #include "app/pages/colour_panel.h"
+#include "app/pages/named_button.h"
 #include "app/pages/orchestra_form.h"
 #include "app/pages/quintora_form.h"
 #include "drums/pages/drum_tab.h"
@@ -38,9 +39,7 @@ void setFontSize(QWidget* w, int pixels, bool bold = false) {
 }
 
 QPushButton* button(QWidget* parent, const char* name, const char* caption, const char* hint) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setToolTip(hint);
+    auto* b = app::NamedButton(parent, name, caption, hint);
     b->setFont(QFont("Comic Sans MS"));
     setTextColour(b, clRed);
     return b;
