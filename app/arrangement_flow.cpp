@@ -150,7 +150,8 @@ bool ArrangementFlow::Save() {
 ArrangementFlow::SaveResult ArrangementFlow::saveTo(const std::string& path) {
     namespace fs = std::filesystem;
     const fs::path target(path);
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    const fs::path file = ResolveSaveTarget(target).value_or(target);  // the file a link names
+    const fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
     const auto free = disk_.freeBytes(folder);
     if (!free) {
         error("Can not read disk free area!", "ERROR");  // the save goes ahead

@@ -29,14 +29,44 @@ bool DiskIo::writeAll(int fd, std::span<const std::uint8_t> bytes) {
     return true;
 }
 
-bool SaveFileAtomically(const std::filesystem::path& target, std::span<const std::uint8_t> bytes, DiskIo& io,
+std::optional<std::filesystem::path> ResolveSaveTarget(const std::filesystem::path& target) {
+    namespace fs = std::filesystem;
+    constexpr int kMostLinks = 40;  // what the kernel itself follows before ELOOP
+    fs::path file = target;
+    for (int hop = 0; hop <= kMostLinks; ++hop) {
+        std::error_code ec;
+        if (!fs::is_symlink(fs::symlink_status(file, ec))) return file;
+        const fs::path named = fs::read_symlink(file, ec);
+        if (ec) return std::nullopt;
+        file = named.is_absolute() ? named : file.parent_path() / named;
+    }
+    return std::nullopt;
+}
+
+bool MayReplaceFile(const std::filesystem::path& path, const struct stat& st) {
+    return (st.st_mode & 0222) != 0 && ::access(path.c_str(), W_OK) == 0;
+}
+
+bool SaveFileAtomically(const std::filesystem::path& chosen, std::span<const std::uint8_t> bytes, DiskIo& io,
                         std::string& error) {
     namespace fs = std::filesystem;
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
     auto fail = [&](const char* step) {
         error = std::string(step) + ": " + std::strerror(errno);
         return false;
     };
+    const std::optional<fs::path> resolved = ResolveSaveTarget(chosen);
+    if (!resolved) {
+        errno = ELOOP;
+        return fail("cannot follow the link");
+    }
+    const fs::path& target = *resolved;
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    struct stat old {};
+    const bool exists = ::stat(target.c_str(), &old) == 0;
+    if (exists && S_ISREG(old.st_mode) && !MayReplaceFile(target, old)) {
+        error = "the file is write-protected";
+        return false;
+    }
     // A name of our own beside the target, so that the rename never crosses file systems.
     fs::path temporary;
     int fd = -1;
@@ -54,6 +84,12 @@ bool SaveFileAtomically(const std::filesystem::path& target, std::span<const std
         errno = saved;
         return fail(step);
     };
+    if (exists && S_ISREG(old.st_mode)) {
+        // The new file takes the old one's place with its permissions (and, where the system
+        // lets us, its owner), so a save does not make a file more or less open than it was.
+        if (::fchown(fd, old.st_uid, old.st_gid) != 0) errno = 0;
+        if (::fchmod(fd, old.st_mode & 07777) != 0) return abandon("cannot keep the file's permissions");
+    }
     if (!io.writeAll(fd, bytes)) return abandon("cannot write the file");
     if (::fsync(fd) != 0) return abandon("cannot write the file to the disk");
     const int closing = ::close(fd);

@@ -9,6 +9,8 @@
 #include <span>
 #include <string>
 
+struct stat;
+
 namespace app {
 
 // The disk operations a save needs that tests replace to make them fail.
@@ -21,9 +23,20 @@ class DiskIo {
     virtual bool writeAll(int fd, std::span<const std::uint8_t> bytes);
 };
 
-// Writes `bytes` to a new file beside `target`, flushes it to the disk and renames it over
-// `target`, checking each step. On failure the target is as it was, the new file is removed and
-// `error` says why.
+// The file a save of `target` replaces: `target` itself, or, when it is a symbolic link, the
+// file the chain of links ends at (which need not exist yet). Empty when the chain does not end
+// (a loop, or more links than the system follows).
+std::optional<std::filesystem::path> ResolveSaveTarget(const std::filesystem::path& target);
+
+// Whether the user may replace the existing file of status `st` at `path`: the system must grant
+// write access, and a file without any write permission bit counts as protected even for the
+// super-user, who is granted everything.
+bool MayReplaceFile(const std::filesystem::path& path, const struct stat& st);
+
+// Writes `bytes` to a new file beside the file `target` names (through any symbolic link, so a
+// link stays a link), flushes it to the disk and renames it over that file, checking each step.
+// An existing file keeps its permissions; one the user may not write is refused before anything
+// is written. On failure the target is as it was, the new file is removed and `error` says why.
 bool SaveFileAtomically(const std::filesystem::path& target, std::span<const std::uint8_t> bytes, DiskIo& io,
                         std::string& error);
 

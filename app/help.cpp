@@ -26,9 +26,19 @@ bool HelpPagesPresent(const std::filesystem::path& folder) {
     return true;
 }
 
-void ShowHelpTopic(ShellState& shell, platform::Launcher& launcher, const char* topic) {
+std::string HelpNotShownText(const std::string& page) {
+    return "The help page could not be shown:\n" + page + "\nPlease open this file in a web browser.";
+}
+
+bool ShowHelpTopic(ShellState& shell, platform::Launcher& launcher, platform::DialogService& dialogs,
+                   const char* topic) {
     const std::filesystem::path folder = SelectFolder(shell, kProgramFolderRequest);
-    launcher.openDocument((folder / kHelpFolder / topic).string());
+    const std::string page = (folder / kHelpFolder / topic).string();
+    if (launcher.openDocument(page)) return true;
+    dialogs.beep(platform::BeepSound::Stop);
+    dialogs.messageBox(nullptr, HelpNotShownText(page), "ERROR", platform::BoxButtons::Ok,
+                       platform::BoxIcon::Exclamation);
+    return false;
 }
 
 bool ReturnToPlayerAfterHelp(ShellState& shell) {

@@ -9,6 +9,7 @@
 
 #include "app/folders.h"
 #include "app/program_state.h"
+#include "platform/dialogs.h"
 #include "platform/launcher.h"
 
 namespace app {
@@ -28,9 +29,14 @@ const char* SearchTopic(const std::string& pageCode);
 // True when every topic's page is in help/ below folder.
 bool HelpPagesPresent(const std::filesystem::path& folder);
 
-// Makes the program folder current and asks the launcher to open the topic's page there. The
-// launcher's answer is not reported: a missing page or browser gives no message.
-void ShowHelpTopic(ShellState& shell, platform::Launcher& launcher, const char* topic);
+// Makes the program folder current and asks the launcher to open the topic's page there. When
+// the desktop cannot open it (no browser, no launcher) a box after a beep names the page's file,
+// so the user can open it by hand. True when the launcher took the page.
+bool ShowHelpTopic(ShellState& shell, platform::Launcher& launcher, platform::DialogService& dialogs,
+                   const char* topic);
+
+// The box text for a help page the desktop could not open.
+std::string HelpNotShownText(const std::string& page);
 
 // After either help command: on the setup page ("ST") the MIDI file folder becomes current
 // again and the caller shows the player page (returns true).

@@ -1,6 +1,7 @@
 # The shell's pages (Qt) and the program object; tests link these with their own engine link.
 add_library(app_pages STATIC
   pages/colour_panel.cpp
+  pages/path_label.cpp
   pages/mid_check_form.cpp
   pages/quintora_form.cpp
   pages/arrangement_pages.cpp

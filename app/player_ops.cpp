@@ -190,7 +190,7 @@ void PlayerOps::FirstRunHelp(platform::Launcher& launcher) {
     // The help is our own pages in the desktop's browser: there is no viewer to install, so a
     // program without them only points F1 at the introduction.
     if (state_.shell.HelpViewerFound == 0) state_.shell.PageCode = "HH";
-    if (state_.shell.ConfigFound == 0) ShowHelpTopic(state_.shell, launcher, kIntroTopic);
+    if (state_.shell.ConfigFound == 0) ShowHelpTopic(state_.shell, launcher, dialogs_, kIntroTopic);
 }
 
 }  // namespace app

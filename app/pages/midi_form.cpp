@@ -7,6 +7,7 @@
 #include <climits>
 
 #include "app/folders.h"
+#include "app/pages/path_label.h"
 #include "app/pages/quintora_form.h"
 #include "app/pages/splash_screens.h"
 #include "platform/services.h"
@@ -128,10 +129,18 @@ void TMidiForm::showView() {
     if (v.Timer2On != Timer2->isActive()) v.Timer2On ? Timer2->start() : Timer2->stop();
     const QString caption = QString::fromStdString(v.Caption);
     setWindowTitle(caption);
-    Frame->setTitle(caption);
+    Frame->setTitle(FrameCaption(caption));
     ProgressBar1->setMaximum(std::max(1, progressValue(v.ProgressMax)));
     ProgressBar1->setValue(std::min(progressValue(v.ProgressPosition), ProgressBar1->maximum()));
     MediaPlayer1->setEnabled(v.PlayEnabled);
+}
+
+QString TMidiForm::FrameCaption(const QString& caption) const {
+    // "MIDI PLAYER - " and a path: the path gives way from its start, the file name stays.
+    const QString prefix = QString(kPlayerCaption) + " - ";
+    const int width = Frame->width() - kFrameTitleInsets;
+    if (!caption.startsWith(prefix)) return caption;
+    return ElideCaption(Frame->fontMetrics(), prefix, caption.mid(prefix.size()), width);
 }
 
 void TMidiForm::StopPlayer() {

@@ -44,6 +44,12 @@ class TMidiForm : public QWidget {
 
     PlayerOps& ops() { return ops_; }
 
+    // The frame's title for the page's caption: a file's path elided from its start so that the
+    // title fits the frame, the file name kept.
+    QString FrameCaption(const QString& caption) const;
+    // The frame's width that its title may not use (the style's insets on both sides).
+    static constexpr int kFrameTitleInsets = 24;
+
     QGroupBox* Frame;  // shows the page's caption
     QLabel* Panel1;
     QToolButton* BitBtn3;

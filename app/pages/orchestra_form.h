@@ -22,6 +22,7 @@
 #include "app/orchestra_ops.h"
 #include "app/pages/colour_panel.h"
 #include "app/pages/pages.h"
+#include "app/pages/path_label.h"
 
 namespace app {
 
@@ -151,7 +152,7 @@ class TOrchestraForm : public QWidget, public live::LiveHost {
     ColourPanel* BeatIndicator;
     QLabel* WhichBar;
     QLabel* CurrentInstrument;
-    QLabel* FileNamePanel;
+    PathLabel* FileNamePanel;  // the whole path; shows what fits, the file name kept
     ColourPanel* WaltzPanel;
     std::array<QTimer*, 4> PartTimer{};  // PianoTimer, StringsTimer, BrassTimer, BassTimer
 

@@ -170,7 +170,11 @@ void TOrchestraForm::buildParts() {
     place(WhichBar, 656, 6, 40, 24);
     CurrentInstrument = panel(this, "CurrentInstrument", QString(), "Current Instrument");
     place(CurrentInstrument, 560, 36, 234, 24);
-    FileNamePanel = panel(this, "FileNamePanel", QString(), "Active File Name");
+    FileNamePanel = new PathLabel(this);
+    FileNamePanel->setObjectName("FileNamePanel");
+    FileNamePanel->setToolTip("Active File Name");
+    FileNamePanel->setFrameShape(QFrame::Panel);
+    FileNamePanel->setFrameShadow(QFrame::Sunken);
     FileNamePanel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     place(FileNamePanel, 560, 66, 234, 24);
     Transposeup = NamedButton(this, "Transposeup", "+1", "");

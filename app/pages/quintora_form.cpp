@@ -81,11 +81,20 @@ TQuintoraForm::TQuintoraForm(ProgramContext& context)
     QPalette aqua = MidiLabel2->palette();
     aqua.setColor(QPalette::WindowText, Qt::cyan);
     MidiLabel2->setPalette(aqua);
-    column->addWidget(MidiLabel1);
-    column->addWidget(MidiLabel2);
+    // The titles stand beside the player page, not above it: stacked, the two would make the
+    // page taller than the 800 x 600 screen it is designed for.
+    auto* body = new QHBoxLayout();
+    auto* titles = new QVBoxLayout();
+    titles->addStretch(1);
+    titles->addWidget(MidiLabel1, 0, Qt::AlignHCenter);
+    titles->addWidget(MidiLabel2, 0, Qt::AlignHCenter);
+    titles->addStretch(2);
+    body->addLayout(titles, 1);
     playerArea_ = new QWidget(central_);
-    playerArea_->setLayout(new QVBoxLayout());
-    column->addWidget(playerArea_, 1);
+    auto* playerColumn = new QVBoxLayout(playerArea_);
+    playerColumn->setContentsMargins(0, 0, 0, 0);
+    body->addWidget(playerArea_, 0, Qt::AlignTop);
+    column->addLayout(body, 1);
     setCentralWidget(central_);
     statusBar()->setObjectName("StatusBar");
     for (QObject* o : {static_cast<QObject*>(central_), static_cast<QObject*>(MidiLabel1),
@@ -397,12 +406,13 @@ void TQuintoraForm::ComboButtonClick() {
 }
 
 void TQuintoraForm::ContentsClick() {
-    ShowHelpTopic(context_.state.shell, context_.launcher, kIndexTopic);
+    ShowHelpTopic(context_.state.shell, context_.launcher, context_.dialogs, kIndexTopic);
     if (ReturnToPlayerAfterHelp(context_.state.shell)) showPlayer();
 }
 
 void TQuintoraForm::SearchClick() {
-    ShowHelpTopic(context_.state.shell, context_.launcher, SearchTopic(context_.state.shell.PageCode));
+    ShowHelpTopic(context_.state.shell, context_.launcher, context_.dialogs,
+                  SearchTopic(context_.state.shell.PageCode));
     if (ReturnToPlayerAfterHelp(context_.state.shell)) showPlayer();
 }
 

@@ -82,7 +82,7 @@ QPixmap EndSplashPicture(QSize size) {
 
 QPixmap AboutPicture(QSize size) {
     QPainter p;
-    QPixmap pixmap = canvas(size, QColor(10, 20, 90), QColor(0, 0, 40), p);
+    QPixmap pixmap = canvas(size, QColor(10, 20, 90), kAboutNight, p);
     const qreal w = size.width(), h = size.height();
     // A keyboard at night, dim enough for the texts over it.
     drawKeys(p, QRectF(0, h * 0.7, w, h * 0.3), 21, QColor(45, 60, 130), QColor(5, 5, 30));

@@ -120,11 +120,15 @@ TAboutBox::TAboutBox(ProgramContext& context, QWidget* owner)
 
     const QColor lime(0, 255, 0), aqua(0, 255, 255);
     ProductName = label(Panel1, "ProductName", " Midi Tarn Sequencer ", lime, 27, true, true);
-    QFont narrow = ProductName->font();
-    narrow.setStretch(QFont::SemiCondensed);  // the full height, within the box's width
-    ProductName->setFont(narrow);
     ProductName->setAlignment(Qt::AlignCenter);
     ProductName->setGeometry(2, 4, 291, 34);
+    // The full height where the desktop's font is narrow enough, else as large as fits the box.
+    QFont narrow = ProductName->font();
+    narrow.setStretch(QFont::SemiCondensed);
+    while (narrow.pixelSize() > 12 &&
+           QFontMetrics(narrow).horizontalAdvance(ProductName->text()) > ProductName->width())
+        narrow.setPixelSize(narrow.pixelSize() - 1);
+    ProductName->setFont(narrow);
     Version = label(Panel1, "Version", "Version 2.0 ", Qt::red, 0, true, true);
     Version->setAlignment(Qt::AlignCenter);
     Version->setGeometry(2, 38, 291, 18);
@@ -139,9 +143,14 @@ TAboutBox::TAboutBox(ProgramContext& context, QWidget* owner)
     Comments->setAlignment(Qt::AlignCenter);
     Comments->setWordWrap(true);
     Comments->setGeometry(10, 92, 275, 34);
-    CREDIT = label(Panel1, "CREDIT", "Written and played by the Quintora2 team", Qt::red, 0, false, true);
+    CREDIT = label(Panel1, "CREDIT", "Written and played by the Quintora2 team", Qt::red, 0, true, true);
     CREDIT->setGeometry(10, 128, 200, 44);
     CREDIT->setWordWrap(true);
+    // Red reads on the night sky, not over the keys it would otherwise stand on.
+    CREDIT->setAutoFillBackground(true);
+    QPalette night = CREDIT->palette();
+    night.setColor(QPalette::Window, kAboutNight);
+    CREDIT->setPalette(night);
     BitBtn1 = new QPushButton("OK ", Panel1);
     BitBtn1->setObjectName("BitBtn1");
     BitBtn1->setGeometry(214, 140, 70, 30);

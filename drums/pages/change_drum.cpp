@@ -15,15 +15,19 @@ TChangeDrum::TChangeDrum(app::ProgramContext& context, QWidget* owner)
     : QWidget(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), context_(context) {
     setObjectName("ChangeDrum");
     setWindowTitle("DRUM LIST");
-    setFixedSize(177, 144);
     auto* column = new QVBoxLayout(this);
     DrumChange = new QComboBox(this);
     DrumChange->setObjectName("DrumChange");
     DrumChange->setEditable(false);
     for (const DrumListEntry& e : DrumList) DrumChange->addItem(e.text);
+    // Navy under aqua both closed and open: the open list is a view of its own, which the
+    // box's own rule does not reach.
     DrumChange->setStyleSheet(
         "QComboBox { background: navy; color: aqua; font-family: Arial; font-weight: bold; "
-        "font-style: italic; }");
+        "font-style: italic; }"
+        "QComboBox QAbstractItemView { background: navy; color: aqua; selection-background-color: aqua; "
+        "selection-color: navy; }");
+    DrumChange->setSizeAdjustPolicy(QComboBox::AdjustToContents);  // the longest name shows whole
     column->addWidget(DrumChange);
     DrumTabs = app::NamedButton(this, "DrumTabs", "SELECT DRUM", "Select New Drum");
     CHANGE = app::NamedButton(this, "CHANGE", "CHANGE DRUM", "Change the Drum thats playing");
@@ -32,6 +36,9 @@ TChangeDrum::TChangeDrum(app::ProgramContext& context, QWidget* owner)
     connect(CHANGE, &QPushButton::clicked, this, [this] { CHANGEClick(); });
     connect(CANCEL, &QPushButton::clicked, this, [this] { CANCELClick(); });
     for (QPushButton* b : {DrumTabs, CHANGE, CANCEL}) column->addWidget(b);
+    // The designed 177 x 144, or wider where the desktop's fonts need it for the names.
+    ensurePolished();  // the list's own font (from its style sheet) decides its width
+    setFixedSize(column->minimumSize().expandedTo(QSize(177, 144)));
     Reset();
 }
 

@@ -9,6 +9,7 @@
 #include <QPixmap>
 #include <QShowEvent>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <vector>
 
 #include "app/folders.h"
@@ -128,7 +129,7 @@ app::ColourPanel* tempoPanel(QWidget* parent, const char* name, const char* capt
     p->setToolTip(hint);
     p->setFixedHeight(17);
     p->setAlignment(Qt::AlignCenter);
-    p->setMinimumWidth(30);
+    p->setMinimumWidth(std::max(30, p->sizeHint().width()));  // its whole caption
     return p;
 }
 

@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QHideEvent>
 #include <QShowEvent>
+#include <algorithm>
 
 #include "app/pages/midi_form.h"
 #include "app/pages/named_button.h"
@@ -105,6 +106,11 @@ void TDrumsGrid::build() {
     MidiLabel2->setObjectName("MidiLabel2");
     MidiLabel1->setGeometry(40, 390, 340, 130);
     MidiLabel2->setGeometry(420, 390, 340, 130);
+    // As large as the wider word lets both be within its place.
+    while (lettering.pointSize() > 8 &&
+           std::max(QFontMetrics(lettering).horizontalAdvance(MidiLabel1->text()),
+                    QFontMetrics(lettering).horizontalAdvance(MidiLabel2->text())) > MidiLabel2->width())
+        lettering.setPointSize(lettering.pointSize() - 2);
     for (QLabel* l : {MidiLabel1, MidiLabel2}) {
         l->setFont(lettering);
         l->setStyleSheet("color: rgb(210, 210, 210); background: transparent;");

@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <QScreen>
 #include <QSignalBlocker>
+#include <QStyleOptionSpinBox>
+#include <algorithm>
 
 #include "app/pages/arrangement_pages.h"
 #include "app/pages/colour_panel.h"
@@ -20,13 +22,20 @@ namespace app {
 namespace {
 
 const QColor clBlack(0, 0, 0);
+constexpr const char* kProgressTexts[] = {"MIDI", "Extracting", "Converting", "READY"};
+constexpr const char* kTryBarText = "Try Bar";
+constexpr int kWhichBarSmallFont = 19;
 
+// The colour of an enabled control's text; a disabled one keeps the desktop's greyed text, so
+// that it looks disabled.
 void setTextColour(QWidget* w, const QColor& colour) {
     QPalette p = w->palette();
-    if (p.color(QPalette::ButtonText) == colour && p.color(QPalette::WindowText) == colour) return;
-    p.setColor(QPalette::ButtonText, colour);
-    p.setColor(QPalette::WindowText, colour);
-    p.setColor(QPalette::Text, colour);
+    if (p.color(QPalette::Active, QPalette::ButtonText) == colour &&
+        p.color(QPalette::Active, QPalette::WindowText) == colour)
+        return;
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+        for (QPalette::ColorRole role : {QPalette::ButtonText, QPalette::WindowText, QPalette::Text})
+            p.setColor(group, role, colour);
     w->setPalette(p);
 }
 
@@ -72,8 +81,6 @@ TConverting::TConverting(ProgramContext& context)
       flow_(context.state.import, context.state, context.engine, context.drums, context.dialogs, *this) {
     setObjectName("Converting");
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(575, 74);
-
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(4, 4, 4, 4);
     row->setSpacing(3);
@@ -84,14 +91,29 @@ TConverting::TConverting(ProgramContext& context)
     Panel4->setToolTip("Progress Indicator");
     Panel4->setAlignment(Qt::AlignCenter);
     Panel4->setFrameShape(QFrame::Panel);
-    Panel4->setMinimumWidth(110);
     setTextColour(Panel4, clRed);
     setFontSize(Panel4, 23, true);
+    // Wide enough for the longest progress text, so the page keeps its size while it works.
+    int progressWidth = 0;
+    for (const char* text : kProgressTexts)
+        progressWidth = std::max(progressWidth, Panel4->fontMetrics().horizontalAdvance(text));
+    Panel4->setMinimumWidth(progressWidth + 2 * Panel4->frameWidth() +
+                            Panel4->fontMetrics().horizontalAdvance(QLatin1Char('x')));
     WhichBar = new BarSpin(this);
     WhichBar->setObjectName("WhichBar");
     WhichBar->setToolTip("Select begining Bar");
-    WhichBar->setMinimumWidth(90);
     setTextColour(WhichBar, clRed);
+    {
+        // Wide enough for its widest text, "Try Bar" in its smallest font, beside its arrows.
+        QFont small = WhichBar->font();
+        small.setPixelSize(kWhichBarSmallFont);
+        QStyleOptionSpinBox opt;
+        opt.initFrom(WhichBar);
+        const int arrows = WhichBar->style()
+                               ->subControlRect(QStyle::CC_SpinBox, &opt, QStyle::SC_SpinBoxUp, WhichBar)
+                               .width();
+        WhichBar->setMinimumWidth(QFontMetrics(small).horizontalAdvance(kTryBarText) + arrows + 16);
+    }
     DontKillBtn = button(this, "DontKillBtn", "MANUAL", "");
     TryMidiImport = button(this, "TryMidiImport", " TRY  ", "Test the selected Bar");
     ExitMidiExtract = button(this, "ExitMidiExtract", "OK ", "Click when done");
@@ -100,9 +122,15 @@ TConverting::TConverting(ProgramContext& context)
          std::initializer_list<QWidget*>{ExtractDrums, ExtractInstruments, Panel4, WhichBar, DontKillBtn,
                                          TryMidiImport, ExitMidiExtract, ABORTIMPORT})
         row->addWidget(w);
+    // Each button as wide as its caption needs, and no wider than that (the style's usual
+    // least button width would not leave the page its size); MANUAL is the wider of its two
+    // captions.
     for (QPushButton* b :
-         {ExtractDrums, ExtractInstruments, DontKillBtn, TryMidiImport, ExitMidiExtract, ABORTIMPORT})
-        b->setMinimumWidth(40);
+         {ExtractDrums, ExtractInstruments, DontKillBtn, TryMidiImport, ExitMidiExtract, ABORTIMPORT}) {
+        const int margins = 2 * (b->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, b) +
+                                 b->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, b));
+        b->setMinimumWidth(std::max(40, b->fontMetrics().horizontalAdvance(b->text()) + margins + 4));
+    }
 
     connect(ExtractDrums, &QPushButton::clicked, this, [this] { ExtractDrumsClick(); });
     connect(ExtractInstruments, &QPushButton::clicked, this, [this] { ExtractInstrumentsClick(); });
@@ -113,6 +141,8 @@ TConverting::TConverting(ProgramContext& context)
     connect(ABORTIMPORT, &QPushButton::clicked, this, [this] { ABORTIMPORTClick(); });
 
     paint();
+    // The designed 575 x 74, or wider where the desktop's fonts need it.
+    setFixedSize(row->minimumSize().expandedTo(QSize(575, 74)));
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->geometry().center() - rect().center());
 }

@@ -1,5 +1,6 @@
 #pragma once
-// A launcher for tests: opens nothing, keeps every path it was asked to open.
+// A launcher for tests: opens nothing, keeps every path it was asked to open, and answers as a
+// desktop with (accepts = true) or without a browser would.
 
 #include <string>
 #include <vector>
@@ -12,8 +13,9 @@ class LaunchLog final : public Launcher {
   public:
     bool openDocument(const std::string& path) override {
         opened.push_back(path);
-        return true;
+        return accepts;
     }
+    bool accepts = true;
     std::vector<std::string> opened;
 };
 

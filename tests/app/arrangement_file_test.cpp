@@ -275,6 +275,61 @@ TEST_F(ArrangementFile, ASaveReplacesTheFileOrLeavesTheOldOneIntact) {
     EXPECT_EQ(left, (std::vector<fs::path>{"folder.QTR", "song.QTR"})) << "no temporary file stays behind";
 }
 
+TEST_F(ArrangementFile, AWriteProtectedFileIsRefusedAndAnOpenOneKeepsItsMode) {
+    const fs::path target = folder.path() / "TarnFile" / "song.QTR";
+    TestDisk disk;
+    std::string error;
+    for (fs::perms mode :
+         {fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read, fs::perms::owner_read}) {
+        fs::remove(target);
+        writeFile(target, {1, 2, 3});
+        fs::permissions(target, mode);
+        error.clear();
+        EXPECT_FALSE(app::SaveFileAtomically(target, Bytes(20, 9), disk, error)) << "even for root";
+        EXPECT_EQ(error, "the file is write-protected");
+        EXPECT_EQ(readFile(target), (Bytes{1, 2, 3}));
+        EXPECT_EQ(fs::status(target).permissions(), mode) << "it stays protected";
+    }
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    ASSERT_TRUE(app::SaveFileAtomically(target, Bytes(20, 9), disk, error)) << error;
+    EXPECT_EQ(readFile(target), Bytes(20, 9));
+    EXPECT_EQ(fs::status(target).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read)
+        << "the new file takes the old one's mode, not the umask's";
+}
+
+TEST_F(ArrangementFile, ASaveThroughALinkWritesTheFileItNames) {
+    const fs::path tarn = folder.path() / "TarnFile", elsewhere = folder.path() / "elsewhere";
+    fs::create_directories(elsewhere);
+    const fs::path real = elsewhere / "real.QTR";
+    writeFile(real, {1, 2, 3});
+    fs::create_symlink("../elsewhere/real.QTR", tarn / "near.QTR");  // relative to the link's folder
+    fs::create_symlink(tarn / "near.QTR", tarn / "far.QTR");         // a link to a link
+    TestDisk disk;
+    std::string error;
+    for (const char* link : {"near.QTR", "far.QTR"}) {
+        const Bytes next(30, static_cast<std::uint8_t>(link[0]));
+        ASSERT_TRUE(app::SaveFileAtomically(tarn / link, next, disk, error)) << link << ": " << error;
+        EXPECT_TRUE(fs::is_symlink(tarn / link)) << link << " is still a link";
+        EXPECT_EQ(readFile(real), next) << link;
+    }
+    EXPECT_EQ(fs::read_symlink(tarn / "near.QTR"), "../elsewhere/real.QTR");
+    std::vector<fs::path> left;
+    for (const auto& e : fs::directory_iterator(elsewhere)) left.push_back(e.path().filename());
+    EXPECT_EQ(left, std::vector<fs::path>{"real.QTR"}) << "the temporary file was beside the real one";
+
+    fs::create_symlink(elsewhere / "new.QTR", tarn / "dangling.QTR");
+    ASSERT_TRUE(app::SaveFileAtomically(tarn / "dangling.QTR", Bytes(4, 4), disk, error)) << error;
+    EXPECT_EQ(readFile(elsewhere / "new.QTR"), Bytes(4, 4)) << "a dangling link gets its file";
+
+    fs::create_symlink(tarn / "loop2.QTR", tarn / "loop1.QTR");
+    fs::create_symlink(tarn / "loop1.QTR", tarn / "loop2.QTR");
+    error.clear();
+    EXPECT_FALSE(app::SaveFileAtomically(tarn / "loop1.QTR", Bytes(4, 4), disk, error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_TRUE(fs::is_symlink(tarn / "loop1.QTR"));
+}
+
 TEST_F(ArrangementFile, AReadOnlyFolderKeepsItsFile) {
     if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind root; /proc stands in above";
     const fs::path locked = folder.path() / "locked";

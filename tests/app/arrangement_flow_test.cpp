@@ -181,9 +181,16 @@ TEST_F(ArrangementFlow, AFailedSaveKeepsTheOldFileAndModified) {
              return std::string("/proc/x.QTR");
          },
          "Can not save ", "ERROR"},
+        {"a write-protected file",
+         [](const fs::path& t, testsupport::TestDisk&) {
+             fs::permissions(t / "old.QTR", fs::perms::owner_read | fs::perms::group_read);
+             return (t / "old.QTR").string();
+         },
+         "Can not save ", "ERROR"},
     };
     for (const auto& c : table) {
         SCOPED_TRACE(c.name);
+        if (fs::exists(tarn("old.QTR"))) fs::permissions(tarn("old.QTR"), fs::perms::owner_all);
         writeFile(tarn("old.QTR"), old);
         disk = testsupport::TestDisk();
         dialogs.clear();

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/help.h"
 #include "app/jingles.h"
 #include "app/player_ops.h"
 #include "midifile/MidiWrite.h"
@@ -334,7 +335,19 @@ TEST_F(PlayerOpsTest, FirstRunHelp) {
         } else {
             EXPECT_TRUE(launcher.opened.empty());
         }
+        EXPECT_TRUE(dialogs.boxes().empty());
     }
+}
+
+TEST_F(PlayerOpsTest, FirstRunIntroWithoutABrowserIsNamedInABox) {
+    platform::testing::LaunchLog launcher;
+    launcher.accepts = false;
+    state.shell.HelpViewerFound = 1;
+    state.shell.ConfigFound = 0;
+    ops.FirstRunHelp(launcher);
+    const auto boxes = dialogs.boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, app::HelpNotShownText((folder.path() / "help" / "Intro.htm").string()));
 }
 
 TEST_F(PlayerOpsTest, JinglesInstallIntoTheProgramFolderOnlyWhereMissing) {

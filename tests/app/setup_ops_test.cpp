@@ -178,9 +178,10 @@ TEST(Help, F1FollowsTheFirstLetterOfThePageCode) {
 TEST_F(SetupOps, HelpOpensThePageInTheProgramFolderFromAnyFolder) {
     platform::testing::LaunchLog launcher;
     app::SelectFolder(state.shell, app::kArrangementFolder);
-    app::ShowHelpTopic(state.shell, launcher, app::kComboTopic);
+    EXPECT_TRUE(app::ShowHelpTopic(state.shell, launcher, dialogs, app::kComboTopic));
     EXPECT_EQ(launcher.opened, (Strings{(folder.path() / "help" / "Combo.htm").string()}));
     EXPECT_EQ(fs::current_path(), folder.path());
+    EXPECT_TRUE(dialogs.log().empty()) << "a page the desktop opened gives no box";
 
     state.shell.PageCode = "DT";
     EXPECT_FALSE(app::ReturnToPlayerAfterHelp(state.shell));
@@ -188,6 +189,21 @@ TEST_F(SetupOps, HelpOpensThePageInTheProgramFolderFromAnyFolder) {
     state.shell.PageCode = "ST";
     EXPECT_TRUE(app::ReturnToPlayerAfterHelp(state.shell));
     EXPECT_EQ(fs::current_path(), folder.path() / "MidiFile");
+}
+
+TEST_F(SetupOps, HelpTheDesktopCannotOpenNamesThePageInABox) {
+    platform::testing::LaunchLog launcher;
+    launcher.accepts = false;  // no browser, no launcher
+    EXPECT_FALSE(app::ShowHelpTopic(state.shell, launcher, dialogs, app::kIndexTopic));
+    const std::string page = (folder.path() / "help" / "Index.htm").string();
+    EXPECT_EQ(launcher.opened, (Strings{page}));
+    ASSERT_EQ(dialogs.log().size(), 2u);
+    EXPECT_EQ(dialogs.log()[0].kind, platform::testing::ScriptedDialogs::Entry::Kind::Beep);
+    const auto boxes = dialogs.boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].text.find(page), std::string::npos) << boxes[0].text;
+    EXPECT_EQ(boxes[0].caption, "ERROR");
+    EXPECT_EQ(boxes[0].icon, platform::BoxIcon::Exclamation);
 }
 
 class HelpInstall : public SetupOps {

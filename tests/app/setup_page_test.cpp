@@ -11,6 +11,7 @@
 #include <iterator>
 
 #include "app/config_file.h"
+#include "app/help.h"
 #include "tests/app/support/pages_rig.h"
 
 namespace {
@@ -318,6 +319,18 @@ TEST_F(SetupPage, F1OpensTheTopicOfThePageCodeAndF2TheIndex) {
         launcher.opened.clear();
         form->Topics1->trigger();
         EXPECT_EQ(launcher.opened, (Strings{helpPage("Index.htm")})) << code;
+    }
+}
+
+TEST_F(SetupPage, F1AndF2WithoutABrowserNameThePageInABox) {
+    launcher.accepts = false;
+    state.shell.PageCode = "CO";
+    for (auto [help, topic] : {std::pair{form->Search, "Combo.htm"}, {form->Topics1, "Index.htm"}}) {
+        dialogs.clear();
+        help->trigger();
+        const auto boxes = dialogs.boxes();
+        ASSERT_EQ(boxes.size(), 1u) << topic;
+        EXPECT_EQ(boxes[0].text, app::HelpNotShownText(helpPage(topic)));
     }
 }
 

@@ -73,7 +73,8 @@ class DrumListDialog : public testsupport::PagesRig {
 
 TEST_F(DrumListDialog, TheDialogAsDrawn) {
     EXPECT_EQ(dialog->windowTitle(), "DRUM LIST");
-    EXPECT_EQ(dialog->size(), QSize(177, 144));
+    EXPECT_EQ(dialog->height(), 144);
+    EXPECT_GE(dialog->width(), 177) << "the designed width, or wider where the names need it";
     struct Case {
         QPushButton* button;
         const char* caption;
