@@ -9,7 +9,6 @@ namespace app {
 
 namespace {
 
-const QColor clNavy(0, 0, 128);
 const QColor clSilver(192, 192, 192);
 
 QComboBox* list(QWidget* parent, const char* name) {
