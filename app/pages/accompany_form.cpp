@@ -2,6 +2,10 @@
 
 #include <QFont>
 #include <QPalette>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <algorithm>
+#include <initializer_list>
 
 namespace app {
 
@@ -18,6 +22,22 @@ void setFontColour(QPushButton* b, const QColor& colour) {
     QPalette p = b->palette();
     p.setColor(QPalette::ButtonText, colour);
     b->setPalette(p);
+}
+
+// The button's font at its given size where the desktop's font lets every caption it will
+// show fit the button, else as much smaller as they need.
+void FitCaptions(QPushButton* b, std::initializer_list<const char*> captions) {
+    QStyleOptionButton opt;
+    opt.initFrom(b);
+    const int room = b->style()->subElementRect(QStyle::SE_PushButtonContents, &opt, b).width();
+    QFont f = b->font();
+    auto widest = [&] {
+        int w = 0;
+        for (const char* c : captions) w = std::max(w, QFontMetrics(f).horizontalAdvance(c));
+        return w;
+    };
+    while (f.pixelSize() > 8 && widest() > room) f.setPixelSize(f.pixelSize() - 1);
+    b->setFont(f);
 }
 
 struct ButtonSpec {
@@ -41,6 +61,7 @@ QPushButton* makeButton(QWidget* panel, const ButtonSpec& s) {
     f.setBold(true);
     f.setItalic(s.italic);
     b->setFont(f);
+    FitCaptions(b, {s.caption});
     b->setFocusPolicy(Qt::NoFocus);
     setFontColour(b, fromColourWord(s.colour));
     return b;
@@ -89,6 +110,10 @@ TAccompanyForm::TAccompanyForm(ProgramContext& context)
         makeButton(AccomPanel1, {"BitBtn2", "Note", nullptr, 755, 72, 35, 25, kComic, 11, false, kNavy});
     DisplayNote =
         makeButton(AccomPanel1, {"DisplayNote", "", nullptr, 755, 97, 35, 32, kComic, 27, false, kYellow});
+    // The widest channel, velocity and key they show.
+    FitCaptions(ChannelNumber, {"16"});
+    FitCaptions(Velocity, {"100%"});
+    FitCaptions(DisplayNote, {"127"});
     for (int pc = 0; pc < 12; ++pc) {
         QPushButton* b = makeButton(AccomPanel1, kNotes[pc]);
         Note[static_cast<std::size_t>(pc)] = b;

@@ -191,6 +191,21 @@ TEST_F(PageFit, TheDialogsFitAndShowTheirWholeCaptions) {
     about.show();
     ExpectFits(&about, "About box");
     ExpectCaptionsFit(&about, "About box");
+
+    app::TMidiSplash start;
+    start.show();
+    ExpectFits(&start, "start splash");
+    ExpectCaptionsFit(&start, "start splash");
+    app::TEndSplash end(pages.QuintoraForm);
+    end.show();
+    ExpectFits(&end, "closing splash");
+    ExpectCaptionsFit(&end, "closing splash");
+    // The played-note strip is wider than the screen on purpose (804 from x -6), so its edges
+    // stand off it; only its captions are checked.
+    pages.AccompanyForm->show();
+    ExpectCaptionsFit(pages.AccompanyForm, "played-note display");
+    pages.AccompanyForm->ShowPlayedNote(127, 7, 127, 15);  // the widest numbers it shows
+    ExpectCaptionsFit(pages.AccompanyForm, "played-note display after key 127");
 }
 
 TEST_F(PageFit, AFileNameStaysWholeInTheCaptionsThatShowAPath) {
