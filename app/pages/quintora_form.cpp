@@ -266,6 +266,9 @@ void TQuintoraForm::noDevicesBox(const char* text, const char* caption) {
     context_.dialogs.beep(platform::BeepSound::Stop);
     context_.dialogs.messageBox(nullptr, text, caption, platform::BoxButtons::Ok,
                                 platform::BoxIcon::Exclamation);
+    // The page stays idle, and idle shows the player over it: the device button hid it, and
+    // nothing but PANIC would bring it back.
+    if (isVisible() && !context_.state.shell.Exiting) showPlayer();
 }
 
 void TQuintoraForm::MidiInBtnClick() {
@@ -310,14 +313,16 @@ void TQuintoraForm::MidiOutBtnClick() {
     midiOutItems_.clear();
     if (context_.pages.MidiForm) context_.pages.MidiForm->hide();
 
+    // The built-in synth (device -1) is an output like any port: without a single port it is
+    // still listed, tested and chosen, and the box comes only when not even it can be reached.
     platform::MidiOutRegistry& outputs = platform::services().midiOut();
-    const unsigned n = outputs.numDevs();
-    if (n == 0) {
+    midiOutItems_ = ListMidiOutDevices(outputs, outputs.numDevs(), [this](platform::MMRESULT r) {
+        ErrorBox(context_.dialogs, platform::midiErrorText(r));
+    });
+    if (midiOutItems_.size() == 0) {
         noDevicesBox("No MIDI output devices!", "NO MIDI OUT FOUND");
         return;
     }
-    midiOutItems_ = ListMidiOutDevices(
-        outputs, n, [this](platform::MMRESULT r) { ErrorBox(context_.dialogs, platform::midiErrorText(r)); });
     for (const std::string& name : midiOutItems_.names()) MidiOutBox->addItem(QString::fromStdString(name));
     MidiOutBox->setCurrentIndex(midiOutItems_.itemOf(context_.state.Engine.MidiOutDevice));
     MidiOutBoxChange();
