@@ -177,7 +177,10 @@ void PlayerOps::PlayJingle(int n) {
     if (!openMedia()) return;
     media_.Stop();
     if (!play()) return;
-    media_.WaitUntilStopped(std::chrono::milliseconds(media_.LengthMs()) + kJingleMargin);
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(media_.LengthMs()) + kJingleMargin;
+    while (!media_.WaitUntilStopped(kJingleHoldSlice) && std::chrono::steady_clock::now() < deadline)
+        if (whileJingleHolds) whileJingleHolds();
     media_.Stop();
 }
 

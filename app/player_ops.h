@@ -15,11 +15,13 @@
 // running poll moves on to the next file and a fresh start stops there.
 //
 // User-interface thread only; the media player plays on its own thread. PlayJingle blocks until
-// the jingle has ended, at most its own length and kJingleMargin.
+// the jingle has ended, at most its own length and kJingleMargin; meanwhile it calls
+// `whileJingleHolds` every kJingleHoldSlice or so, where the page lets the screen repaint.
 
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -41,6 +43,8 @@ inline constexpr int kAutoPlayPollMs = 5000;
 // A jingle still playing this long after its own length is stopped: a hung device must not hold
 // the program up.
 inline constexpr std::chrono::milliseconds kJingleMargin{2000};
+// How often a jingle's wait lets the screen repaint: well within a frame.
+inline constexpr std::chrono::milliseconds kJingleHoldSlice{10};
 
 // The MIDI files of `folder` as the list box shows them: regular files that are not hidden,
 // whose names end in ".mid" in any case; names without path, sorted. Empty when the folder is
@@ -83,6 +87,9 @@ class PlayerOps {
     // Jingle n (1 start-up, 2 exit, 3 About) from the program folder, to its end. The engine's
     // output is closed first in any case. A missing jingle plays nothing and says nothing.
     void PlayJingle(int n);
+    // Called again and again while a jingle holds the program, with the jingle playing: the
+    // page repaints the screen there and takes no input. Nothing by default.
+    std::function<void()> whileJingleHolds;
     // Leaving the page: the media player closes (its notes end) and both timers stop;
     // PlayerNext and PlayerBusy stay.
     void StopPlayer();

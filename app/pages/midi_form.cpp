@@ -10,6 +10,7 @@
 #include "app/pages/path_label.h"
 #include "app/pages/quintora_form.h"
 #include "app/pages/splash_screens.h"
+#include "platform/qt/qt_hold.h"
 #include "platform/services.h"
 
 namespace app {
@@ -44,6 +45,9 @@ TMidiForm::TMidiForm(ProgramContext& context, QWidget* screen, player::PlayerClo
         for (const std::string& name : ops_.Files) MidiFileListBox->addItem(QString::fromStdString(name));
     }
 
+    // While a jingle holds the program, its windows repaint: the splash, the About box, a
+    // question just answered.
+    ops_.whileJingleHolds = [] { platform::qt::RepaintWhileHeld(); };
     CloseSplash(context_, *this);  // with the start jingle
     context_.state.shell.SetupPageActive = 1;
     if (context_.pages.QuintoraForm) context_.pages.QuintoraForm->show();

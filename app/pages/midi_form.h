@@ -31,7 +31,8 @@ class TMidiForm : public QWidget {
 
     // Leaving the page: its media player closes and both timers stop.
     void StopPlayer();
-    // Plays jingle n (1 start-up, 2 exit, 3 About) to its end; nothing else runs meanwhile.
+    // Plays jingle n (1 start-up, 2 exit, 3 About) to its end; meanwhile the windows repaint
+    // and nothing else runs (no input, timer or window message is handled).
     virtual void PlayJingle(int n);
 
     void BitBtn1Click();

@@ -110,11 +110,16 @@ void QuintoraProgram::showEndSplash() {
     splash->show();
     CentreOnScreen(*splash);
     splash->repaint();
-    // Painted now; the player's clicks wait, so that nothing (a second Exit) runs inside exit.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    endSplashShown_ = platform::services().clock().now();
+    // Painted once the desktop has put it on the screen; the player's clicks wait, so that
+    // nothing (a second Exit) runs inside exit.
+    HoldRepainting(endSplashShown_ + kSplashMapWait, [splash] { return OnScreen(*splash); });
+    splash->repaint();
 }
 
 void QuintoraProgram::destroyEndSplash() {
+    // The steps since it came up took moments: it stands a little longer, to be read.
+    if (pages_.EndSplash) HoldRepainting(endSplashShown_ + kEndSplashStands);
     delete pages_.EndSplash.data();
 }
 

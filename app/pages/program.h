@@ -14,6 +14,7 @@
 #include "app/shell.h"
 #include "drums/drum_pattern.h"
 #include "drums/transport.h"
+#include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/launcher.h"
 
@@ -59,6 +60,7 @@ class QuintoraProgram final : public ShellPages {
     Shell shell_;
     Pages pages_;
     ProgramContext context_;
+    platform::SteadyTime endSplashShown_{};  // platform clock
 };
 
 // The whole program on an application: the program folder with its help pages, the message

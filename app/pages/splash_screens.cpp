@@ -4,11 +4,15 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
+#include <QWindow>
 
 #include "app/folders.h"
 #include "app/pages/midi_form.h"
 #include "app/pages/quintora_form.h"
 #include "app/pages/splash_pictures.h"
+#include "app/player_ops.h"
+#include "platform/qt/qt_hold.h"
+#include "platform/services.h"
 
 namespace app {
 
@@ -57,6 +61,20 @@ void CentreOnScreen(QWidget& window) {
     QRect frame = window.frameGeometry();
     frame.moveCenter(screen->geometry().center());
     window.move(frame.topLeft());
+}
+
+void HoldRepainting(platform::SteadyTime until, const std::function<bool()>& done) {
+    platform::Clock& clock = platform::services().clock();
+    while (clock.now() < until && !(done && done())) {
+        platform::qt::RepaintWhileHeld();
+        clock.waitMs(static_cast<std::uint32_t>(kJingleHoldSlice.count()));
+    }
+    platform::qt::RepaintWhileHeld();
+}
+
+bool OnScreen(const QWidget& window) {
+    const QWindow* handle = window.windowHandle();
+    return window.isVisible() && handle && handle->isExposed();
 }
 
 // A plain frameless window, not a splash-screen type that window managers keep above others: the

@@ -8,13 +8,28 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QWidget>
+#include <chrono>
+#include <functional>
 
 #include "app/pages/pages.h"
+#include "platform/clock.h"
 
 namespace app {
 
 // Moves a window to the middle of the screen it is on (the primary one before it is shown).
 void CentreOnScreen(QWidget& window);
+
+// The closing splash stands at least this long, so that it is seen: the exit's own steps after
+// it take a few milliseconds.
+inline constexpr std::chrono::milliseconds kEndSplashStands{1200};
+// How long a freshly shown splash may take to reach the screen (the desktop maps it).
+inline constexpr std::chrono::milliseconds kSplashMapWait{1000};
+
+// Holds the program (on the platform clock) until `until` or until `done` says so, the windows
+// repainting meanwhile and no input taken.
+void HoldRepainting(platform::SteadyTime until, const std::function<bool()>& done = {});
+// Whether the window is on the screen (mapped and exposed).
+bool OnScreen(const QWidget& window);
 
 // The start splash: frameless, takes no input, in the middle of the screen. It has no owner;
 // start-up shows it before any other window.

@@ -3,10 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QCloseEvent>
 #include <QTest>
+#include <QTimer>
 #include <fstream>
 
 #include "midifile/MidiWrite.h"
+#include "platform/qt/qt_message_pump.h"
+#include "platform/services.h"
 #include "tests/app/support/pages_rig.h"
 
 namespace {
@@ -14,15 +18,44 @@ namespace {
 namespace fs = std::filesystem;
 using Strings = std::vector<std::string>;
 
-void WriteNote(const fs::path& path, int key) {
+// One note; 48 ticks are 50 ms at the default tempo.
+void WriteNote(const fs::path& path, int key, std::uint32_t ticks = 48) {
     midifile::MidiWrite w(path.string().c_str());
     w.WriteHeader(0, 1, 480);
     w.StartTrack();
     w.WriteNoteOn(0, key, 100);
-    w.AddDelta(48);  // 50 ms at the default tempo
+    w.AddDelta(ticks);
     w.WriteNoteOff(0, key, 0);
     ASSERT_TRUE(w.Close());
 }
+
+// A window that notes whether the jingle was playing when it was painted, took a key, or was
+// asked to close, and a timer and a window message that note the same.
+class HeldWatcher final : public QWidget, public platform::WindowProc {
+  public:
+    explicit HeldWatcher(const player::MidiFilePlayer& media) : media_(media) {
+        resize(120, 80);
+        timer.setInterval(5);
+        connect(&timer, &QTimer::timeout, this, [this] { note(timerRan); });
+    }
+    struct Seen {
+        int whilePlaying = 0, after = 0;
+    };
+    Seen paints, closes, timerRan, messages;
+    QTimer timer;
+    void windowMessage(std::uint32_t, std::uintptr_t, std::intptr_t) override { note(messages); }
+
+  protected:
+    void paintEvent(QPaintEvent*) override { note(paints); }
+    void closeEvent(QCloseEvent* e) override {
+        note(closes);
+        e->ignore();
+    }
+
+  private:
+    void note(Seen& s) { ++(media_.IsPlaying() ? s.whilePlaying : s.after); }
+    const player::MidiFilePlayer& media_;
+};
 
 class PlayerPage : public testsupport::PagesRig {
   protected:
@@ -103,6 +136,37 @@ TEST_F(PlayerPage, TheTimersFollowTheHandlersAndLeavingThePageStopsThem) {
     EXPECT_FALSE(page()->isVisible());
     EXPECT_FALSE(page()->Timer1->isActive() || page()->Timer2->isActive());
     EXPECT_FALSE(page()->ops().media().IsOpen());
+}
+
+// While a jingle plays, the windows repaint (a question just answered leaves no trace, a splash
+// is seen), and nothing else runs: no close request, timer or window message (the keyboard's
+// MIDI, the engine's steps) is handled until the jingle is over.
+TEST_F(PlayerPage, WhileAJingleHoldsTheProgramWindowsRepaintAndNothingElseRuns) {
+    createPages();
+    WriteNote(folder.path() / "ORVX.mid", 72, 480);  // half a second
+    platform::qt::QtMessagePump pump(platform.queue());
+    HeldWatcher watcher(page()->ops().media());
+    const HWND window = platform.queue().createWindow(&watcher);
+    watcher.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&watcher));
+    QCoreApplication::processEvents();
+
+    watcher.update();
+    watcher.timer.start();
+    ASSERT_TRUE(platform.queue().post(window, platform::MM_MIM_DATA, 0, 0x403C90));
+    QCoreApplication::postEvent(&watcher, new QCloseEvent());
+    page()->PlayJingle(3);
+    EXPECT_GT(watcher.paints.whilePlaying, 0) << "the screen repainted while the jingle played";
+    EXPECT_EQ(watcher.closes.whilePlaying + watcher.closes.after, 0) << "the close request was refused";
+    EXPECT_EQ(watcher.timerRan.whilePlaying, 0);
+    EXPECT_EQ(watcher.messages.whilePlaying, 0);
+
+    // Afterwards the loop handles what waited.
+    QTest::qWait(50);
+    EXPECT_GT(watcher.timerRan.after, 0);
+    EXPECT_EQ(watcher.messages.after, 1);
+    EXPECT_TRUE(watcher.isVisible());
+    platform.queue().destroyWindow(window);
 }
 
 }  // namespace

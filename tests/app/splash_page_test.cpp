@@ -132,6 +132,34 @@ TEST_F(SplashProgram, TheStartSplashStandsWhileThePagesAreMadeAndTheClosingSplas
     EXPECT_TRUE(program->pages().EndSplash.isNull());
 }
 
+// The closing splash is on the screen and painted, and stands long enough to be read after
+// the pages have gone (exit's own steps after it take moments); the program's clock measures.
+TEST_F(SplashProgram, TheClosingSplashIsPaintedAndStandsToBeSeen) {
+    struct Watch final : QObject {
+        explicit Watch(platform::testing::FakeClock& c) : clock(c) { qApp->installEventFilter(this); }
+        ~Watch() override { qApp->removeEventFilter(this); }
+        bool eventFilter(QObject* watched, QEvent* event) override {
+            if (watched->objectName() == "EndSplash") {
+                if (event->type() == QEvent::Show && shownMs < 0) {
+                    shownMs = clock.ms();
+                    connect(watched, &QObject::destroyed, this, [this] { goneMs = clock.ms(); });
+                }
+                if (event->type() == QEvent::Paint && paintedMs < 0) paintedMs = clock.ms();
+            }
+            if (watched->objectName() == "QuintoraForm" && event->type() == QEvent::Hide) pagesGoneMs = clock.ms();
+            return false;
+        }
+        platform::testing::FakeClock& clock;
+        double shownMs = -1, paintedMs = -1, goneMs = -1, pagesGoneMs = -1;
+    } watch(platform.clock);
+    EXPECT_EQ(run(nullptr), 0);
+    ASSERT_GE(watch.shownMs, 0);
+    EXPECT_GE(watch.paintedMs, watch.shownMs) << "painted";
+    EXPECT_GE(watch.pagesGoneMs, watch.paintedMs);
+    EXPECT_GE(watch.goneMs - watch.shownMs, static_cast<double>(app::kEndSplashStands.count()));
+    EXPECT_GT(watch.goneMs, watch.pagesGoneMs) << "it stands after the pages have gone";
+}
+
 TEST_F(SplashProgram, WithoutTheJinglesNoScreenStaysUp) {
     bool boxShown = false, boxGoneAfterOk = false;
     run([&](app::QuintoraProgram& p) {
