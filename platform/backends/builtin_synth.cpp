@@ -50,13 +50,14 @@ BuiltinSynth::BuiltinSynth(Audio audio) {
         sayOnceSilent("FluidSynth could not start");
         return;
     }
-    fluid_settings_setnum(settings_, "synth.gain", 0.6);
+    fluid_settings_setnum(settings_, "synth.gain", kGain);
     fluid_settings_setint(settings_, "synth.midi-channels", 16);
     synth_ = new_fluid_synth(settings_);
     if (!synth_) {
         sayOnceSilent("FluidSynth could not start");
         return;
     }
+    limiter_ = std::make_unique<PeakLimiter>(sampleRate());
     const std::string font = defaultSoundFont();
     if (!font.empty()) soundFontId_ = fluid_synth_sfload(synth_, font.c_str(), 1);
     if (soundFontId_ < 0) {
@@ -75,11 +76,11 @@ BuiltinSynth::BuiltinSynth(Audio audio) {
     setenv("JACK_NO_START_SERVER", "1", 0);
     if (wanted && *wanted) {
         fluid_settings_setstr(settings_, "audio.driver", wanted);
-        driver_ = new_fluid_audio_driver(settings_, synth_);
+        driver_ = openDriver();
     } else {
         for (const char* d : {"pipewire", "pulseaudio", "jack", "alsa"}) {
             if (fluid_settings_setstr(settings_, "audio.driver", d) != FLUID_OK) continue;
-            driver_ = new_fluid_audio_driver(settings_, synth_);
+            driver_ = openDriver();
             if (driver_) break;
         }
     }
@@ -140,12 +141,35 @@ void BuiltinSynth::allSoundsOff() {
     if (synth_) fluid_synth_all_sounds_off(synth_, -1);
 }
 
+fluid_audio_driver_t* BuiltinSynth::openDriver() {
+    // Through our callback, for the limiter; a driver without callbacks plays the synth as is.
+    if (fluid_audio_driver_t* d = new_fluid_audio_driver2(settings_, &BuiltinSynth::processAudio, this)) return d;
+    return new_fluid_audio_driver(settings_, synth_);
+}
+
+int BuiltinSynth::processAudio(void* self, int frames, int, float*[], int nout, float* out[]) {
+    auto* synth = static_cast<BuiltinSynth*>(self);
+    if (nout < 2) return fluid_synth_process(synth->synth_, frames, 0, nullptr, nout, out);
+    // The effects (reverb, chorus) mixed into the dry pair, so that the limiter sees everything.
+    float* fx[4] = {out[0], out[1], out[0], out[1]};
+    const int r = fluid_synth_process(synth->synth_, frames, 4, fx, 2, out);
+    synth->limiter_->process(out[0], out[1], frames);
+    return r;
+}
+
+double BuiltinSynth::sampleRate() const {
+    double rate = 44100.0;
+    if (settings_) fluid_settings_getnum(settings_, "synth.sample-rate", &rate);
+    return rate;
+}
+
 void BuiltinSynth::render(float* left, float* right, int frames) {
     if (!synth_) {
         for (int i = 0; i < frames; ++i) left[i] = right[i] = 0.f;
         return;
     }
     fluid_synth_write_float(synth_, frames, left, 0, 1, right, 0, 1);
+    limiter_->process(left, right, frames);
 }
 
 }  // namespace platform

@@ -3,6 +3,11 @@
 // makes anything fail: without a SoundFont or an audio driver it accepts every message and
 // stays silent, and says so once on stderr.
 //
+// Loudness: the gain lets a single drum of a pattern be heard clearly, and a peak limiter on
+// the output keeps dense songs below full scale (FluidSynth has no limiter of its own). The
+// in-process renderer (Audio::None) has exactly the settings and the limiter of the playing
+// synth, so what it measures is what the sound card gets.
+//
 // QUINTORA_SOUNDFONT names the SoundFont; QUINTORA_AUDIO names FluidSynth's audio driver
 // ("none" for no audio at all, e.g. when rendering in-process).
 
@@ -10,6 +15,8 @@
 #include <memory>
 #include <mutex>
 #include <string>
+
+#include "platform/backends/peak_limiter.h"
 
 typedef struct _fluid_hashtable_t fluid_settings_t;
 typedef struct _fluid_synth_t fluid_synth_t;
@@ -29,19 +36,30 @@ public:
     void send(const std::uint8_t* bytes, std::size_t length);
     // Silences every voice at once.
     void allSoundsOff();
-    // Renders frames of stereo float samples in-process (only meaningful with Audio::None).
+    // Renders frames of stereo float samples in-process, through the limiter (only meaningful
+    // with Audio::None).
     void render(float* left, float* right, int frames);
+
+    // Samples a second, of the synth and of what render() gives.
+    double sampleRate() const;
 
     bool hasSoundFont() const { return soundFontId_ >= 0; }
     bool hasAudio() const { return driver_ != nullptr; }
 
     static std::string defaultSoundFont();
 
+    // The synth's gain (FluidSynth's synth.gain).
+    static constexpr double kGain = 0.6;
+
 private:
+    fluid_audio_driver_t* openDriver();
+    static int processAudio(void* self, int frames, int nfx, float* fx[], int nout, float* out[]);
+
     fluid_settings_t* settings_ = nullptr;
     fluid_synth_t* synth_ = nullptr;
     fluid_audio_driver_t* driver_ = nullptr;
     int soundFontId_ = -1;
+    std::unique_ptr<PeakLimiter> limiter_;
 };
 
 }  // namespace platform
