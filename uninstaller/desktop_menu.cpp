@@ -5,10 +5,20 @@
 #include "uninstaller/file_removal.h"
 #include "uninstaller/ini_file.h"
 #include "uninstaller/path_guard.h"
+#include "uninstaller/printable.h"
 
 namespace kwu {
 namespace fs = std::filesystem;
 namespace {
+
+constexpr std::string_view kExtension = ".desktop";
+
+std::string lowered(std::string_view s) {
+    std::string out(s);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
 
 std::vector<std::string> sortedNames(const Folder& folder) {
     auto names = folder.list();
@@ -18,22 +28,28 @@ std::vector<std::string> sortedNames(const Folder& folder) {
 
 }  // namespace
 
-DesktopMenu::DesktopMenu(const InstallLayout& layout) : root_(layout.root) {
-    const fs::path below = layout.menuDir.lexically_relative(layout.root);
-    for (const auto& part : below) menuParts_.push_back(part.native());
+DesktopMenu::DesktopMenu(const InstallRoot& root) : root_(root) {
+    const InstallLayout& layout = root.layout();
+    for (const auto& part : layout.menuDir.lexically_relative(layout.root)) menuParts_.push_back(part.native());
+}
+
+void DesktopMenu::leave(std::string reason) {
+    if (std::find(left_.begin(), left_.end(), reason) == left_.end()) left_.push_back(std::move(reason));
 }
 
 bool DesktopMenu::connect() {
     disconnect();
-    Reached root = Folder::open(root_);
-    if (root.reach == Reach::Missing) {
-        connected_ = true;
-        return true;
-    }
-    if (root.reach != Reach::Ok) return false;
-    Reached menu = root.folder->descend(menuParts_);
+    left_.clear();
+    if (!root_.usable()) return false;
+    Reached menu = root_.reach(menuParts_);
     if (menu.reach == Reach::Ok) menu_ = std::move(menu.folder);
-    connected_ = menu.reach == Reach::Ok || menu.reach == Reach::Missing;
+    if (menu.reach == Reach::OtherMount) {
+        fs::path at = root_.layout().root;
+        for (std::size_t i = 0; i <= menu.stoppedAt && i < menuParts_.size(); ++i) at /= menuParts_[i];
+        leave("Left the menu " + inQuotes(root_.layout().menuDir.native()) + ": " + inQuotes(at.native()) +
+              " lies on another device or mount, which the uninstaller never enters.");
+    }
+    connected_ = menu.reach == Reach::Ok || menu.reach == Reach::Missing || menu.reach == Reach::OtherMount;
     return connected_;
 }
 
@@ -44,32 +60,60 @@ std::optional<std::string> DesktopMenu::findGroup(std::string_view group) const 
     return std::nullopt;
 }
 
+std::optional<Folder> DesktopMenu::openGroup(const std::string& name) {
+    Reached folder = menu_->child(name);
+    if (folder.reach != Reach::Ok) return std::nullopt;
+    if (!folder.folder->mount().sameMountAs(root_.mount())) {
+        leave("Left the menu group " + inQuotes((root_.layout().menuDir / name).native()) +
+              " with its items: it lies on another device or mount, which the uninstaller never enters.");
+        return std::nullopt;
+    }
+    return std::move(folder.folder);
+}
+
 bool DesktopMenu::showGroup(std::string_view group) {
     current_.reset();
     currentName_.clear();
     const auto name = findGroup(group);
     if (!name) return false;
-    Reached folder = menu_->child(*name);
-    if (folder.reach != Reach::Ok) return false;
-    current_ = std::move(folder.folder);
+    auto folder = openGroup(*name);
+    if (!folder) return false;
+    if (!groups_.contains(*name)) {
+        GroupItems items;
+        for (auto& file : sortedNames(*folder)) {
+            if (file.size() <= kExtension.size() || !file.ends_with(kExtension)) continue;
+            if (folder->kind(file) != EntryKind::File) continue;
+            const std::size_t index = items.files.size();
+            const std::string stem = lowered(std::string_view(file).substr(0, file.size() - kExtension.size()));
+            items.byName[stem].files.push_back(index);
+            const auto text = folder->read(file);
+            if (text) {
+                const std::string title = lowered(IniFile::parse(*text).getString("Desktop Entry", "Name", ""));
+                if (title != stem) items.byName[title].files.push_back(index);
+            }
+            items.files.push_back(std::move(file));
+        }
+        items.deleted.assign(items.files.size(), false);
+        groups_.emplace(*name, std::move(items));
+    }
+    current_ = std::move(folder);
     currentName_ = *name;
     return true;
 }
 
 bool DesktopMenu::deleteItem(std::string_view item) {
     if (!current_ || !menuNameRefusal(item).empty()) return false;
-    constexpr std::string_view kExtension = ".desktop";
-    for (const auto& name : sortedNames(*current_)) {
-        if (name.size() <= kExtension.size() || !name.ends_with(kExtension)) continue;
-        if (current_->kind(name) != EntryKind::File) continue;
-        bool match = equalsNoCase(std::string_view(name).substr(0, name.size() - kExtension.size()), item);
-        if (!match) {
-            const auto text = current_->read(name);
-            match = text && equalsNoCase(IniFile::parse(*text).getString("Desktop Entry", "Name", ""), item);
-        }
-        if (match) return deleteWithAttributes(*current_, name);
-    }
-    return false;
+    GroupItems& items = groups_.at(currentName_);
+    const auto found = items.byName.find(lowered(item));
+    if (found == items.byName.end()) return false;
+    // Items already deleted are skipped once and for all, so each costs one step in all.
+    Candidates& candidates = found->second;
+    while (candidates.next < candidates.files.size() && items.deleted[candidates.files[candidates.next]])
+        ++candidates.next;
+    if (candidates.next == candidates.files.size()) return false;
+    const std::size_t index = candidates.files[candidates.next];
+    items.deleted[index] = true;
+    return deleteWithAttributes(*current_, items.files[index]);
 }
 
 bool DesktopMenu::deleteGroup(std::string_view group) {
@@ -79,7 +123,11 @@ bool DesktopMenu::deleteGroup(std::string_view group) {
         current_.reset();
         currentName_.clear();
     }
-    return removeTree(*menu_, *name).gone;
+    groups_.erase(*name);
+    if (!openGroup(*name)) return false;
+    const TreeRemoval removal = removeTree(*menu_, *name);
+    for (auto& line : kwu::leftInPlace(removal, root_.layout().menuDir.native())) leave(std::move(line));
+    return removal.gone;
 }
 
 void DesktopMenu::disconnect() {
@@ -87,6 +135,7 @@ void DesktopMenu::disconnect() {
     menu_.reset();
     current_.reset();
     currentName_.clear();
+    groups_.clear();
 }
 
 }  // namespace kwu

@@ -67,6 +67,7 @@ Reached Folder::open(const std::filesystem::path& folder) {
         r.folder.emplace(Folder(fd));
         r.reach = Reach::Ok;
     } else {
+        r.error = errno;
         r.reach = errno == ENOENT ? Reach::Missing : errno == ENOTDIR ? Reach::NotAFolder : Reach::Failed;
     }
     return r;
@@ -87,6 +88,7 @@ Reached Folder::step(std::string_view name, bool create) const {
         return r;
     }
     const int error = errno;
+    r.error = error;
     if (error == ENOENT) {
         r.reach = Reach::Missing;
     } else if (error == ENOTDIR || error == ELOOP) {
@@ -96,7 +98,7 @@ Reached Folder::step(std::string_view name, bool create) const {
     return r;
 }
 
-Reached Folder::walk(const std::vector<std::string>& parts, bool create) const {
+Reached Folder::walk(const std::vector<std::string>& parts, bool create, const MountIdentity* mount) const {
     // With no parts: the folder itself, as a descriptor of its own.
     Reached r;
     if (parts.empty()) {
@@ -109,6 +111,10 @@ Reached Folder::walk(const std::vector<std::string>& parts, bool create) const {
     }
     for (std::size_t i = 0; i < parts.size(); ++i) {
         Reached next = (i == 0 ? *this : *r.folder).step(parts[i], create);
+        if (next.reach == Reach::Ok && mount && !next.folder->mount().sameMountAs(*mount)) {
+            next.folder.reset();
+            next.reach = Reach::OtherMount;
+        }
         if (next.reach != Reach::Ok) {
             next.stoppedAt = i;
             return next;
@@ -124,11 +130,19 @@ Reached Folder::child(std::string_view name) const {
 }
 
 Reached Folder::descend(const std::vector<std::string>& parts) const {
-    return walk(parts, false);
+    return walk(parts, false, nullptr);
 }
 
 Reached Folder::descendCreating(const std::vector<std::string>& parts) const {
-    return walk(parts, true);
+    return walk(parts, true, nullptr);
+}
+
+Reached Folder::descend(const std::vector<std::string>& parts, const MountIdentity& mount) const {
+    return walk(parts, false, &mount);
+}
+
+Reached Folder::descendCreating(const std::vector<std::string>& parts, const MountIdentity& mount) const {
+    return walk(parts, true, &mount);
 }
 
 EntryKind Folder::kind(std::string_view name) const {
@@ -217,6 +231,12 @@ bool Folder::append(std::string_view name, std::string_view text) const {
     bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && writeAll(fd, text);
     ok = (::close(fd) == 0) && ok;
     return ok;
+}
+
+FolderIdentity Folder::identity() const {
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0) return {};
+    return FolderIdentity{st.st_dev, st.st_ino};
 }
 
 MountIdentity Folder::mount() const {

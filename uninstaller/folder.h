@@ -25,6 +25,7 @@ enum class Reach {
     Missing,     // a part does not exist
     Link,        // a part is a symbolic link
     NotAFolder,  // a part is a file or another kind of entry
+    OtherMount,  // a part lies on another device or mount than the one the walk must stay on
     Failed,      // anything else (no permission, an unusable name, out of descriptors)
 };
 
@@ -36,6 +37,13 @@ struct MountIdentity {
     bool hasMountId = false;  // kernels before 5.8 do not tell the mount
 
     bool sameMountAs(const MountIdentity& other) const;
+};
+
+// Which folder an open descriptor is, whatever path led to it.
+struct FolderIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    bool operator==(const FolderIdentity&) const = default;
 };
 
 struct Reached;
@@ -61,6 +69,10 @@ class Folder {
     Reached descend(const std::vector<std::string>& parts) const;
     // As descend, creating missing folders on the way (mode 0755 before the umask).
     Reached descendCreating(const std::vector<std::string>& parts) const;
+    // As descend and descendCreating, and every folder on the way must lie on mount: one that does
+    // not (a mount point) stops the walk with OtherMount.
+    Reached descend(const std::vector<std::string>& parts, const MountIdentity& mount) const;
+    Reached descendCreating(const std::vector<std::string>& parts, const MountIdentity& mount) const;
 
     EntryKind kind(std::string_view name) const;
     // The names of the entries, "." and ".." left out, in the order the system lists them; empty
@@ -76,12 +88,14 @@ class Folder {
     bool append(std::string_view name, std::string_view text) const;
 
     MountIdentity mount() const;
+    // Zero device and inode when the descriptor cannot be asked.
+    FolderIdentity identity() const;
     int fd() const { return fd_; }
 
   private:
     explicit Folder(int fd) : fd_(fd) {}
     Reached step(std::string_view name, bool create) const;
-    Reached walk(const std::vector<std::string>& parts, bool create) const;
+    Reached walk(const std::vector<std::string>& parts, bool create, const MountIdentity* mount) const;
 
     int fd_ = -1;
 };
@@ -90,6 +104,7 @@ struct Reached {
     std::optional<Folder> folder;  // open when reach is Ok
     Reach reach = Reach::Failed;
     std::size_t stoppedAt = 0;  // for a walk down several parts: the index of the part that stopped it
+    int error = 0;              // the system's error number when reach is Failed (0 when unknown)
 };
 
 // A name the system can be given as one entry of a folder: not empty, not "." or "..", without "/"

@@ -109,14 +109,18 @@ IniFile IniFile::parse(std::string_view text) {
     while (pos < text.size()) {
         auto end = text.find('\n', pos);
         Ending ending = Ending::Lf;
+        std::string_view raw;
         if (end == std::string_view::npos) {
             end = text.size();
-            ending = Ending::None;
-        }
-        std::string_view raw = text.substr(pos, end - pos);
-        if (ending == Ending::Lf && !raw.empty() && raw.back() == '\r') {
-            raw.remove_suffix(1);
-            ending = Ending::CrLf;
+            raw = text.substr(pos);
+            ending = ini.endingBefore(ini.lines_.size());
+            ini.endsOpen_ = true;
+        } else {
+            raw = text.substr(pos, end - pos);
+            if (!raw.empty() && raw.back() == '\r') {
+                raw.remove_suffix(1);
+                ending = Ending::CrLf;
+            }
         }
         ini.lines_.push_back(classify(std::string(raw), ending));
         pos = end + 1;
@@ -171,6 +175,7 @@ std::size_t IniFile::findSection(std::string_view section) const {
     const std::uint64_t hash = hashNoCase(section);
     const std::size_t mask = byName_.size() - 1;
     for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+        ++probes_;
         const auto& [slotHash, slotHeader] = byName_[slot];
         if (slotHeader == std::string::npos) return std::string::npos;
         if (slotHash == hash && equalsNoCase(lines_[slotHeader].name(), section)) return slotHeader;
@@ -227,9 +232,8 @@ long IniFile::getInt(Section section, std::string_view key, long fallback) const
 }
 
 IniFile::Ending IniFile::endingBefore(std::size_t index) const {
-    for (std::size_t i = std::min(index, lines_.size()); i > 0; --i)
-        if (lines_[i - 1].ending != Ending::None) return lines_[i - 1].ending;
-    return Ending::Lf;
+    const std::size_t i = std::min(index, lines_.size());
+    return i > 0 ? lines_[i - 1].ending : Ending::Lf;
 }
 
 void IniFile::setString(std::string_view section, std::string_view key, std::string_view value) {
@@ -269,9 +273,6 @@ void IniFile::clearSection(std::string_view section) {
     if (header == std::string::npos) return;
     const auto end = sectionEnd(header);
     if (end == header + 1) return;
-    // The header takes the ending of the section's last line, so a file that ended without one
-    // still does.
-    if (lines_[end - 1].ending == Ending::None) lines_[header].ending = Ending::None;
     lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(header + 1),
                  lines_.begin() + static_cast<std::ptrdiff_t>(end));
     reindex();
@@ -289,15 +290,11 @@ bool IniFile::removeSection(std::string_view section) {
 
 std::string IniFile::text() const {
     std::string out;
-    const Ending fallback = endingBefore(lines_.size());
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         const Line& line = lines_[i];
         out += line.raw;
-        // A line that ended the file without an ending gets one when lines follow it now.
-        Ending ending = line.ending;
-        if (ending == Ending::None && i + 1 < lines_.size()) ending = fallback;
-        if (ending == Ending::Lf) out += '\n';
-        if (ending == Ending::CrLf) out += "\r\n";
+        if (endsOpen_ && i + 1 == lines_.size()) break;
+        out += line.ending == Ending::CrLf ? "\r\n" : "\n";
     }
     return out;
 }

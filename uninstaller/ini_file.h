@@ -3,7 +3,9 @@
 // compare case-insensitively (ASCII), the first matching section and key win, a missing key yields the
 // caller's default, and sections are listed in file order. Lines that are neither section headers nor
 // "key=value" (comments, blank lines) are kept as they are when the text is written back, and every
-// line keeps its own ending: an unchanged file writes back byte for byte.
+// line keeps its own ending: an unchanged file writes back byte for byte. A file whose last line has
+// no ending still ends without one after any edit; a line that stops being the last gets the ending
+// of the line before it.
 //
 // Sections are indexed by name when the text is parsed (and after each edit that adds or removes
 // lines), so a lookup costs a hash probe plus a scan of that one section, however many sections the
@@ -61,16 +63,22 @@ class IniFile {
     // Sets key in the first section of that name (appended after its last key when new); a missing
     // section is created at the end of the file. New lines take the ending of the line before them.
     void setString(std::string_view section, std::string_view key, std::string_view value);
-    // Removes every line of the first such section below its header; the header stays.
+    // Removes every line of the first such section below its header; the header stays, with its
+    // ending.
     void clearSection(std::string_view section);
     // Removes the first such section, header and body. Returns whether one was there.
     bool removeSection(std::string_view section);
 
     std::string text() const;
 
+    // How many slots of the section index lookups have probed since the file was parsed: a handful
+    // per lookup however many sections there are, which is what keeps a script of a million items
+    // linear.
+    std::size_t indexProbes() const { return probes_; }
+
   private:
     enum class Kind : std::uint8_t { Other, Section, Key };
-    enum class Ending : std::uint8_t { None, Lf, CrLf };
+    enum class Ending : std::uint8_t { Lf, CrLf };
     struct Line {
         std::string raw;  // the line as read or written, without its ending
         // Where the section or key name and the key's value (trimmed and unquoted) lie in raw.
@@ -93,6 +101,9 @@ class IniFile {
     Ending endingBefore(std::size_t index) const;
 
     std::vector<Line> lines_;
+    // The last line has no ending (each line still notes one, for when lines follow it).
+    bool endsOpen_ = false;
+    mutable std::size_t probes_ = 0;
     std::vector<std::size_t> headers_;  // line index of every header, in file order
     // An open-addressing table of the first header of every name: (hash of the name in lower case,
     // line index), a power of two long, empty slots holding npos.

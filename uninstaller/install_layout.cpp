@@ -1,13 +1,51 @@
 #include "uninstaller/install_layout.h"
 
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdlib>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 #include "uninstaller/service_stores.h"
 
 namespace kwu {
 namespace fs = std::filesystem;
 
-InstallLayout InstallLayout::under(const fs::path& root, const fs::path& home) {
+namespace {
+
+fs::path withoutTrailingSlash(fs::path p) {
+    if (!p.has_filename() && p != p.root_path()) p = p.parent_path();
+    return p;
+}
+
+// A home folder, resolved and as spelled; both empty when it is not absolute.
+std::pair<fs::path, fs::path> homeFolder(const fs::path& home) {
+    if (home.empty() || !home.is_absolute()) return {};
+    std::error_code ec;
+    fs::path resolved = fs::weakly_canonical(home, ec);
+    if (ec || resolved.empty()) resolved = home.lexically_normal();
+    return {withoutTrailingSlash(resolved), withoutTrailingSlash(home.lexically_normal())};
+}
+
+}  // namespace
+
+fs::path accountHomeFolder() {
+    long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+    if (size <= 0) size = 16384;
+    std::vector<char> buffer(static_cast<std::size_t>(size));
+    passwd entry {};
+    passwd* found = nullptr;
+    while (::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found) == ERANGE &&
+           buffer.size() < (1u << 20))
+        buffer.resize(buffer.size() * 2);
+    if (!found || !found->pw_dir) return {};
+    return fs::path(found->pw_dir);
+}
+
+InstallLayout InstallLayout::under(const fs::path& root, const fs::path& home, const fs::path& accountHome) {
     std::error_code ec;
     InstallLayout layout;
     layout.root = fs::weakly_canonical(fs::absolute(root, ec), ec);
@@ -17,14 +55,8 @@ InstallLayout InstallLayout::under(const fs::path& root, const fs::path& home) {
         layout.root = layout.root.parent_path();
     if (layout.rootAsGiven.has_filename() == false && layout.rootAsGiven != layout.rootAsGiven.root_path())
         layout.rootAsGiven = layout.rootAsGiven.parent_path();
-    if (!home.empty()) {
-        layout.home = fs::weakly_canonical(home, ec);
-        if (ec) layout.home = home.lexically_normal();
-        layout.homeAsGiven = fs::absolute(home, ec).lexically_normal();
-        if (layout.homeAsGiven.has_filename() == false &&
-            layout.homeAsGiven != layout.homeAsGiven.root_path())
-            layout.homeAsGiven = layout.homeAsGiven.parent_path();
-    }
+    std::tie(layout.home, layout.homeAsGiven) = homeFolder(home);
+    std::tie(layout.accountHome, layout.accountHomeAsGiven) = homeFolder(accountHome);
     layout.windowsDir = layout.root / "share";
     layout.systemDir = layout.root / "lib";
     layout.menuDir = layout.windowsDir / "applications";
@@ -36,15 +68,19 @@ InstallLayout InstallLayout::under(const fs::path& root, const fs::path& home) {
 }
 
 std::optional<InstallLayout> InstallLayout::fromEnvironment() {
-    const char* home = std::getenv("HOME");
+    return from(std::getenv("KWU_ROOT"), std::getenv("HOME"), accountHomeFolder());
+}
+
+std::optional<InstallLayout> InstallLayout::from(const char* kwuRoot, const char* home,
+                                                 const fs::path& accountHome) {
     const fs::path homePath = (home && *home) ? fs::path(home) : fs::path();
-    if (const char* root = std::getenv("KWU_ROOT"); root && *root) {
-        const fs::path rootPath(root);
+    if (kwuRoot && *kwuRoot) {
+        const fs::path rootPath(kwuRoot);
         if (!rootPath.is_absolute()) return std::nullopt;
-        return under(rootPath, homePath);
+        return under(rootPath, homePath, accountHome);
     }
     if (homePath.empty() || !homePath.is_absolute()) return std::nullopt;
-    return under(homePath / ".local", homePath);
+    return under(homePath / ".local", homePath, accountHome);
 }
 
 ProgramNames ProgramNames::of(const fs::path& programPath) {

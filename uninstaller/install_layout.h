@@ -20,6 +20,10 @@ struct InstallLayout {
     std::filesystem::path rootAsGiven;  // as spelled in the environment, made lexically normal
     std::filesystem::path home;         // the user's home folder (resolved), never removed; may be empty
     std::filesystem::path homeAsGiven;  // as spelled in the environment, made lexically normal
+    // The account's home folder as the user database has it, which $HOME may hide; never removed
+    // either. Resolved and as spelled; may be empty.
+    std::filesystem::path accountHome;
+    std::filesystem::path accountHomeAsGiven;
     std::filesystem::path windowsDir;
     std::filesystem::path systemDir;
     std::filesystem::path menuDir;
@@ -28,12 +32,23 @@ struct InstallLayout {
     std::filesystem::path registrarStore;
     std::filesystem::path pendingList;
 
-    // The layout under root (made absolute and resolved as far as it exists).
-    static InstallLayout under(const std::filesystem::path& root, const std::filesystem::path& home);
-    // From $KWU_ROOT, else $HOME/.local; nullopt when neither gives an absolute folder. The root is
-    // not checked here (see rootRefusal in path_guard.h).
+    // The layout under root (made absolute and resolved as far as it exists). A home that is not
+    // absolute is no home and is left empty.
+    static InstallLayout under(const std::filesystem::path& root, const std::filesystem::path& home,
+                               const std::filesystem::path& accountHome = {});
+    // From $KWU_ROOT, else $HOME/.local; nullopt when neither gives an absolute folder. The homes are
+    // $HOME and the account's home from the user database. The root is not checked here (see
+    // rootRefusal in path_guard.h and install_root.h).
     static std::optional<InstallLayout> fromEnvironment();
+    // As fromEnvironment, with the two variables' values (nullptr when unset) and the account's home
+    // given.
+    static std::optional<InstallLayout> from(const char* kwuRoot, const char* home,
+                                             const std::filesystem::path& accountHome);
 };
+
+// The home folder of the account the program runs as, from the user database; empty when it has
+// none.
+std::filesystem::path accountHomeFolder();
 
 // The names the uninstaller derives from its own path.
 struct ProgramNames {

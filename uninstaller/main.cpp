@@ -14,9 +14,9 @@ int main(int argc, char** argv) {
     kwu::QtPrompter prompter;
     const auto names = kwu::ProgramNames::ofRunningProgram(argc > 0 ? argv[0] : nullptr);
     return kwu::startUninstaller(names, prompter,
-                                 [&](const kwu::UninstallScript& script, const kwu::InstallLayout& layout) {
-                                     kwu::DesktopMenu menu(layout);
-                                     kwu::Uninstaller uninstaller(script, names, layout, prompter, menu);
+                                 [&](const kwu::UninstallScript& script, const kwu::InstallRoot& root) {
+                                     kwu::DesktopMenu menu(root);
+                                     kwu::Uninstaller uninstaller(script, names, root, prompter, menu);
                                      kwu::UninstallDialog dialog(script, uninstaller);
                                      prompter.setOwner(&dialog);
                                      dialog.exec();

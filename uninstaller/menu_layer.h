@@ -3,7 +3,9 @@
 // current), items of the current group are deleted, and a group is deleted. Every call is a
 // command whose failure the caller ignores. Names reach this layer only after menuNameRefusal.
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace kwu {
 
@@ -17,6 +19,9 @@ class MenuLayer {
     virtual bool deleteGroup(std::string_view group) = 0;
     // Ends the conversation.
     virtual void disconnect() = 0;
+    // What the conversation left in place that the user should know of (a group on another mount,
+    // a group folder partly left), one reason a line, since connect.
+    virtual std::vector<std::string> leftInPlace() const = 0;
 };
 
 }  // namespace kwu

@@ -146,7 +146,8 @@ std::string rootRefusal(const InstallLayout& layout) {
             return "Refused the installation root " + inQuotes(root.string()) +
                    ": it is the top of the file system. Set KWU_ROOT to the folder the program was "
                    "installed under.";
-        for (const fs::path& home : {layout.home, layout.homeAsGiven}) {
+        for (const fs::path& home :
+             {layout.home, layout.homeAsGiven, layout.accountHome, layout.accountHomeAsGiven}) {
             if (home.empty() || !isPrefix(rootParts, split(home.string()))) continue;
             const bool same = rootParts.size() == split(home.string()).size();
             return "Refused the installation root " + inQuotes(root.string()) + ": it " +

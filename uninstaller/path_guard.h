@@ -52,8 +52,9 @@ class RootGuard {
     std::vector<std::vector<std::string>> shared_;  // below the root; a last part "x*" is a prefix
 };
 
-// Why the layout's root may not be used: it is "/" or lies at or above the home folder (as
-// resolved or as spelled). Empty when it may be used.
+// Why the layout's root may not be used: it is "/" or lies at or above a home folder ($HOME or the
+// account's, each as resolved or as spelled). Empty when it may be used. This is the check by
+// name; install_root.h checks the open root itself.
 std::string rootRefusal(const InstallLayout& layout);
 
 // A file name without folder: not empty, not "." or "..", no "/" or "\", no control bytes.

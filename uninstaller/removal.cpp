@@ -9,6 +9,7 @@
 #include "uninstaller/installer_log.h"
 #include "uninstaller/printable.h"
 #include "uninstaller/service_stores.h"
+#include "uninstaller/tree_ownership.h"
 #include "uninstaller/wininit.h"
 
 namespace kwu {
@@ -21,10 +22,18 @@ std::vector<std::string> partsBelow(const fs::path& path, const fs::path& root) 
     return parts;
 }
 
+// Only for a directory the guard refuses, which is never reached, only named in the summary.
 bool existsAsFolder(const std::string& directory) {
     if (directory.empty() || directory.find('\0') != std::string::npos) return false;
     struct stat st {};
     return ::stat(directory.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// The path of the first parts up to and including the one at index, below root.
+fs::path pathTo(const fs::path& root, const std::vector<std::string>& parts, std::size_t index) {
+    fs::path at = root;
+    for (std::size_t i = 0; i <= index && i < parts.size(); ++i) at /= parts[i];
+    return at;
 }
 
 std::vector<std::string> allButLast(const std::vector<std::string>& parts) {
@@ -33,16 +42,17 @@ std::vector<std::string> allButLast(const std::vector<std::string>& parts) {
 
 }  // namespace
 
-Uninstaller::Uninstaller(const UninstallScript& script, const ProgramNames& names,
-                         const InstallLayout& layout, Prompter& prompter, MenuLayer& menu)
+Uninstaller::Uninstaller(const UninstallScript& script, const ProgramNames& names, const InstallRoot& root,
+                         Prompter& prompter, MenuLayer& menu)
     : script_(script),
       names_(names),
-      layout_(layout),
-      guard_(layout),
+      root_(root),
+      layout_(root.layout()),
+      guard_(root.layout()),
       prompter_(prompter),
       menu_(menu),
-      storeParts_(partsBelow(layout.storeDir, layout.root)),
-      windowsParts_(partsBelow(layout.windowsDir, layout.root)) {}
+      storeParts_(partsBelow(layout_.storeDir, layout_.root)),
+      windowsParts_(partsBelow(layout_.windowsDir, layout_.root)) {}
 
 void Uninstaller::refuse(std::string refusal) {
     refusals_.push_back(std::move(refusal));
@@ -65,7 +75,6 @@ void Uninstaller::finish() {
         if (refusals_.size() > kRefusalsShown) summary.details = std::move(details);
         prompter_.tell(summary);
     }
-    root_.reset();
     running_ = false;
 }
 
@@ -76,14 +85,13 @@ void Uninstaller::run(const Choices& choices, RemovalObserver& observer) {
     directory_ = texts.directory;
     refusals_.clear();
 
-    if (auto refusal = rootRefusal(layout_); !refusal.empty()) {
-        refuse(std::move(refusal));
+    if (!root_.usable()) {
+        refuse(root_.refusal());
         finish();
         return;
     }
-    root_ = std::move(Folder::open(layout_.root).folder);
 
-    if (!existsAsFolder(directory_)) {
+    if (!directoryExists()) {
         prompter_.tell(Message{texts.nothingToUninstall, texts.title, true, false, true});
         finalCleanUp();
         finish();
@@ -95,7 +103,7 @@ void Uninstaller::run(const Choices& choices, RemovalObserver& observer) {
         return;
     }
     // Asked before the items run: the log item may change or delete the log.
-    ownsTree_ = choices_.removeTree && treeHoldsOwnFiles();
+    treeRefusal_ = choices_.removeTree ? treeOwnershipRefusal() : std::string();
 
     // An empty group names nothing; a group name that could carry commands is never sent.
     bool groupUsable = !texts.group.empty();
@@ -121,6 +129,7 @@ void Uninstaller::run(const Choices& choices, RemovalObserver& observer) {
     }
 
     if (choices_.removeGroup && groupUsable) menu_.deleteGroup(texts.group);
+    for (auto& left : menu_.leftInPlace()) refuse(std::move(left));
     menu_.disconnect();
 
     // A cancelled run leaves the tree and the script, so the uninstaller can run again.
@@ -148,20 +157,19 @@ void Uninstaller::processItem(std::string_view section) {
 }
 
 std::optional<Folder> Uninstaller::folderOf(const Verdict& target) {
-    if (!root_ || target.parts.empty()) return std::nullopt;
-    Reached folder = root_->descend(allButLast(target.parts));
-    if (folder.reach == Reach::Link) {
-        fs::path link = guard_.root();
-        for (std::size_t i = 0; i <= folder.stoppedAt; ++i) link /= target.parts[i];
-        refuse("Refused " + inQuotes(target.path) + ": it leads through the symbolic link " +
-               inQuotes(link.native()) + ".");
-    }
+    if (target.parts.empty()) return std::nullopt;
+    Reached folder = root_.reach(allButLast(target.parts));
+    const auto at = [&] { return inQuotes(pathTo(guard_.root(), target.parts, folder.stoppedAt).native()); };
+    if (folder.reach == Reach::Link)
+        refuse("Refused " + inQuotes(target.path) + ": it leads through the symbolic link " + at() + ".");
+    if (folder.reach == Reach::OtherMount)
+        refuse("Refused " + inQuotes(target.path) + ": it leads onto another device or mount at " + at() +
+               ", which the uninstaller never enters.");
     return std::move(folder.folder);
 }
 
 std::optional<Folder> Uninstaller::storeFolder(bool create) const {
-    if (!root_) return std::nullopt;
-    Reached store = create ? root_->descendCreating(storeParts_) : root_->descend(storeParts_);
+    Reached store = create ? root_.reachCreating(storeParts_) : root_.reach(storeParts_);
     return std::move(store.folder);
 }
 
@@ -177,22 +185,43 @@ void Uninstaller::deleteFile(const Verdict& target, bool unregister, const std::
     if (const auto folder = folderOf(target)) deleteWithAttributes(*folder, target.parts.back());
 }
 
-bool Uninstaller::treeHoldsOwnFiles() const {
+bool Uninstaller::directoryExists() const {
+    if (directory_.empty()) return false;
+    const Verdict directory = guard_.removable(directory_);
+    if (!directory.ok()) return existsAsFolder(directory_);
+    const Reached folder = root_.reach(directory.parts);
+    // A link or a mount on the way is there all the same; the tree removal says why it stays.
+    if (folder.reach == Reach::Link || folder.reach == Reach::OtherMount) return true;
+    return folder.reach == Reach::Ok;
+}
+
+std::string Uninstaller::treeOwnershipRefusal() const {
     const Verdict tree = guard_.tree(directory_);
-    if (!tree.ok() || !root_) return false;
+    if (!tree.ok()) return tree.refusal;
+    const std::string shown = inQuotes(directory_);
+    const Reached folder = root_.reach(tree.parts);
+    const std::string& title = script_.texts().title;
+    if (folder.reach == Reach::Ok) {
+        if (const auto other = findForeignProgram(*folder.folder, title))
+            return "Refused to remove the folder " + shown + ": its installer log " +
+                   inQuotes((fs::path(tree.path) / other->log).native()) + " has a section for another program, " +
+                   inQuotes(other->section) + ", whose files the folder may hold.";
+    }
+    const std::string notOwn = "Refused to remove the folder " + shown + ": it holds neither this uninstaller's script " +
+                               inQuotes(names_.scriptPath.native()) + " nor an installer log " +
+                               std::string(kInstallerLogFile) + " with a section for " + inQuotes(title) +
+                               ", so it may hold other programs' files.";
+    if (folder.reach != Reach::Ok) return notOwn;
     const Verdict script = guard_.removable(names_.scriptPath.native());
     if (script.ok() && script.parts.size() > tree.parts.size() &&
         std::equal(tree.parts.begin(), tree.parts.end(), script.parts.begin())) {
-        const Reached folder = root_->descend(allButLast(script.parts));
-        if (folder.reach == Reach::Ok && folder.folder->kind(script.parts.back()) == EntryKind::File)
-            return true;
+        const Reached scriptFolder = root_.reach(allButLast(script.parts));
+        if (scriptFolder.reach == Reach::Ok && scriptFolder.folder->kind(script.parts.back()) == EntryKind::File)
+            return {};
     }
-    const std::string& title = script_.texts().title;
-    if (title.empty()) return false;
-    const Reached folder = root_->descend(tree.parts);
-    if (folder.reach != Reach::Ok) return false;
+    if (title.empty()) return notOwn;
     const auto log = folder.folder->read(kInstallerLogFile);
-    return log && IniFile::parse(*log).hasSection(title);
+    return log && IniFile::parse(*log).hasSection(title) ? std::string() : notOwn;
 }
 
 void Uninstaller::removeDirectoryTree() {
@@ -209,20 +238,12 @@ void Uninstaller::removeDirectoryTree() {
         refuse("Refused to remove the folder " + shown + ": it is a symbolic link.");
         return;
     }
-    if (!ownsTree_) {
-        refuse("Refused to remove the folder " + shown + ": it holds neither this uninstaller's script " +
-               inQuotes(names_.scriptPath.native()) + " nor an installer log " +
-               std::string(kInstallerLogFile) + " with a section for " + inQuotes(script_.texts().title) +
-               ", so it may hold other programs' files.");
+    if (!treeRefusal_.empty()) {
+        refuse(treeRefusal_);
         return;
     }
     const TreeRemoval removal = removeTree(*parent, name);
-    const fs::path above = fs::path(tree.path).parent_path();
-    for (const auto& folder : removal.otherMounts)
-        refuse("Left the folder " + inQuotes((above / folder).native()) +
-               ": it lies on another device or mount, which the uninstaller never enters.");
-    for (const auto& folder : removal.tooDeep)
-        refuse("Left the folder " + inQuotes((above / folder).native()) + ": it lies too deep to remove.");
+    for (auto& line : leftInPlace(removal, fs::path(tree.path).parent_path().native())) refuse(std::move(line));
 }
 
 void Uninstaller::updateLog() {
@@ -241,16 +262,39 @@ void Uninstaller::finalCleanUp() {
     const Verdict self = guard_.removable(names_.ownPath.native());
     if (!script.ok()) refuse(script.refusal);
     if (!self.ok()) refuse(self.refusal);
+    // Named where the root is now: should its path lead elsewhere since the start, the files to
+    // delete at the next start are still the ones this run checked.
+    const fs::path rootNow = root_.currentPath();
+    const auto now = [&rootNow](const Verdict& v) {
+        fs::path at = rootNow;
+        for (const auto& part : v.parts) at /= part;
+        return at.native();
+    };
+    bool scriptScheduled = false;
     bool selfScheduled = false;
     if (const auto store = storeFolder(true)) {
         const PendingDeletes pending(*store);
-        if (script.ok()) pending.schedule(script.path);
-        selfScheduled = self.ok() && pending.schedule(self.path);
+        scriptScheduled = script.ok() && pending.schedule(now(script));
+        selfScheduled = self.ok() && pending.schedule(now(self));
     }
-    if (self.ok() && !selfScheduled && script.ok() && root_) {
-        const Reached windows = root_->descend(windowsParts_);
-        if (windows.reach == Reach::Ok) rewriteWininit(*windows.folder, self.path, script.path);
+    if (self.ok() && !selfScheduled && script.ok()) {
+        const Reached windows = root_.reach(windowsParts_);
+        if (windows.reach == Reach::Ok && rewriteWininit(*windows.folder, now(self), now(script)))
+            scriptScheduled = selfScheduled = true;
     }
+    // Refused paths have been reported above; these were accepted but could not be scheduled.
+    const std::string listed = " could not be scheduled for deletion at the next start: neither " +
+                               inQuotes(layout_.pendingList.native()) + " nor " +
+                               inQuotes((layout_.windowsDir / "WININIT.INI").native()) + " could be written.";
+    if (self.ok() && !selfScheduled && script.ok() && !scriptScheduled)
+        refuse("Left the uninstaller " + inQuotes(self.path) + " and its script " + inQuotes(script.path) + ": they" +
+               listed);
+    else if (self.ok() && !selfScheduled)
+        refuse("Left the uninstaller " + inQuotes(self.path) + ": it" + listed);
+    else if (script.ok() && !scriptScheduled)
+        refuse("Left the uninstaller's script " + inQuotes(script.path) +
+               ": it could not be scheduled for deletion at the next start: " +
+               inQuotes(layout_.pendingList.native()) + " could not be written.");
 }
 
 }  // namespace kwu

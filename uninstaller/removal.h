@@ -4,15 +4,18 @@
 // the final clean-up (the uninstall entry, deletion at the next start of the program and its script).
 //
 // Every value from the script passes the root guard or the name checks first, and every file is
-// reached from an open descriptor of the root without following links. What is refused (or left,
-// such as a folder on another mount) is collected with its reason and shown once, in one summary,
-// when the run ends; the run goes on past it. Other single failures are silent, as the user can do
-// nothing about them mid-run.
+// reached through the root opened at start (install_root.h): without following links and never
+// onto another mount. What is refused or left in place (a folder on another mount, a folder that
+// cannot be entered, the program and its script when they cannot be scheduled for deletion) is
+// collected with its reason and shown once, in one summary, when the run ends; the run goes on past
+// it. Single files that cannot be deleted are not reported, as the user can do nothing about them
+// mid-run.
 //
 // The directory tree goes only when it holds this installation's own files: the uninstall script
-// beside the program, or an installer log kwp.ini with a section for the application (as it stood
-// when the run started). A folder that other programs share is refused whatever it holds
-// (path_guard.h).
+// beside the program, or an installer log kwp.ini with a section for the application; and no
+// installer log in it may have a live section for another program (tree_ownership.h). Both are
+// asked as the tree stood when the run started. A folder that other programs share is refused
+// whatever it holds (path_guard.h).
 //
 // User-interface thread only. A cancel request may arrive while the observer runs (it lets the
 // dialog serve its Cancel button) or while a question is open.
@@ -24,6 +27,7 @@
 
 #include "uninstaller/folder.h"
 #include "uninstaller/install_layout.h"
+#include "uninstaller/install_root.h"
 #include "uninstaller/item_plan.h"
 #include "uninstaller/menu_layer.h"
 #include "uninstaller/path_guard.h"
@@ -51,7 +55,8 @@ constexpr std::size_t kRefusalsShown = 20;
 
 class Uninstaller {
   public:
-    Uninstaller(const UninstallScript& script, const ProgramNames& names, const InstallLayout& layout,
+    // root is the installation root opened at start; it and menu must outlive the uninstaller.
+    Uninstaller(const UninstallScript& script, const ProgramNames& names, const InstallRoot& root,
                 Prompter& prompter, MenuLayer& menu);
 
     // Everything OK starts, on the directory the script names (its bytes as written, which is what
@@ -71,9 +76,12 @@ class Uninstaller {
     void removeDirectoryTree();
     void updateLog();
     void finalCleanUp();
-    // Whether the directory holds this installation's own files (see above).
-    bool treeHoldsOwnFiles() const;
-    // The folder holding target, reached from the root; a link on the way is refused.
+    // Whether the directory exists, as the dialog's E3 message asks.
+    bool directoryExists() const;
+    // Why the directory is not this installation's own tree (see above); empty when it is.
+    std::string treeOwnershipRefusal() const;
+    // The folder holding target, reached from the root; a link or a mount point on the way is
+    // refused.
     std::optional<Folder> folderOf(const Verdict& target);
     std::optional<Folder> storeFolder(bool create) const;
     void refuse(std::string refusal);
@@ -82,7 +90,8 @@ class Uninstaller {
 
     const UninstallScript& script_;
     ProgramNames names_;
-    InstallLayout layout_;
+    const InstallRoot& root_;
+    const InstallLayout& layout_;
     RootGuard guard_;
     Prompter& prompter_;
     MenuLayer& menu_;
@@ -90,8 +99,7 @@ class Uninstaller {
     std::vector<std::string> windowsParts_;
     Choices choices_;
     std::string directory_;
-    std::optional<Folder> root_;
-    bool ownsTree_ = false;
+    std::string treeRefusal_;
     std::vector<std::string> refusals_;
     bool running_ = false;
     bool cancelRequested_ = false;

@@ -1,11 +1,10 @@
 #include "uninstaller/startup.h"
 
-#include "uninstaller/path_guard.h"
 
 namespace kwu {
 
 int startUninstaller(const ProgramNames& names, Prompter& prompter,
-                     const std::function<int(const UninstallScript&, const InstallLayout&)>& runDialog) {
+                     const std::function<int(const UninstallScript&, const InstallRoot&)>& runDialog) {
     auto ini = IniFile::load(names.scriptPath);
     if (!ini) {
         prompter.tell(Message{"Initialization File Missing", "Aborting", false, false, false});
@@ -19,11 +18,12 @@ int startUninstaller(const ProgramNames& names, Prompter& prompter,
                     "Aborting", true});
         return 1;
     }
-    if (const auto refusal = rootRefusal(*layout); !refusal.empty()) {
-        prompter.tell(Message{refusal, "Aborting", true});
+    const InstallRoot root = InstallRoot::open(*layout);
+    if (!root.usable()) {
+        prompter.tell(Message{root.refusal(), "Aborting", true});
         return 1;
     }
-    return runDialog(script, *layout);
+    return runDialog(script, root);
 }
 
 }  // namespace kwu

@@ -31,9 +31,10 @@ class Dialog : public ::testing::Test {
         writeText(app / "two.txt", "2");
         writeText(tmp.layout.systemDir / "sys.so", "s");
     }
-    void open(const std::string& text) {
+    void open(const std::string& text, const fs::path& program = {}) {
         script.emplace(IniFile::parse(text), "kwu");
-        uninstaller.emplace(*script, ProgramNames::of(app / "kwu"), tmp.layout, prompter, menu);
+        uninstaller.emplace(*script, ProgramNames::of(program.empty() ? app / "kwu" : program), root, prompter,
+                            menu);
         dialog.emplace(*script, *uninstaller);
     }
     template <typename T>
@@ -50,7 +51,8 @@ class Dialog : public ::testing::Test {
                            "\nP3=Drums\n[one.txt]\nL=" + app.string() + "\n[two.txt]\nL=" + app.string() +
                            "\n";
     testing::ScriptedPrompter prompter;
-    DesktopMenu menu{tmp.layout};
+    InstallRoot root = InstallRoot::open(tmp.layout);
+    DesktopMenu menu{root};
     std::optional<UninstallScript> script;
     std::optional<Uninstaller> uninstaller;
     std::optional<UninstallDialog> dialog;
@@ -139,11 +141,7 @@ TEST_F(Dialog, ADirectoryNameThatIsNotUtf8IsShownEscapedAndRemoved) {
     const fs::path odd = tmp.root() / "opt" / "dr\xffm";
     writeText(odd / "one.txt", "1");
     writeText(odd / "kwu.kwu", "script");
-    script.emplace(
-        IniFile::parse("[kwu]\nP1=Drum App\nP2=" + odd.string() + "\n[one.txt]\nL=" + odd.string() + "\n"),
-        "kwu");
-    uninstaller.emplace(*script, ProgramNames::of(odd / "kwu"), tmp.layout, prompter, menu);
-    dialog.emplace(*script, *uninstaller);
+    open("[kwu]\nP1=Drum App\nP2=" + odd.string() + "\n[one.txt]\nL=" + odd.string() + "\n", odd / "kwu");
     EXPECT_EQ(child<QLineEdit>("directory")->text().toStdString(),
               (tmp.root() / "opt").string() + "/dr\\xFFm");
     child<QPushButton>("ok")->click();
@@ -193,7 +191,7 @@ TEST(MessageBoxes, MissingScriptShowsTheAbortBox) {
     QString text, title;
     answerNextBox(&text, &title);
     const int code = startUninstaller(ProgramNames::of(tmp.root() / "kwu"), prompter,
-                                      [](const UninstallScript&, const InstallLayout&) { return 0; });
+                                      [](const UninstallScript&, const InstallRoot&) { return 0; });
     EXPECT_EQ(code, 1);
     EXPECT_EQ(text, "Initialization File Missing");
     EXPECT_EQ(title, "Aborting");

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "kwu_test_support.h"
+#include "uninstaller/installer_log.h"
 
 namespace kwu {
 namespace {
@@ -89,12 +90,13 @@ TEST(IniFile, EveryLineKeepsItsOwnEnding) {
     ini.setString("App", "Status", "Removed");
     ini.setString("other", "Extra", "x");
     EXPECT_EQ(ini.text(), "[Other]\r\nStatus=Installed\r\nExtra=x\r\n[App]\nStatus=Removed\n");
-    // A last line without an ending keeps it so, until something is added after it.
+    // A file that ended without a line ending still does; a line that stops being the last gets
+    // the ending of the line before it.
     IniFile open = IniFile::parse("[a]\nx=1");
     open.setString("a", "x", "2");
     EXPECT_EQ(open.text(), "[a]\nx=2");
     open.setString("b", "y", "3");
-    EXPECT_EQ(open.text(), "[a]\nx=2\n[b]\ny=3\n");
+    EXPECT_EQ(open.text(), "[a]\nx=2\n[b]\ny=3");
 }
 
 TEST(IniFile, TheFirstSectionOfANameWinsBeforeAndAfterEdits) {
@@ -110,14 +112,44 @@ TEST(IniFile, TheFirstSectionOfANameWinsBeforeAndAfterEdits) {
     EXPECT_EQ(ini.sectionNames(), (std::vector<std::string>{"other"}));
 }
 
-TEST(IniFile, LooksUpAmongManySections) {
+// The log update on logs whose lines end in different ways: every line keeps its own ending, the
+// header of the emptied section too, and a log whose last line had none still has none.
+TEST(InstallerLog, UpdatingTheLogAddsNoLineEndingAndChangesNone) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"[Other]\r\nStatus=Installed\r\n[Drum App]\nVersion=1",
+         "[Other]\r\nStatus=Installed\r\n[Drum App]\nStatus=Removed"},
+        {"[drum app]\nVersion=1\nFiles=9\n[Other]\r\nK=v", "[drum app]\nStatus=Removed\n[Other]\r\nK=v"},
+        {"[Other]\r\nK=v\r\n[Drum App]", "[Other]\r\nK=v\r\n[Drum App]\r\nStatus=Removed"},
+        {"[Other]\nK=v\n[Drum App]\r\nA=1\r\nB=2\r\n", "[Other]\nK=v\n[Drum App]\r\nStatus=Removed\r\n"},
+    };
+    testing::TempRoot tmp;
+    const Folder folder = testing::openFolder(tmp.root());
+    for (const auto& [before, after] : cases) {
+        testing::writeText(tmp.root() / "kwp.ini", before);
+        EXPECT_TRUE(updateInstallerLog(folder, "Drum App"));
+        EXPECT_EQ(testing::readText(tmp.root() / "kwp.ini"), after) << before;
+    }
+}
+
+// Lookups go through the section index: a handful of probes each, however many sections there
+// are (a scan would compare thousands), and the first section of a name wins in any case.
+TEST(IniFile, LooksUpAmongManySectionsThroughTheIndex) {
     std::string text;
     for (int i = 0; i < 20000; ++i) text += "[s" + std::to_string(i) + "]\nv=" + std::to_string(i) + "\n";
     text += "[S5]\nv=late duplicate\n";
     const IniFile ini = IniFile::parse(text);
     EXPECT_EQ(ini.sectionNames().size(), 20001u);
-    for (const int i : {0, 5, 9999, 19999}) EXPECT_EQ(ini.getInt("S" + std::to_string(i), "V", -1), i);
+    const std::size_t before = ini.indexProbes();
+    std::size_t lookups = 0;
+    for (int i = 0; i < 20000; i += 7, ++lookups)
+        EXPECT_EQ(ini.getInt((i % 2 ? "S" : "s") + std::to_string(i), "V", -1), i);
+    for (int i = 20000; i < 23000; ++i, ++lookups) EXPECT_FALSE(ini.hasSection("s" + std::to_string(i)));
+    EXPECT_EQ(ini.getString("s5", "v", ""), "5");
     EXPECT_EQ(ini.getString("s20000", "v", "none"), "none");
+    lookups += 2;
+    const std::size_t probes = ini.indexProbes() - before;
+    EXPECT_GE(probes, lookups);
+    EXPECT_LE(probes, 4 * lookups);
 }
 
 TEST(IniFile, LoadsAFileAndNothingElse) {

@@ -5,6 +5,7 @@
 #include <sys/mount.h>
 
 #include <algorithm>
+#include <cstdio>
 
 #include "kwu_test_support.h"
 #include "uninstaller/desktop_menu.h"
@@ -53,10 +54,14 @@ class Installed : public ::testing::Test {
                "[shared.ini]\nL=W\n" + "[Help]\nT=help\n" + "[kwp.ini]\n";
     }
 
-    // Runs the removal as OK does.
+    // Runs the removal as OK does, on the root as it is opened at start.
     void run(const std::string& scriptText, const Choices& choices = {}) {
+        uninstaller.reset();
+        menu.reset();
         script.emplace(IniFile::parse(scriptText), "kwu");
-        uninstaller.emplace(*script, names, tmp.layout, prompter, menu);
+        root.emplace(InstallRoot::open(tmp.layout));
+        menu.emplace(*root);
+        uninstaller.emplace(*script, names, *root, prompter, *menu);
         observer.uninstaller = &*uninstaller;
         uninstaller->run(choices, observer);
         EXPECT_FALSE(uninstaller->running());
@@ -79,8 +84,9 @@ class Installed : public ::testing::Test {
     ProgramNames names = ProgramNames::of(app / "kwu");
     testing::ScriptedPrompter prompter;
     testing::RecordingObserver observer;
-    DesktopMenu menu{tmp.layout};
     std::optional<UninstallScript> script;
+    std::optional<InstallRoot> root;
+    std::optional<DesktopMenu> menu;
     std::optional<Uninstaller> uninstaller;
 };
 
@@ -339,7 +345,7 @@ TEST_F(Installed, ATreeGoesOnlyWithItsOwnScriptOrLogAndNeverWhenShared) {
     const fs::path icons = tmp.layout.windowsDir / "icons";
     const Case cases[] = {
         {other, "", "", "holds neither this uninstaller's script"},
-        {other, "", "[Someone Else]\nVersion=2\n", "holds neither"},
+        {other, "", "[Someone Else]\nVersion=2\n", "has a section for another program, \"Someone Else\""},
         {other, "", "[drum app]\nVersion=1\n", ""},
         {other, "kwu.kwu", "", ""},
         {icons, "kwu.kwu", "[Drum App]\n", "is a folder that other programs share (share/icons)"},
@@ -428,8 +434,140 @@ TEST_F(Installed, AMountPointInTheTreeIsLeftAndReported) {
     EXPECT_FALSE(present(app / "bin"));
 }
 
+// A tree whose installer log (or a log deeper in it) has a live section for another program holds
+// that program's files: it stays whole, reported, even when this uninstaller's script lies in it.
+// A section of a program already removed does not count.
+TEST_F(Installed, ATreeWhoseLogsNameAnotherInstalledProgramStays) {
+    struct Case {
+        fs::path tree;     // P2
+        fs::path program;  // where kwu and its script lie
+        fs::path log;      // the other program's log
+        std::string logText;
+        fs::path others;  // the other program's files
+        bool goes;
+    };
+    const fs::path suite = tmp.root() / "opt" / "suite";
+    const Case cases[] = {
+        {app, app, app / "kwp.ini", "[Drum App]\nVersion=1\n[Other App]\nVersion=3\n", app / "other", false},
+        {app, app, app / "kwp.ini", "[Drum App]\r\n[other app]\r\nVersion=3", app / "other", false},
+        {suite, suite / "drum", suite / "other" / "KWP.INI", "[Other App]\nVersion=3\n", suite / "other", false},
+        {app, app, app / "kwp.ini", "[Drum App]\nVersion=1\n[Other App]\nstatus = removed\n", app / "other", true},
+    };
+    for (const auto& c : cases) {
+        writeText(c.program / "kwu.kwu", "[kwu]\n");
+        writeText(c.program / "drum.bin", "drum");
+        writeText(c.log, c.logText);
+        writeText(c.others / "other.bin", "other");
+        writeText(c.others / "data" / "song.mid", "song");
+        const auto othersBefore = listing(c.others);
+        names = ProgramNames::of(c.program / "kwu");
+        run("[kwu]\nP1=Drum App\nP2=" + c.tree.string() + "\n[kwp.ini]\n", Choices{true, false, false});
+        if (c.goes) {
+            EXPECT_FALSE(present(c.tree)) << c.logText << refusals();
+        } else {
+            EXPECT_EQ(listing(c.others), othersBefore) << c.logText;
+            EXPECT_TRUE(present(c.program / "drum.bin")) << c.logText;
+            const std::string expected = "Refused to remove the folder \"" + c.tree.string() +
+                                         "\": its installer log \"" + c.log.string() +
+                                         "\" has a section for another program";
+            EXPECT_NE(refusals().find(expected), std::string::npos) << refusals();
+            EXPECT_NE(prompter.toldTexts().find(expected), std::string::npos);
+        }
+        prompter.told.clear();
+        fs::remove_all(c.tree);
+    }
+}
+
+// Everything left in place has its line in the summary: a tree partly left behind a folder the
+// process cannot enter (mode 000) or whose entries it cannot delete (a folder of root's, for a
+// normal user).
+TEST_F(Installed, FoldersTheProcessCannotEnterOrEmptyAreListedInTheSummary) {
+    writeText(app / "locked" / "inside.txt", "stays");
+    writeText(app / "theirs" / "inside.txt", "stays");
+    const bool asRoot = ::geteuid() == 0;
+    const int code = testing::inChild([&] {
+        if (!testing::giveToNobody(tmp.base())) return testing::kChildSkipped;
+        if (::chmod((app / "locked").c_str(), 0) != 0) return testing::kChildSkipped;
+        // Only root can hand a folder to someone else; without root the first case stands alone.
+        if (asRoot && ::lchown((app / "theirs").c_str(), 0, 0) != 0) return testing::kChildSkipped;
+        if (asRoot && ::lchown((app / "theirs" / "inside.txt").c_str(), 0, 0) != 0) return testing::kChildSkipped;
+        if (!testing::dropToNobody()) return testing::kChildSkipped;
+        run(standardScript(), Choices{true, false, false});
+        const std::string all = prompter.toldTexts();
+        std::fprintf(stderr, "%s\n", all.c_str());
+        if (all.find("Left the folder \"" + (app / "locked").string() +
+                     "\" with everything in it: it cannot be opened (Permission denied).") == std::string::npos)
+            return 1;
+        if (asRoot && all.find("Left the folder \"" + (app / "theirs").string() +
+                               "\": 1 entry in it could not be deleted (Permission denied).") == std::string::npos)
+            return 2;
+        if (uninstaller->refusals().size() != (asRoot ? 2u : 1u)) return 3;  // no line for the folders above
+        return present(app / "bin") ? 4 : 0;
+    });
+    if (code == testing::kChildSkipped) GTEST_SKIP() << "cannot become an unprivileged user here";
+    EXPECT_EQ(code, 0);
+    ::chmod((app / "locked").c_str(), 0755);
+    EXPECT_TRUE(present(app / "locked" / "inside.txt"));
+}
+
+// When neither the list of pending deletions nor WININIT.INI can be written, the uninstaller and
+// its script stay after the next start: the summary says so.
+TEST_F(Installed, AnUninstallerThatCannotBeScheduledForDeletionIsListedInTheSummary) {
+    fs::create_directories(tmp.layout.pendingList);
+    fs::create_directories(tmp.layout.windowsDir / "WININIT.INI");
+    run(standardScript(), Choices{false, false, false});
+    EXPECT_EQ(uninstaller->refusals(),
+              (std::vector<std::string>{"Left the uninstaller \"" + (app / "kwu").string() + "\" and its script \"" +
+                                        (app / "kwu.kwu").string() +
+                                        "\": they could not be scheduled for deletion at the next start: neither \"" +
+                                        tmp.layout.pendingList.string() + "\" nor \"" +
+                                        (tmp.layout.windowsDir / "WININIT.INI").string() +
+                                        "\" could be written."}));
+    ASSERT_EQ(prompter.told.size(), 1u);
+    EXPECT_NE(prompter.told[0].text.find("Left the uninstaller"), std::string::npos);
+}
+
+// Mount points inside the root are never crossed: not by an item whose folder lies on the mount,
+// and not by the menu when a group is one. Both are left and listed; what the mounts show is
+// untouched. The mounts live in a mount namespace of a child process.
+TEST_F(Installed, ItemsAndTheMenuNeverCrossAMountPoint) {
+    fs::create_directories(app / "mnt");
+    writeText(tmp.outside() / "mounted" / "precious.txt", "outside");
+    writeText(tmp.outside() / "mounted" / "sub" / "deep.txt", "outside");
+    writeText(tmp.outside() / "group" / "drum.desktop", "[Desktop Entry]\nName=Drum Machine\n");
+    fs::create_directories(tmp.layout.menuDir / "Mounted");
+    const auto before = listing(tmp.outside());
+    const int code = testing::inChild([&] {
+        if (::unshare(CLONE_NEWNS) != 0) return testing::kChildSkipped;
+        if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) return testing::kChildSkipped;
+        if (::mount((tmp.outside() / "mounted").c_str(), (app / "mnt").c_str(), nullptr, MS_BIND, nullptr) != 0 ||
+            ::mount((tmp.outside() / "group").c_str(), (tmp.layout.menuDir / "Mounted").c_str(), nullptr, MS_BIND,
+                    nullptr) != 0)
+            return testing::kChildSkipped;
+        run("[kwu]\nP1=Drum App\nP2=" + app.string() + "\nP3=mounted\n[precious.txt]\nL=" + (app / "mnt").string() +
+                "\n[deep.txt]\nL=" + (app / "mnt" / "sub").string() + "\nT=Drum Machine\n",
+            Choices{false, true, false});
+        const std::string all = refusals();
+        std::fprintf(stderr, "%s\n", all.c_str());
+        const std::string item = "\": it leads onto another device or mount at \"" + (app / "mnt").string() +
+                                 "\", which the uninstaller never enters.";
+        if (all.find("Refused \"" + (app / "mnt" / "precious.txt").string() + item) == std::string::npos) return 1;
+        if (all.find("Refused \"" + (app / "mnt" / "sub" / "deep.txt").string() + item) == std::string::npos)
+            return 2;
+        if (all.find("Left the menu group \"" + (tmp.layout.menuDir / "Mounted").string() +
+                     "\" with its items: it lies on another device or mount") == std::string::npos)
+            return 3;
+        return uninstaller->refusals().size() == 3 ? 0 : 4;
+    });
+    if (code == testing::kChildSkipped)
+        GTEST_SKIP() << "this test cannot make a mount namespace and mount in it";
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(listing(tmp.outside()), before);
+    EXPECT_TRUE(fs::is_directory(tmp.layout.menuDir / "Mounted"));
+}
+
 TEST_F(Installed, AnEmptyGroupDeletesNoGroup) {
-    run("[kwu]\nP1=T\nP2=" + app.string() + "\n[x]\nT=Extra\n");
+    run("[kwu]\nP1=Drum App\nP2=" + app.string() + "\n[x]\nT=Extra\n");
     EXPECT_TRUE(present(group / "extra.desktop"));
     EXPECT_TRUE(present(otherGroup));
     EXPECT_TRUE(prompter.toldTexts().empty());
@@ -453,8 +591,9 @@ TEST(RootThroughALink, PathsSpelledThroughTheLinkAreInsideTheRoot) {
         "kwu");
     testing::ScriptedPrompter prompter;
     testing::RecordingObserver observer;
-    DesktopMenu menu(layout);
-    Uninstaller uninstaller(script, ProgramNames::of(app / "kwu"), layout, prompter, menu);
+    const InstallRoot root = InstallRoot::open(layout);
+    DesktopMenu menu(root);
+    Uninstaller uninstaller(script, ProgramNames::of(app / "kwu"), root, prompter, menu);
     uninstaller.run(Choices{}, observer);
     EXPECT_EQ(prompter.toldTexts(), "");
     EXPECT_FALSE(testing::present(tmp.root() / "opt" / "app"));

@@ -11,7 +11,7 @@ using testing::EnvironmentGuard;
 
 int start(const ProgramNames& names, testing::ScriptedPrompter& prompter, bool* dialogRan,
           std::string* title = nullptr, std::size_t* items = nullptr) {
-    return startUninstaller(names, prompter, [&](const UninstallScript& s, const InstallLayout&) {
+    return startUninstaller(names, prompter, [&](const UninstallScript& s, const InstallRoot&) {
         *dialogRan = true;
         if (title) *title = s.texts().title;
         if (items) *items = s.itemSections().size();
