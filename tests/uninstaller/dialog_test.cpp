@@ -149,6 +149,50 @@ TEST_F(Dialog, ADirectoryNameThatIsNotUtf8IsShownEscapedAndRemoved) {
     EXPECT_FALSE(present(odd));
 }
 
+// The root is opened once, at start. Swapped for a link to its parent (here the home folder) while
+// the dialog is up, it is still the folder that was checked: OK removes the installation from it,
+// writes the pending deletions into it and names them where it now is, and the home folder, which
+// holds a decoy of the same installation, does not change.
+TEST(DialogRoot, ARootSwappedForALinkToItsParentBeforeOkIsStillTheCheckedRoot) {
+    testing::TempRoot tmp;
+    const fs::path home = tmp.base();
+    const fs::path app = tmp.root() / "opt" / "app";
+    const std::string script = "[kwu]\nP1=Drum App\nP2=" + app.string() +
+                               "\nP3=Drums\n[one.txt]\nL=" + app.string() + "\nT=Drum Machine\n[kwp.ini]\n";
+    for (const fs::path& base : {tmp.root(), home}) {
+        writeText(base / "opt" / "app" / "one.txt", "1");
+        writeText(base / "opt" / "app" / "kwu.kwu", script);
+        writeText(base / "opt" / "app" / "kwp.ini", "[Drum App]\nVersion=1\n");
+        writeText(base / "share" / "applications" / "Drums" / "drum.desktop", "[Desktop Entry]\nName=Drum Machine\n");
+        fs::create_directories(base / "share" / "kwu");
+    }
+    const auto optBefore = testing::listing(home / "opt");
+    const auto shareBefore = testing::listing(home / "share");
+    const fs::path moved = home / "root-moved";
+
+    const testing::EnvironmentGuard env{{"KWU_ROOT", tmp.root().string()}, {"HOME", home.string()}};
+    testing::ScriptedPrompter prompter;
+    const auto names = ProgramNames::of(app / "kwu");
+    const int code = startUninstaller(names, prompter, [&](const UninstallScript& s, const InstallRoot& root) {
+        DesktopMenu menu(root);
+        Uninstaller uninstaller(s, names, root, prompter, menu);
+        UninstallDialog dialog(s, uninstaller);
+        fs::rename(tmp.root(), moved);
+        fs::create_symlink(home, tmp.root());
+        dialog.findChild<QPushButton*>("ok")->click();
+        return dialog.result() == QDialog::Accepted ? 0 : 1;
+    });
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(prompter.toldTexts(), "");
+    EXPECT_EQ(testing::listing(home / "opt"), optBefore);
+    EXPECT_EQ(testing::listing(home / "share"), shareBefore);
+    EXPECT_FALSE(present(moved / "opt" / "app"));
+    EXPECT_FALSE(present(moved / "share" / "applications" / "Drums"));
+    EXPECT_EQ(testing::readText(moved / "share" / "kwu" / "pending-deletes"),
+              (moved / "opt" / "app" / "kwu.kwu").string() + "\n" + (moved / "opt" / "app" / "kwu").string() + "\n");
+    fs::remove(tmp.root());
+}
+
 // Waits for the next modal message box, notes its texts and presses its default button.
 void answerNextBox(QString* text, QString* title) {
     auto* timer = new QTimer;

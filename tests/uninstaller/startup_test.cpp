@@ -1,8 +1,12 @@
 #include "uninstaller/startup.h"
 
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <cstdio>
+#include <sys/mount.h>
 
 #include "kwu_test_support.h"
+#include "uninstaller/install_root.h"
 
 namespace kwu {
 namespace {
@@ -75,6 +79,86 @@ TEST(Startup, ARootAtTheTopOrAboveHomeIsRefusedBeforeTheDialog) {
         EXPECT_NE(prompter.told[0].text.find(c.message), std::string::npos) << prompter.told[0].text;
         EXPECT_EQ(prompter.told[0].caption, "Aborting");
     }
+}
+
+// The account's home comes from the user database as well as from $HOME: whatever HOME says (unset,
+// empty, relative, or another folder), a root at or above the account's home is refused, by name
+// and, opened, by the folder itself.
+TEST(Startup, ARootAtOrAboveTheAccountsHomeIsRefusedWhateverHomeSays) {
+    testing::TempRoot tmp;
+    const auto account = tmp.base() / "home" / "me";
+    std::filesystem::create_directories(account);
+    std::filesystem::create_symlink(account, tmp.base() / "me-link");
+    struct Case {
+        std::filesystem::path root;
+        std::string reason;  // empty: accepted
+    };
+    const Case cases[] = {
+        {account, "it is the home folder \"" + account.string() + "\""},
+        {tmp.base() / "home", "it holds the home folder \"" + account.string() + "\""},
+        {tmp.base() / "me-link", "it is the home folder"},
+        {account / ".local", ""},
+        {tmp.root(), ""},
+    };
+    for (const char* home : {static_cast<const char*>(nullptr), "", "relative/home", "/nonexistent/elsewhere"}) {
+        for (const auto& c : cases) {
+            const auto layout = InstallLayout::from(c.root.c_str(), home, account);
+            ASSERT_TRUE(layout);
+            const std::string shown = c.root.string() + " with HOME " + (home ? home : "unset");
+            EXPECT_EQ(rootRefusal(*layout).empty(), c.reason.empty()) << shown;
+            const InstallRoot root = InstallRoot::open(*layout);
+            EXPECT_NE(root.refusal().find(c.reason), std::string::npos) << shown << ": " << root.refusal();
+            EXPECT_EQ(root.usable(), c.reason.empty()) << shown;
+        }
+    }
+}
+
+// The same through the real environment and the real user database.
+TEST(Startup, TheAccountsOwnHomeIsRefusedWithHomeUnset) {
+    const std::filesystem::path account = accountHomeFolder();
+    if (account.empty() || account == "/" || !std::filesystem::is_directory(account))
+        GTEST_SKIP() << "this account has no home folder of its own";
+    testing::TempRoot tmp;
+    testing::writeText(tmp.root() / "app" / "kwu.kwu", "[kwu]\nP1=Drums\n");
+    for (const auto& root : {account, account.parent_path()}) {
+        const EnvironmentGuard env{{"KWU_ROOT", root.string()}, {"HOME", std::nullopt}};
+        testing::ScriptedPrompter prompter;
+        bool dialogRan = false;
+        EXPECT_EQ(start(ProgramNames::of(tmp.root() / "app" / "kwu"), prompter, &dialogRan), 1) << root;
+        EXPECT_FALSE(dialogRan) << root;
+        ASSERT_EQ(prompter.told.size(), 1u);
+        EXPECT_EQ(prompter.told[0].caption, "Aborting");
+        EXPECT_NE(prompter.told[0].text.find("Refused the installation root"), std::string::npos)
+            << prompter.told[0].text;
+    }
+}
+
+// Names can hide what a folder is: a root that is the home folder mounted elsewhere passes every
+// check by name, and is refused by the open folder's identity. The mount lives in a mount namespace
+// of a child process.
+TEST(Startup, ARootThatIsTheHomeFolderUnderAnotherNameIsRefused) {
+    testing::TempRoot tmp;
+    const auto home = tmp.base() / "home" / "me";
+    std::filesystem::create_directories(home / ".local");
+    std::filesystem::create_directories(tmp.base() / "alias" / "me");
+    const int code = testing::inChild([&] {
+        if (::unshare(CLONE_NEWNS) != 0) return testing::kChildSkipped;
+        if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) return testing::kChildSkipped;
+        if (::mount((tmp.base() / "home").c_str(), (tmp.base() / "alias").c_str(), nullptr, MS_BIND, nullptr) != 0)
+            return testing::kChildSkipped;
+        for (const auto& [root, reason] : {std::pair{tmp.base() / "alias" / "me", "it is the home folder"},
+                                           std::pair{tmp.base() / "alias", "it holds the home folder"}}) {
+            const InstallLayout layout = InstallLayout::under(root, home);
+            if (!rootRefusal(layout).empty()) return 1;
+            const InstallRoot opened = InstallRoot::open(layout);
+            std::fprintf(stderr, "%s\n", opened.refusal().c_str());
+            if (opened.refusal().find(reason) == std::string::npos) return 2;
+        }
+        return InstallRoot::open(InstallLayout::under(tmp.base() / "alias" / "me" / ".local", home)).usable() ? 0 : 3;
+    });
+    if (code == testing::kChildSkipped)
+        GTEST_SKIP() << "this test cannot make a mount namespace and mount in it";
+    EXPECT_EQ(code, 0);
 }
 
 TEST(Layout, RootComesFromTheEnvironment) {
