@@ -4,8 +4,11 @@
 #include <cstring>
 
 #include "midifile/MidiRead.h"
+#include "platform/midi_grammar.h"
 
 namespace midifile {
+
+namespace midi = platform::midi;
 
 namespace {
 constexpr uint32_t LargePause = 0x1000000;
@@ -243,37 +246,25 @@ uint32_t MidiRead::ReadWord32() {
 }
 
 uint32_t MidiRead::ReadVarLenLong() {
-    uint32_t value = 0;
-    VarLenBytes = 0;
-    if (const uint8_t* p = Peek(4)) {  // the common case: decode straight from the buffer
-        for (int i = 0; i < 4; ++i) {
-            value = (value << 7) | (p[i] & 0x7Fu);
-            if ((p[i] & 0x80) == 0) {
-                VarLenBytes = i + 1;
-                ReadPos += i + 1;
-                return value;
-            }
-        }
-        ReadPos += 4;
-        VarLenBytes = 4;
-        ReportError("variable length quantity too long");
-        return 0;
-    }
-    for (;;) {
-        const int b = ReadByte();
-        if (b < 0) {
-            ReportError("unexpected end of file");
-            TrackEnded = true;
-            return 0;
-        }
-        ++VarLenBytes;
-        value = (value << 7) | (static_cast<uint32_t>(b) & 0x7Fu);
-        if ((b & 0x80) == 0) return value;
-        if (VarLenBytes == 4) {
+    // At most four bytes, fewer near the end of the track: a quantity cut off there is an error.
+    const int64_t n = std::clamp<int64_t>(limit_ - ReadPos, 0, midi::MaxVarLenBytes);
+    const uint8_t* p = n > 0 ? Peek(n) : nullptr;
+    const midi::VarLen q = p != nullptr ? midi::DecodeVarLen(p, static_cast<size_t>(n))
+                                        : midi::VarLen{0, 0, midi::VarLenEnd::Truncated};
+    ReadPos += q.bytes;
+    VarLenBytes = q.bytes;
+    switch (q.end) {
+        case midi::VarLenEnd::Complete:
+            return q.value;
+        case midi::VarLenEnd::TooLong:
             ReportError("variable length quantity too long");
             return 0;
-        }
+        case midi::VarLenEnd::Truncated:
+            break;
     }
+    ReportError("unexpected end of file");
+    TrackEnded = true;
+    return 0;
 }
 
 const uint8_t* MidiRead::ConsumeFailed(int64_t n) {
@@ -304,89 +295,53 @@ int MidiRead::PrescanTrackChannel(int64_t length) {
     int result = NOCHANNEL;
     int running = -1;
     int64_t i = 0;
+    // The bytes left from an offset, and a varlen there (none when the offset is past the end).
+    const auto varLenAt = [&](int64_t at) {
+        return at < n ? midi::DecodeVarLen(p + at, static_cast<size_t>(n - at))
+                      : midi::VarLen{0, 0, midi::VarLenEnd::Truncated};
+    };
     while (i < n) {
-        for (int k = 0; k < 4 && i < n; ++k)
-            if ((p[i++] & 0x80) == 0) break;
+        i += varLenAt(i).bytes;  // the delta
         if (i >= n) break;
-        int status;
-        if ((p[i] & 0x80) != 0 || running < 0)
-            status = p[i++];
-        else
-            status = running;
+        const midi::ResolvedStatus resolved = midi::ResolveStatus(p[i], running);
+        if (resolved.consumed) ++i;
+        const int status = resolved.status;
         int channel = -1;
-        switch (status & 0xF0) {
-            case 0x80:
-            case 0x90:
-            case 0xA0:
-            case 0xB0:
-            case 0xE0:
+        switch (midi::ClassifyFileStatus(status)) {
+            case midi::FileEvent::Channel:
                 channel = status & 0x0F;
-                i += 2;
+                running = status;
+                i += midi::ChannelDataLength(status);
                 break;
-            case 0xC0:
-            case 0xD0:
-                channel = status & 0x0F;
-                i += 1;
+            case midi::FileEvent::System:
+                i += midi::FixedDataLength(status);
                 break;
-            case 0xF0:
-                switch (status) {
-                    case 0xF0:
-                    case 0xF7: {
-                        // The same rule as the reader: a declared length that fits the track is
-                        // taken; an escape has no other. Else an F0 message runs to the next F7.
-                        int64_t field = 0;
-                        uint64_t len = 0;
-                        bool complete = false;
-                        while (field < 4 && i + field < n) {
-                            const uint8_t b = p[i + field++];
-                            len = (len << 7) | (b & 0x7Fu);
-                            if ((b & 0x80) == 0) {
-                                complete = true;
-                                break;
-                            }
-                        }
-                        if (complete && static_cast<int64_t>(len) <= length - i - field) {
-                            i += field + static_cast<int64_t>(len);
-                            break;
-                        }
-                        if (status == 0xF7) goto done;
-                        const void* f = std::memchr(p + i, 0xF7, static_cast<size_t>(n - i));
-                        if (f == nullptr) goto done;
-                        i = static_cast<const uint8_t*>(f) - p + 1;
-                        break;
-                    }
-                    case 0xF2:
-                        i += 2;
-                        break;
-                    case 0xF3:
-                        i += 1;
-                        break;
-                    case 0xF6:
-                    case 0xF8:
-                    case 0xFA:
-                    case 0xFB:
-                    case 0xFC:
-                    case 0xFE:
-                        break;
-                    case 0xFF: {
-                        ++i;  // type
-                        uint64_t len = 0;
-                        for (int k = 0; k < 4 && i < n; ++k) {
-                            const uint8_t b = p[i++];
-                            len = (len << 7) | (b & 0x7Fu);
-                            if ((b & 0x80) == 0) break;
-                        }
-                        i += static_cast<int64_t>(std::min<uint64_t>(len, static_cast<uint64_t>(n)));
-                        break;
-                    }
-                    default:
-                        goto done;
+            case midi::FileEvent::Exclusive:
+            case midi::FileEvent::Escape: {
+                // The same rule as the reader: a declared length that fits the track is taken; an
+                // escape has no other. Else an F0 message runs to the next F7.
+                const midi::VarLen field = varLenAt(i);
+                if (field.end == midi::VarLenEnd::Complete &&
+                    int64_t{field.value} <= length - i - field.bytes) {
+                    i += field.bytes + int64_t{field.value};
+                    break;
                 }
+                if (status == 0xF7 || i >= n) goto done;
+                const void* f = std::memchr(p + i, 0xF7, static_cast<size_t>(n - i));
+                if (f == nullptr) goto done;
+                i = static_cast<const uint8_t*>(f) - p + 1;
                 break;
-            default:
-                goto done;  // a data byte with no running status
+            }
+            case midi::FileEvent::Meta: {
+                ++i;  // type
+                const midi::VarLen len = varLenAt(i);
+                i += len.bytes + std::min<int64_t>(len.value, n);
+                break;
+            }
+            case midi::FileEvent::NotStatus:  // a data byte with no running status
+            case midi::FileEvent::Unexpected:
+                goto done;
         }
-        if (status < 0xF0) running = status;
         if (channel >= 0) {
             if (result == NOCHANNEL) {
                 result = channel;

@@ -217,6 +217,7 @@ class MidiRead : public MidiBuffer {
     bool ReadMeta(int64_t end);
     bool ReadSysex(int status, int64_t end);
     bool ReadChannelMessage(int status);
+    bool ReadSystemMessage(int status);
     bool ReadControlChange(int channel, const uint8_t* data);
     void ReportByte(const char* format, int byte);
     uint32_t ReadVarLenLong();

@@ -3,8 +3,11 @@
 #include <cstring>
 
 #include "midifile/MidiRead.h"
+#include "platform/midi_grammar.h"
 
 namespace midifile {
+
+namespace midi = platform::midi;
 
 const uint8_t GmSystemOnMessage[6] = {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7};
 const uint8_t GsResetMessage[11] = {0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7};
@@ -25,91 +28,80 @@ int64_t MidiRead::ReadEvent(int64_t end) {
         ReportError("unexpected end of file");
         return 0;
     }
-    int status;
-    if ((*next & 0x80) != 0 || RunningStatus < 0) {
-        status = *next;
-        ++ReadPos;
-    } else {
-        status = RunningStatus;
-    }
-    if (status < 0x80) {
-        ReportByte("illegal midi command %02X", status);
-        return 0;
-    }
+    const midi::ResolvedStatus resolved = midi::ResolveStatus(*next, RunningStatus);
+    if (resolved.consumed) ++ReadPos;
+    const int status = resolved.status;
     bool ok = true;
-    if (status < 0xF0) {
-        ok = ReadChannelMessage(status);
-    } else {
-        const bool raw = (EventMask & MaskRawSystem) != 0;
-        switch (status) {
-            case 0xF0:
-            case 0xF7:
-                ok = ReadSysex(status, end);
-                break;
-            case 0xF2:
-            case 0xF3: {
-                const int64_t n = status == 0xF2 ? 2 : 1;
-                const uint8_t* d = Consume(n);
-                if (d == nullptr) return 0;
-                if (raw)
-                    OnRawEvent(status, n, d);
-                else if (status == 0xF2)
-                    OnSongPosition(d[0] + d[1] * 128);
-                else
-                    OnSongSelect(d[0]);
-                break;
-            }
-            case 0xF6:
-            case 0xF8:
-            case 0xFA:
-            case 0xFB:
-            case 0xFC:
-            case 0xFE:
-                if (raw) {
-                    OnRawEvent(status, 0, nullptr);
-                    break;
-                }
-                switch (status) {
-                    case 0xF6:
-                        OnTuneRequest();
-                        break;
-                    case 0xF8:
-                        OnTimingClock();
-                        break;
-                    case 0xFA:
-                        OnStart();
-                        break;
-                    case 0xFB:
-                        OnContinue();
-                        break;
-                    case 0xFC:
-                        OnStop();
-                        break;
-                    default:
-                        OnActiveSensing();
-                        break;
-                }
-                break;
-            case 0xFF:
-                ok = ReadMeta(end);
-                break;
-            default:
-                ReportByte("unexpected command byte %02X", status);
-                return 0;
-        }
+    switch (midi::ClassifyFileStatus(status)) {
+        case midi::FileEvent::NotStatus:
+            ReportByte("illegal midi command %02X", status);
+            return 0;
+        case midi::FileEvent::Unexpected:
+            ReportByte("unexpected command byte %02X", status);
+            return 0;
+        case midi::FileEvent::Channel:
+            ok = ReadChannelMessage(status);
+            break;
+        case midi::FileEvent::Exclusive:
+        case midi::FileEvent::Escape:
+            ok = ReadSysex(status, end);
+            break;
+        case midi::FileEvent::Meta:
+            ok = ReadMeta(end);
+            break;
+        case midi::FileEvent::System:
+            ok = ReadSystemMessage(status);
+            break;
     }
     if (!ok) return 0;
     return ReadPos - EventStart;
 }
 
+bool MidiRead::ReadSystemMessage(int status) {
+    const int64_t n = midi::FixedDataLength(status);
+    const uint8_t* d = nullptr;
+    if (n > 0 && (d = Consume(n)) == nullptr) return false;
+    if ((EventMask & MaskRawSystem) != 0) {
+        OnRawEvent(status, n, d);
+        return true;
+    }
+    switch (status) {
+        case 0xF2:
+            OnSongPosition(d[0] + d[1] * 128);
+            break;
+        case 0xF3:
+            OnSongSelect(d[0]);
+            break;
+        case 0xF6:
+            OnTuneRequest();
+            break;
+        case 0xF8:
+            OnTimingClock();
+            break;
+        case 0xFA:
+            OnStart();
+            break;
+        case 0xFB:
+            OnContinue();
+            break;
+        case 0xFC:
+            OnStop();
+            break;
+        default:
+            OnActiveSensing();
+            break;
+    }
+    return true;
+}
+
 bool MidiRead::ReadChannelMessage(int status) {
     const int channel = status & 0x0F;
     RunningStatus = status;
+    const uint8_t* d = Consume(midi::ChannelDataLength(status));
+    if (d == nullptr) return false;
     switch (status & 0xF0) {
         case 0x80:
-        case 0x90: {
-            const uint8_t* d = Consume(2);
-            if (d == nullptr) return false;
+        case 0x90:
             if ((EventMask & MaskRawNotes) != 0)
                 OnRawEvent(status, 2, d);
             else if ((status & 0xF0) == 0x80 || d[1] == 0)
@@ -117,19 +109,14 @@ bool MidiRead::ReadChannelMessage(int status) {
             else
                 OnNoteOn(channel, d[0], d[1]);
             return true;
-        }
-        case 0xA0: {
-            const uint8_t* d = Consume(2);
-            if (d == nullptr) return false;
+        case 0xA0:
             if ((EventMask & MaskRawPolyPressure) != 0)
                 OnRawEvent(status, 2, d);
             else
                 OnPolyPressure(channel, d[0], d[1]);
             return true;
-        }
         case 0xB0: {
-            const uint8_t* d = Consume(2);
-            if (d == nullptr) return false;
+            // A copy: the pitch-bend-range look-ahead may move the buffer's window.
             const uint8_t bytes[2] = {d[0], d[1]};
             if (bytes[1] >= 0x80) OnWarning("invalid control value used");
             if ((EventMask & MaskRawControlChange) != 0)
@@ -141,8 +128,6 @@ bool MidiRead::ReadChannelMessage(int status) {
             return true;
         }
         case 0xC0: {
-            const uint8_t* d = Consume(1);
-            if (d == nullptr) return false;
             const uint8_t program = d[0];
             if (program >= 0x80) OnWarning("invalid program used");
             if ((EventMask & MaskRawProgramChange) != 0)
@@ -151,24 +136,18 @@ bool MidiRead::ReadChannelMessage(int status) {
                 OnProgramChange(channel, program);
             return true;
         }
-        case 0xD0: {
-            const uint8_t* d = Consume(1);
-            if (d == nullptr) return false;
+        case 0xD0:
             if ((EventMask & MaskRawChannelPressure) != 0)
                 OnRawEvent(status, 1, d);
             else
                 OnChannelPressure(channel, d[0]);
             return true;
-        }
-        default: {  // 0xE0
-            const uint8_t* d = Consume(2);
-            if (d == nullptr) return false;
+        default:  // 0xE0
             if ((EventMask & MaskRawPitchBend) != 0)
                 OnRawEvent(status, 2, d);
             else
                 OnPitchBend(channel, d[0] + d[1] * 128);
             return true;
-        }
     }
 }
 
@@ -394,17 +373,12 @@ int64_t MidiRead::SysexDataLength(int64_t limit) {
     // The declared length is taken whenever it can hold: a complete field of at most four bytes
     // and data that fits the track, whatever its last byte is (a divided message's first packet
     // has no F7, and an F7 inside other data must not swallow the events after it).
-    if (const uint8_t* p = Peek(std::min<int64_t>(4, limit))) {
-        const int64_t available = std::min<int64_t>(4, limit);
-        int64_t length = 0;
-        for (int64_t field = 0; field < available;) {
-            const uint8_t b = p[field++];
-            length = (length << 7) | (b & 0x7F);
-            if ((b & 0x80) == 0) {
-                if (length > limit - field) break;
-                ReadPos = fieldStart + field;
-                return length;
-            }
+    const int64_t available = std::min<int64_t>(midi::MaxVarLenBytes, limit);
+    if (const uint8_t* p = Peek(available)) {
+        const midi::VarLen field = midi::DecodeVarLen(p, static_cast<size_t>(available));
+        if (field.end == midi::VarLenEnd::Complete && int64_t{field.value} <= limit - field.bytes) {
+            ReadPos = fieldStart + field.bytes;
+            return field.value;
         }
     }
     // No declared length can hold: the data runs from the field's start through the next F7.

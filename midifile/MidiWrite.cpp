@@ -5,8 +5,11 @@
 #include <cstring>
 
 #include "midifile/MidiRead.h"
+#include "platform/midi_grammar.h"
 
 namespace midifile {
+
+namespace midi = platform::midi;
 
 namespace {
 constexpr uint32_t LargePause = 0x1000000;
@@ -102,7 +105,7 @@ void MidiWrite::WritePendingDelta() {
 }
 
 void MidiWrite::WriteStatus(int status) {
-    assert(status >= 0x80 && "code >= 0x80");
+    assert(midi::IsStatus(status) && "code >= 0x80");
     if (!(status == lastStatus_ && status < 0xA0)) WriteByte(status);
     lastStatus_ = status;
 }
@@ -184,19 +187,11 @@ void MidiWrite::WriteSongSelect(int song) {
 }
 
 void MidiWrite::WriteSystemByte(int status) {
-    switch (status) {
-        case 0xF6:
-        case 0xF8:
-        case 0xFA:
-        case 0xFB:
-        case 0xFC:
-        case 0xFE:
-            WritePendingDelta();
-            WriteStatus(status);
-            break;
-        default:
-            assert(!"WriteSystemByte: not a one-byte system message");
-            break;
+    if (midi::IsSystemByte(status)) {
+        WritePendingDelta();
+        WriteStatus(status);
+    } else {
+        assert(!"WriteSystemByte: not a one-byte system message");
     }
 }
 
@@ -405,16 +400,8 @@ void MidiWrite::WriteWord32(uint32_t value) {
 }
 
 void MidiWrite::WriteVarLen(uint32_t value) {
-    value = std::min(value, MaxVarLen);
-    uint8_t d[4];
-    int n = 0;
-    d[3] = static_cast<uint8_t>(value & 0x7F);
-    n = 1;
-    while ((value >>= 7) != 0 && n < 4) {
-        d[3 - n] = static_cast<uint8_t>((value & 0x7F) | 0x80);
-        ++n;
-    }
-    WriteBytes(n, d + 4 - n);
+    uint8_t d[midi::MaxVarLenBytes];
+    WriteBytes(midi::EncodeVarLen(value, d), d);
 }
 
 void MidiWrite::WriteBytes(int64_t n, const uint8_t* data) {

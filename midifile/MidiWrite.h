@@ -20,12 +20,13 @@
 #include <string_view>
 
 #include "midifile/MidiBuffer.h"
+#include "platform/midi_grammar.h"
 
 namespace midifile {
 
 class MidiWrite : public MidiBuffer {
   public:
-    static constexpr uint32_t MaxVarLen = 0x0FFFFFFF;
+    static constexpr uint32_t MaxVarLen = platform::midi::MaxVarLen;
 
     explicit MidiWrite(const char* path);
     ~MidiWrite() override;

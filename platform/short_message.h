@@ -17,10 +17,6 @@ struct ShortMessageBytes {
 // byte the status needs is 0x80 or above. Bytes the status does not use are ignored.
 std::optional<ShortMessageBytes> decodeShortMessage(std::uint32_t packed);
 
-// Number of data bytes that follow a status byte (0..2); -1 for a byte that is no status
-// of a short message.
-int shortMessageDataLength(std::uint8_t status);
-
 inline std::uint32_t packShortMessage(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) {
     return std::uint32_t{status} | (std::uint32_t{data1} << 8) | (std::uint32_t{data2} << 16);
 }

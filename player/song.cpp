@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "midifile/MidiRead.h"
+#include "platform/midi_grammar.h"
 #include "platform/short_message.h"
 
 namespace player {
@@ -136,7 +137,7 @@ class SongReader final : public midifile::MidiRead {
                 continue;
             }
             const int needed =
-                status >= 0x80 && status < 0xF0 ? platform::shortMessageDataLength(status) : -1;
+                platform::midi::IsChannelStatus(status) ? platform::midi::ChannelDataLength(status) : -1;
             if (needed < 0 || i + needed >= length) {
                 ++i;
                 continue;
