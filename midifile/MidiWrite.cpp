@@ -13,6 +13,8 @@ namespace midi = platform::midi;
 
 namespace {
 constexpr uint32_t LargePause = 0x1000000;
+// The file could not be created or a write was refused: the buffer's own text for I/O failure.
+constexpr const char* kWriteError = "write error (maybe disk full)";
 
 // The sysex pattern tables start with F0; WriteSysex skips it.
 template <size_t N>
@@ -49,8 +51,33 @@ bool MidiWrite::Close() {
     return closeResult_;
 }
 
-void MidiWrite::Fail() {
-    if (!ErrorSeen()) ReportError("write error (maybe disk full)");
+void MidiWrite::Fail(const char* what) {
+    if (!ErrorSeen()) ReportError(what);
+}
+
+void MidiWrite::FailWith(const char* format, long long value) {
+    if (ErrorSeen()) return;
+    char text[96];
+    std::snprintf(text, sizeof text, format, value);
+    ReportError(text);
+}
+
+bool MidiWrite::CheckData(const char* kind, int64_t length, bool hasData) {
+    char text[96];
+    if (length < 0 || length > MaxVarLen)
+        std::snprintf(text, sizeof text, "%s length %lld out of range", kind, static_cast<long long>(length));
+    else if (length > 0 && !hasData)
+        std::snprintf(text, sizeof text, "%s without its data", kind);
+    else
+        return true;
+    Fail(text);
+    return false;
+}
+
+bool MidiWrite::CheckExclusiveStatus(int status) {
+    if (status == 0xF0 || status == 0xF7) return true;
+    FailWith("exclusive status %02llX is neither F0 nor F7", status);
+    return false;
 }
 
 void MidiWrite::OnLargePauseWritten(uint32_t) {
@@ -191,15 +218,12 @@ void MidiWrite::WriteSystemByte(int status) {
         WritePendingDelta();
         WriteStatus(status);
     } else {
-        assert(!"WriteSystemByte: not a one-byte system message");
+        FailWith("not a one-byte system message: %02llX", status);
     }
 }
 
 void MidiWrite::WriteSysex(int64_t length, const uint8_t* data) {
-    if (length < 0 || (length > 0 && data == nullptr) || length > MaxVarLen) {
-        Fail();
-        return;
-    }
+    if (!CheckData("sysex", length, data != nullptr)) return;
     WritePendingDelta();
     if (length > 0 && data[0] == 0xF0) {
         ++data;
@@ -247,7 +271,7 @@ void MidiWrite::WriteSysexFromFile(std::FILE* file, int64_t offset, int64_t leng
     }
     if (count > MaxVarLen - 1) {
         std::fseek(file, saved, SEEK_SET);
-        Fail();
+        FailWith("sysex length %lld out of range", count);
         return;
     }
     WritePendingDelta();
@@ -259,11 +283,7 @@ void MidiWrite::WriteSysexFromFile(std::FILE* file, int64_t offset, int64_t leng
 }
 
 void MidiWrite::WriteExclusive(int status, int64_t length, const uint8_t* data) {
-    if ((status != 0xF0 && status != 0xF7) || length < 0 || (length > 0 && data == nullptr) ||
-        length > MaxVarLen) {
-        Fail();
-        return;
-    }
+    if (!CheckExclusiveStatus(status) || !CheckData("sysex", length, data != nullptr)) return;
     WritePendingDelta();
     WriteStatus(status);
     WriteVarLen(static_cast<uint32_t>(length));
@@ -271,9 +291,13 @@ void MidiWrite::WriteExclusive(int status, int64_t length, const uint8_t* data) 
 }
 
 void MidiWrite::WriteExclusiveFromFile(int status, std::FILE* file, int64_t offset, int64_t length) {
-    if ((status != 0xF0 && status != 0xF7) || file == nullptr || offset < 0 || length < 0 ||
-        length > MaxVarLen) {
-        Fail();
+    if (!CheckExclusiveStatus(status) || !CheckData("sysex", length, true)) return;
+    if (file == nullptr) {
+        Fail("sysex copy without a source file");
+        return;
+    }
+    if (offset < 0) {
+        FailWith("sysex source offset %lld out of range", offset);
         return;
     }
     WritePendingDelta();
@@ -296,10 +320,7 @@ void MidiWrite::WriteXgSystemOn() {
 }
 
 void MidiWrite::WriteMeta(int type, int64_t length, const uint8_t* data) {
-    if (length < 0 || (length > 0 && data == nullptr) || length > MaxVarLen) {
-        Fail();
-        return;
-    }
+    if (!CheckData("meta event", length, data != nullptr)) return;
     WritePendingDelta();
     WriteStatus(0xFF);
     WriteByte(type);
@@ -309,10 +330,7 @@ void MidiWrite::WriteMeta(int type, int64_t length, const uint8_t* data) {
 }
 
 void MidiWrite::WriteMetaFromFile(int type, std::FILE* file, int64_t offset, int64_t length) {
-    if (length < 0 || length > MaxVarLen) {
-        Fail();
-        return;
-    }
+    if (!CheckData("meta event", length, true)) return;
     WritePendingDelta();
     WriteStatus(0xFF);
     WriteByte(type);
@@ -407,14 +425,14 @@ void MidiWrite::WriteVarLen(uint32_t value) {
 void MidiWrite::WriteBytes(int64_t n, const uint8_t* data) {
     if (n <= 0 || data == nullptr) return;
     if (FileHandle() == nullptr) {
-        Fail();
+        Fail(kWriteError);
         return;
     }
     while (n > 0) {
         const int64_t piece = std::min(n, AvailableAt(writePos_));
         uint8_t* block = piece > 0 ? BlockAt(writePos_, piece) : nullptr;
         if (block == nullptr) {
-            Fail();
+            Fail(kWriteError);
             return;
         }
         std::memcpy(block, data, static_cast<size_t>(piece));
@@ -444,9 +462,13 @@ void MidiWrite::CopyFromFile(std::FILE* file, int64_t offset, int64_t n) {
     if (done < n) {
         // Keep the lengths already written true, and say that the copy is incomplete.
         const uint8_t zeros[256] = {};
+        const int64_t copied = done;
         for (; done < n; done += std::min<int64_t>(n - done, sizeof zeros))
             WriteBytes(std::min<int64_t>(n - done, sizeof zeros), zeros);
-        Fail();
+        if (file == nullptr)
+            Fail("copy without a source file: padded with zeros");
+        else
+            FailWith("copy source ended after %lld bytes: padded with zeros", copied);
     }
 }
 

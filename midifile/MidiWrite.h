@@ -11,9 +11,11 @@
 // cannot call a subclass's override any more; so the destructor of a writer that was never closed
 // says so on stderr, then closes (the file is finished, its errors go to stderr only).
 //
-// Errors stick: the first failure (the file could not be created, a write was refused, the disk is
-// full) is reported once through OnError as "write error (maybe disk full)"; Close() then returns
-// false. I/O failure never ends the program. Single-threaded.
+// Errors stick: the first failure is reported once through OnError and Close() then returns false.
+// I/O failure (the file could not be created, a write was refused, the disk is full) is reported as
+// "write error (maybe disk full)"; a caller's mistake (a length a file cannot hold, data missing, a
+// status that is not the writer's, a copy whose source ends early) says what it was. Neither ends
+// the program, in any build. Single-threaded.
 
 #include <cstdint>
 #include <cstdio>
@@ -62,7 +64,7 @@ class MidiWrite : public MidiBuffer {
     void WritePitchBend(int channel, int value);  // 0..16383
     void WriteSongPosition(int value);
     void WriteSongSelect(int song);
-    // 0xF6, 0xF8, 0xFA, 0xFB, 0xFC or 0xFE.
+    // 0xF6, 0xF8, 0xFA, 0xFB, 0xFC or 0xFE; any other status writes nothing and is reported.
     void WriteSystemByte(int status);
     // Exclusive data with or without its leading F0, through the first F7 within `length` bytes;
     // a closing F7 is added when missing. Length 0 writes an empty message (F0 01 F7).
@@ -112,9 +114,16 @@ class MidiWrite : public MidiBuffer {
     void WriteStatus(int status);
     // Writes the status unless running status allows leaving it out.
     void WriteChannelStatus(int status, int firstData);
-    void Fail();
+    // Reports the first failure through OnError (later ones only keep Close() false).
+    void Fail(const char* what);
+    void FailWith(const char* format, long long value);
 
   private:
+    // False, reported, for an event's data that cannot be written: a length a file cannot hold,
+    // or no data for a length above 0. kind names the event in the report.
+    bool CheckData(const char* kind, int64_t length, bool hasData);
+    bool CheckExclusiveStatus(int status);
+
     int64_t trackChunkStart_ = -1;
     bool trackOpen_ = false;
     int64_t writePos_ = 0;

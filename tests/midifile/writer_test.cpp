@@ -72,7 +72,7 @@ TEST(MidiWrite, ExclusiveAsDeliveredIsWrittenExactly) {
     w.WriteHeader(0, 1, 96);
     w.StartTrack();
     w.WriteExclusive(0x90, 1, packet);  // not an exclusive status: refused, reported
-    EXPECT_EQ(w.errors, (std::vector<std::string>{"write error (maybe disk full)"}));
+    EXPECT_EQ(w.errors, (std::vector<std::string>{"exclusive status 90 is neither F0 nor F7"}));
     EXPECT_FALSE(w.Close());
 }
 
@@ -177,7 +177,8 @@ TEST(MidiWrite, FromFileCopiesRegionsAndRestoresThePosition) {
         EXPECT_EQ(std::ftell(src), 1);
         EXPECT_TRUE(seen->errors.empty());
         w.WriteMetaFromFile(0x01, src, 9, 4);  // the source ends early: padded, reported
-        EXPECT_EQ(seen->errors, (std::vector<std::string>{"write error (maybe disk full)"}));
+        EXPECT_EQ(seen->errors,
+                  (std::vector<std::string>{"copy source ended after 2 bytes: padded with zeros"}));
         EXPECT_FALSE(w.Close());
     }
     std::fclose(src);
@@ -186,6 +187,51 @@ TEST(MidiWrite, FromFileCopiesRegionsAndRestoresThePosition) {
               (Bytes{0x00, 0xF0, 0x03, 0x43, 0x10, 0xF7, 0x00, 0xF0, 0x03, 0x43, 0x10,
                      0xF7, 0x00, 0xFF, 0x01, 0x04, 'T',  'e',  'x',  't',  0x00, 0xFF,
                      0x01, 0x04, 'x',  't',  0,    0,    0x00, 0xFF, 0x2F, 0x00}));
+}
+
+// A caller's mistake is refused whole, in every build, and the report says what it was; the delta
+// waits for the next event, and Close() says the file is not what was asked for.
+TEST(MidiWrite, ArgumentErrorsSayWhatWentWrongAndWriteNothing) {
+    TempFile source(Bytes{0x43, 0x10});
+    std::FILE* src = std::fopen(source.path(), "rb");
+    ASSERT_NE(src, nullptr);
+    const uint8_t d[2] = {0x43, 0x10};
+    const struct {
+        std::function<void(MidiWrite&)> call;
+        const char* error;
+    } cases[] = {
+        {[](MidiWrite& w) { w.WriteSystemByte(0xF2); }, "not a one-byte system message: F2"},
+        {[](MidiWrite& w) { w.WriteSystemByte(0xFF); }, "not a one-byte system message: FF"},
+        {[](MidiWrite& w) { w.WriteSystemByte(0x90); }, "not a one-byte system message: 90"},
+        {[&](MidiWrite& w) { w.WriteSysex(-1, d); }, "sysex length -1 out of range"},
+        {[](MidiWrite& w) { w.WriteSysex(3, nullptr); }, "sysex without its data"},
+        {[&](MidiWrite& w) { w.WriteExclusive(0xF0, 0x10000000, d); }, "sysex length 268435456 out of range"},
+        {[&](MidiWrite& w) { w.WriteExclusive(0xFF, 2, d); }, "exclusive status FF is neither F0 nor F7"},
+        {[](MidiWrite& w) { w.WriteExclusiveFromFile(0xF7, nullptr, 0, 2); },
+         "sysex copy without a source file"},
+        {[&](MidiWrite& w) { w.WriteExclusiveFromFile(0xF0, src, -4, 2); },
+         "sysex source offset -4 out of range"},
+        {[](MidiWrite& w) { w.WriteMeta(0x01, 2, nullptr); }, "meta event without its data"},
+        {[&](MidiWrite& w) { w.WriteMetaFromFile(0x01, src, 0, -3); }, "meta event length -3 out of range"},
+    };
+    for (const auto& c : cases) {
+        TempFile f;
+        {
+            Recording w(f.path());
+            w.WriteHeader(0, 1, 96);
+            w.StartTrack();
+            w.AddDelta(5);
+            c.call(w);
+            w.WriteNoteOn(0, 60, 1);
+            EXPECT_FALSE(w.Close()) << c.error;
+            EXPECT_EQ(w.errors, (std::vector<std::string>{c.error}));
+        }
+        const Bytes b = f.Read();
+        EXPECT_EQ(b.size() >= 22 ? Bytes(b.begin() + 22, b.end()) : Bytes{},
+                  (Bytes{0x05, 0x90, 0x3C, 0x01, 0x00, 0xFF, 0x2F, 0x00}))
+            << c.error;
+    }
+    std::fclose(src);
 }
 
 TEST(MidiWrite, FailuresAreReportedOnceAndCloseSaysSo) {
