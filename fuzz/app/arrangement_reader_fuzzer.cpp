@@ -8,18 +8,9 @@
 #include <memory>
 
 #include "app/arrangement_file.h"
+#include "tests/app/support/null_engine.h"
 
 namespace {
-
-// The engine's side is not under test here.
-class NoEngine final : public app::EngineLink {
-  public:
-    void Params(const app::EngineParams&) override {}
-    int ShortMidiMsg(int, int, int) override { return 0; }
-    void MidiPanic() override {}
-    int MidiOutTest() override { return 0; }
-    int MessagePost(HWND) override { return 0; }
-};
 
 void require(bool holds) {
     if (!holds) std::abort();
@@ -53,7 +44,7 @@ void clear(app::ProgramState& s) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static auto first = std::make_unique<app::ProgramState>();
     static auto second = std::make_unique<app::ProgramState>();
-    static NoEngine engine;
+    static testsupport::NullEngineLink engine;  // the engine's side is not under test here
     const std::span<const std::uint8_t> bytes(data, size);
     if (const auto drumsOnly = app::ParseArrangement(bytes, false)) checkValid(*drumsOnly);
     const auto staged = app::ParseArrangement(bytes, true);

@@ -11,17 +11,9 @@
 #include "import/dump_parser.h"
 #include "import/split.h"
 #include "platform/testing/scripted_dialogs.h"
+#include "tests/app/support/null_engine.h"
 
 namespace importfuzz {
-
-class SilentEngine final : public app::EngineLink {
-  public:
-    void Params(const app::EngineParams&) override {}
-    int ShortMidiMsg(int, int, int) override { return 0; }
-    void MidiPanic() override {}
-    int MidiOutTest() override { return 0; }
-    int MessagePost(HWND) override { return 0; }
-};
 
 class MeterPages final : public midiimport::ImportPages {
   public:
@@ -41,7 +33,7 @@ class MeterPages final : public midiimport::ImportPages {
 
 struct Rig {
     app::ProgramState state;
-    SilentEngine engine;
+    testsupport::NullEngineLink engine;
     drums::DrumOps ops{state, engine};
     platform::testing::ScriptedDialogs dialogs;
     MeterPages pages{state};
