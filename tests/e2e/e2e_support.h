@@ -1,6 +1,9 @@
 #pragma once
-// Helpers of the end-to-end tests: a temporary program folder and waiting on what a JACK
-// client received.
+// Helpers of the end-to-end tests: a temporary program folder, waiting on what a JACK client
+// received or on the server's clock, and the tolerance of a time measured on that clock.
+//
+// A test never sleeps and then asserts: it waits for the condition itself with a generous
+// deadline (the machine may be loaded), then asserts what must hold.
 
 #include <chrono>
 #include <cstdlib>
@@ -33,6 +36,27 @@ bool waitUntil(const testsupport::JackMidiClient& client, std::chrono::milliseco
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return enough(client.received());
+}
+
+// Waits until JACK's clock (the clock of what the client receives) has reached `seconds`: for
+// "nothing more came" checks, which must give a wrong message the time it would have taken.
+inline bool waitUntilServerTime(const testsupport::JackMidiClient& client, double seconds,
+                                std::chrono::milliseconds timeout = std::chrono::seconds(30)) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (client.now() < seconds) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
+// The tolerance of a time between two messages the program sent, measured on JACK's clock:
+// `steps` steps of the program's step clock (one at least) and two server periods, within which
+// each arrival is stamped. A message reaches the client a period or more after it was sent, and
+// on a loaded machine, where the server and its clients run late, up to about a hundred
+// milliseconds later still: a check that must hold under load allows for that in its steps.
+inline double stepTolerance(double stepSeconds, const testsupport::JackMidiClient& client, int steps = 1) {
+    return (steps < 1 ? 1 : steps) * stepSeconds + 2 * client.periodSeconds();
 }
 
 }  // namespace e2e

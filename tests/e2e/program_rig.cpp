@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <map>
+#include <thread>
 
 #include "platform/backends/rtmidi_ports.h"
 #include "platform/backends/system_output.h"
@@ -62,13 +63,21 @@ std::vector<std::string> unendedNotes(const Received& got) {
 
 void ProgramOnJack::SetUp() {
     ASSERT_TRUE(server.ready()) << server.failure();
-    ASSERT_TRUE(rig.ok());
-    platform::SystemMidiOutBackend outputs(platform::MidiApi::Jack);
-    platform::RtMidiInBackend inputs(platform::MidiApi::Jack);
-    const int outDevice = indexOf(outputs.portNames(), "rig:in");
-    const int inDevice = indexOf(inputs.portNames(), "rig:out");
-    ASSERT_GE(outDevice, 0);
-    ASSERT_GE(inDevice, 0);
+    ASSERT_TRUE(rig.ok()) << rig.failure();
+    // The device numbers the program will give the client's ports. A server just started on a
+    // loaded machine may be slow to show a new client's ports: asks again until a deadline.
+    int outDevice = -1, inDevice = -1;
+    const auto deadline = std::chrono::steady_clock::now() + 15s;
+    for (;;) {
+        platform::SystemMidiOutBackend outputs(platform::MidiApi::Jack);
+        platform::RtMidiInBackend inputs(platform::MidiApi::Jack);
+        outDevice = indexOf(outputs.portNames(), "rig:in");
+        inDevice = indexOf(inputs.portNames(), "rig:out");
+        if ((outDevice >= 0 && inDevice >= 0) || std::chrono::steady_clock::now() >= deadline) break;
+        std::this_thread::sleep_for(200ms);
+    }
+    ASSERT_GE(outDevice, 0) << "the client's input is an output device";
+    ASSERT_GE(inDevice, 0) << "the client's output is an input device";
     ASSERT_FALSE(home.path.empty());
     std::ofstream cfg(home.path / "Quintora2.cfg", std::ios::binary);
     const char bytes[3] = {static_cast<char>(outDevice), static_cast<char>(inDevice), 3};

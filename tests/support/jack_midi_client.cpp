@@ -1,17 +1,40 @@
 #include "tests/support/jack_midi_client.h"
 
+#include <chrono>
+#include <cstdio>
 #include <cstring>
+#include <thread>
 
 namespace testsupport {
 
+namespace {
+std::string hex(unsigned v) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%x", v);
+    return text;
+}
+}  // namespace
+
 JackMidiClient::JackMidiClient(const std::string& name) : name_(name) {
-    jack_status_t status{};
-    client_ = jack_client_open(name.c_str(), JackNoStartServer, &status);
-    if (!client_) return;
+    // A server just started, on a loaded machine, may refuse a client for a moment: tries again
+    // for a while. The exact name, so that a second try never makes "<name>-01".
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+    for (;;) {
+        jack_status_t status{};
+        client_ = jack_client_open(name.c_str(), static_cast<jack_options_t>(JackNoStartServer | JackUseExactName),
+                                   &status);
+        if (client_) break;
+        failure_ = "jack_client_open(\"" + name + "\") failed, status 0x" + hex(status);
+        if (std::chrono::steady_clock::now() >= deadline) return;
+        std::fprintf(stderr, "%s; trying again\n", failure_.c_str());
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+    failure_.clear();
     in_ = jack_port_register(client_, "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
     out_ = jack_port_register(client_, "out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
     jack_set_process_callback(client_, &JackMidiClient::process, this);
     if (!in_ || !out_ || jack_activate(client_) != 0) {
+        failure_ = !in_ || !out_ ? "the ports could not be registered" : "jack_activate failed";
         jack_client_close(client_);
         client_ = nullptr;
     }
@@ -36,8 +59,11 @@ std::string JackMidiClient::outputPortName() const {
 // while the test holds the lock waits here and is handed over at the next period.
 int JackMidiClient::process(jack_nframes_t frames, void* arg) {
     auto* self = static_cast<JackMidiClient*>(arg);
+    // Stamped on JACK's microsecond clock when this period runs, not by the period's frame
+    // count: the dummy driver's frame count falls behind on a loaded machine (by a second in ten
+    // seconds), while the program times its messages on the same monotonic clock as this.
     const double rate = jack_get_sample_rate(self->client_);
-    const jack_nframes_t start = jack_last_frame_time(self->client_);
+    const double start = static_cast<double>(jack_get_time()) / 1e6;
     void* inBuf = jack_port_get_buffer(self->in_, frames);
     void* outBuf = jack_port_get_buffer(self->out_, frames);
     jack_midi_clear_buffer(outBuf);
@@ -45,7 +71,7 @@ int JackMidiClient::process(jack_nframes_t frames, void* arg) {
     for (jack_nframes_t i = 0; i < n; ++i) {
         jack_midi_event_t ev;
         if (jack_midi_event_get(&ev, inBuf, i) != 0) continue;
-        self->arriving_.push_back({{ev.buffer, ev.buffer + ev.size}, (start + ev.time) / rate});
+        self->arriving_.push_back({{ev.buffer, ev.buffer + ev.size}, start + ev.time / rate});
     }
     std::unique_lock lock(self->mutex_, std::try_to_lock);
     if (!lock.owns_lock()) return 0;
@@ -73,6 +99,15 @@ void JackMidiClient::clear() {
 void JackMidiClient::send(std::vector<std::uint8_t> bytes) {
     std::lock_guard lock(mutex_);
     outgoing_.push_back(std::move(bytes));
+}
+
+double JackMidiClient::now() const {
+    return static_cast<double>(jack_get_time()) / 1e6;
+}
+
+double JackMidiClient::periodSeconds() const {
+    if (!client_) return 0;
+    return jack_get_buffer_size(client_) / static_cast<double>(jack_get_sample_rate(client_));
 }
 
 bool JackMidiClient::connectOutputTo(const std::string& fragment) {

@@ -15,7 +15,7 @@ namespace testsupport {
 
 struct ReceivedMidi {
     std::vector<std::uint8_t> bytes;
-    double seconds;  // server time of arrival
+    double seconds;  // time of arrival on JACK's clock (jack_get_time), in seconds
 };
 
 class JackMidiClient {
@@ -23,6 +23,8 @@ class JackMidiClient {
     explicit JackMidiClient(const std::string& name);
     ~JackMidiClient();
     bool ok() const { return client_ != nullptr; }
+    // Why the client is not ok.
+    const std::string& failure() const { return failure_; }
     std::string inputPortName() const;   // "<name>:in"
     std::string outputPortName() const;  // "<name>:out"
 
@@ -30,12 +32,17 @@ class JackMidiClient {
     void clear();
     // Queues a message for the next process cycle.
     void send(std::vector<std::uint8_t> bytes);
+    // JACK's clock now, the clock of ReceivedMidi::seconds.
+    double now() const;
+    // One period of the server, in seconds: what arrives is stamped to within it.
+    double periodSeconds() const;
     // Connects our output to a port whose full name contains `fragment`; true on success.
     bool connectOutputTo(const std::string& fragment);
 
   private:
     static int process(jack_nframes_t frames, void* self);
     std::string name_;
+    std::string failure_;
     jack_client_t* client_ = nullptr;
     jack_port_t* in_ = nullptr;
     jack_port_t* out_ = nullptr;

@@ -1,18 +1,31 @@
 #include "tests/support/jack_server.h"
 
-#include <jack/jack.h>
 #include <fcntl.h>
+#include <jack/jack.h>
+#include <poll.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <thread>
+#include <vector>
 
 namespace testsupport {
 
 namespace {
+
+// JACK's shared registry holds eight servers; so does the pool.
+constexpr int kNames = 8;
+constexpr auto kStartDeadline = std::chrono::seconds(30);
+constexpr auto kStopDeadline = std::chrono::seconds(20);
+
 void silent(const char*) {}
 
 bool serverAnswers(const std::string& name) {
@@ -23,56 +36,213 @@ bool serverAnswers(const std::string& name) {
     jack_client_close(c);
     return true;
 }
-}  // namespace
 
-JackServer::JackServer() : name_("quintora-test-" + std::to_string(getpid())) {
-    jack_set_error_function(&silent);
-    jack_set_info_function(&silent);
-    setenv("JACK_DEFAULT_SERVER", name_.c_str(), 1);
-    setenv("JACK_NO_START_SERVER", "1", 1);
-    pid_ = fork();
-    if (pid_ == 0) {
-        // Quiet child: the server's banner is of no interest to a test log.
-        const int null = open("/dev/null", O_WRONLY);
-        if (null >= 0) {
-            dup2(null, 1);
-            dup2(null, 2);
-        }
-        execlp("jackd", "jackd", "--no-realtime", "-n", name_.c_str(), "-d", "dummy", "-r", "48000", "-p", "256",
-               static_cast<char*>(nullptr));
+std::string statusText(int status) {
+    if (WIFEXITED(status)) return "exit status " + std::to_string(WEXITSTATUS(status));
+    if (WIFSIGNALED(status)) return "signal " + std::to_string(WTERMSIG(status));
+    return "status " + std::to_string(status);
+}
+
+void napMs(long ms) {
+    timespec ts{ms / 1000, (ms % 1000) * 1000000};
+    nanosleep(&ts, nullptr);
+}
+
+// The keeper: runs jackd as its child and stops it when `control` reports the test's end (its
+// other end closed, by the test or by the test's death), then writes jackd's exit status to
+// `report`. Runs in a child forked from a process that may have threads: only calls that are
+// safe there until exec.
+[[noreturn]] void keep(int control, int report, int log, int lock, char* const* argv) {
+    const int null = open("/dev/null", O_RDONLY);
+    if (null >= 0) dup2(null, STDIN_FILENO);
+    dup2(log, STDOUT_FILENO);
+    dup2(log, STDERR_FILENO);
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGPIPE, &ignore, nullptr);
+    sigaction(SIGHUP, &ignore, nullptr);
+    sigaction(SIGINT, &ignore, nullptr);
+
+    int status = 127 << 8;
+    const pid_t jackd = fork();
+    if (jackd == 0) {
+        // jackd holds the name's lock for as long as it runs.
+        const int flags = fcntl(lock, F_GETFD);
+        if (flags >= 0) fcntl(lock, F_SETFD, flags & ~FD_CLOEXEC);
+        execvp(argv[0], argv);
+        static const char message[] = "cannot run jackd\n";
+        [[maybe_unused]] ssize_t n = write(STDERR_FILENO, message, sizeof message - 1);
         _exit(127);
     }
-    if (pid_ < 0) {
-        failure_ = "fork failed";
+    bool ended = jackd < 0;
+    while (!ended) {
+        pollfd p{control, POLLIN, 0};
+        const int r = poll(&p, 1, 50);
+        if (waitpid(jackd, &status, WNOHANG) == jackd) {
+            ended = true;
+            break;
+        }
+        if (r > 0) break;  // the test closed its end or died
+    }
+    if (!ended) {
+        // SIGTERM lets jackd take its entry out of JACK's registry; SIGKILL is the last resort.
+        kill(jackd, SIGTERM);
+        for (int i = 0; i < 200 && !ended; ++i) {
+            if (waitpid(jackd, &status, WNOHANG) == jackd)
+                ended = true;
+            else
+                napMs(50);
+        }
+        if (!ended) {
+            kill(jackd, SIGKILL);
+            waitpid(jackd, &status, 0);
+        }
+    }
+    [[maybe_unused]] ssize_t n = write(report, &status, sizeof status);
+    _exit(0);
+}
+
+}  // namespace
+
+JackServer::JackServer() {
+    jack_set_error_function(&silent);
+    jack_set_info_function(&silent);
+    start();
+}
+
+JackServer::~JackServer() {
+    stop();
+}
+
+void JackServer::start() {
+    const auto folder = std::filesystem::temp_directory_path();
+    const std::string user = std::to_string(getuid());
+    int slot = 0;
+    for (; slot < kNames; ++slot) {
+        const std::string lockPath = (folder / ("quintora-jack-" + user + "-" + std::to_string(slot) + ".lock")).string();
+        lock_ = open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (lock_ >= 0 && flock(lock_, LOCK_EX | LOCK_NB) == 0) break;
+        if (lock_ >= 0) close(lock_);
+        lock_ = -1;
+    }
+    if (lock_ < 0) {
+        failure_ = "all " + std::to_string(kNames) + " private JACK server names are in use";
         return;
     }
-    for (int i = 0; i < 100; ++i) {
+    name_ = "quintora-rig-" + std::to_string(slot);
+    setenv("JACK_DEFAULT_SERVER", name_.c_str(), 1);
+    setenv("JACK_NO_START_SERVER", "1", 1);
+
+    logPath_ = (folder / ("quintora-jack-" + user + "-" + std::to_string(slot) + ".log")).string();
+    const int logFd = open(logPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (logFd < 0) {
+        failure_ = "cannot write the server's log " + logPath_;
+        return;
+    }
+    std::vector<std::string> args = {"jackd", "--sync", "--no-realtime", "-t", "2000", "-n", name_,
+                                     "-d", "dummy", "-r", "48000", "-p", "256"};
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+
+    int control[2], report[2];
+    if (pipe2(control, O_CLOEXEC) != 0) {
+        close(logFd);
+        failure_ = "pipe failed";
+        return;
+    }
+    if (pipe2(report, O_CLOEXEC) != 0) {
+        close(logFd);
+        close(control[0]);
+        close(control[1]);
+        failure_ = "pipe failed";
+        return;
+    }
+    // The keeper leaves the test's process tree (a session of its own, its parent gone at once),
+    // so that what kills the test on a timeout does not kill the server without its cleanup.
+    const pid_t middle = fork();
+    if (middle == 0) {
+        setsid();
+        const pid_t keeper = fork();
+        if (keeper == 0) {
+            close(control[1]);
+            close(report[0]);
+            keep(control[0], report[1], logFd, lock_, argv.data());
+        }
+        _exit(keeper < 0 ? 1 : 0);
+    }
+    close(control[0]);
+    close(report[1]);
+    close(logFd);
+    control_ = control[1];
+    report_ = report[0];
+    int middleStatus = 0;
+    if (middle < 0 || waitpid(middle, &middleStatus, 0) != middle || middleStatus != 0) {
+        failure_ = "could not start the server's keeper";
+        stop();
+        return;
+    }
+
+    const auto deadline = std::chrono::steady_clock::now() + kStartDeadline;
+    while (std::chrono::steady_clock::now() < deadline) {
         if (serverAnswers(name_)) {
             ready_ = true;
             return;
         }
-        int status = 0;
-        if (waitpid(pid_, &status, WNOHANG) == pid_) {
-            pid_ = -1;
-            failure_ = "jackd exited at start";
+        pollfd p{report_, POLLIN, 0};
+        if (poll(&p, 1, 0) > 0) {
+            int status = 0;
+            const bool got = read(report_, &status, sizeof status) == static_cast<ssize_t>(sizeof status);
+            failure_ = "jackd -n " + name_ + " exited at start (" + (got ? statusText(status) : "no status") +
+                       "); it said: " + serverSaid();
+            close(report_);
+            report_ = -1;
+            stop();
             return;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
-    failure_ = "jackd did not answer within 10 s";
+    failure_ = "jackd -n " + name_ + " did not answer within " + std::to_string(kStartDeadline.count()) +
+               " s; it said: " + serverSaid();
+    stop();
 }
 
-JackServer::~JackServer() {
-    if (pid_ > 0) {
-        kill(pid_, SIGTERM);
-        int status = 0;
-        for (int i = 0; i < 50 && waitpid(pid_, &status, WNOHANG) == 0; ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        if (waitpid(pid_, &status, WNOHANG) == 0) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, &status, 0);
-        }
+void JackServer::stop() {
+    if (control_ >= 0) {
+        close(control_);
+        control_ = -1;
     }
+    if (report_ >= 0) {
+        // Waits until the keeper has stopped jackd, so that the next test finds the name free
+        // and the registry entry gone.
+        pollfd p{report_, POLLIN, 0};
+        const int ms = static_cast<int>(std::chrono::milliseconds(kStopDeadline).count());
+        if (poll(&p, 1, ms) > 0) {
+            int status = 0;
+            [[maybe_unused]] ssize_t n = read(report_, &status, sizeof status);
+        }
+        close(report_);
+        report_ = -1;
+    }
+    if (!logPath_.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove(logPath_, ignored);
+        logPath_.clear();
+    }
+    if (lock_ >= 0) {
+        close(lock_);
+        lock_ = -1;
+    }
+    ready_ = false;
+}
+
+std::string JackServer::serverSaid() const {
+    std::ifstream in(logPath_);
+    std::string text(std::istreambuf_iterator<char>(in), {});
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
+    constexpr std::size_t kKeep = 2000;
+    if (text.size() > kKeep) text = "..." + text.substr(text.size() - kKeep);
+    return text.empty() ? "nothing" : "\"" + text + "\"";
 }
 
 }  // namespace testsupport

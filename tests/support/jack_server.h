@@ -1,15 +1,25 @@
 #pragma once
-// A private JACK server on the dummy driver for end-to-end tests: started under its own name
-// (so it never meets a user's server), and stopped when the object goes. Sets
+// A private JACK server on the dummy driver for end-to-end tests: started under a name of its
+// own (so it never meets a user's server), and stopped when the object goes. Sets
 // JACK_DEFAULT_SERVER for this process and its children.
+//
+// The server runs synchronously: it waits for a late client instead of dropping the MIDI that
+// client wrote, so a loaded machine slows a test down but never changes what it receives.
+//
+// The server is not a child of the test: a keeper process outside the test's process tree owns
+// it and stops it (SIGTERM, so that it leaves JACK's shared registry) as soon as the test lets
+// go of it or dies. A test killed on a timeout therefore leaves no server behind. The names come
+// from a small pool, each held under a file lock, so that a registry entry a killed server left
+// is reclaimed by the next server of that name instead of filling the registry.
+
+#include <sys/types.h>
 
 #include <string>
-#include <sys/types.h>
 
 namespace testsupport {
 
 class JackServer {
-public:
+  public:
     JackServer();
     ~JackServer();
     JackServer(const JackServer&) = delete;
@@ -17,11 +27,19 @@ public:
 
     bool ready() const { return ready_; }
     const std::string& name() const { return name_; }
+    // Why the server is not ready, with what jackd itself said.
     const std::string& failure() const { return failure_; }
 
-private:
+  private:
+    void start();
+    void stop();
+    std::string serverSaid() const;  // the server's log, quoted
+
     std::string name_;
-    pid_t pid_ = -1;
+    std::string logPath_;
+    int lock_ = -1;     // holds the name
+    int control_ = -1;  // closing it tells the keeper to stop the server
+    int report_ = -1;   // the keeper writes jackd's exit status here, then closes it
     bool ready_ = false;
     std::string failure_;
 };
