@@ -26,7 +26,7 @@ class ArrangementEndToEnd : public ProgramOnJack {};
 TEST_F(ArrangementEndToEnd, SavedDrumsPlayAtTheirStepsAfterNewAndOpen) {
     startProgram();
     ASSERT_TRUE(act("click DRUMTAB"));
-    ASSERT_TRUE(act("slide TempoBar 250"));  // 28 ms a step
+    ASSERT_TRUE(act("slide TempoBar 100"));  // 72 ms a step
     ASSERT_TRUE(act("slide NumBars1 100"));  // a one-bar loop
     ASSERT_TRUE(act("click DrumPanel1"));    // the bass drum on steps 1 and 9
     ASSERT_TRUE(act("click DrumPanel9"));
@@ -41,25 +41,26 @@ TEST_F(ArrangementEndToEnd, SavedDrumsPlayAtTheirStepsAfterNewAndOpen) {
     }
 
     ASSERT_TRUE(act("click NewDrums"));
-    ASSERT_TRUE(act("slide TempoBar 100"));
+    ASSERT_TRUE(act("slide TempoBar 250"));
     ASSERT_TRUE(act("slide NumBars1 800"));
     ASSERT_TRUE(clickWithFile("OpenBtn", song));
     rig.clear();
     ASSERT_TRUE(act("click DrumStartButton"));
 
     const Bytes kick = {0x99, 36, 96};
-    ASSERT_TRUE(waitUntil(rig, 10s, [&](const Received& got) { return timesOf(got, kick).size() >= 6; }))
+    ASSERT_TRUE(waitUntil(rig, 30s, [&](const Received& got) { return timesOf(got, kick).size() >= 6; }))
         << "the drums arrived " << timesOf(rig.received(), kick).size() << " times; "
         << describe(rig.received(), 12);
-    // Only steps 1 and 9 of the file's 32-step loop at its tempo play: 8 steps apart, then 24. A
-    // loaded machine may lose an event or restart a late clock, so whole loops between two kicks
-    // and a step either side are allowed.
+    // Only steps 1 and 9 of the file's 32-step loop at its tempo (72 ms a step) play: 8 steps
+    // apart, then 24. A loaded machine may restart a late clock and delay a message, so whole
+    // loops between two kicks and two steps either side are allowed.
     const auto t = timesOf(rig.received(), kick);
     std::set<long> gaps;
     for (std::size_t i = 1; i < t.size(); ++i) {
-        const long steps = std::lround((t[i] - t[i - 1]) / 0.028) % 32;
-        EXPECT_TRUE(std::labs(steps - 8) <= 1 || std::labs(steps - 24) <= 1) << "gap " << i << ": " << steps;
-        gaps.insert(std::labs(steps - 8) <= 1 ? 8 : 24);
+        const long steps = std::lround((t[i] - t[i - 1]) / 0.072) % 32;
+        const bool near8 = std::labs(steps - 8) <= 2, near24 = std::labs(steps - 24) <= 2;
+        EXPECT_TRUE(near8 || near24) << "gap " << i << ": " << steps;
+        if (near8 || near24) gaps.insert(near8 ? 8 : 24);
     }
     EXPECT_EQ(gaps, (std::set<long>{8, 24})) << "kicks on both steps";
     ASSERT_TRUE(act("click DrumStopButton"));
@@ -106,7 +107,10 @@ TEST_F(ArrangementEndToEnd, PartsFromAFilePlayAfterAChordForTheirFullDuration) {
             off = t;
             break;
         }
-    EXPECT_NEAR(off - on, 0.300, 0.1) << "the piano's note lasts its 300 ms, not the 44 of the low byte";
+    // The note's timer may fire late on a loaded machine and its messages be delayed; it is
+    // never early by more than a step.
+    EXPECT_GT(off - on, 0.300 - stepTolerance(0.028, rig)) << "the piano's note lasts its 300 ms, not the 44 of the low byte";
+    EXPECT_LT(off - on, 0.300 + stepTolerance(0.028, rig, 8));
     release({48, 52, 43});
     ASSERT_TRUE(act("click DrumStopButton"));
     exitProgram();

@@ -36,13 +36,13 @@ TEST_F(DrumGridEndToEnd, HitsToggledOnTheGridPlayAtTheirSteps) {
         << describe(rig.received(), 12);
     // Steps 9 and 17 of a 32-step loop: gaps of 8 and 24 steps. Had step 1 stayed, a gap of 16
     // would show; had the grid not reached the engine, only whole loops. A loaded machine may
-    // lose an event, and the server's periods blur each time, so whole loops and two steps
-    // either side are allowed.
+    // restart a late clock and delay a message by a hundred milliseconds or more, so whole
+    // loops and three steps either side are allowed.
     const auto t = timesOf(rig.received(), kick);
     std::set<long> gaps;
     for (std::size_t i = 1; i < t.size(); ++i) {
         const long steps = std::lround((t[i] - t[i - 1]) / 0.060) % 32;
-        const bool near8 = std::labs(steps - 8) <= 2, near24 = std::labs(steps - 24) <= 2;
+        const bool near8 = std::labs(steps - 8) <= 3, near24 = std::labs(steps - 24) <= 3;
         EXPECT_TRUE(near8 || near24) << "gap " << i << ": " << steps;
         if (near8 || near24) gaps.insert(near8 ? 8 : 24);
     }

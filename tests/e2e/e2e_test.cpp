@@ -8,7 +8,6 @@
 #include <fstream>
 #include <iterator>
 #include <set>
-#include <thread>
 
 #include "platform/backends/system_output.h"
 #include "tests/e2e/child_process.h"
@@ -34,13 +33,11 @@ int deviceOf(const std::string& fragment) {
     return -1;
 }
 
-// Polls until `enough` holds on what the recorder received, or the deadline passes.
-
 TEST(EndToEnd, ADrumCellPlaysOnChannelTenAndExitSilencesEverything) {
     testsupport::JackServer server;
     ASSERT_TRUE(server.ready()) << server.failure();
     testsupport::JackMidiClient recorder("recorder");
-    ASSERT_TRUE(recorder.ok());
+    ASSERT_TRUE(recorder.ok()) << recorder.failure();
     const int device = deviceOf("recorder:in");
     ASSERT_GE(device, 0) << "the recorder's port is an output device";
 
@@ -60,7 +57,7 @@ TEST(EndToEnd, ADrumCellPlaysOnChannelTenAndExitSilencesEverything) {
     ASSERT_TRUE(program.waitFor("ready ", 30s)) << "the program started";
     auto act = [&](const std::string& action) {
         program.writeLine(action);
-        return program.waitFor("done " + action, 10s);
+        return program.waitFor("done " + action, 30s);
     };
     ASSERT_TRUE(act("click DRUMTAB"));
     ASSERT_TRUE(act("slide TempoBar 250"));  // 7200 / 250 = 28 ms a step
@@ -79,8 +76,11 @@ TEST(EndToEnd, ADrumCellPlaysOnChannelTenAndExitSilencesEverything) {
     ASSERT_TRUE(waitUntil(recorder, 10s, [&](const auto& got) { return kicks(got).size() >= 4; }))
         << "the drum arrived " << kicks(recorder.received()).size() << " times";
     const auto times = kicks(recorder.received());
+    // The step clock plays the hits itself: a bar of 32 steps apart, to within the delivery's
+    // delay on a loaded machine (six steps; a wrong tempo or a hit on every step is far off).
     for (std::size_t i = 1; i < times.size(); ++i)
-        EXPECT_NEAR(times[i] - times[i - 1], 32 * 0.028, 0.03) << "one bar of 32 steps between hits";
+        EXPECT_NEAR(times[i] - times[i - 1], 32 * 0.028, e2e::stepTolerance(0.028, recorder, 6))
+            << "one bar of 32 steps between hits";
     for (auto& m : recorder.received()) {
         if (m.bytes.size() == 3 && (m.bytes[0] & 0xF0) == 0x90 && m.bytes[2] > 0) {
             EXPECT_EQ(m.bytes[0], 0x99) << "only the drum channel plays";
@@ -95,18 +95,23 @@ TEST(EndToEnd, ADrumCellPlaysOnChannelTenAndExitSilencesEverything) {
     ASSERT_TRUE(status.has_value()) << "the program ended";
     EXPECT_EQ(*status, 0);
 
-    // Every note of every channel was switched off after the last note-on.
-    const auto got = recorder.received();
-    std::size_t lastOn = 0;
-    for (std::size_t i = 0; i < got.size(); ++i)
-        if (got[i].bytes.size() == 3 && (got[i].bytes[0] & 0xF0) == 0x90 && got[i].bytes[2] > 0) lastOn = i;
-    std::set<std::pair<int, int>> offs;
-    for (std::size_t i = lastOn + 1; i < got.size(); ++i) {
-        const Bytes& b = got[i].bytes;
-        if (b.size() == 3 && b[2] == 0 && ((b[0] & 0xF0) == 0x80 || (b[0] & 0xF0) == 0x90))
-            offs.insert({b[0] & 0x0F, b[1]});
-    }
-    EXPECT_EQ(offs.size(), 16u * 128u) << "note-offs for every note and channel after the last note-on";
+    // Every note of every channel was switched off after the last note-on. The program has
+    // ended; what it sent last may still be on its way through the server.
+    auto offsAfterLastOn = [](const std::vector<testsupport::ReceivedMidi>& got) {
+        std::size_t lastOn = 0;
+        for (std::size_t i = 0; i < got.size(); ++i)
+            if (got[i].bytes.size() == 3 && (got[i].bytes[0] & 0xF0) == 0x90 && got[i].bytes[2] > 0) lastOn = i;
+        std::set<std::pair<int, int>> offs;
+        for (std::size_t i = lastOn + 1; i < got.size(); ++i) {
+            const Bytes& b = got[i].bytes;
+            if (b.size() == 3 && b[2] == 0 && ((b[0] & 0xF0) == 0x80 || (b[0] & 0xF0) == 0x90))
+                offs.insert({b[0] & 0x0F, b[1]});
+        }
+        return offs.size();
+    };
+    waitUntil(recorder, 10s, [&](const auto& got) { return offsAfterLastOn(got) >= 16u * 128u; });
+    EXPECT_EQ(offsAfterLastOn(recorder.received()), 16u * 128u)
+        << "note-offs for every note and channel after the last note-on";
 
     std::ifstream cfg(home.path / "Quintora2.cfg", std::ios::binary);
     const std::vector<unsigned char> bytes(std::istreambuf_iterator<char>(cfg), {});

@@ -9,7 +9,6 @@
 #include <fstream>
 #include <map>
 #include <memory>
-#include <thread>
 
 #include "tests/e2e/program_rig.h"
 
@@ -147,7 +146,12 @@ TEST_F(OrchestraEndToEnd, NoNoteSoundsOnAfterPageActionsWhilePlaying) {
     program->writeLine("click NewAll");
     ASSERT_TRUE(answerNo());  // "Save Changes?" after the transposition
     ASSERT_TRUE(program->waitFor("done click NewAll", 30s));
-    std::this_thread::sleep_for(1500ms);  // every part timer has fired
+    // Every part timer fires within the longest part note (400 ms) of the last one; a note still
+    // sounding a second later and beyond the deadline stays on.
+    const double cleared = rig.now();
+    EXPECT_TRUE(waitUntil(rig, 30s, [&](const Received& got) {
+        return rig.now() > cleared + 1.0 && unendedNotes(got).empty();
+    })) << "every note ended";
 
     const auto got = rig.received();
     EXPECT_GT(countNoteOns(got, 0, 61) + countNoteOns(got, 2, 65) + countNoteOns(got, 4, 37), 0u)
