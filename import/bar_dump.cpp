@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 
 namespace midiimport {
 
@@ -21,6 +22,17 @@ struct DumpRun {
     int32_t BarNumber = 1;
     size_t TactIndex = 0;
     bool failed = false;
+
+    // The pages' progress figure: the split file is read twice, once by each reader.
+    int64_t fileBytes = 0;
+    int64_t readBefore = 0;  // bytes of the readings finished
+    const MidiRead* reading = nullptr;
+    unsigned events = 0;
+    void EventRead() {
+        if ((++events & 255u) != 0 || reading == nullptr || fileBytes <= 0) return;
+        const int64_t done = readBefore + std::clamp<int64_t>(reading->ReadPos, 0, fileBytes);
+        ctx.pages.showProgress(static_cast<int>(std::clamp<int64_t>(done * 50 / fileBytes, 0, 100)));
+    }
 
     void Fail(const char* text) {
         if (!failed) AbortWithBox(ctx, text);
@@ -104,6 +116,10 @@ void MidiScanTactList::OnHeader(int, int, int division) {
     OnTimeSignature(4, 4, 24, 8);
 }
 
+void MidiScanTactList::OnDeltaTime(uint32_t) {
+    run_.EventRead();
+}
+
 void MidiScanTactList::OnTimeSignature(int numerator, int denominator, int, int) {
     const int64_t units = UnitsPerBar(numerator, denominator, run_.unitsperquarter);
     if (units <= 0 || units > INT32_MAX) return;  // a damaged signature gives no bar length
@@ -147,6 +163,10 @@ void MidiDump::OnTrackStart(int, int64_t, int trackChannel) {
     run_.StartTrack();
 }
 
+void MidiDump::OnDeltaTime(uint32_t) {
+    run_.EventRead();
+}
+
 void MidiDump::OnTrackEnd(int) {
     WriteBar();
     EventMask &= ~MaskSkipTrackBodies;
@@ -161,10 +181,20 @@ void MidiDump::WriteDueBars() {
 void MidiDump::OnNoteOn(int channel, int key, int velocity) {
     if (!dumped_ || !Wanted(channel) || key < 0 || key > 127 || velocity < 0 || velocity > 127) return;
     const auto tick = static_cast<int64_t>(TrackTicks);
-    bool sounding = false;
-    for (int i = 0; i < count_ && !sounding; ++i)
-        sounding = slots_[static_cast<size_t>(i)].key == key && slots_[static_cast<size_t>(i)].end == -1;
-    if (!sounding) {
+    NoteSlot* sounding = nullptr;
+    for (int i = 0; i < count_ && sounding == nullptr; ++i) {
+        NoteSlot& s = slots_[static_cast<size_t>(i)];
+        if (s.key == key && s.end == -1) sounding = &s;
+    }
+    // A drum note-on is a hit of its own: it ends the drum's note still sounding (a ghost note, a
+    // cymbal struck again, the same drum from another track). Only a strike at the very tick of
+    // the sounding one is the same hit. A melodic note-on of a sounding key is ignored.
+    const bool drums = run_.ctx.import.split.InstrumentMode == 0;
+    if (sounding != nullptr && drums && sounding->start != tick) {
+        sounding->end = tick;
+        sounding = nullptr;
+    }
+    if (sounding == nullptr) {
         NoteSlot* slot = nullptr;
         if (count_ < kNoteSlots) {
             slot = &slots_[static_cast<size_t>(count_++)];
@@ -270,7 +300,14 @@ bool RunDump(ImportContext& ctx, std::FILE* dumpFile) {
     DumpRun run(ctx, dumpFile);
     const char* path = ctx.import.split.SplitPath.c_str();
     {
+        std::error_code error;
+        const auto bytes = std::filesystem::file_size(path, error);
+        run.fileBytes = error ? 0 : static_cast<int64_t>(std::min<std::uintmax_t>(bytes, INT64_MAX / 100));
+    }
+    ctx.pages.showProgress(0);
+    {
         MidiScanTactList tact(path, run);
+        run.reading = &tact;
         if (tact.FileHandle() == nullptr) {
             run.Fail("FILE ERROR - INPUT:");
             return false;
@@ -279,6 +316,7 @@ bool RunDump(ImportContext& ctx, std::FILE* dumpFile) {
             run.Fail("FILE ERROR - TACT:");
             return false;
         }
+        run.reading = nullptr;
     }
     ctx.pages.processMessages();
     std::stable_sort(run.tactchangelist.begin(), run.tactchangelist.end(),
@@ -287,11 +325,15 @@ bool RunDump(ImportContext& ctx, std::FILE* dumpFile) {
     if (std::none_of(marked.begin(), marked.end(), [](int32_t m) { return m != 0; })) marked.fill(1);
     run.StartTrack();  // a first track that is not dumped still ends with a bar record
 
+    run.readBefore = run.fileBytes;
+    ctx.pages.showProgress(50);
     MidiDump dump(path, run);
+    run.reading = &dump;
     if (dump.ReadAll() == 0 || run.failed) {
         run.Fail("FILE ERROR - DUMP:");
         return false;
     }
+    ctx.pages.showProgress(100);
     return true;
 }
 
@@ -299,18 +341,18 @@ bool WriteImportDump(ImportContext& ctx) {
     std::FILE* file = std::fopen(kDumpFileName, "wb");
     if (file == nullptr) {
         AbortWithBox(ctx, "FILE ERROR - DUMP:");
+        std::remove(ctx.import.split.SplitPath.c_str());
         return false;
     }
     const bool dumped = RunDump(ctx, file);
     std::fputc(255, file);
     const bool written = std::ferror(file) == 0;
     const bool closed = std::fclose(file) == 0;
-    if (!dumped) return false;
-    if (!written || !closed) {
-        AbortWithBox(ctx, "FILE ERROR - DUMP:");
-        return false;
-    }
-    return true;
+    if (dumped && (!written || !closed)) AbortWithBox(ctx, "FILE ERROR - DUMP:");
+    if (dumped && written && closed) return true;
+    // A failed dump ends the import: nothing reads the split file any more.
+    std::remove(ctx.import.split.SplitPath.c_str());
+    return false;
 }
 
 }  // namespace midiimport

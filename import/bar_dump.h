@@ -44,6 +44,7 @@ class MidiScanTactList : public midifile::MidiRead {
     MidiScanTactList(const char* path, DumpRun& run);
     void OnError(const char* text) override;
     void OnHeader(int format, int trackCount, int division) override;
+    void OnDeltaTime(uint32_t ticks) override;
     void OnTimeSignature(int numerator, int denominator, int clocksPerClick, int thirtySeconds) override;
 
   private:
@@ -64,6 +65,7 @@ class MidiDump : public midifile::MidiRead {
     void OnError(const char* text) override;
     void OnTrackStart(int track, int64_t length, int trackChannel) override;
     void OnTrackEnd(int track) override;
+    void OnDeltaTime(uint32_t ticks) override;
     void OnNoteOn(int channel, int key, int velocity) override;
     void OnNoteOff(int channel, int key, int velocity) override;
 

@@ -69,10 +69,108 @@ char ThirdBarLength(std::string_view text) {
 
 }  // namespace
 
+namespace {
+
+struct Record {
+    int64_t bar, beat, ticks, key, velocity;
+    int64_t beats, lengthTicks;  // the length: whole beats and the ticks beyond them
+};
+
+enum class Kind { Bar, NoteBegunEarlier, Note, Unreadable };
+
+// Reads the dump's records. Every number is read whatever its width: older dumps wrote fixed
+// columns, which is the same text for every value that fits them, and a wider value (a position
+// of 1000 ticks or more, a key above 99) reads as it was written.
+class RecordReader {
+  public:
+    RecordReader(std::string_view text, size_t at) : t_(text), i_(at) {}
+
+    // The record at the reader's place, which holds an "M"; a note record is read into `r`.
+    // A note record is "M" bar "\t" "q" beat "." ticks "  " kind key " V" velocity, then
+    // "  w" beats "." ticks, or "j" for a note sounding beyond its bar.
+    Kind Read(char kind, Record& r) {
+        if (!Literal('M') || !Number(r.bar, 3) || !Literal('\t')) return Kind::Unreadable;
+        if (Peek() == 'B') return Kind::Bar;
+        if (Peek() == 'j') return Kind::NoteBegunEarlier;
+        if (!Literal('q') || !Number(r.beat, 1) || !Literal('.') || !Number(r.ticks, 3) || !Literal(' ') ||
+            !Literal(' ') || !Literal(kind) || !Number(r.key, 1) || !Literal(' ') || !Literal('V') ||
+            !Number(r.velocity, 3))
+            return Kind::Unreadable;
+        if (Literal('j')) {
+            r.beats = kLongNoteBeats;
+            r.lengthTicks = 0;
+        } else if (!Literal(' ') || !Literal(' ') || !Literal('w') || !Number(r.beats, 1) || !Literal('.') ||
+                   !Number(r.lengthTicks, 3)) {
+            return Kind::Unreadable;
+        }
+        // The next record or the end follows; a note-on has a velocity and a key is a data byte.
+        if (i_ < t_.size() && t_[i_] != 'M') return Kind::Unreadable;
+        if (r.beat < 1 || r.key > 127 || r.velocity < 1 || r.velocity > 127) return Kind::Unreadable;
+        return Kind::Note;
+    }
+
+  private:
+    char Peek() const { return i_ < t_.size() ? t_[i_] : '\0'; }
+    bool Literal(char c) {
+        if (Peek() != c) return false;
+        ++i_;
+        return true;
+    }
+    // At least `minDigits` digits (the dump pads some fields to three; fewer is a cut record).
+    bool Number(int64_t& value, int minDigits) {
+        value = 0;
+        int digits = 0;
+        for (; i_ < t_.size() && IsDigit(t_[i_]); ++i_, ++digits) {
+            if (value > kLargestField) return false;
+            value = value * 10 + Digit(t_[i_]);
+        }
+        return digits >= minDigits && value <= kLargestField;
+    }
+
+    static constexpr int64_t kLargestField = INT32_MAX;
+    std::string_view t_;
+    size_t i_;
+};
+
+// The step of a record within the eight imported bars: 1..255, 0 for the 256th step, -1 outside.
+int StepOf(const Record& r, int firstBar, int division) {
+    if (r.bar < firstBar || r.bar > firstBar + kImportBars - 1) return -1;
+    if (r.beat < 1 || r.beat > 4 || division < 8) return -1;
+    const int64_t a = r.ticks * 10 / (division / 8);
+    const int64_t slot =
+        std::min<int64_t>(8, (a + 5) / 10);  // the nearest eighth of a beat, a half rounding up
+    const int64_t step = slot + r.beat * 8 + (r.bar - firstBar) * 32 - 7;
+    if (step == 256) return 0;
+    return step >= 1 && step < 256 ? static_cast<int>(step) : -1;
+}
+
+// Records of the text that are neither a bar, a note begun earlier nor a note that can be read.
+int32_t UnreadableRecords(std::string_view text, char kind) {
+    int32_t count = 0;
+    Record r{};
+    for (size_t p = 0; p < text.size(); ++p)
+        if (text[p] == 'M' && RecordReader(text, p).Read(kind, r) == Kind::Unreadable && count < INT32_MAX)
+            ++count;
+    return count;
+}
+
+}  // namespace
+
+int32_t PartDurationMs(int64_t beats, int64_t ticks, int division, int tempo) {
+    if (division <= 0 || beats < 0 || ticks < 0) return 0;
+    const int64_t step = std::max(1, 7200 / std::clamp(tempo, 20, 250));  // the players' step, whole ms
+    const int64_t units = beats * division + ticks;
+    if (units == 0) return 0;
+    // Rounded to the nearest millisecond; a note of any length lasts at least one.
+    const int64_t ms = (units * 8 * step * 2 + division) / (2 * int64_t{division});
+    return static_cast<int32_t>(std::clamp<int64_t>(ms, 1, INT32_MAX));
+}
+
 void LoadImportText(ImportContext& ctx, std::string_view text, int tempo) {
     DumpState& d = ctx.import.dump;
     d.HighestBar = 0;
     d.DumpLoaded = 0;
+    d.UnreadRecords = 0;
     d.WorkText.clear();
     d.TextLength = 0;
 
@@ -103,6 +201,7 @@ void LoadImportText(ImportContext& ctx, std::string_view text, int tempo) {
         d.HighestBar = std::max(d.HighestBar, bar);
     }
     d.ImportTempo = tempo > 0 ? std::clamp(tempo, 20, 250) : 120;
+    d.UnreadRecords = UnreadableRecords(body, ctx.import.split.InstrumentMode == 0 ? 'u' : 'Z');
 }
 
 void LoadImportDump(ImportContext& ctx) {
@@ -115,52 +214,6 @@ void LoadImportDump(ImportContext& ctx) {
     if (tempo.FileHandle() != nullptr) tempo.ReadAll();
     LoadImportText(ctx, text, TempoFromMicroseconds(tempo.found, tempo.value));
 }
-
-namespace {
-
-struct Record {
-    int bar, beat, ticks, key, velocity, length;
-};
-
-// A note record at p: "M" bar "\t" "q" beat "." ticks "  " kind key " V" velocity, then either
-// "  w" beats "." ticks, or "j" for a note sounding beyond its bar. A note that began in an earlier
-// bar ("M" bar "\tj") is no new note and is not taken.
-bool ReadRecord(std::string_view t, size_t p, char kind, Record& r) {
-    if (p + 22 > t.size()) return false;
-    const char* c = t.data() + p;
-    auto digits = [c](std::initializer_list<int> columns) {
-        for (int k : columns)
-            if (!IsDigit(c[k])) return false;
-        return true;
-    };
-    if (c[0] != 'M' || c[5] != 'q' || c[13] != kind || c[17] != 'V') return false;
-    if (!digits({1, 2, 3, 6, 8, 9, 10, 14, 15, 18, 19, 20})) return false;
-    r.bar = Digit(c[1]) * 100 + Digit(c[2]) * 10 + Digit(c[3]);
-    r.beat = Digit(c[6]);
-    r.ticks = Digit(c[8]) * 100 + Digit(c[9]) * 10 + Digit(c[10]);
-    r.key = Digit(c[14]) * 10 + Digit(c[15]);
-    r.velocity = Digit(c[18]) * 100 + Digit(c[19]) * 10 + Digit(c[20]);
-    if (c[21] == 'j') {
-        r.length = kLongNote;
-        return true;
-    }
-    if (p + 29 > t.size() || c[23] != 'w' || !digits({24, 26, 27, 28})) return false;
-    r.length = Digit(c[24]) * 1000 + Digit(c[26]) * 100 + Digit(c[27]) * 10 + Digit(c[28]);
-    return true;
-}
-
-// The step of a record within the eight imported bars: 1..255, 0 for the 256th step, -1 outside.
-int StepOf(const Record& r, int firstBar, int division) {
-    if (r.bar < firstBar || r.bar > firstBar + kImportBars - 1) return -1;
-    if (r.beat < 1 || r.beat > 4 || division < 8) return -1;
-    const int a = r.ticks * 10 / (division / 8);
-    const int slot = std::min(8, (a + 5) / 10);  // the nearest eighth of a beat, a half rounding up
-    const int step = slot + r.beat * 8 + (r.bar - firstBar) * 32 - 7;
-    if (step == 256) return 0;
-    return step >= 1 && step < 256 ? step : -1;
-}
-
-}  // namespace
 
 void ParseImportDump(ImportContext& ctx) {
     ctx.pages.processMessages();
@@ -183,11 +236,12 @@ void ParseImportDump(ImportContext& ctx) {
     auto& table = ctx.program.live.parts.PartSteps;
     Record r{};
     for (size_t p = 1; p < text.size(); ++p) {
-        if (text[p] != 'M' || !ReadRecord(text, p, drums ? 'u' : 'Z', r)) continue;
+        if (text[p] != 'M' || RecordReader(text, p).Read(drums ? 'u' : 'Z', r) != Kind::Note) continue;
         const int step = StepOf(r, d.FirstBar, d.DumpDivision);
-        if (step < 0 || r.velocity < 1 || r.velocity > 127) continue;  // a note-on's velocity or none
-        const int drum = r.key - 27;
+        if (step < 0) continue;
+        const int drum = static_cast<int>(r.key) - 27;
         if (drums && (drum < 0 || drum >= drums::kEditableDrums)) continue;
+        const int key = static_cast<int>(r.key), velocity = static_cast<int>(r.velocity);
 
         // Every taken record puts the arrangement on eight bars at the piece's tempo.
         ctx.program.drums.Bars = kImportBars;
@@ -201,10 +255,12 @@ void ParseImportDump(ImportContext& ctx) {
         if (drums) {
             // The first hit on a step stays: a second record of the drum there must not clear it.
             if (pattern[static_cast<size_t>(step)][static_cast<size_t>(drum)] == 0)
-                ctx.drums.ToggleDrumCell(step, drum, r.velocity);
+                ctx.drums.ToggleDrumCell(step, drum, velocity);
         } else {
-            table[static_cast<size_t>(d.ImportPart - 1)][static_cast<size_t>(step)] = {r.key, r.velocity,
-                                                                                       r.length};
+            // The players read the duration in milliseconds: the note keeps its share of a beat at
+            // the arrangement's tempo.
+            table[static_cast<size_t>(d.ImportPart - 1)][static_cast<size_t>(step)] = {
+                key, velocity, PartDurationMs(r.beats, r.lengthTicks, d.DumpDivision, d.ImportTempo)};
         }
     }
 }

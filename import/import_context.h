@@ -19,6 +19,9 @@ class ImportPages {
     virtual ~ImportPages() = default;
     // Lets pending window messages run, so that a progress text shows during a long step.
     virtual void processMessages() = 0;
+    // A long step has come `percent` (0..100) of its way. Called often during the step (every
+    // few hundred events), so that the pages can show the figure and repaint while it runs.
+    virtual void showProgress(int percent) = 0;
     // The reset after an abort, as the import page's NEW does it: the dump state, the page back
     // to idle, drums and parts cleared, Modified 0.
     virtual void resetImport() = 0;

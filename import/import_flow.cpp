@@ -128,10 +128,20 @@ void ImportFlow::StartConversion(const std::string& path) {
         AbortImport();
         return;
     }
-    if (s.InstrumentMode == 1)
+    if (s.InstrumentMode == 1) {
         PrepareInstrumentChoice();
-    else
-        ConvertToDump();
+    } else {
+        unreadRecords_ = 0;
+        if (ConvertToDump()) ReportUnreadRecords();
+    }
+}
+
+void ImportFlow::ReportUnreadRecords() {
+    if (unreadRecords_ <= 0) return;
+    char text[64];
+    std::snprintf(text, sizeof text, kUnreadNotes, unreadRecords_);
+    unreadRecords_ = 0;
+    ImportBox(ctx_, text, "INFORMATION");
 }
 
 bool ImportFlow::ConvertToDump() {
@@ -153,6 +163,8 @@ bool ImportFlow::ConvertToDump() {
         AbortImport();
         return false;
     }
+    unreadRecords_ += d.UnreadRecords;
+    progressText_.clear();
     controls.Panel4 = "READY";
     controls.WhichBarFontSize = 30;
     WhichBarChange("8");
@@ -250,6 +262,7 @@ void ImportFlow::ChooseButtonClick(const std::array<std::string, 4>& lines) {
     if (ChoiceOk != 1) return;
 
     const std::array<std::string, 4> chosen = chosen_;
+    unreadRecords_ = 0;
     for (int i = 0; i < 4; ++i) {
         if (chosen[at(i)].empty()) continue;
         d.ImportPart = static_cast<std::uint8_t>(i + 1);
@@ -260,6 +273,7 @@ void ImportFlow::ChooseButtonClick(const std::array<std::string, 4>& lines) {
         PartTexts[at(i)] = d.WorkText;
         s.PartConverted[at(i)] = 1;
     }
+    ReportUnreadRecords();  // once for all the parts
 }
 
 // --- Bars, TRY, OK, NEW, MANUAL/AUTO --------------------------------------------------------------
@@ -281,9 +295,16 @@ void ImportFlow::ClearPartSteps() {
 }
 
 void ImportFlow::Progress(const char* text) {
+    progressText_ = text;
     controls.Panel4 = text;
     host_.paint();
     host_.processMessages();
+}
+
+void ImportFlow::showProgress(int percent) {
+    if (progressText_.empty()) return;
+    controls.Panel4 = progressText_ + " " + std::to_string(percent) + "%";
+    host_.showProgress();
 }
 
 void ImportFlow::TryMidiImportClick() {
@@ -319,6 +340,7 @@ void ImportFlow::TryMidiImportClick() {
     controls.TryEnabled = true;
     controls.DontKillEnabled = true;
     controls.ExitEnabled = true;
+    progressText_.clear();
     controls.Panel4 = "MIDI";
     host_.paint();
     program_.live.parts.CurrentPart = 1;
@@ -338,6 +360,7 @@ void ImportFlow::ExitMidiExtractClick() {
 }
 
 void ImportFlow::ResetPage() {
+    progressText_.clear();
     controls.Caption = "MIDI IMPORT";
     controls.Panel4 = "MIDI";
     host_.stopPlaying();
@@ -362,6 +385,9 @@ void ImportFlow::ABORTIMPORTClick() {
 
 void ImportFlow::AbortImport() {
     ResetPage();
+    // Whatever stage failed, nothing reads the split file any more.
+    app::SelectFolder(program_.shell, app::kProgramFolderRequest);
+    std::remove(kSplitFileName);
 }
 
 void ImportFlow::DontKillBtnClick() {

@@ -48,6 +48,10 @@ class ImportFlowHost {
     virtual void showTempo(int tempo) = 0;
     // The import page shows `controls` again.
     virtual void paint() = 0;
+    // During a long step: the import page shows its progress text, and the program's windows
+    // repaint, taking no input. Called often; the page may let calls pass that come too soon
+    // after the last repaint.
+    virtual void showProgress() = 0;
     // The accompaniment page's stop and start (the start is the drum tab's).
     virtual void stopPlaying() = 0;
     virtual void startPlaying() = 0;
@@ -73,6 +77,8 @@ inline constexpr const char* kNoDrums = "NO USEABLE DRUMS FOUND";
 inline constexpr const char* kNoInstruments = "NO USEABLE INTSTRUMENTS FOUND";
 inline constexpr const char* kBadChoice = "COMMENT OR BAD CHANNEL CHOSEN - CHOOSE AGAIN!";
 inline constexpr const char* kSameChannels = "TWO OR MORE CHANNELS IDENTICAL - CHOOSE AGAIN!";
+// The count of dump records that could not be read ("%d"), shown once per conversion.
+inline constexpr const char* kUnreadNotes = "%d NOTES COULD NOT BE READ";
 
 // The channel (1..16) a chooser line begins with; 0 when it begins with no such number.
 int LineChannel(const std::string& line);
@@ -107,6 +113,7 @@ class ImportFlow final : private ImportPages {
   private:
     // ImportPages, for the stages.
     void processMessages() override { host_.processMessages(); }
+    void showProgress(int percent) override;
     void resetImport() override { AbortImport(); }
     void toggleTimeSignature() override { host_.toggleTimeSignature(); }
     void applyBars() override { host_.applyBars(); }
@@ -120,6 +127,8 @@ class ImportFlow final : private ImportPages {
     void RefuseChoice(const char* text);
     void ClearPartTexts();
     void ClearPartSteps();
+    // One box with the records the conversions since the last report could not read, if any.
+    void ReportUnreadRecords();
     void SetWhichBarText(const std::string& text);
     // The page's reset shared by NEW and the aborts.
     void ResetPage();
@@ -137,6 +146,8 @@ class ImportFlow final : private ImportPages {
     std::array<std::string, 4> chosen_;  // PianoLine, StringsLine, BrassLine, BassLine
     std::uint8_t ChoiceOk = 0;
     int busyDepth_ = 0;
+    int unreadRecords_ = 0;
+    std::string progressText_;  // the step's text, which the progress figure follows
 };
 
 }  // namespace midiimport

@@ -49,6 +49,7 @@ struct DumpState {
     std::int32_t DumpDivision = 0;   // ticks per quarter note, read back from the dump
     std::int32_t HighestBar = 0;     // highest bar number in the dump (0..999)
     std::uint8_t DumpLoaded = 0;     // 1 once some dump text was loaded
+    std::int32_t UnreadRecords = 0;  // records of the loaded text that cannot be read
     std::int32_t ImportTempo = 120;  // beats per minute from the split file's first tempo event
     std::int32_t FirstBar = 1;       // first of the eight bars a parse takes
     std::uint8_t ImportPart = 0;     // 1 piano, 2 strings, 3 brass, 4 bass, 10 drums, 0 none

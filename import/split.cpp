@@ -40,6 +40,7 @@ struct TrackEntry {
     int64_t tracktime = 0;       // merge: tick of the next event, -1 when the track is done
     int64_t firsttracktime = 0;  // tick of the first event, -1 when the track has none
     int trackchannel = MidiRead::NOCHANNEL;
+    int programs = 0;  // (channel, program) pairs the first reading found in the track
 };
 
 struct SplitRun {
@@ -58,6 +59,27 @@ struct SplitRun {
     midifile::MidiWrite* writer = nullptr;
     bool merging = false;  // the per-key merge reads event by event (no end of track written)
     bool stopped = false;  // a file error was reported
+
+    // The pages' progress figure over the whole split, in bytes read: the first reading of the
+    // input, the whole copies, the melodic copies and one merge of the tracks per drum key. The
+    // plan is known once the first reading is done; until then the figure stays at 0.
+    int64_t workTotal = 0;
+    int64_t workDone = 0;               // bytes of the steps finished
+    const MidiRead* reading = nullptr;  // the reader of the step under way, read from readingFrom
+    int64_t readingFrom = 0;
+    unsigned events = 0;
+
+    // Every few hundred events, the figure to the pages.
+    void EventRead() {
+        if ((++events & 255u) == 0) ShowProgress();
+    }
+    void ShowProgress(int64_t extra = 0) {
+        int64_t done = workDone + extra;
+        if (reading != nullptr) done += std::max<int64_t>(0, reading->ReadPos - readingFrom);
+        const int percent =
+            workTotal <= 0 ? 0 : static_cast<int>(std::clamp<int64_t>(done * 100 / workTotal, 0, 100));
+        ctx.pages.showProgress(percent);
+    }
 
     void FileErrorBox(const char* text) {
         if (!stopped) ImportBox(ctx, text, "ERROR");
@@ -114,6 +136,18 @@ void MidiScanUsedPrograms::OnTrackStart(int track, int64_t length, int trackChan
     programs_.fill(-1);
 }
 
+void MidiScanUsedPrograms::OnTrackEnd(int track) {
+    if (!firstPass || track < 1 || track > static_cast<int>(run_.tracks.size())) return;
+    int pairs = 0;
+    for (const auto& channel : run_.ProgramsUsed)
+        for (const int32_t used : channel) pairs += used != 0 ? 1 : 0;
+    run_.tracks[static_cast<size_t>(track - 1)].programs = pairs;
+}
+
+void MidiScanUsedPrograms::OnDeltaTime(uint32_t) {
+    run_.EventRead();
+}
+
 void MidiScanUsedPrograms::OnProgramChange(int channel, int program) {
     if (channel != run_.s.TargetChannel && DataBytes(program))
         programs_[static_cast<size_t>(channel)] = program;
@@ -165,6 +199,7 @@ void MidiCopySelectedEvents::OnTrackStart(int, int64_t, int) {
 }
 void MidiCopySelectedEvents::OnDeltaTime(uint32_t ticks) {
     run_.writer->AddDelta(ticks);
+    if (!run_.merging) run_.EventRead();  // the merge shows its own figure
 }
 
 void MidiCopySelectedEvents::OnMetaEvent(int type, int64_t length, const uint8_t* data) {
@@ -327,6 +362,10 @@ class Splitter {
     // One track read from its chunk header through the pass-2 callbacks into a new output track.
     bool CopyTrack(size_t t);
     void Progress();
+    void PlanProgress();
+    int64_t TrackBytes(size_t t) const {
+        return std::max<int64_t>(0, run_.tracks[t].trackend - run_.tracks[t].trackpos);
+    }
     bool Failed(const midifile::MidiRead& r) const { return run_.stopped || r.Aborted; }
 
     ImportContext& ctx_;
@@ -334,6 +373,7 @@ class Splitter {
     MidiDrumState& s_;
     std::unique_ptr<MidiScanUsedPrograms> scan_;
     int format_ = 0;
+    int64_t mergedBytes_ = 0;  // bytes one drum key's merge reads
 };
 
 void FinishEarly(SplitRun& run, midifile::MidiWrite* writer) {
@@ -346,9 +386,38 @@ bool Splitter::CopyTrack(size_t t) {
     MidiCopySelectedEvents& r = *run_.trackread[t];
     run_.writer->StartTrack();
     r.SeekRead(run_.tracks[t].trackpos - 8);
+    run_.reading = &r;
+    run_.readingFrom = run_.tracks[t].trackpos;
     const int ok = r.ReadTrack(static_cast<int>(t) + 1);
+    run_.reading = nullptr;
+    run_.workDone += TrackBytes(t);
     run_.writer->CloseTrack();
     return ok != 0 && !run_.stopped;
+}
+
+void Splitter::PlanProgress() {
+    // Each whole copy and each melodic re-reading and copy reads its track once; each drum key
+    // reads every track that takes part in the merge.
+    int64_t copies = 0, merged = 0;
+    for (size_t t = 0; t < run_.tracks.size(); ++t) {
+        const int channel = run_.tracks[t].trackchannel;
+        if (channel == MidiRead::NOCHANNEL) {
+            copies += TrackBytes(t);
+            continue;
+        }
+        merged += TrackBytes(t);
+        if (channel == MidiRead::MULTICHANNEL ||
+            (channel >= 0 && s_.KeyMergeChannels[static_cast<size_t>(channel)] == 0))
+            copies += TrackBytes(t) * (1 + run_.tracks[t].programs);
+    }
+    if (format_ == 0 && !run_.tracks.empty() && run_.tracks[0].trackchannel != MidiRead::NOCHANNEL)
+        copies += TrackBytes(0);  // the conductor's copy
+    const auto keys =
+        std::count_if(run_.DrumKeysUsed.begin(), run_.DrumKeysUsed.end(), [](int32_t k) { return k != 0; });
+    run_.workDone = s_.TotalTrackBytes;
+    run_.workTotal = s_.TotalTrackBytes + copies + keys * merged;
+    mergedBytes_ = merged;
+    run_.ShowProgress();
 }
 
 bool Splitter::CopyWholeTracks() {
@@ -380,7 +449,12 @@ bool Splitter::CopyProgramTracks() {
             continue;
         // Re-reading the track alone refills the programs it plays.
         scan_->SeekRead(run_.tracks[t].trackpos - 8);
-        if (scan_->ReadTrack(static_cast<int>(t) + 1) == 0 || run_.stopped) return false;
+        run_.reading = scan_.get();
+        run_.readingFrom = run_.tracks[t].trackpos;
+        const int read = scan_->ReadTrack(static_cast<int>(t) + 1);
+        run_.reading = nullptr;
+        run_.workDone += TrackBytes(t);
+        if (read == 0 || run_.stopped) return false;
         const auto used = run_.ProgramsUsed;
         s_.trackno = static_cast<int32_t>(t);
         for (int c = 0; c < 16; ++c) {
@@ -473,8 +547,10 @@ bool Splitter::MergeKey(int key) {
     run_.mergedMask[0] = run_.mergedMask[1] = 0;
     int64_t lastTime = 0;
     int64_t last = -1;
+    const int64_t keyStart = run_.workDone;
     for (;;) {
         Progress();
+        if ((++run_.events & 255u) == 0) run_.ShowProgress(s_.BytesDone - s_.FirstDeltaBytes);
         // The next event in time; a track at the time last written goes first, equal times to
         // the lowest track.
         int64_t e = -1;
@@ -510,6 +586,7 @@ bool Splitter::MergeKey(int key) {
         s_.BytesDone += te.trackpos;
     }
     w.CloseTrack();
+    run_.workDone = keyStart + mergedBytes_;
     return true;
 }
 
@@ -534,6 +611,7 @@ int Splitter::Run() {
     }
     scan_->firstPass = false;
     format_ = scan_->Format();
+    PlanProgress();
     ctx_.pages.processMessages();
 
     if (std::none_of(run_.DrumKeysUsed.begin(), run_.DrumKeysUsed.end(), [](int32_t k) { return k != 0; }))
@@ -569,6 +647,7 @@ int Splitter::Run() {
         }
     }
     run_.merging = false;
+    run_.ShowProgress();
     s_.KeyFilter = 128;
     if (ctx_.progress != nullptr) std::fflush(ctx_.progress);
     const bool written = writer.Close();

@@ -27,6 +27,8 @@ class MidiScanUsedPrograms : public midifile::MidiRead {
     void OnError(const char* text) override;
     void OnHeader(int format, int trackCount, int division) override;
     void OnTrackStart(int track, int64_t length, int trackChannel) override;
+    void OnTrackEnd(int track) override;
+    void OnDeltaTime(uint32_t ticks) override;
     void OnProgramChange(int channel, int program) override;
     void OnNoteOn(int channel, int key, int velocity) override;
     void OnNoteOff(int channel, int key, int velocity) override;

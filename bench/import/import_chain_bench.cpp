@@ -2,7 +2,8 @@
 // channel 10, load, parse of eight bars) and an instrument import (split, then dump, load and parse
 // of the first four melodic channels as piano, strings, brass and bass). Over every MIDI file named
 // on the command line, or, with none, over generated 16-track songs of 3, 6 and 12 minutes (the
-// 3-minute one is the yardstick; the others show how the time grows with the file's size).
+// 3-minute one is the yardstick; the others show how the time grows with the file's size) and a
+// generated 64-track song of some 3.7 MB, the size of the largest real files.
 // Prints one figure per line, each file's figures after a "file" line; times are the best of the
 // repetitions.
 // Usage: import_chain_bench [--repetitions N (default 7)] [file.mid ...]
@@ -28,7 +29,9 @@ namespace fs = std::filesystem;
 // A song of `minutes` at 120 beats a minute in 4/4, division 480: a conductor, three drum tracks
 // (kick and snare, hi-hats in sixteenths, toms and cymbals) and twelve melodic tracks on their own
 // channels, each with a program change half-way, controller sweeps, pitch bends and eighth notes.
-void Generate(const std::string& path, int minutes) {
+// `large` makes it a song as big as the largest real ones: 64 tracks (seven of drums, the melodic
+// ones sharing channels) with dense controller and bend data.
+void Generate(const std::string& path, int minutes, bool large = false) {
     constexpr int kBar = 4 * 480;
     const int bars = minutes * 120 / 4;
     importtest::Track conductor, kick, hats, toms;
@@ -42,18 +45,36 @@ void Generate(const std::string& path, int minutes) {
         if (b % 8 == 0) toms.note(at, 9, 49, 120, 240);
     }
     std::vector<importtest::Track> tracks = {conductor, kick, hats, toms};
-    const int channels[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 10, 11, 12};
-    for (int i = 0; i < 12; ++i) {
+    if (large) {
+        // Percussion, ghost notes, shakers and a second kit on the drum channel.
+        for (int d = 0; d < 4; ++d) {
+            importtest::Track t;
+            t.name("Percussion " + std::to_string(d + 1));
+            for (int b = 0; b < bars; ++b)
+                for (int s = 0; s < 16; s += 1 + d % 2)
+                    t.note(int64_t{b} * kBar + s * 120, 9, 50 + d * 3 + s % 3, 40 + s * 4, 50);
+            tracks.push_back(t);
+        }
+    }
+    const int melodic = large ? 56 : 12;
+    const int controllerSteps = large ? 34 : 1;  // controller and bend events a bar
+    const int channels[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 10, 11, 12, 13, 14, 15};
+    for (int i = 0; i < melodic; ++i) {
         importtest::Track t;
-        const int ch = channels[i];
-        t.name("Part " + std::to_string(i + 1)).program(0, ch, i * 8).cc(0, ch, 7, 100).cc(0, ch, 10, 64);
-        t.program(int64_t{bars / 2} * kBar, ch, i * 8 + 1);
+        const int ch = channels[i % 15];
+        const int program = (i * 8) % 120;
+        t.name("Part " + std::to_string(i + 1)).program(0, ch, program).cc(0, ch, 7, 100).cc(0, ch, 10, 64);
+        t.program(int64_t{bars / 2} * kBar, ch, program + 1);
         for (int b = 0; b < bars; ++b) {
             const int64_t at = int64_t{b} * kBar;
-            t.cc(at, ch, 1, (b * 5) % 128).at(at + 60, [ch, b](midifile::MidiWrite& w) {
-                w.WritePitchBend(ch, 8192 + (b % 16) * 64);
-            });
-            for (int e = 0; e < 8; ++e) t.note(at + e * 240, ch, 40 + i * 3 + (b + e) % 12, 70 + e, 200);
+            for (int c = 0; c < controllerSteps; ++c) {
+                const int64_t when = at + c * kBar / controllerSteps;
+                t.cc(when, ch, 1, (b * 5 + c) % 128).at(when + 60, [ch, b, c](midifile::MidiWrite& w) {
+                    w.WritePitchBend(ch, 8192 + ((b + c) % 16) * 64);
+                });
+            }
+            for (int e = 0; e < 8; ++e)
+                t.note(at + e * 240, ch, 40 + (i * 3) % 48 + (b + e) % 12, 70 + e, 200);
         }
         tracks.push_back(t);
     }
@@ -156,6 +177,9 @@ int main(int argc, char** argv) {
             Generate(name, minutes);
             files.push_back(name);
         }
+        const std::string large = (scratch / "generated_64tracks.mid").string();
+        Generate(large, 6, true);
+        files.push_back(large);
     }
     int status = 0;
     for (const std::string& file : files) {

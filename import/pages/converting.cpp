@@ -154,8 +154,18 @@ void TConverting::WhichBarChange() {
 
 // --- What the flow asks of the pages ------------------------------------------------------------
 
+// The long steps let the program's windows repaint and its timers run, but take no input: a
+// click meanwhile waits until the step is over.
 void TConverting::processMessages() {
-    QCoreApplication::processEvents();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void TConverting::showProgress() {
+    constexpr qint64 kRepaintMs = 40;  // a figure a frame or two; more would only slow the step
+    if (sinceProgress_.isValid() && sinceProgress_.elapsed() < kRepaintMs) return;
+    sinceProgress_.start();
+    paint();
+    processMessages();
 }
 
 void TConverting::toggleTimeSignature() {

@@ -4,6 +4,7 @@
 // page forwards the user's actions, mirrors the flow's controls and carries out what the flow
 // asks of the other pages.
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
@@ -59,6 +60,7 @@ class TConverting final : public QWidget, private midiimport::ImportFlowHost {
     void applyBars() override;
     void showTempo(int tempo) override;
     void paint() override;
+    void showProgress() override;
     void stopPlaying() override;
     void startPlaying() override;
     void newDrums() override;
@@ -74,6 +76,7 @@ class TConverting final : public QWidget, private midiimport::ImportFlowHost {
 
     ProgramContext& context_;
     midiimport::ImportFlow flow_;
+    QElapsedTimer sinceProgress_;  // since the last repaint of a progress figure
 };
 
 }  // namespace app

@@ -97,10 +97,16 @@ TEST_F(Dump, NotesOfABarAreSortedByStartThenLengthThenKey) {
                      "M001\tq1.000  u64 V091  w0.060", "M001\tq2.000  u60 V090  w1.000"}));
 }
 
-TEST_F(Dump, ASecondNoteOnOfASoundingKeyIsIgnored) {
+// A melodic note-on of a sounding key is ignored; a drum's is a hit of its own that ends the one
+// sounding, except at the very tick of that one.
+TEST_F(Dump, ASecondNoteOnOfASoundingKey) {
     Track t;
-    t.on(0, 0, 60, 100).on(60, 0, 60, 50).off(120, 0, 60);
-    EXPECT_EQ(DumpOf({t}, {0}), "120M001\tB 4/4M001\tq1.000  Z60 V100  w1.000");
+    t.on(0, 0, 60, 100).on(60, 0, 60, 50).off(120, 0, 60).off(130, 0, 60);
+    t.on(240, 0, 62, 70).on(240, 0, 62, 71).off(300, 0, 62);
+    EXPECT_EQ(DumpOf({t}, {0}), "120M001\tB 4/4M001\tq1.000  Z60 V100  w1.000M001\tq3.000  Z62 V070  w0.060");
+    EXPECT_EQ(DumpOf({t}, {0}, true),
+              "120M001\tB 4/4M001\tq1.000  u60 V100  w0.060M001\tq1.060  u60 V050  w0.060"
+              "M001\tq3.000  u62 V070  w0.060");
 }
 
 TEST_F(Dump, The257thSoundingNoteOfABarIsDropped) {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 
 #include "import/import_flow.h"
 #include "tests/import/support/import_rig.h"
@@ -30,6 +31,9 @@ class FlowHost final : public midiimport::ImportFlowHost {
     void applyBars() override {}
     void showTempo(int) override {}
     void paint() override {}
+    void showProgress() override {
+        if (flow) progress.push_back(flow->controls.Panel4 + (flow->controls.Busy ? "" : " (idle)"));
+    }
     void stopPlaying() override { log.push_back("stop"); }
     void startPlaying() override { log.push_back("start"); }
     void newDrums() override {
@@ -60,6 +64,7 @@ class FlowHost final : public midiimport::ImportFlowHost {
     ImportFlow* flow = nullptr;
     std::vector<std::string> log;
     std::vector<std::string> items;
+    std::vector<std::string> progress;  // Panel4 at each progress call
     bool chooserShown = false;
 
   private:
@@ -190,7 +195,7 @@ TEST_F(Flow, AfterARefusalTheNextChoiceStillConverts) {
     EXPECT_EQ(BoxTexts(), std::vector<std::string>{});
     EXPECT_EQ(import.split.PartConverted, (std::array<std::uint8_t, 4>{0, 0, 0, 1}));
     flow.TryMidiImportClick();
-    EXPECT_EQ(PartBars(4)[0], "1:38/110/60");
+    EXPECT_EQ(PartBars(4)[0], "1:38/110/240");
 }
 
 TEST_F(Flow, NothingChosenStartsAgainLikeNew) {
@@ -256,8 +261,8 @@ TEST_F(Flow, AutoMovesTriedPartsIntoCAndNewReturnsToManual) {
         flow.WhichBarChange("1");
         flow.TryMidiImportClick();
         // D, F#, A moved down by two into C, E, G; in MANUAL they stay.
-        EXPECT_EQ(PartBars(1)[0], autoMode ? "1:60/80/1000 9:64/80/1000 17:67/80/1000"
-                                           : "1:62/80/1000 9:66/80/1000 17:69/80/1000");
+        EXPECT_EQ(PartBars(1)[0],
+                  autoMode ? "1:60/80/480 9:64/80/480 17:67/80/480" : "1:62/80/480 9:66/80/480 17:69/80/480");
         flow.ABORTIMPORTClick();
         EXPECT_EQ(flow.controls.DontKillCaption, "MANUAL");
         EXPECT_EQ(import.split.ModeSign, 1);
@@ -308,6 +313,76 @@ TEST_F(Flow, AnAbortShowsOneMessageAndKeepsTheArrangement) {
         EXPECT_FALSE(flow.controls.Busy);
         EXPECT_EQ(import.ManualImport, 1);
     }
+}
+
+// Whichever stage after the split fails, the split file goes with the import.
+TEST_F(Flow, AFailureAfterTheSplitLeavesNoSplitFile) {
+    const std::string song = WriteChannelSong();
+    Track controllers;
+    controllers.cc(0, 0, 7, 100).cc(480, 0, 7, 90);
+    const std::string nothing = Path("nothing.mid");
+    ASSERT_TRUE(WriteSong(nothing, 1, kDivision, {controllers}));
+    const std::filesystem::path dumpFile = Path(midiimport::kDumpFileName);
+    struct Case {
+        const char* name;
+        std::string file;
+        bool drums;
+        bool dumpBlocked;  // "$$$" cannot be created
+        std::vector<std::string> boxes;
+    };
+    const std::vector<Case> cases = {
+        {"dump not written, drums", song, true, true, {"FILE ERROR - DUMP:"}},
+        {"dump not written, a part", song, false, true, {"FILE ERROR - DUMP:"}},
+        {"nothing usable", nothing, true, false, {"NO DRUMS FOUND", midiimport::kNoDrums}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove_all(dumpFile);
+        if (c.dumpBlocked) {
+            std::filesystem::create_directory(dumpFile);
+            WriteBytes((dumpFile / "kept").string(), {1});
+        }
+        dialogs.clear();
+        if (c.drums) {
+            dialogs.scriptFile(c.file);
+            flow.ExtractDrumsClick();
+        } else {
+            StartInstruments(c.file);
+            ASSERT_TRUE(std::filesystem::exists(Path(midiimport::kSplitFileName)));
+            flow.ChooseButtonClick({Line(1), "", "", ""});
+        }
+        EXPECT_EQ(BoxTexts(), c.boxes);
+        EXPECT_EQ(import.split.ImportAborted, 1);
+        EXPECT_FALSE(std::filesystem::exists(Path(midiimport::kSplitFileName)));
+    }
+    std::filesystem::remove_all(dumpFile);
+}
+
+// The long steps show how far they have come, with the page disabled all along.
+TEST_F(Flow, TheLongStepsShowTheirProgress) {
+    Track conductor, drums;
+    conductor.tempo(0, 500000);
+    for (int i = 0; i < 2000; ++i) drums.note(i * 30, 9, 36 + i % 5, 100, 20);
+    const std::string song = Path("busy.mid");
+    ASSERT_TRUE(WriteSong(song, 1, kDivision, {conductor, drums}));
+    dialogs.scriptFile(song);
+    flow.ExtractDrumsClick();
+    ASSERT_EQ(flow.controls.Panel4, "READY");
+    std::map<std::string, std::vector<int>> figures;
+    for (const std::string& text : host.progress) {
+        const size_t blank = text.find(' ');
+        ASSERT_NE(blank, std::string::npos) << text;
+        ASSERT_EQ(text.back(), '%') << text;
+        figures[text.substr(0, blank)].push_back(std::stoi(text.substr(blank + 1)));
+    }
+    ASSERT_EQ(figures.size(), 2u) << "the split and the dump, each while the page is busy";
+    for (const auto& [step, percents] : figures) {
+        SCOPED_TRACE(step);
+        EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
+        EXPECT_EQ(percents.back(), 100);
+        EXPECT_GT(std::count_if(percents.begin(), percents.end(), [](int p) { return p > 0 && p < 100; }), 2);
+    }
+    EXPECT_TRUE(figures.count("Extracting") && figures.count("Converting"));
 }
 
 TEST_F(Flow, CancelledFileDialogLeavesThePageAsItWas) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QTimer>
 #include <filesystem>
 
 #include "app/arrangement_file.h"
@@ -162,7 +163,7 @@ TEST_F(ImportPages, PartsComeFromTheChosenChannels) {
     EXPECT_EQ(PartNotes(2), Strings{});
     EXPECT_EQ(PartNotes(3), Strings{});
     Strings bass;
-    for (int b = 0; b < 8; ++b) bass.push_back(std::to_string(b * 32 + 1) + ":36/110/60");
+    for (int b = 0; b < 8; ++b) bass.push_back(std::to_string(b * 32 + 1) + ":36/110/288");
     EXPECT_EQ(PartNotes(4), bass);
     EXPECT_EQ(DrumRow(kKick), std::string(256, '.')) << "an instrument import brings no drums";
     EXPECT_EQ(state.live.parts.CurrentPart, 1);
@@ -201,6 +202,27 @@ TEST_F(ImportPages, ADamagedFileGivesOneMessageAndKeepsTheArrangement) {
         EXPECT_FALSE(fs::exists(folder.path() / "$$$$"));
         EXPECT_FALSE(fs::exists(folder.path() / "$$$"));
     }
+}
+
+// During the long steps the page shows its progress figure and the program's timers and paints
+// go on, while the page takes no clicks.
+TEST_F(ImportPages, TheSplitShowsItsProgressWhileThePageIsBusy) {
+    app::TConverting* page = OpenImport();
+    dialogs.scriptFile(song);
+    std::vector<std::pair<QString, bool>> seen;  // Panel4 and the page's enabled state
+    QTimer watcher;
+    watcher.setInterval(0);
+    QObject::connect(&watcher, &QTimer::timeout,
+                     [&] { seen.emplace_back(page->Panel4->text(), page->isEnabled()); });
+    watcher.start();
+    page->ExtractDrums->click();
+    watcher.stop();
+    EXPECT_EQ(page->Panel4->text(), "READY");
+    const auto figure = std::find_if(seen.begin(), seen.end(), [](const auto& s) {
+        return s.first.startsWith("Extracting ") && s.first.endsWith("%");
+    });
+    ASSERT_NE(figure, seen.end());
+    EXPECT_FALSE(figure->second) << "the page takes no clicks meanwhile";
 }
 
 // NEW is the player's own fresh start: drums and parts cleared, MANUAL again.

@@ -104,7 +104,23 @@ TEST_F(Parser, PartNotesWithTheirLengthsAndNotesBegunEarlier) {
     Parse("120" + BarRecord(1) + Note(1, 1, 0, 60, 80, "  w1.000") + Note(1, 4, 60, 62, 81, "j") +
               BarRecord(2) + "M002\tj Z62 V081  w0.060" + Note(2, 2, 0, 64, 82, "  w2.030"),
           false);
-    EXPECT_EQ(PartBars(1), (Lines{"1:60/80/1000 29:62/81/9000", "9:64/82/2030", "", "", "", "", "", ""}));
+    // At 120 beats a minute a beat is 8 steps of 60 ms; a note beyond its bar lasts nine beats.
+    EXPECT_EQ(PartBars(1), (Lines{"1:60/80/480 29:62/81/4320", "9:64/82/1080", "", "", "", "", "", ""}));
+}
+
+TEST(PartDuration, BeatsAndTicksAtTheTempoOnThePlayersGrid) {
+    const struct {
+        int64_t beats, ticks;
+        int division, tempo, ms;
+    } cases[] = {
+        {1, 0, 96, 120, 480},      {0, 48, 96, 120, 240},   {0, 128, 256, 109, 264},
+        {1, 0, 1920, 250, 224},    {2, 30, 120, 120, 1080}, {0, 1, 192, 120, 3},  // 2.5 rounds up
+        {0, 1, 1920, 120, 1},      {0, 0, 480, 120, 0},     {INT32_MAX, 0, 8, 20, INT32_MAX},
+        {0, 1500, 1920, 120, 375},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(midiimport::PartDurationMs(c.beats, c.ticks, c.division, c.tempo), c.ms)
+            << c.beats << "." << c.ticks << " at " << c.division << ", " << c.tempo;
 }
 
 TEST_F(Parser, TheThirdBarRecordSwitchesTheTimeSignature) {
@@ -176,10 +192,23 @@ TEST_F(Parser, DamagedRecordsAreSkippedAndWholeOnesTaken) {
         ops.ClearPattern();
         Parse("96" + BarRecord(1) + whole + d.record + Hit(1, 3, 0, 42), true);
         EXPECT_EQ(DrumsUsed(), (std::vector<int>{9, 15}));
+        EXPECT_EQ(import.dump.UnreadRecords, 1);
     }
     ops.ClearPattern();
     Parse("96" + BarRecord(1) + whole + "M001\tq3.000  u42 V100  w0.01", true);
     EXPECT_EQ(DrumsUsed(), std::vector<int>{9}) << "a record cut at the end of the text";
+    EXPECT_EQ(import.dump.UnreadRecords, 1);
+}
+
+// Every number is read whatever its width, so the old fixed columns and wider values both read;
+// bars and notes begun in an earlier bar are no unreadable records.
+TEST_F(Parser, FieldsOfAnyWidthAreReadAndOnlyDamagedRecordsCounted) {
+    Parse("1920" + BarRecord(1) + Note(1, 1, 1440, 5, 80, "  w0.1500") + Note(1, 2, 0, 127, 81, "  w12.000") +
+              Note(1, 3, 480, 64, 82, "j") + BarRecord(2) + "M002\tj Z64 V082  w0.480" +
+              "M002\tq1.000  Z64 V1" + "M002\tq1.0  Z64 V100  w0.000" + "M002\tq2.000  Z60 V100  w0.000x",
+          false);
+    EXPECT_EQ(PartBars(1), (Lines{"7:5/80/375 9:127/81/5760 19:64/82/4320", "", "", "", "", "", "", ""}));
+    EXPECT_EQ(import.dump.UnreadRecords, 3);
 }
 
 TEST_F(Parser, TheDivisionIsEveryLeadingDigit) {

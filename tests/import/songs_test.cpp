@@ -27,12 +27,13 @@ const Bars kHatBars = {"....x...........................",
                        std::string(32, '.'),
                        std::string(32, '.'),
                        std::string(32, '.')};
-// The note of bar 2 sounds into bar 3: taken once, long (9000), and not again in bar 3.
+// At the song's 100 beats a minute a step lasts 72 ms, a beat 576 ms. The note of bar 2 sounds
+// into bar 3: taken once, nine beats long, and not again in bar 3.
 const Bars kPianoBars = {
-    "1:60/80/1000", "1:60/80/1000 17:62/81/9000", "1:64/82/1000", "1:64/82/1000", "", "", "", ""};
+    "1:60/80/576", "1:60/80/576 17:62/81/5184", "1:64/82/576", "1:64/82/576", "", "", "", ""};
 const Bars kStringBars = {
-    "1:67/60/4000", "1:67/60/4000", "1:67/60/4000", "1:67/60/4000", "1:67/60/3000", "1:67/60/3000", "", ""};
-const Bars kBassBars(8, "1:36/110/60");
+    "1:67/60/2304", "1:67/60/2304", "1:67/60/2304", "1:67/60/2304", "1:67/60/1728", "1:67/60/1728", "", ""};
+const Bars kBassBars(8, "1:36/110/288");
 
 class Songs : public ImportFixture, public ::testing::WithParamInterface<int> {
   protected:
@@ -120,7 +121,7 @@ TEST_F(ImportFixture, ANoteCrossingABarLineIsTakenOnceWhereItBegins) {
     drums.note(360, 9, 49, 120, 240);  // a crash ringing into bar 2
     ASSERT_TRUE(WriteSong(Path("cross.mid"), 1, kDivision, {bass, drums}));
     ASSERT_TRUE(ImportPart(Path("cross.mid"), 2, 4));
-    EXPECT_EQ(PartBars(4), Bars({"25:40/100/9000", "17:43/101/1000", "", "", "", "", "", ""}));
+    EXPECT_EQ(PartBars(4), Bars({"25:40/100/4320", "17:43/101/480", "", "", "", "", "", ""}));
     EXPECT_NE(DumpText().find("M002\tj Z40 V100  w1.000"), std::string::npos);
     ASSERT_TRUE(ImportDrums(Path("cross.mid")));
     EXPECT_EQ(DrumBars(49 - 27)[0], "........................x.......");
@@ -157,6 +158,88 @@ TEST_F(ImportFixture, AFileWithoutDrumsSaysSoAndStillSplitsTheParts) {
 
     ASSERT_TRUE(ImportPart(Path("nodrums.mid"), 0, 1));
     EXPECT_EQ(PartBars(1), kPianoBars);
+}
+
+// A drum note-on is a hit even while the same drum still sounds, from the same track (a ghost
+// note on the snare, a crash struck again) or from another one (two players on one kick). Two
+// tracks striking the drum at one tick are one hit.
+TEST_F(ImportFixture, ADrumStruckAgainWhileItSoundsIsAHitOfItsOwn) {
+    Track one, two;
+    one.name("One").note(0, 9, 36, 100, 300);  // division 96: still sounding on beats 2 to 4
+    two.name("Two").note(96, 9, 36, 90, 30).note(192, 9, 36, 80, 30);
+    one.note(0, 9, 42, 50, 30);
+    two.note(0, 9, 42, 55, 30);
+    one.on(0, 9, 38, 60).on(48, 9, 38, 61).on(72, 9, 38, 62).off(100, 9, 38).off(110, 9, 38);
+    one.note(384, 9, 49, 120, 960).note(576, 9, 49, 121, 960);  // a crash struck again in bar 2
+    ASSERT_TRUE(WriteSong(Path("again.mid"), 1, 96, {one, two}));
+    ASSERT_TRUE(ImportDrums(Path("again.mid")));
+    const std::string none(32, '.');
+    EXPECT_EQ(DrumBars(kKick),
+              Bars({"x.......x.......x...............", none, none, none, none, none, none, none}));
+    EXPECT_EQ(cell(9, kKick), 90);
+    EXPECT_EQ(cell(17, kKick), 80);
+    EXPECT_EQ(DrumBars(kHat)[0], "x...............................");
+    EXPECT_EQ(cell(1, kHat), 50) << "the lower track's strike at the same tick";
+    EXPECT_EQ(DrumBars(kSnare)[0], "x...x.x.........................");
+    EXPECT_EQ(cell(7, kSnare), 62);
+    EXPECT_EQ(DrumBars(49 - 27)[1], "x...............x...............");
+    EXPECT_EQ(import.dump.UnreadRecords, 0);
+}
+
+// A part note lasts on the players' grid what it lasted in the song: its share of a beat, at
+// 8 steps a beat and 7200 / tempo ms a step, whatever the song's division.
+TEST_F(ImportFixture, PartNotesLastTheirShareOfABeatAtTheTempo) {
+    const struct {
+        uint32_t microseconds;
+        int beatMs;  // 8 steps of 7200 / tempo whole ms
+    } tempos[] = {{60000000 / 109, 8 * 66}, {500000, 8 * 60}, {60000000 / 250, 8 * 28}};
+    for (int division : {96, 256, 480, 1920}) {
+        for (const auto& t : tempos) {
+            SCOPED_TRACE("division " + std::to_string(division) + ", beat " + std::to_string(t.beatMs) +
+                         " ms");
+            const int q = division;
+            Track conductor, bass;
+            conductor.tempo(0, t.microseconds);
+            bass.program(0, 2, 33);
+            bass.note(0, 2, 36, 100, q).note(q, 2, 38, 100, q / 2).note(2 * q, 2, 40, 100, q / 4);
+            bass.note(3 * q, 2, 41, 100, 3 * q / 8);
+            bass.note(4 * q, 2, 43, 100, 3 * q).note(7 * q, 2, 45, 100, 2 * q);  // the last into bar 3
+            ASSERT_TRUE(WriteSong(Path("lengths.mid"), 1, division, {conductor, bass}));
+            ASSERT_TRUE(ImportPart(Path("lengths.mid"), 2, 4));
+            const int b = t.beatMs;
+            auto n = [](int pos, int key, int ms) {
+                return std::to_string(pos) + ":" + std::to_string(key) + "/100/" + std::to_string(ms);
+            };
+            EXPECT_EQ(PartBars(4)[0], n(1, 36, b) + " " + n(9, 38, b / 2) + " " + n(17, 40, b / 4) + " " +
+                                          n(25, 41, b * 3 / 8));
+            EXPECT_EQ(PartBars(4)[1], n(1, 43, 3 * b) + " " + n(25, 45, 9 * b))
+                << "a note sounding beyond its bar lasts nine beats";
+        }
+    }
+}
+
+// Values wider than the old fixed columns: positions of 1000 ticks and more within a beat (at
+// divisions of 1000 and above), keys of one digit and of three.
+TEST_F(ImportFixture, PositionsAndKeysOfAnyWidthAreTaken) {
+    Track conductor, hats, piano;
+    conductor.tempo(0, 500000);
+    for (int s = 0; s < 16; ++s) hats.note(s * 480, 9, 42, 60 + s, 100);  // sixteenths at 1920
+    piano.program(0, 0, 0);
+    const int keys[] = {5, 99, 100, 113, 127};
+    for (int i = 0; i < 5; ++i) piano.note(i * 2 * 1920 + 1440, 0, keys[i], 80, 1500);
+    ASSERT_TRUE(WriteSong(Path("wide.mid"), 1, 1920, {conductor, hats, piano}));
+
+    ASSERT_TRUE(ImportDrums(Path("wide.mid")));
+    EXPECT_EQ(DrumBars(kHat)[0], "x.x.x.x.x.x.x.x.x.x.x.x.x.x.x.x.");
+    EXPECT_EQ(cell(31, kHat), 75) << "the last sixteenth, 1440 ticks into beat 4";
+    EXPECT_NE(DumpText().find("M001\tq4.1440  u42 V075  w0.100"), std::string::npos);
+
+    ASSERT_TRUE(ImportPart(Path("wide.mid"), 0, 1));
+    // 1440 of 1920 ticks is the seventh eighth of the beat; 1500 ticks at 480 ms a beat, 375 ms.
+    EXPECT_EQ(PartBars(1), Bars({"7:5/80/375 23:99/80/375", "7:100/80/375 23:113/80/375", "7:127/80/375", "",
+                                 "", "", "", ""}));
+    EXPECT_NE(DumpText().find("q1.1440  Z127 V080  w0.1500"), std::string::npos);
+    EXPECT_EQ(import.dump.UnreadRecords, 0);
 }
 
 }  // namespace

@@ -23,6 +23,7 @@ class RecordingPages final : public midiimport::ImportPages {
   public:
     explicit RecordingPages(app::ProgramState& state) : state_(state) {}
     void processMessages() override { ++messages; }
+    void showProgress(int percent) override { progress.push_back(percent); }
     void resetImport() override { ++resets; }
     void toggleTimeSignature() override {
         ++meterToggles;
@@ -34,6 +35,7 @@ class RecordingPages final : public midiimport::ImportPages {
 
     int messages = 0, resets = 0, meterToggles = 0, barsApplied = 0;
     std::vector<int> shownTempos;
+    std::vector<int> progress;
 
   private:
     app::ProgramState& state_;

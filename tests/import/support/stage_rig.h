@@ -19,6 +19,7 @@ class MeterPages final : public midiimport::ImportPages {
   public:
     explicit MeterPages(app::ProgramState& state) : state_(state) {}
     void processMessages() override {}
+    void showProgress(int) override {}
     void resetImport() override {}
     void toggleTimeSignature() override {
         state_.drums.MeterSign = static_cast<std::int8_t>(-state_.drums.MeterSign);
