@@ -21,7 +21,7 @@ struct Seed {
 };
 
 std::vector<Seed> Seeds() {
-    Track conductor, drums, drums2, piano, bass, all, sparse, crossing;
+    Track conductor, drums, drums2, piano, bass, all, sparse, crossing, wideDrums, widePiano;
     conductor.name("Song").tempo(0, 600000).meter(0, 4, 4).meter(1920, 3, 4).gmOn(0);
     for (int b = 0; b < 8; ++b) drums.note(b * 480, 9, 36, 100, 30).note(b * 480 + 240, 9, 42, 70, 20);
     drums2.cc(0, 9, 7, 90).note(120, 9, 38, 90, 30).note(600, 9, 38, 91, 30);
@@ -31,12 +31,20 @@ std::vector<Seed> Seeds() {
     for (const Track* t : {&conductor, &drums, &drums2, &piano, &bass}) all.merge(*t);
     for (int bar : {1, 3, 5, 7}) sparse.note((bar - 1) * 384, 9, 49, 100, 24);
     crossing.note(1400, 1, 67, 60, 1000).note(2000, 9, 36, 100, 10);
+    // Division 1920: positions and lengths of 1000+ ticks, keys of one and three digits, a drum
+    // struck again while it sounds.
+    for (int s = 0; s < 16; ++s) wideDrums.note(s * 480, 9, 42, 60 + s, 100);
+    wideDrums.note(0, 9, 36, 100, 3000).note(1920, 9, 36, 90, 100);
+    widePiano.program(0, 0, 0);
+    const int keys[] = {5, 99, 100, 127};
+    for (int i = 0; i < 4; ++i) widePiano.note(i * 3840 + 1440, 0, keys[i], 80, 1500);
     return {
         {"format1_song", 1, 120, {conductor, drums, drums2, piano, bass}},
         {"format0_song", 0, 120, {all}},
         {"sparse_drums", 1, 96, {sparse}},
         {"division_480", 1, 480, {crossing}},
         {"no_drums", 1, 120, {conductor, piano}},
+        {"division_1920_wide", 1, 1920, {wideDrums, widePiano}},
     };
 }
 
