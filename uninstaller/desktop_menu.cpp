@@ -30,7 +30,8 @@ std::vector<std::string> sortedNames(const Folder& folder) {
 
 DesktopMenu::DesktopMenu(const InstallRoot& root) : root_(root) {
     const InstallLayout& layout = root.layout();
-    for (const auto& part : layout.menuDir.lexically_relative(layout.root)) menuParts_.push_back(part.native());
+    for (const auto& part : layout.menuDir.lexically_relative(layout.root))
+        menuParts_.push_back(part.native());
 }
 
 void DesktopMenu::leave(std::string reason) {
@@ -84,11 +85,13 @@ bool DesktopMenu::showGroup(std::string_view group) {
             if (file.size() <= kExtension.size() || !file.ends_with(kExtension)) continue;
             if (folder->kind(file) != EntryKind::File) continue;
             const std::size_t index = items.files.size();
-            const std::string stem = lowered(std::string_view(file).substr(0, file.size() - kExtension.size()));
+            const std::string stem =
+                lowered(std::string_view(file).substr(0, file.size() - kExtension.size()));
             items.byName[stem].files.push_back(index);
             const auto text = folder->read(file);
             if (text) {
-                const std::string title = lowered(IniFile::parse(*text).getString("Desktop Entry", "Name", ""));
+                const std::string title =
+                    lowered(IniFile::parse(*text).getString("Desktop Entry", "Name", ""));
                 if (title != stem) items.byName[title].files.push_back(index);
             }
             items.files.push_back(std::move(file));

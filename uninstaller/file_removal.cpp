@@ -76,8 +76,10 @@ void removeContents(const Folder& folder, const MountIdentity& top, const std::s
         if (sub.reach == Reach::Missing) continue;
         if (sub.reach != Reach::Ok) {
             // Replaced by something else since the listing, or a folder that cannot be entered.
-            if (sub.reach == Reach::Failed) result.unopened.push_back({below, sub.error});
-            else if (const int error = unlinkEntry(folder, widening, name, false)) failed(error);
+            if (sub.reach == Reach::Failed)
+                result.unopened.push_back({below, sub.error});
+            else if (const int error = unlinkEntry(folder, widening, name, false))
+                failed(error);
             continue;
         }
         if (!sub.folder->mount().sameMountAs(top)) {
@@ -155,8 +157,8 @@ std::vector<std::string> leftInPlace(const TreeRemoval& removal, const std::stri
     for (const auto& folder : removal.tooDeep)
         lines.push_back("Left the folder " + shown(folder) + ": it lies too deep to remove.");
     for (const auto& left : removal.unopened)
-        lines.push_back("Left the folder " + shown(left.folder) + " with everything in it: it cannot be opened (" +
-                        reason(left.error) + ").");
+        lines.push_back("Left the folder " + shown(left.folder) +
+                        " with everything in it: it cannot be opened (" + reason(left.error) + ").");
     for (const auto& left : removal.stuck)
         lines.push_back("Left the folder " + shown(left.folder) + ": " + std::to_string(left.count) +
                         (left.count == 1 ? " entry" : " entries") + " in it could not be deleted (" +

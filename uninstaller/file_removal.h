@@ -53,7 +53,9 @@ struct TreeRemoval {
     std::vector<StuckEntries> stuck;
 
     // Whether anything above was reported: a tree that is not gone always reports why.
-    bool reported() const { return !otherMounts.empty() || !tooDeep.empty() || !unopened.empty() || !stuck.empty(); }
+    bool reported() const {
+        return !otherMounts.empty() || !tooDeep.empty() || !unopened.empty() || !stuck.empty();
+    }
 };
 
 // Removes the folder name inside parent with everything below it, depth first. Links are removed

@@ -36,7 +36,7 @@ fs::path accountHomeFolder() {
     long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
     if (size <= 0) size = 16384;
     std::vector<char> buffer(static_cast<std::size_t>(size));
-    passwd entry {};
+    passwd entry{};
     passwd* found = nullptr;
     while (::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found) == ERANGE &&
            buffer.size() < (1u << 20))

@@ -204,19 +204,21 @@ std::string Uninstaller::treeOwnershipRefusal() const {
     if (folder.reach == Reach::Ok) {
         if (const auto other = findForeignProgram(*folder.folder, title))
             return "Refused to remove the folder " + shown + ": its installer log " +
-                   inQuotes((fs::path(tree.path) / other->log).native()) + " has a section for another program, " +
-                   inQuotes(other->section) + ", whose files the folder may hold.";
+                   inQuotes((fs::path(tree.path) / other->log).native()) +
+                   " has a section for another program, " + inQuotes(other->section) +
+                   ", whose files the folder may hold.";
     }
-    const std::string notOwn = "Refused to remove the folder " + shown + ": it holds neither this uninstaller's script " +
-                               inQuotes(names_.scriptPath.native()) + " nor an installer log " +
-                               std::string(kInstallerLogFile) + " with a section for " + inQuotes(title) +
-                               ", so it may hold other programs' files.";
+    const std::string notOwn =
+        "Refused to remove the folder " + shown + ": it holds neither this uninstaller's script " +
+        inQuotes(names_.scriptPath.native()) + " nor an installer log " + std::string(kInstallerLogFile) +
+        " with a section for " + inQuotes(title) + ", so it may hold other programs' files.";
     if (folder.reach != Reach::Ok) return notOwn;
     const Verdict script = guard_.removable(names_.scriptPath.native());
     if (script.ok() && script.parts.size() > tree.parts.size() &&
         std::equal(tree.parts.begin(), tree.parts.end(), script.parts.begin())) {
         const Reached scriptFolder = root_.reach(allButLast(script.parts));
-        if (scriptFolder.reach == Reach::Ok && scriptFolder.folder->kind(script.parts.back()) == EntryKind::File)
+        if (scriptFolder.reach == Reach::Ok &&
+            scriptFolder.folder->kind(script.parts.back()) == EntryKind::File)
             return {};
     }
     if (title.empty()) return notOwn;
@@ -243,7 +245,8 @@ void Uninstaller::removeDirectoryTree() {
         return;
     }
     const TreeRemoval removal = removeTree(*parent, name);
-    for (auto& line : leftInPlace(removal, fs::path(tree.path).parent_path().native())) refuse(std::move(line));
+    for (auto& line : leftInPlace(removal, fs::path(tree.path).parent_path().native()))
+        refuse(std::move(line));
 }
 
 void Uninstaller::updateLog() {
@@ -287,8 +290,8 @@ void Uninstaller::finalCleanUp() {
                                inQuotes(layout_.pendingList.native()) + " nor " +
                                inQuotes((layout_.windowsDir / "WININIT.INI").native()) + " could be written.";
     if (self.ok() && !selfScheduled && script.ok() && !scriptScheduled)
-        refuse("Left the uninstaller " + inQuotes(self.path) + " and its script " + inQuotes(script.path) + ": they" +
-               listed);
+        refuse("Left the uninstaller " + inQuotes(self.path) + " and its script " + inQuotes(script.path) +
+               ": they" + listed);
     else if (self.ok() && !selfScheduled)
         refuse("Left the uninstaller " + inQuotes(self.path) + ": it" + listed);
     else if (script.ok() && !scriptScheduled)

@@ -1,6 +1,5 @@
 #include "uninstaller/startup.h"
 
-
 namespace kwu {
 
 int startUninstaller(const ProgramNames& names, Prompter& prompter,

@@ -30,9 +30,9 @@ TEST(DesktopMenu, DeletesTheFirstItemOfANameEachTimeItIsAsked) {
     writeText(group / "0.desktop", "[Desktop Entry]\nName=Same\n");
     const std::pair<const char*, const char*> steps[] = {
         {"SAME", "Same.desktop"},  // "Same.desktop" sorts first, matched by its file name
-        {"same", "a.desktop"},     {"Same", "b.desktop"}, {"same", nullptr},
-        {"Other", nullptr},  // its file is gone already
-        {"x", "c.desktop"},        {"notes", nullptr},
+        {"same", "a.desktop"},    {"Same", "b.desktop"},
+        {"same", nullptr},        {"Other", nullptr},  // its file is gone already
+        {"x", "c.desktop"},       {"notes", nullptr},
     };
     for (const auto& [item, gone] : steps) {
         EXPECT_EQ(menu.deleteItem(item), gone != nullptr) << item;

@@ -33,8 +33,8 @@ class Dialog : public ::testing::Test {
     }
     void open(const std::string& text, const fs::path& program = {}) {
         script.emplace(IniFile::parse(text), "kwu");
-        uninstaller.emplace(*script, ProgramNames::of(program.empty() ? app / "kwu" : program), root, prompter,
-                            menu);
+        uninstaller.emplace(*script, ProgramNames::of(program.empty() ? app / "kwu" : program), root,
+                            prompter, menu);
         dialog.emplace(*script, *uninstaller);
     }
     template <typename T>
@@ -163,7 +163,8 @@ TEST(DialogRoot, ARootSwappedForALinkToItsParentBeforeOkIsStillTheCheckedRoot) {
         writeText(base / "opt" / "app" / "one.txt", "1");
         writeText(base / "opt" / "app" / "kwu.kwu", script);
         writeText(base / "opt" / "app" / "kwp.ini", "[Drum App]\nVersion=1\n");
-        writeText(base / "share" / "applications" / "Drums" / "drum.desktop", "[Desktop Entry]\nName=Drum Machine\n");
+        writeText(base / "share" / "applications" / "Drums" / "drum.desktop",
+                  "[Desktop Entry]\nName=Drum Machine\n");
         fs::create_directories(base / "share" / "kwu");
     }
     const auto optBefore = testing::listing(home / "opt");
@@ -173,15 +174,16 @@ TEST(DialogRoot, ARootSwappedForALinkToItsParentBeforeOkIsStillTheCheckedRoot) {
     const testing::EnvironmentGuard env{{"KWU_ROOT", tmp.root().string()}, {"HOME", home.string()}};
     testing::ScriptedPrompter prompter;
     const auto names = ProgramNames::of(app / "kwu");
-    const int code = startUninstaller(names, prompter, [&](const UninstallScript& s, const InstallRoot& root) {
-        DesktopMenu menu(root);
-        Uninstaller uninstaller(s, names, root, prompter, menu);
-        UninstallDialog dialog(s, uninstaller);
-        fs::rename(tmp.root(), moved);
-        fs::create_symlink(home, tmp.root());
-        dialog.findChild<QPushButton*>("ok")->click();
-        return dialog.result() == QDialog::Accepted ? 0 : 1;
-    });
+    const int code =
+        startUninstaller(names, prompter, [&](const UninstallScript& s, const InstallRoot& root) {
+            DesktopMenu menu(root);
+            Uninstaller uninstaller(s, names, root, prompter, menu);
+            UninstallDialog dialog(s, uninstaller);
+            fs::rename(tmp.root(), moved);
+            fs::create_symlink(home, tmp.root());
+            dialog.findChild<QPushButton*>("ok")->click();
+            return dialog.result() == QDialog::Accepted ? 0 : 1;
+        });
     EXPECT_EQ(code, 0);
     EXPECT_EQ(prompter.toldTexts(), "");
     EXPECT_EQ(testing::listing(home / "opt"), optBefore);
@@ -189,7 +191,8 @@ TEST(DialogRoot, ARootSwappedForALinkToItsParentBeforeOkIsStillTheCheckedRoot) {
     EXPECT_FALSE(present(moved / "opt" / "app"));
     EXPECT_FALSE(present(moved / "share" / "applications" / "Drums"));
     EXPECT_EQ(testing::readText(moved / "share" / "kwu" / "pending-deletes"),
-              (moved / "opt" / "app" / "kwu.kwu").string() + "\n" + (moved / "opt" / "app" / "kwu").string() + "\n");
+              (moved / "opt" / "app" / "kwu.kwu").string() + "\n" + (moved / "opt" / "app" / "kwu").string() +
+                  "\n");
     fs::remove(tmp.root());
 }
 

@@ -450,8 +450,10 @@ TEST_F(Installed, ATreeWhoseLogsNameAnotherInstalledProgramStays) {
     const Case cases[] = {
         {app, app, app / "kwp.ini", "[Drum App]\nVersion=1\n[Other App]\nVersion=3\n", app / "other", false},
         {app, app, app / "kwp.ini", "[Drum App]\r\n[other app]\r\nVersion=3", app / "other", false},
-        {suite, suite / "drum", suite / "other" / "KWP.INI", "[Other App]\nVersion=3\n", suite / "other", false},
-        {app, app, app / "kwp.ini", "[Drum App]\nVersion=1\n[Other App]\nstatus = removed\n", app / "other", true},
+        {suite, suite / "drum", suite / "other" / "KWP.INI", "[Other App]\nVersion=3\n", suite / "other",
+         false},
+        {app, app, app / "kwp.ini", "[Drum App]\nVersion=1\n[Other App]\nstatus = removed\n", app / "other",
+         true},
     };
     for (const auto& c : cases) {
         writeText(c.program / "kwu.kwu", "[kwu]\n");
@@ -490,16 +492,19 @@ TEST_F(Installed, FoldersTheProcessCannotEnterOrEmptyAreListedInTheSummary) {
         if (::chmod((app / "locked").c_str(), 0) != 0) return testing::kChildSkipped;
         // Only root can hand a folder to someone else; without root the first case stands alone.
         if (asRoot && ::lchown((app / "theirs").c_str(), 0, 0) != 0) return testing::kChildSkipped;
-        if (asRoot && ::lchown((app / "theirs" / "inside.txt").c_str(), 0, 0) != 0) return testing::kChildSkipped;
+        if (asRoot && ::lchown((app / "theirs" / "inside.txt").c_str(), 0, 0) != 0)
+            return testing::kChildSkipped;
         if (!testing::dropToNobody()) return testing::kChildSkipped;
         run(standardScript(), Choices{true, false, false});
         const std::string all = prompter.toldTexts();
         std::fprintf(stderr, "%s\n", all.c_str());
         if (all.find("Left the folder \"" + (app / "locked").string() +
-                     "\" with everything in it: it cannot be opened (Permission denied).") == std::string::npos)
+                     "\" with everything in it: it cannot be opened (Permission denied).") ==
+            std::string::npos)
             return 1;
-        if (asRoot && all.find("Left the folder \"" + (app / "theirs").string() +
-                               "\": 1 entry in it could not be deleted (Permission denied).") == std::string::npos)
+        if (asRoot &&
+            all.find("Left the folder \"" + (app / "theirs").string() +
+                     "\": 1 entry in it could not be deleted (Permission denied).") == std::string::npos)
             return 2;
         if (uninstaller->refusals().size() != (asRoot ? 2u : 1u)) return 3;  // no line for the folders above
         return present(app / "bin") ? 4 : 0;
@@ -517,12 +522,12 @@ TEST_F(Installed, AnUninstallerThatCannotBeScheduledForDeletionIsListedInTheSumm
     fs::create_directories(tmp.layout.windowsDir / "WININIT.INI");
     run(standardScript(), Choices{false, false, false});
     EXPECT_EQ(uninstaller->refusals(),
-              (std::vector<std::string>{"Left the uninstaller \"" + (app / "kwu").string() + "\" and its script \"" +
-                                        (app / "kwu.kwu").string() +
-                                        "\": they could not be scheduled for deletion at the next start: neither \"" +
-                                        tmp.layout.pendingList.string() + "\" nor \"" +
-                                        (tmp.layout.windowsDir / "WININIT.INI").string() +
-                                        "\" could be written."}));
+              (std::vector<std::string>{
+                  "Left the uninstaller \"" + (app / "kwu").string() + "\" and its script \"" +
+                  (app / "kwu.kwu").string() +
+                  "\": they could not be scheduled for deletion at the next start: neither \"" +
+                  tmp.layout.pendingList.string() + "\" nor \"" +
+                  (tmp.layout.windowsDir / "WININIT.INI").string() + "\" could be written."}));
     ASSERT_EQ(prompter.told.size(), 1u);
     EXPECT_NE(prompter.told[0].text.find("Left the uninstaller"), std::string::npos);
 }
@@ -540,18 +545,21 @@ TEST_F(Installed, ItemsAndTheMenuNeverCrossAMountPoint) {
     const int code = testing::inChild([&] {
         if (::unshare(CLONE_NEWNS) != 0) return testing::kChildSkipped;
         if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) return testing::kChildSkipped;
-        if (::mount((tmp.outside() / "mounted").c_str(), (app / "mnt").c_str(), nullptr, MS_BIND, nullptr) != 0 ||
-            ::mount((tmp.outside() / "group").c_str(), (tmp.layout.menuDir / "Mounted").c_str(), nullptr, MS_BIND,
-                    nullptr) != 0)
+        if (::mount((tmp.outside() / "mounted").c_str(), (app / "mnt").c_str(), nullptr, MS_BIND, nullptr) !=
+                0 ||
+            ::mount((tmp.outside() / "group").c_str(), (tmp.layout.menuDir / "Mounted").c_str(), nullptr,
+                    MS_BIND, nullptr) != 0)
             return testing::kChildSkipped;
-        run("[kwu]\nP1=Drum App\nP2=" + app.string() + "\nP3=mounted\n[precious.txt]\nL=" + (app / "mnt").string() +
+        run("[kwu]\nP1=Drum App\nP2=" + app.string() +
+                "\nP3=mounted\n[precious.txt]\nL=" + (app / "mnt").string() +
                 "\n[deep.txt]\nL=" + (app / "mnt" / "sub").string() + "\nT=Drum Machine\n",
             Choices{false, true, false});
         const std::string all = refusals();
         std::fprintf(stderr, "%s\n", all.c_str());
         const std::string item = "\": it leads onto another device or mount at \"" + (app / "mnt").string() +
                                  "\", which the uninstaller never enters.";
-        if (all.find("Refused \"" + (app / "mnt" / "precious.txt").string() + item) == std::string::npos) return 1;
+        if (all.find("Refused \"" + (app / "mnt" / "precious.txt").string() + item) == std::string::npos)
+            return 1;
         if (all.find("Refused \"" + (app / "mnt" / "sub" / "deep.txt").string() + item) == std::string::npos)
             return 2;
         if (all.find("Left the menu group \"" + (tmp.layout.menuDir / "Mounted").string() +

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 #include <sched.h>
-#include <cstdio>
 #include <sys/mount.h>
+#include <cstdio>
 
 #include "kwu_test_support.h"
 #include "uninstaller/install_root.h"
@@ -100,7 +100,8 @@ TEST(Startup, ARootAtOrAboveTheAccountsHomeIsRefusedWhateverHomeSays) {
         {account / ".local", ""},
         {tmp.root(), ""},
     };
-    for (const char* home : {static_cast<const char*>(nullptr), "", "relative/home", "/nonexistent/elsewhere"}) {
+    for (const char* home :
+         {static_cast<const char*>(nullptr), "", "relative/home", "/nonexistent/elsewhere"}) {
         for (const auto& c : cases) {
             const auto layout = InstallLayout::from(c.root.c_str(), home, account);
             ASSERT_TRUE(layout);
@@ -144,7 +145,8 @@ TEST(Startup, ARootThatIsTheHomeFolderUnderAnotherNameIsRefused) {
     const int code = testing::inChild([&] {
         if (::unshare(CLONE_NEWNS) != 0) return testing::kChildSkipped;
         if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) return testing::kChildSkipped;
-        if (::mount((tmp.base() / "home").c_str(), (tmp.base() / "alias").c_str(), nullptr, MS_BIND, nullptr) != 0)
+        if (::mount((tmp.base() / "home").c_str(), (tmp.base() / "alias").c_str(), nullptr, MS_BIND,
+                    nullptr) != 0)
             return testing::kChildSkipped;
         for (const auto& [root, reason] : {std::pair{tmp.base() / "alias" / "me", "it is the home folder"},
                                            std::pair{tmp.base() / "alias", "it holds the home folder"}}) {
@@ -154,7 +156,9 @@ TEST(Startup, ARootThatIsTheHomeFolderUnderAnotherNameIsRefused) {
             std::fprintf(stderr, "%s\n", opened.refusal().c_str());
             if (opened.refusal().find(reason) == std::string::npos) return 2;
         }
-        return InstallRoot::open(InstallLayout::under(tmp.base() / "alias" / "me" / ".local", home)).usable() ? 0 : 3;
+        return InstallRoot::open(InstallLayout::under(tmp.base() / "alias" / "me" / ".local", home)).usable()
+                   ? 0
+                   : 3;
     });
     if (code == testing::kChildSkipped)
         GTEST_SKIP() << "this test cannot make a mount namespace and mount in it";
