@@ -22,7 +22,8 @@ namespace app {
 namespace {
 
 const QColor clBlack(0, 0, 0);
-constexpr const char* kProgressTexts[] = {"MIDI", "Extracting", "Converting", "READY"};
+constexpr const char* kProgressTexts[] = {"MIDI",       "Extracting",      "Extracting 100%",
+                                          "Converting", "Converting 100%", "READY"};
 constexpr const char* kTryBarText = "Try Bar";
 constexpr int kWhichBarSmallFont = 19;
 

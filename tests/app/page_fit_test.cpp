@@ -179,7 +179,8 @@ TEST_F(PageFit, TheDialogsFitAndShowTheirWholeCaptions) {
     pages.DrumTab->MidiExtract->click();
     ASSERT_TRUE(pages.Converting);
     ExpectFits(pages.Converting, "import page");
-    for (const char* progress : {"MIDI", "Extracting", "Converting", "READY"}) {
+    for (const char* progress :
+         {"MIDI", "Extracting", "Extracting 100%", "Converting", "Converting 100%", "READY"}) {
         pages.Converting->Panel4->setText(progress);
         ExpectCaptionsFit(pages.Converting, progress);
     }
