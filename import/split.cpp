@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -548,19 +549,23 @@ bool Splitter::MergeKey(int key) {
     int64_t lastTime = 0;
     int64_t last = -1;
     const int64_t keyStart = run_.workDone;
+    // The tracks by the time of their next event, equal times by track. No track's next event
+    // lies before the last one written, so the earliest is the one at the time last written
+    // whenever there is one: the lowest track at the earliest time is always the next.
+    using Next = std::pair<int64_t, size_t>;  // tick of the next event, track
+    std::vector<Next> queue;
+    queue.reserve(run_.tracks.size());
+    for (size_t t = 0; t < run_.tracks.size(); ++t)
+        if (run_.trackread[t] && run_.tracks[t].tracktime >= 0)
+            queue.emplace_back(run_.tracks[t].tracktime, t);
+    std::make_heap(queue.begin(), queue.end(), std::greater<>());
     for (;;) {
         Progress();
         if ((++run_.events & 255u) == 0) run_.ShowProgress(s_.BytesDone - s_.FirstDeltaBytes);
-        // The next event in time; a track at the time last written goes first, equal times to
-        // the lowest track.
-        int64_t e = -1;
-        for (size_t t = 0; t < run_.tracks.size(); ++t) {
-            if (!run_.trackread[t] || run_.tracks[t].tracktime < 0) continue;
-            if (e < 0 || run_.tracks[t].tracktime < run_.tracks[static_cast<size_t>(e)].tracktime)
-                e = static_cast<int64_t>(t);
-            if (run_.tracks[static_cast<size_t>(e)].tracktime == lastTime) break;
-        }
-        if (e < 0) break;
+        if (queue.empty()) break;
+        std::pop_heap(queue.begin(), queue.end(), std::greater<>());
+        const int64_t e = static_cast<int64_t>(queue.back().second);
+        queue.pop_back();
         const size_t ue = static_cast<size_t>(e);
         TrackEntry& te = run_.tracks[ue];
         s_.trackno = static_cast<int32_t>(e);
@@ -584,6 +589,10 @@ bool Splitter::MergeKey(int key) {
         if (!ReadNextEvent(ue)) return false;
         last = e;
         s_.BytesDone += te.trackpos;
+        if (te.tracktime >= 0) {
+            queue.emplace_back(te.tracktime, ue);
+            std::push_heap(queue.begin(), queue.end(), std::greater<>());
+        }
     }
     w.CloseTrack();
     run_.workDone = keyStart + mergedBytes_;
