@@ -8,6 +8,7 @@
 #include "app/pages/mid_check_form.h"
 #include "app/pages/midi_form.h"
 #include "app/pages/orchestra_form.h"
+#include "app/pages/page_wiring.h"
 #include "app/pages/quintora_form.h"
 #include "app/pages/splash_screens.h"
 #include "drums/pages/drum_tab.h"
@@ -29,38 +30,14 @@ QuintoraProgram::QuintoraProgram(QApplication& application, EngineLink& engine,
       transport_(*state_, engine_, devices_, drums_),
       save_(*state_, dialogs_),
       shell_(*state_, engine_, devices_, drums_, save_, dialogs_),
-      context_{*state_, engine_, dialogs_, devices_, drums_, transport_, save_, pages_, launcher} {
-    // The save offer of exit and NEW writes through the setup page's save.
-    save_.SaveArrangement = [this] { return pages_.QuintoraForm && pages_.QuintoraForm->SaveItemClick(); };
-    // The setup page's PANIC follows every stop of the engine with a panic.
-    drums_.setPanicAction([this] {
-        if (pages_.QuintoraForm) pages_.QuintoraForm->PanicBtnClick();
-    });
-}
+      context_{*state_, engine_, dialogs_, devices_, drums_, transport_, save_, pages_, launcher} {}
 
 QuintoraProgram::~QuintoraProgram() {
     deletePages();
 }
 
 void QuintoraProgram::createPages() {
-    pages_.QuintoraForm = new TQuintoraForm(context_);
-    pages_.QuintoraForm->onExit = [this] { shell_.Exit(*this); };
-    pages_.DrumsGrid = new drums::TDrumsGrid(context_);
-    pages_.DrumTab = new drums::TDrumTab(context_);
-    pages_.MidCheckForm = new TMidCheckForm(context_);
-    devices_.setInputWindow(pages_.MidCheckForm->window());
-    pages_.OrchestraForm = new TOrchestraForm(context_);
-    pages_.DrumTab->stepAccompaniment = [this](int step) {
-        if (pages_.OrchestraForm) pages_.OrchestraForm->StepAccompaniment(step);
-    };
-    pages_.MidiForm = new TMidiForm(context_, pages_.QuintoraForm->playerArea());
-    pages_.AccompanyForm = new TAccompanyForm(context_);
-    pages_.Converting = new TConverting(context_);
-    pages_.InstListForm = new TInstListForm(context_);
-    for (QWidget* page :
-         {static_cast<QWidget*>(pages_.DrumsGrid), static_cast<QWidget*>(pages_.DrumTab),
-          static_cast<QWidget*>(pages_.OrchestraForm), static_cast<QWidget*>(pages_.AccompanyForm)})
-        pages_.QuintoraForm->ShareMenuKeys(page);
+    CreatePages(context_, [this] { shell_.Exit(*this); });
 }
 
 int QuintoraProgram::Run(const std::function<void(QuintoraProgram&)>& ready) {

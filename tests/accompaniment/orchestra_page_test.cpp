@@ -278,6 +278,27 @@ TEST_F(OrchestraPage, KeyboardMessagesReachTheAccompanimentThroughTheQueue) {
     EXPECT_EQ(state.live.chord.HeldKeys[0], 100);
 }
 
+TEST_F(OrchestraPage, TheDrumStepsPlayThePartsThroughTheQueue) {
+    parts.PartSteps[0][1] = {60, 90, 0};  // piano, channel 0
+    parts.PartSteps[0][3] = {62, 90, 0};
+    pages.DrumTab->DrumStartButtonClick();
+    const auto pianoOns = [this] {
+        std::vector<int> notes;
+        for (const Bytes& m : sent())
+            if (m.size() == 3 && m[0] == 0x90 && m[2] > 0) notes.push_back(m[1]);
+        return notes;
+    };
+    platform.output->clear();
+    platform.timer.fireNext();  // step 1 played and posted
+    EXPECT_TRUE(pianoOns().empty()) << "the part plays from the step message, not the clock";
+    platform::services().queue().dispatch();
+    EXPECT_EQ(pianoOns(), (std::vector<int>{60}));
+    platform.timer.fireNext();
+    platform.timer.fireNext();
+    platform::services().queue().dispatch();
+    EXPECT_EQ(pianoOns(), (std::vector<int>{60, 62})) << "steps 2 and 3, in their order";
+}
+
 TEST_F(OrchestraPage, EHeldAloneStopsThePageAndTheDrumsAtTheBarEnd) {
     pages.DrumTab->DrumStartButtonClick();
     page->HandleMidiInput(0x643490);  // E below the split point, held alone

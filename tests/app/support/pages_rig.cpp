@@ -1,27 +1,13 @@
 #include "tests/app/support/pages_rig.h"
 
+#include "app/pages/page_wiring.h"
+
 namespace testsupport {
 
-PagesRig::PagesRig() {
-    ops.setPanicAction([this] {
-        if (pages.QuintoraForm) pages.QuintoraForm->PanicBtnClick();
-    });
-}
+PagesRig::PagesRig() = default;
 
 void PagesRig::createPages() {
-    pages.QuintoraForm = new app::TQuintoraForm(context);
-    save.SaveArrangement = [this] { return pages.QuintoraForm && pages.QuintoraForm->SaveItemClick(); };
-    pages.DrumsGrid = new drums::TDrumsGrid(context);
-    if (!pages.DrumTab) pages.DrumTab = new drums::TDrumTab(context);
-    pages.MidCheckForm = new app::TMidCheckForm(context);
-    devices.setInputWindow(pages.MidCheckForm->window());
-    pages.OrchestraForm = new app::TOrchestraForm(context);
-    pages.MidiForm = new app::TMidiForm(context, pages.QuintoraForm->playerArea());
-    pages.AccompanyForm = new app::TAccompanyForm(context);
-    for (QWidget* page :
-         {static_cast<QWidget*>(pages.DrumsGrid), static_cast<QWidget*>(pages.DrumTab),
-          static_cast<QWidget*>(pages.OrchestraForm), static_cast<QWidget*>(pages.AccompanyForm)})
-        pages.QuintoraForm->ShareMenuKeys(page);
+    app::CreatePages(context);
     devices.OpenMidiOut();  // as start-up does: the start jingle took the engine's output
 }
 

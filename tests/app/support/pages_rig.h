@@ -1,6 +1,6 @@
 #pragma once
-// The shell's and the drums' pages over a fresh program state, a test engine and scripted
-// dialogs, created in the program's order.
+// The program's pages over a fresh program state, a test engine and scripted dialogs, made and
+// wired by the program's own page wiring.
 
 #include <memory>
 
@@ -30,7 +30,8 @@ class PagesRig : public ProgramFixture {
     app::Pages pages;
     platform::testing::LaunchLog launcher;
     app::ProgramContext context{state, link, dialogs, devices, ops, transport, save, pages, launcher};
-    // Pages are made by the test in their order; the rig deletes what is left.
+    // Makes and wires the pages as start-up does (a page the test made first is kept); the rig
+    // deletes what is left.
     void createPages();
 };
 
