@@ -29,6 +29,14 @@ bool DiskIo::writeAll(int fd, std::span<const std::uint8_t> bytes) {
     return true;
 }
 
+bool DiskIo::syncFile(int fd) {
+    return ::fsync(fd) == 0;
+}
+
+bool DiskIo::syncFolder(int fd) {
+    return ::fsync(fd) == 0 || errno == EINVAL;  // some file systems cannot sync folders
+}
+
 std::optional<std::filesystem::path> ResolveSaveTarget(const std::filesystem::path& target) {
     namespace fs = std::filesystem;
     constexpr int kMostLinks = 40;  // what the kernel itself follows before ELOOP
@@ -91,7 +99,7 @@ bool SaveFileAtomically(const std::filesystem::path& chosen, std::span<const std
         if (::fchmod(fd, old.st_mode & 07777) != 0) return abandon("cannot keep the file's permissions");
     }
     if (!io.writeAll(fd, bytes)) return abandon("cannot write the file");
-    if (::fsync(fd) != 0) return abandon("cannot write the file to the disk");
+    if (!io.syncFile(fd)) return abandon("cannot write the file to the disk");
     const int closing = ::close(fd);
     fd = -1;
     if (closing != 0) return abandon("cannot close the file");
@@ -99,7 +107,7 @@ bool SaveFileAtomically(const std::filesystem::path& chosen, std::span<const std
     // The rename itself reaches the disk with the folder.
     const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir < 0) return fail("cannot open the folder");
-    const bool synced = ::fsync(dir) == 0 || errno == EINVAL;  // some file systems cannot sync folders
+    const bool synced = io.syncFolder(dir);
     const int saved = errno;
     ::close(dir);
     errno = saved;

@@ -21,6 +21,11 @@ class DiskIo {
     virtual std::optional<std::uintmax_t> freeBytes(const std::filesystem::path& folder);
     // Writes every byte to the open descriptor; false (errno set) on any failure.
     virtual bool writeAll(int fd, std::span<const std::uint8_t> bytes);
+    // Flushes the open file's bytes to the disk; false (errno set) on failure.
+    virtual bool syncFile(int fd);
+    // Flushes the open folder, and with it a rename done in it, to the disk; false (errno set)
+    // on failure. A file system that cannot sync folders is no failure.
+    virtual bool syncFolder(int fd);
 };
 
 // The file a save of `target` replaces: `target` itself, or, when it is a symbolic link, the

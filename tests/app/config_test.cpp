@@ -2,6 +2,7 @@
 // are read.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <fstream>
@@ -63,6 +64,41 @@ TEST_F(ConfigFile, AFailedWriteKeepsTheOldFile) {
     app::WriteConfig(state, disk);
     EXPECT_EQ(fileBytes(), (Bytes{0xFF, 0x02, 0x03}));
     EXPECT_EQ(entries(), (Names{"MidiFile", "Quintora2.cfg", "TarnFile"}));
+}
+
+// The new bytes reach the disk before they take the file's name, and the rename reaches the
+// disk with the folder after it: a crash at any moment leaves the old file or the new one whole.
+TEST_F(ConfigFile, TheNewFileThenTheFolderReachTheDisk) {
+    writeFile({0xFF, 0x02, 0x03});
+    testsupport::TestDisk disk;
+    disk.watched = folder.path() / app::kConfigFileName;
+    state.Engine.MidiOutDevice = 4;
+    state.Engine.MidiInDevice = 2;
+    app::WriteConfig(state, disk);
+    EXPECT_EQ(fileBytes(), (Bytes{0x04, 0x02, 0x03}));
+    ASSERT_EQ(disk.syncs.size(), 2u);
+    const auto& file = disk.syncs[0];
+    EXPECT_EQ(file.call, "file");
+    EXPECT_FALSE(file.isFolder);
+    EXPECT_EQ(file.fileBytes, (Bytes{0x04, 0x02, 0x03})) << "the new file, written whole";
+    EXPECT_EQ(file.watchedBytes, (Bytes{0xFF, 0x02, 0x03})) << "before the rename";
+    const auto& dir = disk.syncs[1];
+    EXPECT_EQ(dir.call, "folder");
+    EXPECT_TRUE(dir.isFolder);
+    struct stat programFolder {};
+    ASSERT_EQ(::stat(folder.path().c_str(), &programFolder), 0);
+    EXPECT_EQ(dir.inode, programFolder.st_ino) << "the folder of the file";
+    EXPECT_EQ(dir.watchedBytes, (Bytes{0x04, 0x02, 0x03})) << "after the rename";
+}
+
+TEST_F(ConfigFile, AFileThatCannotReachTheDiskKeepsTheOldFile) {
+    writeFile({0xFF, 0x02, 0x03});
+    testsupport::TestDisk disk;
+    disk.failSync = "file";
+    state.Engine.MidiOutDevice = 4;
+    app::WriteConfig(state, disk);
+    EXPECT_EQ(fileBytes(), (Bytes{0xFF, 0x02, 0x03}));
+    EXPECT_EQ(entries(), (Names{"MidiFile", "Quintora2.cfg", "TarnFile"})) << "no temporary file is left";
 }
 
 TEST_F(ConfigFile, OnlyARegularFileIsTheConfiguration) {
