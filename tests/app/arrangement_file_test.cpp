@@ -2,6 +2,7 @@
 // never leaves a damaged or missing file behind.
 
 #include <gtest/gtest.h>
+#include <sys/fsuid.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -330,17 +331,56 @@ TEST_F(ArrangementFile, ASaveThroughALinkWritesTheFileItNames) {
     EXPECT_TRUE(fs::is_symlink(tarn / "loop1.QTR"));
 }
 
+// While it lives, this thread's file accesses are checked as an ordinary user's, also when the
+// tests run as root, whose file permissions bind nobody: the file-system user becomes nobody,
+// which drops root's file capabilities for this thread alone.
+class FilesAsOrdinaryUser {
+  public:
+    FilesAsOrdinaryUser() {
+        if (::geteuid() != 0) return;
+        ::setfsgid(kNobody);
+        ::setfsuid(kNobody);
+        changed_ = true;
+    }
+    ~FilesAsOrdinaryUser() {
+        if (!changed_) return;
+        ::setfsuid(0);
+        ::setfsgid(0);
+    }
+    // True when permissions now bind this thread.
+    bool binding() const {
+        return ::geteuid() != 0 || ::setfsuid(static_cast<uid_t>(-1)) == static_cast<int>(kNobody);
+    }
+
+  private:
+    static constexpr uid_t kNobody = 65534;
+    bool changed_ = false;
+};
+
 TEST_F(ArrangementFile, AReadOnlyFolderKeepsItsFile) {
-    if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind root; /proc stands in above";
     const fs::path locked = folder.path() / "locked";
     fs::create_directory(locked);
     writeFile(locked / "a.QTR", {4, 5});
-    fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
+    // Readable and searchable by everyone, writable by no one.
+    const auto readOnly = fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                          fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec;
+    fs::permissions(locked, readOnly);
+    fs::permissions(folder.path(), readOnly | fs::perms::owner_write);
     TestDisk disk;
     std::string error;
-    EXPECT_FALSE(app::SaveFileAtomically(locked / "a.QTR", Bytes(10, 1), disk, error));
+    bool saved = true, binding = false;
+    {
+        FilesAsOrdinaryUser user;
+        binding = user.binding();
+        if (binding) saved = app::SaveFileAtomically(locked / "a.QTR", Bytes(10, 1), disk, error);
+    }
     fs::permissions(locked, fs::perms::owner_all);
+    fs::permissions(folder.path(), fs::perms::owner_all);
+    ASSERT_TRUE(binding) << "could not act as an ordinary user";
+    EXPECT_FALSE(saved);
+    EXPECT_NE(error.find("cannot create a file in the folder"), std::string::npos) << error;
     EXPECT_EQ(readFile(locked / "a.QTR"), (Bytes{4, 5}));
+    EXPECT_EQ(std::distance(fs::directory_iterator(locked), fs::directory_iterator()), 1) << "nothing left beside it";
 }
 
 }  // namespace
