@@ -52,6 +52,7 @@ int QuintoraProgram::Run(const std::function<void(QuintoraProgram&)>& ready) {
     QApplication::setQuitOnLastWindowClosed(false);  // only exit ends the program
     QCoreApplication::processEvents();
     shell_.ProbeFiles();
+    int result = 0;
     try {
         createPages();
         QCoreApplication::processEvents();
@@ -62,9 +63,14 @@ int QuintoraProgram::Run(const std::function<void(QuintoraProgram&)>& ready) {
         delete pages_.MidiSplash.data();  // when a page failed before the splash's close
         dialogs_.messageBox(nullptr, e.what(), "Quintora2", platform::BoxButtons::Ok,
                             platform::BoxIcon::Stop);
+        result = 1;  // the box told the user; the exit status tells whoever started the program
     }
     shell_.CloseDevices();
-    return 0;
+    // The exit's silence sweep leaves the engine holding the port its panic opened. It lets go
+    // of it here, while everything behind the port is alive, not at the library's unload, when
+    // what the program made (its output backend among them) may be gone.
+    SendCommand(engine_, state_->Engine, CmdCloseOut);
+    return result;
 }
 
 void QuintoraProgram::stopPlaying() {

@@ -26,7 +26,8 @@ class QuintoraProgram final : public ShellPages {
                     platform::Launcher& launcher);
     ~QuintoraProgram() override;
 
-    // Start-up, the message loop, and what follows it; returns the program's exit code.
+    // Start-up, the message loop, and what follows it; returns the program's exit code: 0, or 1
+    // after an exception at start-up or in the loop (shown in a box, the devices then closed).
     // `ready` runs once the devices are open, just before the loop.
     int Run(const std::function<void(QuintoraProgram&)>& ready = {});
 
