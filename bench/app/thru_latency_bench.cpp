@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 #include <vector>
 
@@ -35,6 +36,13 @@ int main(int argc, char** argv) {
     const auto home = std::filesystem::temp_directory_path() / ("quintora-bench-" + std::to_string(getpid()));
     std::filesystem::create_directories(home);
     setenv("QUINTORA_HOME", home.c_str(), 1);
+    {
+        // Not a first run, which would open the help's introduction: the built-in synth's
+        // output, input 0 and THRU channel 4, as the setup page stores them.
+        std::ofstream cfg(home / "Quintora2.cfg", std::ios::binary);
+        const char bytes[3] = {static_cast<char>(0xFF), 0, 3};
+        cfg.write(bytes, 3);
+    }
 
     platform::SystemClock clock;
     auto log = std::make_shared<platform::testing::OutputLog>();
@@ -43,6 +51,14 @@ int main(int argc, char** argv) {
     auto input = std::make_unique<platform::testing::InjectableInput>();
     platform::testing::InjectableInput* keyboard = input.get();
     services.midiIn().setBackend(std::move(input));
+    // The recording output uses this function's clock: the real devices come back before it goes.
+    struct RestoreDevices {
+        platform::Services& services;
+        ~RestoreDevices() {
+            services.midiIn().setBackend(nullptr);
+            services.midiOut().setBackend(nullptr);
+        }
+    } restore{services};
 
     QApplication application(argc, argv);
     std::vector<double> latencies;
