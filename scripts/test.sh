@@ -25,7 +25,7 @@ cmake --build build -j "$jobs"
 run_ctest --test-dir build --output-on-failure -j "$jobs" --timeout 600
 
 echo "== ASan + UBSan build =="
-CC=clang CXX=clang++ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+CC=clang CXX=clang++ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUINTORA_WERROR=ON \
   -DQUINTORA_SANITIZE="address,undefined" -DQUINTORA_FUZZ=ON -DQUINTORA_BENCH=OFF >/dev/null
 cmake --build build-asan -j "$jobs"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1"
@@ -35,7 +35,7 @@ run_ctest --test-dir build-asan --output-on-failure -j "$jobs" --timeout 900
 scripts/fuzz.sh build-asan
 
 echo "== ThreadSanitizer: engine stress =="
-CC=clang CXX=clang++ cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+CC=clang CXX=clang++ cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUINTORA_WERROR=ON \
   -DQUINTORA_SANITIZE=thread -DQUINTORA_GUI=OFF -DQUINTORA_BENCH=OFF >/dev/null
 cmake --build build-tsan -j "$jobs" --target engine_stress_tests
 TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1" build-tsan/bin/engine_stress_tests
