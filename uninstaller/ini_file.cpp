@@ -54,13 +54,14 @@ bool equalsNoCase(std::string_view a, std::string_view b) {
     return true;
 }
 
-IniFile::Line IniFile::classify(std::string raw, Ending ending) {
+IniFile::Line IniFile::classify(std::size_t lineAt, std::size_t lineSize, Ending ending) const {
     Line line;
     line.ending = ending;
-    line.raw = std::move(raw);
+    line.at = lineAt;
+    line.size = lineSize;
     // Offsets are 32 bits; a longer line is kept but read as neither header nor key.
-    if (line.raw.size() > std::numeric_limits<std::uint32_t>::max()) return line;
-    const std::string_view s = line.raw;
+    if (lineSize > std::numeric_limits<std::uint32_t>::max()) return line;
+    const std::string_view s = raw(line);
     const auto [at, size] = trimmed(s, 0, s.size());
     const std::string_view body = s.substr(at, size);
     if (!body.empty() && body.front() == '[') {
@@ -90,12 +91,22 @@ IniFile::Line IniFile::classify(std::string raw, Ending ending) {
     return line;
 }
 
+IniFile::Line IniFile::appended(std::string_view text, Ending ending) {
+    // text may lie in store_ itself, which the append may move: copied first.
+    const std::string copy(text);
+    const std::size_t at = store_.size();
+    store_ += copy;
+    return classify(at, copy.size(), ending);
+}
+
 IniFile::Line IniFile::keyLine(std::string_view key, std::string_view value, Ending ending) {
-    Line line;
+    std::string text;
+    text.reserve(key.size() + 1 + value.size());
+    text.append(key).append("=").append(value);
+    Line line = appended(text, ending);
+    // Built, not read: the name and value are exactly what was given, whatever their blanks.
     line.kind = Kind::Key;
-    line.ending = ending;
-    line.raw.reserve(key.size() + 1 + value.size());
-    line.raw.append(key).append("=").append(value);
+    line.nameAt = 0;
     line.nameSize = static_cast<std::uint32_t>(key.size());
     line.valueAt = static_cast<std::uint32_t>(key.size() + 1);
     line.valueSize = static_cast<std::uint32_t>(value.size());
@@ -104,6 +115,7 @@ IniFile::Line IniFile::keyLine(std::string_view key, std::string_view value, End
 
 IniFile IniFile::parse(std::string_view text) {
     IniFile ini;
+    ini.store_.assign(text);
     ini.lines_.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
     std::size_t pos = 0;
     while (pos < text.size()) {
@@ -122,7 +134,7 @@ IniFile IniFile::parse(std::string_view text) {
                 ending = Ending::CrLf;
             }
         }
-        ini.lines_.push_back(classify(std::string(raw), ending));
+        ini.lines_.push_back(ini.classify(pos, raw.size(), ending));
         pos = end + 1;
     }
     ini.reindex();
@@ -144,8 +156,8 @@ void IniFile::reindex() {
     byName_.assign(slots, {0, std::string::npos});
     const std::size_t mask = slots - 1;
     for (const std::size_t header : headers_) {
-        const std::string_view name = lines_[header].name();
-        const std::uint64_t hash = hashNoCase(name);
+        const std::string_view headerName = name(lines_[header]);
+        const std::uint64_t hash = hashNoCase(headerName);
         for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
             auto& [slotHash, slotHeader] = byName_[slot];
             if (slotHeader == std::string::npos) {
@@ -154,7 +166,7 @@ void IniFile::reindex() {
                 break;
             }
             // A later section of a name already there is never the one a lookup wants.
-            if (slotHash == hash && equalsNoCase(lines_[slotHeader].name(), name)) break;
+            if (slotHash == hash && equalsNoCase(name(lines_[slotHeader]), headerName)) break;
         }
     }
 }
@@ -162,7 +174,7 @@ void IniFile::reindex() {
 std::vector<std::string> IniFile::sectionNames() const {
     std::vector<std::string> names;
     names.reserve(headers_.size());
-    for (const std::size_t header : headers_) names.emplace_back(lines_[header].name());
+    for (const std::size_t header : headers_) names.emplace_back(name(lines_[header]));
     return names;
 }
 
@@ -178,7 +190,7 @@ std::size_t IniFile::findSection(std::string_view section) const {
         ++probes_;
         const auto& [slotHash, slotHeader] = byName_[slot];
         if (slotHeader == std::string::npos) return std::string::npos;
-        if (slotHash == hash && equalsNoCase(lines_[slotHeader].name(), section)) return slotHeader;
+        if (slotHash == hash && equalsNoCase(name(lines_[slotHeader]), section)) return slotHeader;
     }
 }
 
@@ -196,7 +208,7 @@ IniFile::Section IniFile::section(std::string_view name) const {
 const IniFile::Line* IniFile::findKey(Section section, std::string_view key) const {
     if (section.header == std::string::npos) return nullptr;
     for (std::size_t i = section.header + 1; i < section.end && i < lines_.size(); ++i)
-        if (lines_[i].kind == Kind::Key && equalsNoCase(lines_[i].name(), key)) return &lines_[i];
+        if (lines_[i].kind == Kind::Key && equalsNoCase(name(lines_[i]), key)) return &lines_[i];
     return nullptr;
 }
 
@@ -208,8 +220,8 @@ std::string IniFile::getString(std::string_view section, std::string_view key, s
 std::string IniFile::getString(Section section, std::string_view key, std::string_view fallback,
                                std::size_t maxChars) const {
     const Line* found = findKey(section, key);
-    const std::string_view value = found ? found->value() : fallback;
-    return std::string(value.substr(0, maxChars));
+    const std::string_view text = found ? value(*found) : fallback;
+    return std::string(text.substr(0, maxChars));
 }
 
 long IniFile::getInt(std::string_view section, std::string_view key, long fallback) const {
@@ -219,7 +231,7 @@ long IniFile::getInt(std::string_view section, std::string_view key, long fallba
 long IniFile::getInt(Section section, std::string_view key, long fallback) const {
     const Line* found = findKey(section, key);
     if (!found) return fallback;
-    const std::string_view text = found->value();
+    const std::string_view text = value(*found);
     std::size_t i = 0;
     bool negative = false;
     if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
@@ -240,29 +252,27 @@ void IniFile::setString(std::string_view section, std::string_view key, std::str
     const auto header = findSection(section);
     if (header == std::string::npos) {
         const Ending ending = endingBefore(lines_.size());
-        Line head;
+        Line head = appended("[" + std::string(section) + "]", ending);
         head.kind = Kind::Section;
-        head.ending = ending;
-        head.raw.append("[").append(section).append("]");
         head.nameAt = 1;
         head.nameSize = static_cast<std::uint32_t>(section.size());
-        lines_.push_back(std::move(head));
+        lines_.push_back(head);
         lines_.push_back(keyLine(key, value, ending));
         reindex();
         return;
     }
     const auto end = sectionEnd(header);
     for (std::size_t i = header + 1; i < end; ++i) {
-        if (lines_[i].kind == Kind::Key && equalsNoCase(lines_[i].name(), key)) {
+        if (lines_[i].kind == Kind::Key && equalsNoCase(name(lines_[i]), key)) {
             // The key keeps the spelling of its name and its line ending.
-            lines_[i] = keyLine(std::string(lines_[i].name()), value, lines_[i].ending);
+            lines_[i] = keyLine(std::string(name(lines_[i])), value, lines_[i].ending);
             return;
         }
     }
     // New keys go after the section's last key, ahead of the blank lines that separate sections.
     std::size_t at = end;
     while (at > header + 1 && lines_[at - 1].kind == Kind::Other &&
-           lines_[at - 1].raw.find_first_not_of(kBlanks) == std::string::npos)
+           raw(lines_[at - 1]).find_first_not_of(kBlanks) == std::string::npos)
         --at;
     lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), keyLine(key, value, endingBefore(at)));
     reindex();
@@ -290,9 +300,10 @@ bool IniFile::removeSection(std::string_view section) {
 
 std::string IniFile::text() const {
     std::string out;
+    out.reserve(store_.size() + lines_.size());
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         const Line& line = lines_[i];
-        out += line.raw;
+        out += raw(line);
         if (endsOpen_ && i + 1 == lines_.size()) break;
         out += line.ending == Ending::CrLf ? "\r\n" : "\n";
     }

@@ -79,18 +79,25 @@ class IniFile {
   private:
     enum class Kind : std::uint8_t { Other, Section, Key };
     enum class Ending : std::uint8_t { Lf, CrLf };
+    // A line's bytes lie in store_ (the parsed text, then whatever edits wrote), so parsing copies
+    // the text once instead of allocating for each line.
     struct Line {
-        std::string raw;  // the line as read or written, without its ending
-        // Where the section or key name and the key's value (trimmed and unquoted) lie in raw.
+        std::size_t at = 0, size = 0;  // the line as read or written, without its ending, in store_
+        // Where the section or key name and the key's value (trimmed and unquoted) lie in the line.
         std::uint32_t nameAt = 0, nameSize = 0, valueAt = 0, valueSize = 0;
         Kind kind = Kind::Other;
         Ending ending = Ending::Lf;
-
-        std::string_view name() const { return std::string_view(raw).substr(nameAt, nameSize); }
-        std::string_view value() const { return std::string_view(raw).substr(valueAt, valueSize); }
     };
-    static Line classify(std::string raw, Ending ending);
-    static Line keyLine(std::string_view key, std::string_view value, Ending ending);
+    std::string_view raw(const Line& line) const {
+        return std::string_view(store_).substr(line.at, line.size);
+    }
+    std::string_view name(const Line& line) const { return raw(line).substr(line.nameAt, line.nameSize); }
+    std::string_view value(const Line& line) const { return raw(line).substr(line.valueAt, line.valueSize); }
+    // The line of store_[at, at + size).
+    Line classify(std::size_t at, std::size_t size, Ending ending) const;
+    // Appends text to store_ as a new line's bytes.
+    Line appended(std::string_view text, Ending ending);
+    Line keyLine(std::string_view key, std::string_view value, Ending ending);
     // Rebuilds the section index; every edit that adds or removes lines calls it.
     void reindex();
     // Index of the first header of section, or npos.
@@ -100,6 +107,7 @@ class IniFile {
     const Line* findKey(Section section, std::string_view key) const;
     Ending endingBefore(std::size_t index) const;
 
+    std::string store_;
     std::vector<Line> lines_;
     // The last line has no ending (each line still notes one, for when lines follow it).
     bool endsOpen_ = false;
