@@ -60,11 +60,6 @@ void MultiLineTabs::setCurrentIndex(int index) {
     if (onChange) onChange();
 }
 
-QString MultiLineTabs::tabText(int index) const {
-    if (index < 0 || index >= count()) return {};
-    return tabs_[static_cast<std::size_t>(index)]->text();
-}
-
 QToolButton* MultiLineTabs::tabButton(int index) const {
     if (index < 0 || index >= count()) return nullptr;
     return tabs_[static_cast<std::size_t>(index)];

@@ -20,7 +20,6 @@ class MultiLineTabs : public QWidget {
     int currentIndex() const { return current_; }
     // Indices outside the tabs are ignored.
     void setCurrentIndex(int index);
-    QString tabText(int index) const;
     // The tab's button, for tests that click it as the user does.
     QToolButton* tabButton(int index) const;
 

@@ -35,12 +35,4 @@ MidiApi chooseMidiApi() {
     return MidiApi::None;
 }
 
-const char* midiApiName(MidiApi api) {
-    switch (api) {
-        case MidiApi::Alsa: return "ALSA";
-        case MidiApi::Jack: return "JACK";
-        default: return "none";
-    }
-}
-
 }  // namespace platform

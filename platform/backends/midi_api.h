@@ -7,6 +7,5 @@ namespace platform {
 enum class MidiApi { None, Alsa, Jack };
 
 MidiApi chooseMidiApi();
-const char* midiApiName(MidiApi api);
 
 }  // namespace platform
