@@ -63,7 +63,15 @@ void PlayerOps::deviceError() {
                         platform::BoxIcon::Stop);
 }
 
+void PlayerOps::reportFailure() {
+    const std::string failure = media_.TakeFailure();
+    if (failure.empty()) return;
+    dialogs_.messageBox(nullptr, failure, "QUINTORA2", platform::BoxButtons::Ok, platform::BoxIcon::Stop);
+}
+
 bool PlayerOps::openMedia() {
+    media_.Stop();
+    reportFailure();  // the file that played last, before it is forgotten
     if (media_.Open(fileName_, state_.Engine.MidiOutDevice)) return true;
     deviceError();
     return false;
@@ -101,9 +109,11 @@ bool PlayerOps::PlayNextMidiFile() {
 
 void PlayerOps::Timer1Timer() {
     view.ProgressPosition = media_.PositionMs();
+    reportFailure();
 }
 
 void PlayerOps::Timer2Timer() {
+    reportFailure();
     if (media_.IsPlaying()) {
         PlayerBusy = 1;
         return;
@@ -125,6 +135,7 @@ void PlayerOps::BitBtn1Click() {
 void PlayerOps::BitBtn2Click() {
     media_.Stop();
     idle();
+    reportFailure();
 }
 
 void PlayerOps::MidiFileListBoxChange() {
@@ -182,9 +193,12 @@ void PlayerOps::PlayJingle(int n) {
     while (!media_.WaitUntilStopped(kJingleHoldSlice) && std::chrono::steady_clock::now() < deadline)
         if (whileJingleHolds) whileJingleHolds();
     media_.Stop();
+    reportFailure();
 }
 
 void PlayerOps::StopPlayer() {
+    media_.Stop();
+    reportFailure();
     media_.Close();
     timers(false);
 }

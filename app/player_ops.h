@@ -11,7 +11,8 @@
 // idle with PlayerNext 0; a chosen file plays with the poll off, so nothing follows it.
 //
 // A file the media player cannot open or play is reported in the device-error box and the rest
-// of the handler is skipped: in auto play the file has been counted and PlayerBusy stays 1, so a
+// of the handler is skipped. What goes wrong while a file plays (a message the device refused,
+// the device gone) is shown in the same box once per file, at the next handler or timer tick: in auto play the file has been counted and PlayerBusy stays 1, so a
 // running poll moves on to the next file and a fresh start stops there.
 //
 // User-interface thread only; the media player plays on its own thread. PlayJingle blocks until
@@ -104,6 +105,7 @@ class PlayerOps {
     bool openMedia();
     bool play();
     void deviceError();
+    void reportFailure();
     void engineMessages();
     void timers(bool on);
     void idle();

@@ -49,7 +49,9 @@ MMRESULT MidiOutRegistry::closeEntry(Entry& entry) {
         std::lock_guard lock(entry.mutex);
         port.swap(entry.port);
     }
-    return port ? MMSYSERR_NOERROR : MMSYSERR_INVALHANDLE;
+    // Outside the lock: a later send finds the port closed at once instead of waiting for the
+    // drain.
+    return port ? port->close() : MMSYSERR_INVALHANDLE;
 }
 
 void MidiOutRegistry::closeAll() {

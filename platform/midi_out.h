@@ -28,14 +28,20 @@ class MidiOutPort {
     // Sends one packed short message; malformed messages are refused (MMSYSERR_INVALPARAM).
     MMRESULT shortMsg(std::uint32_t packed);
     // Sends one whole system-exclusive message: F0, data bytes below 0x80, F7. Anything else is
-    // refused (MMSYSERR_INVALPARAM).
+    // refused (MMSYSERR_INVALPARAM); a message longer than the port carries in one piece too
+    // (MIDIERR_TOOLARGE): it is sent whole or not at all, and never reported sent when it was not.
     MMRESULT longMsg(const std::uint8_t* data, std::size_t length);
     // Ends every sounding note on every channel.
     MMRESULT reset() { return doReset(); }
+    // Hands everything sent so far to the device (a bounded wait) and closes; nothing may be
+    // sent afterwards. MIDIERR_STILLPLAYING when the device did not take it all in time.
+    MMRESULT close() { return doClose(); }
 
   protected:
     virtual MMRESULT sendBytes(const std::uint8_t* bytes, std::size_t length) = 0;
     virtual MMRESULT doReset() = 0;
+    // Ports whose sends go out before they return need nothing here.
+    virtual MMRESULT doClose() { return MMSYSERR_NOERROR; }
 };
 
 class MidiOutBackend {
@@ -61,6 +67,7 @@ class MidiOutRegistry {
     // Name of device id (-1 .. numDevs()-1).
     MMRESULT getDevCaps(int device, std::string& name);
     MMRESULT open(HMIDIOUT* handle, int device);
+    // Hands what was sent to the device first (MidiOutPort::close) and returns its result.
     MMRESULT close(HMIDIOUT handle);
     MMRESULT reset(HMIDIOUT handle);
     MMRESULT shortMsg(HMIDIOUT handle, std::uint32_t packed);

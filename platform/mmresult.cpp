@@ -12,7 +12,9 @@ std::string midiErrorText(MMRESULT code) {
         case MMSYSERR_NODRIVER: return "No MIDI system (ALSA or JACK) is available.";
         case MMSYSERR_NOMEM: return "Not enough memory for the MIDI device.";
         case MMSYSERR_INVALPARAM: return "The MIDI message is not well formed.";
+        case MIDIERR_STILLPLAYING: return "The MIDI device did not take everything queued before it closed.";
         case MIDIERR_NOTREADY: return "The MIDI device is busy.";
+        case MIDIERR_TOOLARGE: return "The MIDI message is too long for the MIDI port.";
         default: return "Unknown MIDI error " + std::to_string(code) + ".";
     }
 }

@@ -17,7 +17,10 @@ inline constexpr MMRESULT MMSYSERR_INVALHANDLE = 5;
 inline constexpr MMRESULT MMSYSERR_NODRIVER = 6;
 inline constexpr MMRESULT MMSYSERR_NOMEM = 7;
 inline constexpr MMRESULT MMSYSERR_INVALPARAM = 11;
+inline constexpr MMRESULT MIDIERR_STILLPLAYING = 65;
 inline constexpr MMRESULT MIDIERR_NOTREADY = 67;
+// Our own: a message larger than the port can carry in one piece.
+inline constexpr MMRESULT MIDIERR_TOOLARGE = 72;
 
 // A sentence the user can read for a result code; unknown codes get a generic text.
 std::string midiErrorText(MMRESULT code);

@@ -9,6 +9,10 @@ namespace player {
 
 namespace {
 
+uint64_t RoundedMs(uint64_t us) {
+    return (us + 500) / 1000;
+}
+
 uint64_t ElapsedUs(platform::SteadyTime from, platform::SteadyTime to) {
     if (to <= from) return 0;
     return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(to - from).count());
@@ -39,6 +43,9 @@ bool MidiFilePlayer::Open(const std::string& path, int device) {
     positionUs_ = 0;
     next_ = 0;
     error_.clear();
+    path_ = path;
+    failure_.clear();
+    failed_ = false;
     return true;
 }
 
@@ -105,14 +112,26 @@ bool MidiFilePlayer::WaitUntilStopped(std::chrono::milliseconds timeout) {
 
 uint64_t MidiFilePlayer::LengthMs() const {
     std::lock_guard lock(mutex_);
-    return lengthUs_ / 1000;
+    return RoundedMs(lengthUs_);
 }
 
 uint64_t MidiFilePlayer::PositionMs() const {
     std::lock_guard lock(mutex_);
-    if (!playing_.load()) return positionUs_ / 1000;
+    if (!playing_.load()) return RoundedMs(positionUs_);
     const uint64_t us = basePositionUs_ + ElapsedUs(startTime_, clock_.now());
-    return std::min(us, lengthUs_) / 1000;
+    return RoundedMs(std::min(us, lengthUs_));
+}
+
+std::string MidiFilePlayer::TakeFailure() {
+    std::lock_guard lock(mutex_);
+    return std::move(failure_);
+}
+
+void MidiFilePlayer::Fail(platform::MMRESULT result, const char* what) {
+    std::lock_guard lock(mutex_);
+    if (failed_) return;
+    failed_ = true;
+    failure_ = path_ + ": " + what + ": " + platform::midiErrorText(result);
 }
 
 std::string MidiFilePlayer::LastError() const {
@@ -173,19 +192,26 @@ void MidiFilePlayer::Send(const SongEvent& e) {
     } else {
         result = outputs_.longMsg(out_, song_.exclusiveData.data() + e.exclusiveOffset, e.exclusiveLength);
     }
-    // A device that has gone away (closed, unplugged) ends the playing; a refused message does not.
+    // A device that has gone away (closed, unplugged) ends the playing; a refused message does
+    // not, but neither passes unreported.
     if (result == platform::MMSYSERR_INVALHANDLE || result == platform::MMSYSERR_NODRIVER) {
         deviceFailed_ = true;
         SetError("the MIDI output device failed while playing");
+        Fail(result, "the MIDI output device failed while playing");
+    } else if (result != platform::MMSYSERR_NOERROR) {
+        Fail(result, "the MIDI output device did not take a message of the file");
     }
 }
 
 void MidiFilePlayer::EndSoundingNotes() {
     for (int channel = 0; channel < 16; ++channel) {
-        for (int key = 0; key < 128; ++key)
-            for (; sounding_[channel][key] > 0; --sounding_[channel][key])
-                outputs_.shortMsg(out_, platform::packShortMessage(static_cast<uint8_t>(0x80 | channel),
-                                                                   static_cast<uint8_t>(key), 0x40));
+        // One note-off ends a key however often it was struck.
+        for (int key = 0; key < 128; ++key) {
+            if (sounding_[channel][key] == 0) continue;
+            sounding_[channel][key] = 0;
+            outputs_.shortMsg(out_, platform::packShortMessage(static_cast<uint8_t>(0x80 | channel),
+                                                               static_cast<uint8_t>(key), 0x40));
+        }
         if (sustained_[channel]) {
             outputs_.shortMsg(out_, platform::packShortMessage(static_cast<uint8_t>(0xB0 | channel), 64, 0));
             sustained_[channel] = false;
@@ -195,7 +221,9 @@ void MidiFilePlayer::EndSoundingNotes() {
 
 void MidiFilePlayer::Finish(uint64_t positionUs) {
     EndSoundingNotes();
-    outputs_.close(out_);
+    const platform::MMRESULT closed = outputs_.close(out_);
+    if (closed != platform::MMSYSERR_NOERROR && closed != platform::MMSYSERR_INVALHANDLE && !deviceFailed_)
+        Fail(closed, "the MIDI output device did not take the end of the file");
     out_ = nullptr;
     {
         std::lock_guard lock(mutex_);

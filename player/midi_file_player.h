@@ -15,9 +15,14 @@
 // margin) for a jingle; Stop() on STOP; Close() when leaving the page.
 //
 // The device is opened by Play and closed when the playing ends, so that the engine can have it
-// back. Every note the player started and has not ended is ended (note-off, and the sustain
-// pedal released on the channels where the file holds it down) whenever playing ends: at the
-// end of the file, on Stop, Close, or the Open of another file, and when the device fails.
+// back; closing hands everything sent to the device first. Every key the player started and has
+// not ended is ended once (note-off, and the sustain pedal released on the channels where the
+// file holds it down) whenever playing ends: at the end of the file, on Stop, Close, or the Open
+// of another file, and when the device fails.
+//
+// A message the device refuses (too long for the port, a full queue) is skipped and playing
+// goes on; a device that goes away ends the playing. Either is kept as the file's failure,
+// which TakeFailure() hands over once, so that the page reports it once per file.
 
 #include <atomic>
 #include <condition_variable>
@@ -58,10 +63,14 @@ class MidiFilePlayer {
 
     bool IsOpen() const { return open_; }
     bool IsPlaying() const { return playing_.load(); }
-    // Milliseconds; 0 with no file open.
+    // Milliseconds, rounded to the nearest; 0 with no file open.
     uint64_t LengthMs() const;
     uint64_t PositionMs() const;
     std::string LastError() const;
+    // The first thing that went wrong while the open file played (in the words of a device
+    // error box), once: empty afterwards, and until something else goes wrong with this file.
+    // Any thread.
+    std::string TakeFailure();
 
   private:
     void JoinThread();
@@ -70,6 +79,7 @@ class MidiFilePlayer {
     void EndSoundingNotes();
     void Finish(uint64_t positionUs);
     void SetError(std::string text);
+    void Fail(platform::MMRESULT result, const char* what);
 
     platform::MidiOutRegistry& outputs_;
     PlayerClock& clock_;
@@ -89,6 +99,9 @@ class MidiFilePlayer {
     platform::SteadyTime startTime_{};
     size_t next_ = 0;  // the next event to send
     std::string error_;
+    std::string path_;
+    std::string failure_;     // not yet taken
+    bool failed_ = false;     // this file has failed once already
 
     // The player thread's own while it runs.
     platform::HMIDIOUT out_ = nullptr;

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <limits>
+#include <system_error>
 
 #include "midifile/MidiRead.h"
 #include "platform/midi_grammar.h"
@@ -52,6 +54,8 @@ class SongReader final : public midifile::MidiRead {
         divisionField = division;
         if (format > 1) {
             ReportError("format 2 files are not played");
+        } else if (trackCount <= 0) {
+            ReportError("the file holds no tracks: nothing to play");
         } else if (division == 0) {
             ReportError("no timing: division 0");
         }
@@ -217,6 +221,12 @@ class TimeMap {
 
 bool LoadSong(const std::string& path, Song& song, std::string& error) {
     song = Song{};
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(path, ec);
+    if (!ec && size > kMaxSongFileBytes) {
+        error = "the file is larger than " + std::to_string(kMaxSongFileBytes >> 20) + " MB";
+        return false;
+    }
     SongReader reader(path.c_str(), song);
     if (reader.FileHandle() == nullptr) {
         error = "cannot open file";

@@ -37,9 +37,14 @@ struct Song {
     uint64_t lengthUs = 0;
 };
 
+// Files larger than this are not read: reading holds the whole file and every event in memory
+// (about twenty times the file's size) and takes a moment per megabyte.
+inline constexpr uint64_t kMaxSongFileBytes = uint64_t{8} << 20;
+
 // Reads the file at `path`. On failure returns false with `error` set to a short text that
-// names the problem ("cannot open file", the reader's report, "format 2 files are not played",
-// "no timing: division 0"); `song` is then left empty.
+// names the problem ("cannot open file", "the file is larger than 8 MB", the reader's report,
+// "format 2 files are not played", "no timing: division 0", "the file holds no tracks: nothing
+// to play"); `song` is then left empty.
 bool LoadSong(const std::string& path, Song& song, std::string& error);
 
 }  // namespace player

@@ -2,9 +2,10 @@
 
 #include <rtmidi/RtMidi.h>
 
-#include <chrono>
+#include <cstdio>
+#include <set>
+#include <string>
 #include <string_view>
-#include <thread>
 
 namespace platform {
 
@@ -20,115 +21,155 @@ RtMidi::Api rtApi(MidiApi api) {
     }
 }
 
-// RtMidi reports through exceptions and, by default, stderr; we report through results.
-void quietErrors(RtMidiError::Type, const std::string&, void*) {}
+// Prints a report of RtMidi on stderr, each text once per run: a warning that comes while no
+// call of ours waits for a result (the input thread's full queue, a listing) is never silent,
+// nor repeated at every message.
+void printOnce(const std::string& text) {
+    static std::mutex mutex;
+    static std::set<std::string> printed;
+    std::lock_guard lock(mutex);
+    if (printed.insert(text).second) std::fprintf(stderr, "Quintora2: MIDI: %s\n", text.c_str());
+}
+
+}  // namespace
+
+// What RtMidi reports about one client: once its error callback is set it reports through the
+// callback only, never by exception, and goes on as if the call had worked. During a call of
+// ours the report becomes that call's result; any other report goes to stderr.
+class RtReport {
+  public:
+    void begin() {
+        std::lock_guard lock(mutex_);
+        capturing_ = true;
+        captured_.clear();
+    }
+    // The first report since begin(), or empty.
+    std::string end() {
+        std::lock_guard lock(mutex_);
+        capturing_ = false;
+        return std::move(captured_);
+    }
+    static void callback(RtMidiError::Type, const std::string& text, void* self) {
+        static_cast<RtReport*>(self)->take(text);
+    }
+
+  private:
+    void take(const std::string& text) {
+        {
+            std::lock_guard lock(mutex_);
+            if (capturing_) {
+                if (captured_.empty()) captured_ = text.empty() ? "unspecified RtMidi error" : text;
+                return;
+            }
+        }
+        printOnce(text);
+    }
+    std::mutex mutex_;
+    bool capturing_ = false;
+    std::string captured_;
+};
+
+// An RtMidi client with the report its error callback fills (declared first, the report
+// outlives the client).
+template <class Rt>
+struct RtClient {
+    std::unique_ptr<RtReport> report = std::make_unique<RtReport>();
+    std::unique_ptr<Rt> rt;
+};
+
+namespace {
 
 template <class Rt>
-std::unique_ptr<Rt> makeClient(MidiApi api, const std::string& name) {
+std::unique_ptr<RtClient<Rt>> makeClient(MidiApi api, const std::string& name) {
     if (api == MidiApi::None) return nullptr;
+    auto c = std::make_unique<RtClient<Rt>>();
     try {
-        auto c = std::make_unique<Rt>(rtApi(api), name);
-        c->setErrorCallback(&quietErrors, nullptr);
-        return c;
-    } catch (const RtMidiError&) {
+        c->rt = std::make_unique<Rt>(rtApi(api), name);
+    } catch (const RtMidiError& e) {
+        printOnce(e.getMessage());
         return nullptr;
     }
+    c->rt->setErrorCallback(&RtReport::callback, c->report.get());
+    return c;
 }
 
 // The raw RtMidi indices of the ports that are not our own, in RtMidi's order.
 template <class Rt>
 std::vector<std::pair<unsigned, std::string>> foreignPorts(Rt& client) {
     std::vector<std::pair<unsigned, std::string>> out;
-    unsigned n = 0;
     try {
-        n = client.getPortCount();
-    } catch (const RtMidiError&) {
-        return out;
-    }
-    for (unsigned i = 0; i < n; ++i) {
-        std::string name;
-        try {
-            name = client.getPortName(i);
-        } catch (const RtMidiError&) {
-            continue;
+        const unsigned n = client.getPortCount();
+        for (unsigned i = 0; i < n; ++i) {
+            const std::string name = client.getPortName(i);
+            if (name.empty() || std::string_view(name).substr(0, kOwnPrefix.size()) == kOwnPrefix) continue;
+            out.emplace_back(i, name);
         }
-        if (name.empty() || std::string_view(name).substr(0, kOwnPrefix.size()) == kOwnPrefix) continue;
-        out.emplace_back(i, name);
+    } catch (const RtMidiError& e) {  // RtMidi reports by exception where no callback applies
+        printOnce(e.getMessage());
     }
     return out;
 }
 
 template <class Rt>
-std::vector<std::string> namesOf(Rt* client) {
+std::vector<std::string> namesOf(RtClient<Rt>* client) {
     std::vector<std::string> names;
     if (!client) return names;
-    for (auto& [i, n] : foreignPorts(*client)) names.push_back(n);
+    for (auto& [i, n] : foreignPorts(*client->rt)) names.push_back(n);
     return names;
 }
 
 // A new client of ours connected to the device-th foreign port; nothing (and error) on failure.
 template <class Rt>
-std::unique_ptr<Rt> openForeignPort(MidiApi api, int device, const char* portSuffix, MMRESULT& error) {
+std::unique_ptr<RtClient<Rt>> openForeignPort(MidiApi api, int device, const char* portSuffix, MMRESULT& error) {
     auto client = makeClient<Rt>(api, std::string(kOwnPrefix));
     if (!client) {
         error = api == MidiApi::None ? MMSYSERR_BADDEVICEID : MMSYSERR_NODRIVER;
         return nullptr;
     }
-    auto ports = foreignPorts(*client);
+    auto ports = foreignPorts(*client->rt);
     if (device < 0 || static_cast<std::size_t>(device) >= ports.size()) {
         error = MMSYSERR_BADDEVICEID;
         return nullptr;
     }
+    client->report->begin();
     try {
-        client->openPort(ports[static_cast<std::size_t>(device)].first, std::string(kOwnPrefix) + portSuffix);
-    } catch (const RtMidiError&) {
+        client->rt->openPort(ports[static_cast<std::size_t>(device)].first, std::string(kOwnPrefix) + portSuffix);
+    } catch (const RtMidiError& e) {
+        printOnce(e.getMessage());
+        client->report->end();
         error = MMSYSERR_ALLOCATED;
         return nullptr;
     }
-    if (!client->isPortOpen()) {
+    const std::string report = client->report->end();
+    if (!report.empty()) printOnce(report);  // the open's own words, whether or not it worked
+    if (!client->rt->isPortOpen()) {
         error = MMSYSERR_ALLOCATED;
         return nullptr;
     }
     return client;
 }
 
-// JACK takes what a port queued only once per period, into a buffer of fixed size, and drops
-// what does not fit without a word. A burst (the exit's sweep sends 4096 messages at once) is
-// therefore paced: at most kBurst messages per kWindow, far above anything a performance sends.
-class BurstPacer {
-public:
-    void beforeSend() {
-        const auto now = std::chrono::steady_clock::now();
-        if (now - windowStart_ >= kWindow) {
-            windowStart_ = now;
-            count_ = 0;
-        }
-        if (++count_ <= kBurst) return;
-        std::this_thread::sleep_until(windowStart_ + kWindow);
-        windowStart_ = std::chrono::steady_clock::now();
-        count_ = 1;
-    }
-
-private:
-    static constexpr int kBurst = 256;
-    static constexpr std::chrono::milliseconds kWindow{6};
-    std::chrono::steady_clock::time_point windowStart_{};
-    int count_ = 0;
-};
-
+// An ALSA sequencer port: RtMidi hands each message to the sequencer before it returns.
 class RtOutPort final : public MidiOutPort {
 public:
-    RtOutPort(std::unique_ptr<RtMidiOut> out, bool paced) : out_(std::move(out)), paced_(paced) {}
+    explicit RtOutPort(std::unique_ptr<RtClient<RtMidiOut>> out) : out_(std::move(out)) {}
 
 protected:
     MMRESULT sendBytes(const std::uint8_t* bytes, std::size_t length) override {
-        if (paced_) pacer_.beforeSend();
+        // A message RtMidi could not send is reported through the callback, and the call
+        // returns as if it had been sent: the report is this send's result.
+        out_->report->begin();
         try {
-            out_->sendMessage(bytes, length);
-            return MMSYSERR_NOERROR;
-        } catch (const RtMidiError&) {
+            out_->rt->sendMessage(bytes, length);
+        } catch (const RtMidiError& e) {
+            out_->report->end();
+            printOnce(e.getMessage());
             return MMSYSERR_ERROR;
         }
+        const std::string report = out_->report->end();
+        if (report.empty()) return MMSYSERR_NOERROR;
+        printOnce(report);
+        return MMSYSERR_ERROR;
     }
     // Every note off on every channel: sustain released, then All Notes Off.
     MMRESULT doReset() override {
@@ -143,22 +184,21 @@ protected:
     }
 
 private:
-    std::unique_ptr<RtMidiOut> out_;
-    bool paced_;
-    BurstPacer pacer_;
+    std::unique_ptr<RtClient<RtMidiOut>> out_;
 };
 
 class RtInPort final : public MidiInPort {
 public:
-    RtInPort(std::unique_ptr<RtMidiIn> in, MidiInSink* sink) : in_(std::move(in)), sink_(sink) {
-        in_->ignoreTypes(true, true, true);
-        in_->setCallback(&RtInPort::received, this);
+    RtInPort(std::unique_ptr<RtClient<RtMidiIn>> in, MidiInSink* sink) : in_(std::move(in)), sink_(sink) {
+        in_->rt->ignoreTypes(true, true, true);
+        in_->rt->setCallback(&RtInPort::received, this);
     }
     ~RtInPort() override {
         try {
-            in_->cancelCallback();
-            in_->closePort();
-        } catch (const RtMidiError&) {
+            in_->rt->cancelCallback();
+            in_->rt->closePort();
+        } catch (const RtMidiError& e) {
+            printOnce(e.getMessage());
         }
     }
 
@@ -171,7 +211,7 @@ private:
         if (m.size() > 2) packed |= std::uint32_t{m[2]} << 16;
         static_cast<RtInPort*>(self)->sink_->shortMessage(packed);
     }
-    std::unique_ptr<RtMidiIn> in_;
+    std::unique_ptr<RtClient<RtMidiIn>> in_;
     MidiInSink* sink_;
 };
 
@@ -181,14 +221,16 @@ RtMidiOutPorts::RtMidiOutPorts(MidiApi api) : api_(api) {}
 RtMidiOutPorts::~RtMidiOutPorts() = default;
 
 std::vector<std::string> RtMidiOutPorts::names() {
+    if (api_ == MidiApi::Jack) return jack_.names();
     std::lock_guard lock(mutex_);
     if (!probe_) probe_ = makeClient<RtMidiOut>(api_, std::string(kOwnPrefix) + " list");
     return namesOf(probe_.get());
 }
 
 std::unique_ptr<MidiOutPort> RtMidiOutPorts::open(int device, MMRESULT& error) {
+    if (api_ == MidiApi::Jack) return jack_.open(device, error);
     auto client = openForeignPort<RtMidiOut>(api_, device, " Out", error);
-    return client ? std::make_unique<RtOutPort>(std::move(client), api_ == MidiApi::Jack) : nullptr;
+    return client ? std::make_unique<RtOutPort>(std::move(client)) : nullptr;
 }
 
 RtMidiInBackend::RtMidiInBackend(MidiApi api) : api_(api) {}

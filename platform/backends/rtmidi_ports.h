@@ -1,10 +1,13 @@
 #pragma once
-// MIDI ports of the system through RtMidi. Ports that belong to this program's own clients
-// (names starting with "Quintora2") are left out of the lists.
+// MIDI ports of the system through RtMidi; JACK outputs go through JACK itself (jack_output.h),
+// whose queue and connection we can see. Ports that belong to this program's own clients (names
+// starting with "Quintora2") are left out of the lists. What RtMidi reports becomes the result
+// of the call it happened in (a send), or is printed on stderr once per text.
 
 #include <memory>
 #include <mutex>
 
+#include "platform/backends/jack_output.h"
 #include "platform/backends/midi_api.h"
 #include "platform/midi_in.h"
 #include "platform/midi_out.h"
@@ -13,6 +16,9 @@ class RtMidiIn;
 class RtMidiOut;
 
 namespace platform {
+
+template <class Rt>
+struct RtClient;
 
 class RtMidiOutPorts {
 public:
@@ -24,7 +30,8 @@ public:
 private:
     MidiApi api_;
     std::mutex mutex_;
-    std::unique_ptr<RtMidiOut> probe_;  // one client for listing, made on first use
+    std::unique_ptr<RtClient<RtMidiOut>> probe_;  // one client for listing, made on first use
+    JackOutPorts jack_;
 };
 
 class RtMidiInBackend final : public MidiInBackend {
@@ -37,7 +44,7 @@ public:
 private:
     MidiApi api_;
     std::mutex mutex_;
-    std::unique_ptr<RtMidiIn> probe_;
+    std::unique_ptr<RtClient<RtMidiIn>> probe_;
 };
 
 }  // namespace platform

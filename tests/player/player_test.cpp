@@ -227,8 +227,9 @@ const std::vector<SongCase>& SongCases() {
          }},
          0,
          1000,
+         // Key 60, struck twice, is ended once.
          {"0 B3 40 7F", "0 93 3C 64", "0 93 3C 64", "0 93 43 64", "500 93 43 00", "1000 83 3C 40",
-          "1000 83 3C 40", "1000 B3 40 00"}},
+          "1000 B3 40 00"}},
         {"frame_timing_ignores_tempo",
          0,
          0xE728,  // 25 frames of 40 ticks: a tick is 1 ms
@@ -342,6 +343,14 @@ TEST_F(PlayerTest, OpeningAnotherFileEndsTheNotesOfTheOneThatPlays) {
     EXPECT_NE(player_->Play(), platform::MMSYSERR_NOERROR);
 }
 
+// A well-formed file one byte over the size the player reads: a track padded with a text meta.
+midifile::testing::Bytes TooLarge() {
+    midifile::testing::Bytes track = {0x00, 0x90, 0x3C, 0x64, 0x00, 0xFF, 0x01, 0x84, 0x80, 0x80, 0x00};
+    midifile::testing::Bytes file = midifile::testing::SmfFile({track});
+    file.resize(kMaxSongFileBytes + 1, 0x20);
+    return file;
+}
+
 TEST_F(PlayerTest, ADamagedFileReportsFailureAndSendsNothing) {
     struct Damaged {
         const char* name;
@@ -357,6 +366,8 @@ TEST_F(PlayerTest, ADamagedFileReportsFailureAndSendsNothing) {
         {"format_2", midifile::testing::SmfFile({{0x00, 0x90, 0x3C, 0x64}}, 2),
          "format 2 files are not played"},
         {"division_0", midifile::testing::SmfFile({{0x00, 0x90, 0x3C, 0x64}}, 1, 0), "no timing: division 0"},
+        {"no_tracks", midifile::testing::SmfFile({}, 1), "the file holds no tracks: nothing to play"},
+        {"too_large", TooLarge(), "the file is larger than 8 MB"},
     };
     for (const auto& c : cases) {
         midifile::testing::TempFile f(c.bytes);
@@ -404,6 +415,43 @@ TEST_F(PlayerTest, AFileThatPlayedToItsEndPlaysAgainFromTheStart) {
     EXPECT_EQ(player_->LengthMs(), 0u);
 }
 
+TEST_F(PlayerTest, AMessageTheDeviceRefusesIsReportedOncePerFileAndPlayingGoesOn) {
+    midifile::testing::TempFile file;
+    WriteHeldChord(file.path());
+    ASSERT_TRUE(player_->Open(file.path(), platform::MIDI_MAPPER));
+    backend_->failSends(platform::MIDIERR_TOOLARGE);
+    EXPECT_EQ(player_->TakeFailure(), "") << "nothing has failed yet";
+    ASSERT_EQ(player_->Play(), platform::MMSYSERR_NOERROR);
+    ASSERT_TRUE(player_->WaitUntilStopped(std::chrono::seconds(10)));
+    EXPECT_EQ(player_->PositionMs(), player_->LengthMs()) << "played to its end";
+    EXPECT_EQ(player_->TakeFailure(), std::string(file.path()) +
+                                          ": the MIDI output device did not take a message of the file: " +
+                                          platform::midiErrorText(platform::MIDIERR_TOOLARGE));
+    // Once per file: playing it again reports nothing more; opening it afresh does.
+    ASSERT_EQ(player_->Play(), platform::MMSYSERR_NOERROR);
+    ASSERT_TRUE(player_->WaitUntilStopped(std::chrono::seconds(10)));
+    EXPECT_EQ(player_->TakeFailure(), "");
+    ASSERT_TRUE(player_->Open(file.path(), platform::MIDI_MAPPER));
+    ASSERT_EQ(player_->Play(), platform::MMSYSERR_NOERROR);
+    ASSERT_TRUE(player_->WaitUntilStopped(std::chrono::seconds(10)));
+    EXPECT_NE(player_->TakeFailure(), "");
+}
+
+TEST_F(PlayerTest, LengthAndPositionRoundToTheNearestMillisecond) {
+    // Three ticks a quarter at 120 beats a minute: a tick is 166.667 ms.
+    midifile::testing::TempFile file;
+    ASSERT_TRUE(WriteSong(file.path(), 0, 3, {[](MidiWrite& w) {
+                              w.WriteNoteOn(0, 60, 100);
+                              w.AddDelta(1);
+                              w.WriteNoteOff(0, 60, 0);
+                          }}));
+    ASSERT_TRUE(player_->Open(file.path(), platform::MIDI_MAPPER));
+    EXPECT_EQ(player_->LengthMs(), 167u);
+    ASSERT_EQ(player_->Play(), platform::MMSYSERR_NOERROR);
+    ASSERT_TRUE(player_->WaitUntilStopped(std::chrono::seconds(10)));
+    EXPECT_EQ(player_->PositionMs(), 167u);
+}
+
 TEST_F(PlayerTest, TheDeviceGoingAwayEndsThePlaying) {
     midifile::testing::TempFile file;
     WriteHeldChord(file.path());
@@ -418,6 +466,7 @@ TEST_F(PlayerTest, TheDeviceGoingAwayEndsThePlaying) {
     clock_.wake();
     ASSERT_TRUE(player_->WaitUntilStopped(std::chrono::seconds(10)));
     EXPECT_EQ(player_->LastError(), "the MIDI output device failed while playing");
+    EXPECT_NE(player_->TakeFailure(), "") << "the page is told";
     EXPECT_EQ(player_->PositionMs(), 500u);
 }
 

@@ -1,0 +1,266 @@
+#include "platform/backends/jack_output.h"
+
+#include <jack/jack.h>
+#include <jack/midiport.h>
+#include <jack/ringbuffer.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string_view>
+#include <thread>
+
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+constexpr std::string_view kOwnPrefix = "Quintora2";
+// The queue: room for the exit's sweep (4096 short messages) several times over, and for the
+// largest exclusive message a period can carry.
+constexpr std::size_t kQueueBytes = std::size_t{1} << 18;
+// How long a send waits at most for room in a full queue (a burst faster than the periods).
+constexpr std::chrono::milliseconds kRoomLimit{250};
+constexpr std::chrono::microseconds kPoll{500};
+
+using Clock = std::chrono::steady_clock;
+
+void silent(const char*) {}
+
+jack_client_t* openClient(const char* name) {
+    // libjack reports a missing server on stderr; the caller reports through results.
+    jack_set_error_function(&silent);
+    jack_set_info_function(&silent);
+    jack_status_t status{};
+    return jack_client_open(name, JackNoStartServer, &status);
+}
+
+// A client name of its own for every output: libjack keeps a client's socket under a path made
+// of the client's name and the user alone, so clients of the same name (an output reopened at
+// once, or another Quintora2 on another server) would take each other's socket.
+std::string uniqueClientName() {
+    static std::atomic<unsigned> next{0};
+    return std::string(kOwnPrefix) + "-" + std::to_string(getpid()) + "-" + std::to_string(++next);
+}
+
+std::vector<std::string> foreignInputs(jack_client_t* client) {
+    std::vector<std::string> out;
+    const char** ports = jack_get_ports(client, nullptr, JACK_DEFAULT_MIDI_TYPE, JackPortIsInput);
+    if (!ports) return out;
+    for (int i = 0; ports[i]; ++i) {
+        const std::string_view name(ports[i]);
+        if (name.empty() || name.substr(0, kOwnPrefix.size()) == kOwnPrefix) continue;
+        out.emplace_back(name);
+    }
+    jack_free(ports);
+    return out;
+}
+
+// One record of the queue: its length, then its bytes.
+using RecordLength = std::uint32_t;
+
+class JackOutPort final : public MidiOutPort {
+  public:
+    JackOutPort() = default;
+    ~JackOutPort() override { shut(); }
+
+    // Makes the client and its port and connects it to `target`; false (and error) on failure.
+    bool start(const std::string& target, MMRESULT& error) {
+        client_ = openClient(uniqueClientName().c_str());
+        if (!client_) {
+            error = MMSYSERR_NODRIVER;
+            return false;
+        }
+        queue_ = jack_ringbuffer_create(kQueueBytes);
+        port_ = jack_port_register(client_, "Quintora2 Out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
+        if (!queue_ || !port_) {
+            error = MMSYSERR_NOMEM;
+            return false;
+        }
+        jack_ringbuffer_mlock(queue_);
+        jack_set_process_callback(client_, &JackOutPort::process, this);
+        jack_on_shutdown(client_, &JackOutPort::serverGone, this);
+        if (jack_activate(client_) != 0) {
+            error = MMSYSERR_ERROR;
+            return false;
+        }
+        active_ = true;
+        const int connected = jack_connect(client_, jack_port_name(port_), target.c_str());
+        if (connected != 0 && connected != EEXIST) {
+            error = MMSYSERR_ALLOCATED;
+            return false;
+        }
+        // The connection stands once the server's current graph holds it and a period has run
+        // on that graph (so its buffer size is known too).
+        const auto deadline = Clock::now() + kConnectLimit;
+        while (!gone_.load() && !jack_port_connected_to(port_, target.c_str()) && Clock::now() < deadline)
+            std::this_thread::sleep_for(kPoll);
+        const std::uint64_t seen = cycles_.load();
+        while (!gone_.load() && cycles_.load() < seen + 2 && Clock::now() < deadline)
+            std::this_thread::sleep_for(kPoll);
+        if (gone_.load()) {
+            error = MMSYSERR_NODRIVER;
+            return false;
+        }
+        if (!jack_port_connected_to(port_, target.c_str())) {
+            error = MIDIERR_NOTREADY;
+            return false;
+        }
+        return true;
+    }
+
+  protected:
+    MMRESULT sendBytes(const std::uint8_t* bytes, std::size_t length) override {
+        if (gone_.load()) return MMSYSERR_NODRIVER;
+        const std::size_t capacity = capacity_.load();
+        if ((capacity != 0 && length > capacity) || length + sizeof(RecordLength) > kQueueBytes / 2)
+            return MIDIERR_TOOLARGE;
+        const std::size_t need = sizeof(RecordLength) + length;
+        const auto deadline = Clock::now() + kRoomLimit;
+        while (jack_ringbuffer_write_space(queue_) < need) {
+            if (gone_.load()) return MMSYSERR_NODRIVER;
+            if (Clock::now() >= deadline) return MIDIERR_NOTREADY;
+            std::this_thread::sleep_for(kPoll);
+        }
+        const auto n = static_cast<RecordLength>(length);
+        jack_ringbuffer_write(queue_, reinterpret_cast<const char*>(&n), sizeof n);
+        jack_ringbuffer_write(queue_, reinterpret_cast<const char*>(bytes), length);
+        return MMSYSERR_NOERROR;
+    }
+
+    // Every note off on every channel: sustain released, then All Notes Off.
+    MMRESULT doReset() override {
+        MMRESULT r = MMSYSERR_NOERROR;
+        for (std::uint8_t ch = 0; ch < 16; ++ch) {
+            const std::uint8_t sustainOff[3] = {static_cast<std::uint8_t>(0xB0 | ch), 64, 0};
+            const std::uint8_t allOff[3] = {static_cast<std::uint8_t>(0xB0 | ch), 123, 0};
+            if (const MMRESULT e = sendBytes(sustainOff, 3); e != MMSYSERR_NOERROR) r = e;
+            if (const MMRESULT e = sendBytes(allOff, 3); e != MMSYSERR_NOERROR) r = e;
+        }
+        return r;
+    }
+
+    MMRESULT doClose() override {
+        MMRESULT r = drain();
+        if (r == MMSYSERR_NOERROR && dropped_.load() != 0) r = MIDIERR_TOOLARGE;
+        shut();
+        return r;
+    }
+
+  private:
+    // Waits until the callback has handed on the whole queue and one period more has run, so
+    // that the receiver has read the last period's buffer. MIDIERR_STILLPLAYING when the limit
+    // passed first (the server stalled): what was still queued is lost.
+    MMRESULT drain() {
+        if (!active_ || gone_.load()) return MMSYSERR_NOERROR;
+        const auto deadline = Clock::now() + kDrainLimit;
+        while (jack_ringbuffer_read_space(queue_) > 0) {
+            if (gone_.load()) return MMSYSERR_NOERROR;
+            if (Clock::now() >= deadline) return MIDIERR_STILLPLAYING;
+            std::this_thread::sleep_for(kPoll);
+        }
+        // The callback that took the last record may still be running: its period ends at the
+        // next count, and one more period follows.
+        const std::uint64_t seen = cycles_.load();
+        while (!gone_.load() && cycles_.load() < seen + 2) {
+            if (Clock::now() >= deadline) return MIDIERR_STILLPLAYING;
+            std::this_thread::sleep_for(kPoll);
+        }
+        return MMSYSERR_NOERROR;
+    }
+
+    void shut() {
+        if (client_) {
+            if (active_ && !gone_.load()) jack_deactivate(client_);
+            jack_client_close(client_);
+            client_ = nullptr;
+        }
+        active_ = false;
+        if (queue_) {
+            jack_ringbuffer_free(queue_);
+            queue_ = nullptr;
+        }
+    }
+
+    // JACK's thread, once a period: as many whole queued messages as the buffer takes.
+    static int process(jack_nframes_t frames, void* arg) {
+        auto* self = static_cast<JackOutPort*>(arg);
+        void* buffer = jack_port_get_buffer(self->port_, frames);
+        jack_midi_clear_buffer(buffer);
+        const std::size_t capacity = jack_midi_max_event_size(buffer);
+        self->capacity_.store(capacity);
+        for (;;) {
+            RecordLength n = 0;
+            const std::size_t available = jack_ringbuffer_read_space(self->queue_);
+            if (available < sizeof n) break;
+            jack_ringbuffer_peek(self->queue_, reinterpret_cast<char*>(&n), sizeof n);
+            if (available < sizeof n + n) break;  // its bytes are still being written
+            if (n > capacity) {
+                // Queued before the period's size was known, and no period can carry it.
+                jack_ringbuffer_read_advance(self->queue_, sizeof n + n);
+                self->dropped_.fetch_add(1);
+                continue;
+            }
+            if (n > jack_midi_max_event_size(buffer)) break;  // the next period takes it
+            jack_midi_data_t* slot = jack_midi_event_reserve(buffer, 0, n);
+            if (!slot) break;
+            jack_ringbuffer_read_advance(self->queue_, sizeof n);
+            jack_ringbuffer_read(self->queue_, reinterpret_cast<char*>(slot), n);
+        }
+        self->cycles_.fetch_add(1);
+        return 0;
+    }
+
+    static void serverGone(void* arg) { static_cast<JackOutPort*>(arg)->gone_.store(true); }
+
+    jack_client_t* client_ = nullptr;
+    jack_port_t* port_ = nullptr;
+    jack_ringbuffer_t* queue_ = nullptr;
+    bool active_ = false;
+    std::atomic<bool> gone_{false};
+    std::atomic<std::uint64_t> cycles_{0};   // periods the callback has finished
+    std::atomic<std::size_t> capacity_{0};   // the largest message one period carries; 0 = unknown
+    std::atomic<unsigned> dropped_{0};       // messages no period could carry
+};
+
+}  // namespace
+
+JackOutPorts::JackOutPorts() = default;
+
+JackOutPorts::~JackOutPorts() {
+    if (probe_) jack_client_close(probe_);
+}
+
+bool JackOutPorts::list(std::vector<std::string>& names) {
+    std::lock_guard lock(mutex_);
+    if (!probe_) probe_ = openClient((uniqueClientName() + "-list").c_str());
+    if (!probe_) return false;
+    names = foreignInputs(probe_);
+    return true;
+}
+
+std::vector<std::string> JackOutPorts::names() {
+    std::vector<std::string> names;
+    list(names);
+    return names;
+}
+
+std::unique_ptr<MidiOutPort> JackOutPorts::open(int device, MMRESULT& error) {
+    std::vector<std::string> ports;
+    if (!list(ports)) {
+        error = MMSYSERR_NODRIVER;
+        return nullptr;
+    }
+    if (device < 0 || static_cast<std::size_t>(device) >= ports.size()) {
+        error = MMSYSERR_BADDEVICEID;
+        return nullptr;
+    }
+    auto port = std::make_unique<JackOutPort>();
+    if (!port->start(ports[static_cast<std::size_t>(device)], error)) return nullptr;
+    return port;
+}
+
+}  // namespace platform

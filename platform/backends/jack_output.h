@@ -1,0 +1,54 @@
+#pragma once
+// MIDI output ports of a JACK server, through JACK itself. Each open output is a client of our
+// own ("Quintora2") with one MIDI output port connected to the chosen input port, and a queue
+// that its process callback empties into the port's buffer once a period. Owning the callback
+// is what makes the queue and the connection observable:
+//  - opening returns once the connection stands in the server's graph, so the first messages
+//    are not handed to a port that leads nowhere yet;
+//  - closing first lets the callback hand on everything queued, and one period more so that
+//    the receiver has read it, before the client goes (bounded by kDrainLimit);
+//  - a message larger than one period's port buffer can carry is refused (MIDIERR_TOOLARGE),
+//    never dropped as a success; one that fits is sent whole, in one period.
+// Ports of our own clients (names starting with "Quintora2") are left out of the list.
+//
+// Threads: names() and open() from any thread; a port's calls are serialised by the output
+// registry's per-port lock (one sender at a time), while JACK's thread runs the callback.
+
+#include <chrono>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/midi_out.h"
+
+struct _jack_client;
+
+namespace platform {
+
+// How long a close waits at most for the queue to reach the receiver.
+inline constexpr std::chrono::milliseconds kDrainLimit{250};
+// How long an open waits at most for its connection to stand.
+inline constexpr std::chrono::milliseconds kConnectLimit{1000};
+
+class JackOutPorts {
+  public:
+    JackOutPorts();
+    ~JackOutPorts();
+    JackOutPorts(const JackOutPorts&) = delete;
+    JackOutPorts& operator=(const JackOutPorts&) = delete;
+
+    // The full names ("client:port") of the server's MIDI input ports that are not our own,
+    // in the server's order; empty when no server runs.
+    std::vector<std::string> names();
+    // Connects a new output to the device-th of names().
+    std::unique_ptr<MidiOutPort> open(int device, MMRESULT& error);
+
+  private:
+    bool list(std::vector<std::string>& names);  // false when no server answers
+
+    std::mutex mutex_;
+    _jack_client* probe_ = nullptr;  // one client for listing, made on first use
+};
+
+}  // namespace platform
