@@ -175,7 +175,7 @@ void MidiScanUsedPrograms::OnNoteOff(int channel, int key, int velocity) {
 // ---- pass 2 ----
 
 MidiCopySelectedEvents::MidiCopySelectedEvents(const char* path, std::FILE* file, SplitRun& run)
-    : MidiRead(path, file, WindowRead), run_(run) {
+    : MidiCopy(path, file, WindowRead), run_(run) {
     EventMask = MaskAllControllers;
     programs_.fill(-1);
 }
@@ -198,48 +198,26 @@ bool MidiCopySelectedEvents::ProgramPasses(int channel) const {
 void MidiCopySelectedEvents::OnTrackStart(int, int64_t, int) {
     programs_.fill(-1);
 }
+midifile::MidiWrite& MidiCopySelectedEvents::Out() {
+    return *run_.writer;
+}
+// A reset belongs at the start of the piece: only the first output track carries it.
+bool MidiCopySelectedEvents::KeepsResets() {
+    return run_.writer->TrackCount() <= 1;
+}
+
 void MidiCopySelectedEvents::OnDeltaTime(uint32_t ticks) {
-    run_.writer->AddDelta(ticks);
+    MidiCopy::OnDeltaTime(ticks);
     if (!run_.merging) run_.EventRead();  // the merge shows its own figure
 }
 
-void MidiCopySelectedEvents::OnMetaEvent(int type, int64_t length, const uint8_t* data) {
-    run_.writer->WriteMeta(type, length, data);
-}
-void MidiCopySelectedEvents::OnMetaEventInFile(int type, std::FILE* file, int64_t offset, int64_t length) {
-    run_.writer->WriteMetaFromFile(type, file, offset, length);
-}
-void MidiCopySelectedEvents::OnText(int type, int64_t length, const char*, const char* text) {
-    run_.writer->WriteText(type, length, text);
-}
 void MidiCopySelectedEvents::OnEndOfTrack() {
     // The merge takes events from many tracks into one; the writer ends that track itself.
-    if (!run_.merging) run_.writer->WriteEndOfTrack();
+    if (!run_.merging) MidiCopy::OnEndOfTrack();
 }
 void MidiCopySelectedEvents::OnChannelPrefix(int channel) {
-    if (ChannelPasses(channel)) run_.writer->WriteChannelPrefix(channel);
+    if (ChannelPasses(channel)) MidiCopy::OnChannelPrefix(channel);
 }
-void MidiCopySelectedEvents::OnPortPrefix(int port) {
-    run_.writer->WritePortPrefix(port);
-}
-void MidiCopySelectedEvents::OnSequenceNumber(int number) {
-    run_.writer->WriteSequenceNumber(number);
-}
-void MidiCopySelectedEvents::OnSmpteOffset(int rate, int hours, int minutes, int seconds, int frames,
-                                           int fractional) {
-    run_.writer->WriteSmpteOffset(rate, hours, minutes, seconds, frames, fractional);
-}
-void MidiCopySelectedEvents::OnTimeSignature(int numerator, int denominator, int clocksPerClick,
-                                             int thirtySeconds) {
-    run_.writer->WriteTimeSignature(numerator, denominator, clocksPerClick, thirtySeconds);
-}
-void MidiCopySelectedEvents::OnTempo(uint32_t microsecondsPerQuarter) {
-    run_.writer->WriteTempo(microsecondsPerQuarter);
-}
-void MidiCopySelectedEvents::OnKeySignature(int sharpsFlats, int minor) {
-    run_.writer->WriteKeySignature(sharpsFlats, minor);
-}
-
 void MidiCopySelectedEvents::OnProgramChange(int channel, int program) {
     if (!ChannelPasses(channel) || !DataBytes(program)) return;
     programs_[static_cast<size_t>(channel)] = program;
@@ -291,56 +269,6 @@ void MidiCopySelectedEvents::OnPolyPressure(int channel, int key, int pressure) 
 void MidiCopySelectedEvents::OnChannelPressure(int channel, int pressure) {
     if (ChannelPasses(channel) && DataBytes(pressure))
         run_.writer->WriteChannelPressure(Remap(channel), pressure);
-}
-void MidiCopySelectedEvents::OnSongPosition(int value) {
-    run_.writer->WriteSongPosition(value);
-}
-void MidiCopySelectedEvents::OnSongSelect(int song) {
-    run_.writer->WriteSongSelect(song);
-}
-void MidiCopySelectedEvents::OnTuneRequest() {
-    run_.writer->WriteSystemByte(0xF6);
-}
-void MidiCopySelectedEvents::OnTimingClock() {
-    run_.writer->WriteSystemByte(0xF8);
-}
-void MidiCopySelectedEvents::OnStart() {
-    run_.writer->WriteSystemByte(0xFA);
-}
-void MidiCopySelectedEvents::OnContinue() {
-    run_.writer->WriteSystemByte(0xFB);
-}
-void MidiCopySelectedEvents::OnStop() {
-    run_.writer->WriteSystemByte(0xFC);
-}
-void MidiCopySelectedEvents::OnActiveSensing() {
-    run_.writer->WriteSystemByte(0xFE);
-}
-// Exclusive events keep their form: a divided message's packets and escape packets stay as they were.
-void MidiCopySelectedEvents::OnSysex(int64_t length, const uint8_t* data) {
-    run_.writer->WriteExclusive(0xF0, length, data);
-}
-void MidiCopySelectedEvents::OnSysexInFile(std::FILE* file, int64_t offset, int64_t length) {
-    run_.writer->WriteExclusiveFromFile(0xF0, file, offset, length);
-}
-void MidiCopySelectedEvents::OnSysexEscape(int64_t length, const uint8_t* data) {
-    run_.writer->WriteExclusive(0xF7, length, data);
-}
-void MidiCopySelectedEvents::OnSysexEscapeInFile(std::FILE* file, int64_t offset, int64_t length) {
-    run_.writer->WriteExclusiveFromFile(0xF7, file, offset, length);
-}
-// A reset belongs at the start of the piece: only the first output track carries it.
-void MidiCopySelectedEvents::OnXgSystemOn() {
-    if (run_.writer->TrackCount() <= 1) run_.writer->WriteXgSystemOn();
-}
-void MidiCopySelectedEvents::OnGmSystemOn() {
-    if (run_.writer->TrackCount() <= 1) run_.writer->WriteGmSystemOn();
-}
-void MidiCopySelectedEvents::OnGsReset() {
-    if (run_.writer->TrackCount() <= 1) run_.writer->WriteGsReset();
-}
-void MidiCopySelectedEvents::OnGsExit() {
-    if (run_.writer->TrackCount() <= 1) run_.writer->WriteGsExit();
 }
 
 // ---- the split ----

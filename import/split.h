@@ -12,6 +12,7 @@
 #include <cstdint>
 
 #include "import/import_context.h"
+#include "midifile/MidiCopy.h"
 #include "midifile/MidiRead.h"
 #include "midifile/MidiWrite.h"
 
@@ -42,9 +43,10 @@ class MidiScanUsedPrograms : public midifile::MidiRead {
     std::array<int, 16> programs_{};  // program in force per channel, -1 none
 };
 
-// Pass 2: copies the events that pass the channel, key and program filters into "$$$$". Reads
-// through pass 1's open file; each track has its own reader.
-class MidiCopySelectedEvents : public midifile::MidiRead {
+// Pass 2: copies the events that pass the channel, key and program filters into "$$$$"; what
+// carries no channel is copied as the library's copying reader does. Reads through pass 1's open
+// file; each track has its own reader.
+class MidiCopySelectedEvents : public midifile::MidiCopy {
   public:
     MidiCopySelectedEvents(const char* path, std::FILE* file, SplitRun& run);
 
@@ -54,17 +56,8 @@ class MidiCopySelectedEvents : public midifile::MidiRead {
     void OnTrackStart(int track, int64_t length, int trackChannel) override;
     void OnTrackEnd(int) override {}
     void OnDeltaTime(uint32_t ticks) override;
-    void OnMetaEvent(int type, int64_t length, const uint8_t* data) override;
-    void OnMetaEventInFile(int type, std::FILE* file, int64_t offset, int64_t length) override;
-    void OnText(int type, int64_t length, const char* kind, const char* text) override;
     void OnEndOfTrack() override;
     void OnChannelPrefix(int channel) override;
-    void OnPortPrefix(int port) override;
-    void OnSequenceNumber(int number) override;
-    void OnSmpteOffset(int rate, int hours, int minutes, int seconds, int frames, int fractional) override;
-    void OnTimeSignature(int numerator, int denominator, int clocksPerClick, int thirtySeconds) override;
-    void OnTempo(uint32_t microsecondsPerQuarter) override;
-    void OnKeySignature(int sharpsFlats, int minor) override;
     void OnProgramChange(int channel, int program) override;
     void OnControlChange(int channel, int controller, int value) override;
     void OnNoteOn(int channel, int key, int velocity) override;
@@ -72,22 +65,10 @@ class MidiCopySelectedEvents : public midifile::MidiRead {
     void OnPitchBend(int channel, int value) override;
     void OnPolyPressure(int channel, int key, int pressure) override;
     void OnChannelPressure(int channel, int pressure) override;
-    void OnSongPosition(int value) override;
-    void OnSongSelect(int song) override;
-    void OnTuneRequest() override;
-    void OnTimingClock() override;
-    void OnStart() override;
-    void OnContinue() override;
-    void OnStop() override;
-    void OnActiveSensing() override;
-    void OnSysex(int64_t length, const uint8_t* data) override;
-    void OnSysexInFile(std::FILE* file, int64_t offset, int64_t length) override;
-    void OnSysexEscape(int64_t length, const uint8_t* data) override;
-    void OnSysexEscapeInFile(std::FILE* file, int64_t offset, int64_t length) override;
-    void OnXgSystemOn() override;
-    void OnGmSystemOn() override;
-    void OnGsReset() override;
-    void OnGsExit() override;
+
+  protected:
+    midifile::MidiWrite& Out() override;
+    bool KeepsResets() override;
 
   private:
     bool ChannelPasses(int channel) const;
