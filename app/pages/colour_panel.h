@@ -5,14 +5,9 @@
 #include <QLabel>
 #include <functional>
 
-namespace app {
+#include "app/pages/palette.h"
 
-// The colours the pages use.
-inline const QColor clLime(0, 255, 0);
-inline const QColor clRed(255, 0, 0);
-inline const QColor clBlue(0, 0, 255);
-inline const QColor clGreen(0, 128, 0);
-inline const QColor clYellow(255, 255, 0);
+namespace app {
 
 class ColourPanel : public QLabel {
   public:

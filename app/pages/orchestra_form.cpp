@@ -4,6 +4,7 @@
 
 #include "app/pages/accompany_form.h"
 #include "app/pages/midi_form.h"
+#include "app/pages/palette.h"
 #include "app/pages/quintora_form.h"
 #include "drums/pages/drum_tab.h"
 #include "midifile/InstrumentNames.h"
@@ -13,9 +14,6 @@ namespace app {
 namespace {
 
 using accompaniment::GridIndex;
-
-const QColor clNavy(0, 0, 128);
-const QColor clBtnShadow(128, 128, 128);
 
 constexpr std::size_t at(int i) {
     return static_cast<std::size_t>(i);

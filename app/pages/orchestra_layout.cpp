@@ -7,6 +7,8 @@
 
 #include "app/pages/named_button.h"
 #include "app/pages/orchestra_form.h"
+#include "app/pages/palette.h"
+#include "app/pages/widgets.h"
 #include "midifile/InstrumentNames.h"
 
 namespace app {
@@ -15,41 +17,12 @@ namespace {
 
 using accompaniment::GridIndex;
 
-const QColor clPurple(128, 0, 128);
-
 constexpr std::size_t at(int i) {
     return static_cast<std::size_t>(i);
 }
 
 void place(QWidget* w, int x, int y, int width, int height) {
     w->setGeometry(x, y, width, height);
-}
-
-QLabel* panel(QWidget* parent, const char* name, const QString& caption, const char* hint) {
-    auto* l = new QLabel(caption, parent);
-    l->setObjectName(name);
-    l->setToolTip(hint);
-    l->setFrameShape(QFrame::Panel);
-    l->setFrameShadow(QFrame::Sunken);
-    l->setAlignment(Qt::AlignCenter);
-    return l;
-}
-
-QToolButton* tool(QWidget* parent, const char* name, const QString& caption, const char* hint) {
-    auto* b = new QToolButton(parent);
-    b->setObjectName(name);
-    b->setText(caption);
-    b->setToolTip(hint);
-    return b;
-}
-
-QSlider* slider(QWidget* parent, const char* name, Qt::Orientation o, int max, int value, const char* hint) {
-    auto* s = new QSlider(o, parent);
-    s->setObjectName(name);
-    s->setRange(0, max);
-    s->setValue(value);
-    s->setToolTip(hint);
-    return s;
 }
 
 QComboBox* box(QWidget* parent, const QString& name, const QStringList& items, const char* hint) {
@@ -146,8 +119,8 @@ void TOrchestraForm::buildParts() {
         place(InstChan[at(p)], 264, y, 50, 24);
         OctaveBox[at(p)] = box(this, n.octaveBox, octaves, "Instrument Octave");
         place(OctaveBox[at(p)], 318, y, 50, 24);
-        PanBar[at(p)] = slider(this, QString("PanBar%1").arg(p + 1).toLatin1().constData(), Qt::Horizontal,
-                               127, 64, "Instrument Position");
+        PanBar[at(p)] = Slider(this, QString("PanBar%1").arg(p + 1).toLatin1().constData(), Qt::Horizontal, 0,
+                               127, 64, 10, "Instrument Position");
         place(PanBar[at(p)], 372, y, 128, 24);
         auto* spin = new QSpinBox(this);
         spin->setObjectName(n.volume);
@@ -158,17 +131,17 @@ void TOrchestraForm::buildParts() {
         PartVolume[at(p)] = spin;
     }
 
-    DrumStartButton = tool(this, "DrumStartButton", QString::fromUtf8("\u25B6"), "Start Playing");
-    DrumStopButton = tool(this, "DrumStopButton", QString::fromUtf8("\u25A0"), "Stop Playing");
+    DrumStartButton = SpeedButton(this, "DrumStartButton", QString::fromUtf8("\u25B6"), "Start Playing");
+    DrumStopButton = SpeedButton(this, "DrumStopButton", QString::fromUtf8("\u25A0"), "Stop Playing");
     BeatIndicator = new ColourPanel(QString(), this);
     BeatIndicator->setObjectName("BeatIndicator");
     BeatIndicator->setToolTip("Beat Indicator");
-    WhichBar = panel(this, "WhichBar", "0", "Current BAR");
+    WhichBar = Panel(this, "WhichBar", "0", "Current BAR");
     place(DrumStartButton, 560, 6, 26, 24);
     place(DrumStopButton, 590, 6, 26, 24);
     place(BeatIndicator, 624, 6, 24, 24);
     place(WhichBar, 656, 6, 40, 24);
-    CurrentInstrument = panel(this, "CurrentInstrument", QString(), "Current Instrument");
+    CurrentInstrument = Panel(this, "CurrentInstrument", QString(), "Current Instrument");
     place(CurrentInstrument, 560, 36, 234, 24);
     FileNamePanel = new PathLabel(this);
     FileNamePanel->setObjectName("FileNamePanel");
@@ -188,18 +161,18 @@ void TOrchestraForm::buildPen() {
         KeyBtn[at(k)] = NamedButton(this, kKeyNames[k], kKeyCaptions[k], "Place this Note on the Form");
         place(KeyBtn[at(k)], 6 + 31 * (k % 6), 137 + 28 * (k / 6), 30, 24);
     }
-    RangeNumber = panel(this, "RangeNumber", "4", "");
-    KeyRangeUp = tool(this, "KeyRangeUp", "+", "");
-    KeyRangeDown = tool(this, "KeyRangeDown", "-", "");
+    RangeNumber = Panel(this, "RangeNumber", "4", "");
+    KeyRangeUp = SpeedButton(this, "KeyRangeUp", "+", "");
+    KeyRangeDown = SpeedButton(this, "KeyRangeDown", "-", "");
     place(KeyRangeDown, 6, 197, 24, 24);
     place(RangeNumber, 32, 197, 36, 24);
     place(KeyRangeUp, 70, 197, 24, 24);
     NullBtn = NamedButton(this, "NullBtn", "Null ", "Zero Notes on the Form");
     place(NullBtn, 110, 197, 78, 24);
-    DurationBar1 = slider(this, "DurationBar1", Qt::Vertical, 100, 50, "");
+    DurationBar1 = Slider(this, "DurationBar1", Qt::Vertical, 0, 100, 50, 10, "");
     DurationBar1->setInvertedAppearance(true);  // position 0, the longest duration, at the top
     place(DurationBar1, 10, 233, 24, 150);
-    DurationPanel = panel(this, "DurationPanel", "50", "");
+    DurationPanel = Panel(this, "DurationPanel", "50", "");
     place(DurationPanel, 40, 233, 44, 24);
 }
 
@@ -229,38 +202,38 @@ void TOrchestraForm::buildGrid() {
 
 void TOrchestraForm::buildBelowGrid() {
     constexpr int y1 = 395, y2 = 430, y3 = 470, y4 = 510;
-    VolumeBar1 = slider(this, "VolumeBar1", Qt::Horizontal, 127, 50, "Volume Control per Beat");
+    VolumeBar1 = Slider(this, "VolumeBar1", Qt::Horizontal, 0, 127, 50, 10, "Volume Control per Beat");
     place(VolumeBar1, 202, y1, 300, 24);
-    VolumePanel = panel(this, "VolumePanel", "75 ", "Volume %");
+    VolumePanel = Panel(this, "VolumePanel", "75 ", "Volume %");
     place(VolumePanel, 506, y1, 44, 24);
 
     auto* thru = new QLabel("THRU", this);
     place(thru, 560, y1, 40, 24);
     ThruBox = box(this, "ThruBox", channelItems(true), "Select Through Channel");
     place(ThruBox, 600, y1, 56, 24);
-    OctaveDown = tool(this, "OctaveCSpinButtonDown", "-", "Current Octave");
-    OctavePanel = panel(this, "OctavePanel", "0", "Current Octave");
-    OctaveUp = tool(this, "OctaveCSpinButtonUp", "+", "Current Octave");
+    OctaveDown = SpeedButton(this, "OctaveCSpinButtonDown", "-", "Current Octave");
+    OctavePanel = Panel(this, "OctavePanel", "0", "Current Octave");
+    OctaveUp = SpeedButton(this, "OctaveCSpinButtonUp", "+", "Current Octave");
     place(OctaveDown, 660, y1, 20, 24);
     place(OctavePanel, 682, y1, 30, 24);
     place(OctaveUp, 714, y1, 20, 24);
-    SplitDown = tool(this, "SplitCSpinButton1Down", "-", "Keyboard Split Point");
-    Panel6 = panel(this, "Panel6", "54", "Keyboard Split Point");
-    SplitUp = tool(this, "SplitCSpinButton1Up", "+", "Keyboard Split Point");
+    SplitDown = SpeedButton(this, "SplitCSpinButton1Down", "-", "Keyboard Split Point");
+    Panel6 = Panel(this, "Panel6", "54", "Keyboard Split Point");
+    SplitUp = SpeedButton(this, "SplitCSpinButton1Up", "+", "Keyboard Split Point");
     place(SplitDown, 736, y1, 16, 24);
     place(Panel6, 754, y1, 26, 24);
     place(SplitUp, 782, y1, 16, 24);
 
-    UpDown1Down = tool(this, "UpDown1Down", "<", "SET BAR NUMBER TO COPY OR PASTE");
-    Panel5 = panel(this, "Panel5", "1", "BAR NUMBER FOR COPY OF PASTE");
-    UpDown1Up = tool(this, "UpDown1Up", ">", "SET BAR NUMBER TO COPY OR PASTE");
+    UpDown1Down = SpeedButton(this, "UpDown1Down", "<", "SET BAR NUMBER TO COPY OR PASTE");
+    Panel5 = Panel(this, "Panel5", "1", "BAR NUMBER FOR COPY OF PASTE");
+    UpDown1Up = SpeedButton(this, "UpDown1Up", ">", "SET BAR NUMBER TO COPY OR PASTE");
     place(UpDown1Down, 202, y2, 20, 24);
     place(Panel5, 224, y2, 30, 24);
     place(UpDown1Up, 256, y2, 20, 24);
-    COPY = tool(this, "COPY", "COPY", "SET 'COMPOSE BAR' TO BAR NUMBER TO COPY");
-    PASTE1 = tool(this, "PASTE1", "PASTE", "SET 'COMPOSE BAR' TO BAR NUMBER FOR PASTING");
-    CLEAR = tool(this, "CLEAR", "CLEAR", "SET 'COMPOSE BAR' TO BAR NUMBER TO CLEAR");
-    UNDO = tool(this, "UNDO", "UNDO", "SET 'COMPOSE BAR' TO BAR NUMBER TO UNDO CLEAR");
+    COPY = SpeedButton(this, "COPY", "COPY", "SET 'COMPOSE BAR' TO BAR NUMBER TO COPY");
+    PASTE1 = SpeedButton(this, "PASTE1", "PASTE", "SET 'COMPOSE BAR' TO BAR NUMBER FOR PASTING");
+    CLEAR = SpeedButton(this, "CLEAR", "CLEAR", "SET 'COMPOSE BAR' TO BAR NUMBER TO CLEAR");
+    UNDO = SpeedButton(this, "UNDO", "UNDO", "SET 'COMPOSE BAR' TO BAR NUMBER TO UNDO CLEAR");
     int x = 290;
     for (QToolButton* b : {COPY, PASTE1, CLEAR, UNDO}) {
         place(b, x, y2, 56, 24);
@@ -271,17 +244,17 @@ void TOrchestraForm::buildBelowGrid() {
     NewAll = NamedButton(this, "NewAll", "NEW ", "Start Again");
     DRUMTAB = NamedButton(this, "DRUMTAB", "DRUM TABS ", "Goto Drum Page");
     MidiExtract = NamedButton(this, "MidiExtract", "Midi Extract ", "Extract from MIDI file");
-    MergeDrumsButton = tool(this, "MergeDrumsButton", "MERGE DRUMS ", "Get Drum File");
+    MergeDrumsButton = SpeedButton(this, "MergeDrumsButton", "MERGE DRUMS ", "Get Drum File");
     x = 6;
     for (QWidget* w :
          std::initializer_list<QWidget*>{MainButton, NewAll, DRUMTAB, MidiExtract, MergeDrumsButton}) {
         place(w, x, y3, 120, 28);
         x += 126;
     }
-    SaveBtn = tool(this, "SaveBtn", "SAVE FILE ", "Save a Tarn File");
-    SpeedButton2 = tool(this, "SpeedButton2", "OPEN FILE ", "Open a Tarn File");
-    OpenBtn = tool(this, "OpenBtn", "OPEN", "Open|");
-    SpeedButton1 = tool(this, "SpeedButton1", "OPEN", "Open|");
+    SaveBtn = SpeedButton(this, "SaveBtn", "SAVE FILE ", "Save a Tarn File");
+    SpeedButton2 = SpeedButton(this, "SpeedButton2", "OPEN FILE ", "Open a Tarn File");
+    OpenBtn = SpeedButton(this, "OpenBtn", "OPEN", "Open|");
+    SpeedButton1 = SpeedButton(this, "SpeedButton1", "OPEN", "Open|");
     x = 6;
     for (QWidget* w : std::initializer_list<QWidget*>{SaveBtn, SpeedButton2, OpenBtn, SpeedButton1}) {
         place(w, x, y4, 120, 28);

@@ -17,6 +17,7 @@
 #include "app/pages/midi_form.h"
 #include "app/pages/named_button.h"
 #include "app/pages/orchestra_form.h"
+#include "app/pages/palette.h"
 #include "app/pages/splash_screens.h"
 #include "drums/pages/drum_tab.h"
 #include "platform/services.h"
@@ -56,7 +57,7 @@ TQuintoraForm::TQuintoraForm(ProgramContext& context)
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);  // no border icons
     resize(800, 566);
     QPalette pal = palette();
-    pal.setColor(QPalette::WindowText, Qt::red);
+    pal.setColor(QPalette::WindowText, clRed);
     setPalette(pal);
     QFont bold = font();
     bold.setBold(true);
@@ -79,7 +80,7 @@ TQuintoraForm::TQuintoraForm(ProgramContext& context)
     title.setUnderline(true);
     MidiLabel2->setFont(title);
     QPalette aqua = MidiLabel2->palette();
-    aqua.setColor(QPalette::WindowText, Qt::cyan);
+    aqua.setColor(QPalette::WindowText, clAqua);
     MidiLabel2->setPalette(aqua);
     // The titles stand beside the player page, not above it: stacked, the two would make the
     // page taller than the 800 x 600 screen it is designed for.

@@ -8,6 +8,7 @@
 
 #include "app/folders.h"
 #include "app/pages/midi_form.h"
+#include "app/pages/palette.h"
 #include "app/pages/quintora_form.h"
 #include "app/pages/splash_pictures.h"
 #include "app/player_ops.h"
@@ -92,14 +93,14 @@ TMidiSplash::TMidiSplash() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHi
     Panel1->setObjectName("Panel1");
     Panel1->setGeometry(rect());
     Image1 = new Picture(Panel1, "Image1", StartSplashPicture(size()));
-    Label1 = label(this, "Label1", "QUINTORA", Qt::red, 107, true, true);
+    Label1 = label(this, "Label1", "QUINTORA", clRed, 107, true, true);
     QFont underlined = Label1->font();
     underlined.setUnderline(true);
     Label1->setFont(underlined);
     Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     Label1->setGeometry(0, 0, width(), 135);
     // The " 2 " sits under the middle of the title, overlapping its lower half.
-    Label2 = label(this, "Label2", " 2 ", Qt::blue, 88, true, true);
+    Label2 = label(this, "Label2", " 2 ", clBlue, 88, true, true);
     Label2->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
     Label2->setGeometry(0, 70, width(), height() - 70);
     CentreOnScreen(*this);
@@ -111,7 +112,7 @@ TEndSplash::TEndSplash(QWidget* owner)
     setWindowTitle("Quintora2");
     setFixedSize(685, 176);
     Image1 = new Picture(this, "Image1", EndSplashPicture(size()));
-    Label1 = label(this, "Label1", "Thank you for using QUINTORA2", Qt::red, 64, true, true);
+    Label1 = label(this, "Label1", "Thank you for using QUINTORA2", clRed, 64, true, true);
     Label1->setAlignment(Qt::AlignCenter);
     Label1->setWordWrap(true);
     Label1->setGeometry(rect().adjusted(8, 4, -8, -30));
@@ -131,13 +132,12 @@ TAboutBox::TAboutBox(ProgramContext& context, QWidget* owner)
     Panel1->setLineWidth(2);
     Panel1->setAutoFillBackground(true);
     QPalette blue = Panel1->palette();
-    blue.setColor(QPalette::Window, Qt::blue);
+    blue.setColor(QPalette::Window, clBlue);
     Panel1->setPalette(blue);
     ProgramIcon = new Picture(Panel1, "ProgramIcon", AboutPicture(size()));
     ProgramIcon->setGeometry(Panel1->contentsRect());
 
-    const QColor lime(0, 255, 0), aqua(0, 255, 255);
-    ProductName = label(Panel1, "ProductName", " Midi Tarn Sequencer ", lime, 27, true, true);
+    ProductName = label(Panel1, "ProductName", " Midi Tarn Sequencer ", clLime, 27, true, true);
     ProductName->setAlignment(Qt::AlignCenter);
     ProductName->setGeometry(2, 4, 291, 34);
     // The full height where the desktop's font is narrow enough, else as large as fits the box.
@@ -147,21 +147,20 @@ TAboutBox::TAboutBox(ProgramContext& context, QWidget* owner)
            QFontMetrics(narrow).horizontalAdvance(ProductName->text()) > ProductName->width())
         narrow.setPixelSize(narrow.pixelSize() - 1);
     ProductName->setFont(narrow);
-    Version = label(Panel1, "Version", "Version 2.0 ", Qt::red, 0, true, true);
+    Version = label(Panel1, "Version", "Version 2.0 ", clRed, 0, true, true);
     Version->setAlignment(Qt::AlignCenter);
     Version->setGeometry(2, 38, 291, 18);
-    CompanyName = label(Panel1, "CompanyName", "The Quintora2 project", aqua, 0, false, false);
+    CompanyName = label(Panel1, "CompanyName", "The Quintora2 project", clAqua, 0, false, false);
     CompanyName->setAlignment(Qt::AlignCenter);
     CompanyName->setGeometry(2, 58, 291, 16);
-    Copyright = label(Panel1, "Copyright", "2026", aqua, 0, false, false);
+    Copyright = label(Panel1, "Copyright", "2026", clAqua, 0, false, false);
     Copyright->setAlignment(Qt::AlignCenter);
     Copyright->setGeometry(2, 74, 291, 16);
-    Comments =
-        label(Panel1, "Comments", "Auto Tarn Generator for Midi Keyboards", Qt::yellow, 0, true, false);
+    Comments = label(Panel1, "Comments", "Auto Tarn Generator for Midi Keyboards", clYellow, 0, true, false);
     Comments->setAlignment(Qt::AlignCenter);
     Comments->setWordWrap(true);
     Comments->setGeometry(10, 92, 275, 34);
-    CREDIT = label(Panel1, "CREDIT", "Written and played by the Quintora2 team", Qt::red, 0, true, true);
+    CREDIT = label(Panel1, "CREDIT", "Written and played by the Quintora2 team", clRed, 0, true, true);
     CREDIT->setGeometry(10, 128, 200, 44);
     CREDIT->setWordWrap(true);
     // Red reads on the night sky, not over the keys it would otherwise stand on.

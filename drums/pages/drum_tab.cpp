@@ -16,7 +16,9 @@
 #include "app/pages/midi_form.h"
 #include "app/pages/named_button.h"
 #include "app/pages/orchestra_form.h"
+#include "app/pages/palette.h"
 #include "app/pages/quintora_form.h"
+#include "app/pages/widgets.h"
 #include "drums/drum_names.h"
 #include "drums/pages/change_drum.h"
 #include "drums/pages/drums_grid.h"
@@ -41,25 +43,6 @@ app::ColourPanel* light(QWidget* parent, const QString& name, const QString& hin
     p->setColour(app::clGreen);
     p->setFixedSize(12, 17);
     return p;
-}
-
-QSlider* slider(QWidget* parent, const char* name, Qt::Orientation o, int min, int max, int value, int page,
-                const char* hint) {
-    auto* s = new QSlider(o, parent);
-    s->setObjectName(name);
-    s->setRange(min, max);
-    s->setValue(value);
-    s->setPageStep(page);
-    s->setToolTip(hint);
-    return s;
-}
-
-QToolButton* speedButton(QWidget* parent, const char* name, const char* caption, const char* hint) {
-    auto* b = new QToolButton(parent);
-    b->setObjectName(name);
-    b->setText(caption);
-    b->setToolTip(hint);
-    return b;
 }
 
 QColor ShadeColour(CellShade shade) {
@@ -213,8 +196,8 @@ void TDrumTab::build() {
     auto* cells = new QGridLayout();
     cells->setSpacing(1);
     constexpr int kLeftLight = 9, kMiddleGap = 18, kRightLight = 27, kRightSlider = 36;
-    NumBars1 = slider(this, "NumBars1", Qt::Vertical, 100, 800, 800, 100, "Number of Bars");
-    NumBars2 = slider(this, "NumBars2", Qt::Vertical, 100, 800, 800, 100, "Number of Bars");
+    NumBars1 = app::Slider(this, "NumBars1", Qt::Vertical, 100, 800, 800, 100, "Number of Bars");
+    NumBars2 = app::Slider(this, "NumBars2", Qt::Vertical, 100, 800, 800, 100, "Number of Bars");
     for (QSlider* s : {NumBars1, NumBars2}) {
         s->setTickInterval(100);
         s->setTickPosition(QSlider::TicksBothSides);
@@ -222,8 +205,8 @@ void TDrumTab::build() {
     }
     cells->addWidget(NumBars1, 0, 0, 8, 1);
     cells->addWidget(NumBars2, 0, kRightSlider, 8, 1);
-    DrumStartButton = speedButton(this, "DrumStartButton", ">", "Start Drum Sequence");
-    DrumStopButton = speedButton(this, "DrumStopButton", "[]", "Stop Drum Sequence");
+    DrumStartButton = app::SpeedButton(this, "DrumStartButton", ">", "Start Drum Sequence");
+    DrumStopButton = app::SpeedButton(this, "DrumStopButton", "[]", "Stop Drum Sequence");
     COPY = glyphButton(this, "COPY", Glyph::Copy, "PLACE 'BARS' SLIDER ON ROW TO COPY");
     PASTE = glyphButton(this, "PASTE", Glyph::Paste, "PLACE 'BARS SLIDER ON ROW TO PASTE");
     CLEAR = glyphButton(this, "CLEAR", Glyph::Clear, "PLACE 'BARS SLIDER ON ROW TO CLEAR");
@@ -269,7 +252,7 @@ void TDrumTab::build() {
     beats->addWidget(BarPanel);
     beats->addWidget(BarNum);
     beats->addWidget(Volume);
-    TempoBar = slider(this, "TempoBar", Qt::Horizontal, 20, 250, 120, 20, "Set Tempo");
+    TempoBar = app::Slider(this, "TempoBar", Qt::Horizontal, 20, 250, 120, 20, "Set Tempo");
     beats->addWidget(TempoBar, 1);
     TempoPanel = tempoPanel(this, "TempoPanel", "120", "Tempo");
     beats->addWidget(TempoPanel);
@@ -283,14 +266,14 @@ void TDrumTab::build() {
     auto* volumeLabel = new QLabel("VOLUME ", this);
     volumeLabel->setObjectName("Panel33");
     volumeLabel->setToolTip("Loudness");
-    VolumeBar1 = slider(this, "VolumeBar1", Qt::Horizontal, 0, 127, 95, 20, "Volume Control per Beat");
+    VolumeBar1 = app::Slider(this, "VolumeBar1", Qt::Horizontal, 0, 127, 95, 20, "Volume Control per Beat");
     VolumePanel = new QLabel("75 ", this);
     VolumePanel->setObjectName("VolumePanel");
     VolumePanel->setToolTip("Volume %");
     auto* panLabel = new QLabel("Pan", this);
     panLabel->setObjectName("Pan");
     panLabel->setToolTip("Position");
-    PanBar = slider(this, "PanBar", Qt::Horizontal, 0, 127, 64, 5, "Instrument position");
+    PanBar = app::Slider(this, "PanBar", Qt::Horizontal, 0, 127, 64, 5, "Instrument position");
     for (QWidget* w : std::initializer_list<QWidget*>{TimeSignature, Quantise, volumeLabel, VolumeBar1,
                                                       VolumePanel, panLabel, PanBar})
         controls->addWidget(w);
@@ -303,8 +286,8 @@ void TDrumTab::build() {
     MidiExtract = app::NamedButton(this, "MidiExtract", "Midi ", "Extract from MIDI file.");
     ComboButton = app::NamedButton(this, "ComboButton", "COMBO ", "Go to Accompaniment Page");
     MainScreenBtn = app::NamedButton(this, "MainScreenBtn", "SETUP ", "Return to Main Screen");
-    OpenBtn = speedButton(this, "OpenBtn", "OPEN FILE ", "Load a TARN file");
-    SaveBtn = speedButton(this, "SaveBtn", "SAVE FILE ", "Save  a QTR file");
+    OpenBtn = app::SpeedButton(this, "OpenBtn", "OPEN FILE ", "Load a TARN file");
+    SaveBtn = app::SpeedButton(this, "SaveBtn", "SAVE FILE ", "Save  a QTR file");
     BitBtn1 = app::NamedButton(this, "BitBtn1", "NEW ", "Clear Drums");
     buttons->addWidget(NewDrums);
     buttons->addStretch();

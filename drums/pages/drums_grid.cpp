@@ -8,6 +8,7 @@
 #include "app/pages/midi_form.h"
 #include "app/pages/named_button.h"
 #include "app/pages/orchestra_form.h"
+#include "app/pages/palette.h"
 #include "app/pages/quintora_form.h"
 #include "drums/pages/drum_tab.h"
 #include "drums/pages/light_colour.h"
@@ -23,7 +24,6 @@ constexpr int kCaptionWidth = 121;
 constexpr int kLightsTop = 40;
 constexpr int kFirstRowTop = 64;
 constexpr int kRowPitch = 24;
-const QColor clSilver(192, 192, 192);
 
 // Columns in four groups of eight with a separator between groups.
 int columnX(int column) {
@@ -117,7 +117,7 @@ void TDrumsGrid::build() {
         l->setAttribute(Qt::WA_TransparentForMouseEvents);
     }
 
-    DrumGridPanel = panel(this, "DrumGridPanel", "DRUM GRID ", clSilver, QRect(0, 0, 792, 26));
+    DrumGridPanel = panel(this, "DrumGridPanel", "DRUM GRID ", app::clSilver, QRect(0, 0, 792, 26));
     DrumGridPanel->setFocusPolicy(Qt::StrongFocus);
 
     Panel67 = new QLabel("Rozad Ezididazi", this);
@@ -143,8 +143,8 @@ void TDrumsGrid::build() {
 
     constexpr int controlsTop = kFirstRowTop + kGridRows * kRowPitch + 14;
     BarPanel =
-        panel(this, "BarPanel", "BAR", clSilver, QRect(135, controlsTop, 40, 22), "Number of Bars used");
-    BarNum = panel(this, "BarNum", "1", clSilver, QRect(177, controlsTop, 30, 22), "Total of Bars Used");
+        panel(this, "BarPanel", "BAR", app::clSilver, QRect(135, controlsTop, 40, 22), "Number of Bars used");
+    BarNum = panel(this, "BarNum", "1", app::clSilver, QRect(177, controlsTop, 30, 22), "Total of Bars Used");
     CSpinButton1 = new QWidget(this);
     CSpinButton1->setObjectName("CSpinButton1");
     CSpinButton1->setGeometry(209, controlsTop - 4, 18, 30);
@@ -156,7 +156,7 @@ void TDrumsGrid::build() {
     CSpinButton1Down->setArrowType(Qt::DownArrow);
     CSpinButton1Up->setGeometry(0, 0, 18, 15);
     CSpinButton1Down->setGeometry(0, 15, 18, 15);
-    WhichBar = panel(this, "WhichBar", "1", clSilver, QRect(260, controlsTop, 30, 22), "Current Bar");
+    WhichBar = panel(this, "WhichBar", "1", app::clSilver, QRect(260, controlsTop, 30, 22), "Current Bar");
 
     VolumeBar2 = new QSlider(Qt::Horizontal, this);
     VolumeBar2->setObjectName("VolumeBar2");
@@ -165,7 +165,7 @@ void TDrumsGrid::build() {
     VolumeBar2->setValue(95);
     VolumeBar2->setToolTip("Volume Control per Beat");
     VolumeBar2->setGeometry(400, controlsTop, 260, 24);
-    VolumePanel = panel(this, "VolumePanel", "75", clSilver, QRect(670, controlsTop, 40, 22), "Volume %");
+    VolumePanel = panel(this, "VolumePanel", "75", app::clSilver, QRect(670, controlsTop, 40, 22), "Volume %");
 
     constexpr int buttonsTop = 540;
     MainScreenBtn =
@@ -179,7 +179,7 @@ void TDrumsGrid::build() {
 void TDrumsGrid::buildRow(int row, QWidget* parent, int top) {
     // Design captions: the letter of the row's cells; row 1 until a rebuild names a drum.
     const QString caption = row == 0 ? QString("NONE") : QString(QChar('A' + row - 1));
-    auto* type = panel(parent, QString("DrumType%1").arg(row + 1), caption, clSilver,
+    auto* type = panel(parent, QString("DrumType%1").arg(row + 1), caption, app::clSilver,
                        QRect(kCaptionLeft, top, kCaptionWidth, kCell));
     QFont small = type->font();  // the longest drum names fit the caption's width
     small.setPointSizeF(small.pointSizeF() * 0.9);

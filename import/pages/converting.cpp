@@ -13,6 +13,7 @@
 #include "app/pages/colour_panel.h"
 #include "app/pages/named_button.h"
 #include "app/pages/orchestra_form.h"
+#include "app/pages/palette.h"
 #include "app/pages/quintora_form.h"
 #include "drums/pages/drum_tab.h"
 #include "import/pages/inst_list_form.h"
@@ -21,7 +22,6 @@ namespace app {
 
 namespace {
 
-const QColor clBlack(0, 0, 0);
 constexpr const char* kProgressTexts[] = {"MIDI",       "Extracting",      "Extracting 100%",
                                           "Converting", "Converting 100%", "READY"};
 constexpr const char* kTryBarText = "Try Bar";

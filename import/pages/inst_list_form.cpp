@@ -3,13 +3,13 @@
 #include <QGridLayout>
 #include <QLabel>
 
+#include "app/pages/palette.h"
+#include "app/pages/widgets.h"
 #include "import/pages/converting.h"
 
 namespace app {
 
 namespace {
-
-const QColor clSilver(192, 192, 192);
 
 QComboBox* list(QWidget* parent, const char* name) {
     auto* box = new QComboBox(parent);
@@ -18,14 +18,6 @@ QComboBox* list(QWidget* parent, const char* name) {
     box->setMaxVisibleItems(10);
     box->setStyleSheet("QComboBox, QComboBox QAbstractItemView { color: yellow; background: navy; }");
     return box;
-}
-
-QLabel* panel(QWidget* parent, const char* name, const char* caption) {
-    auto* l = new QLabel(caption, parent);
-    l->setObjectName(name);
-    l->setFrameShape(QFrame::Panel);
-    l->setAlignment(Qt::AlignCenter);
-    return l;
 }
 
 }  // namespace
@@ -42,7 +34,7 @@ TInstListForm::TInstListForm(ProgramContext& context) : context_(context) {
     setPalette(p);
 
     auto* grid = new QGridLayout(this);
-    grid->addWidget(panel(this, "Panel5", "Choose Instruments"), 0, 0, 1, 2);
+    grid->addWidget(Panel(this, "Panel5", "Choose Instruments", nullptr, QFrame::Plain), 0, 0, 1, 2);
     PianoList = list(this, "PianoList");
     StringsList = list(this, "StringsList");
     BrassList = list(this, "BrassList");
@@ -51,7 +43,7 @@ TInstListForm::TInstListForm(ProgramContext& context) : context_(context) {
     const char* const captions[4] = {"Piano Part", "Strings Part", "Brass Part", "Bass Part"};
     QComboBox* const lists[4] = {PianoList, StringsList, BrassList, BassList};
     for (int i = 0; i < 4; ++i) {
-        grid->addWidget(panel(this, names[i], captions[i]), i + 1, 0);
+        grid->addWidget(Panel(this, names[i], captions[i], nullptr, QFrame::Plain), i + 1, 0);
         grid->addWidget(lists[i], i + 1, 1);
     }
     grid->setColumnStretch(1, 1);
