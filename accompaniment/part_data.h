@@ -27,7 +27,8 @@ struct PartData {
     std::array<std::array<PartStep, kTableSize>, kParts> PartSteps{};
     std::array<std::int32_t, kVoices> PartPrograms{};  // program + 1; 0 = the blank item
     std::array<std::int32_t, kVoices> PartChannels{};
-    std::array<std::int32_t, kVoices> PartPans{};
+    // The centre, where the pan bars start.
+    std::array<std::int32_t, kVoices> PartPans{64, 64, 64, 64, 64};
     std::array<std::int32_t, kVoices> PartOctaveOffsets{};  // by part; the fifth entry stays 0
     std::int32_t ThruChannel = 3;
     std::int32_t ThruOctave = 0;

@@ -110,9 +110,8 @@ void readDurationTrailer(ByteReader& in, StagedArrangement& a) {
 
 }  // namespace
 
-std::vector<std::uint8_t> EncodeArrangement(const ProgramState& state, int barsPosition) {
+std::vector<std::uint8_t> EncodeDrumSections(const ProgramState& state, int barsPosition) {
     const drums::DrumState& d = state.drums;
-    const accompaniment::PartData& parts = state.live.parts;
     std::vector<std::uint8_t> out;
     out.reserve(kEmptyArrangementBytes + kDurationTrailerBytes + 3 * 64);
     for (std::size_t step = 0; step < drums::kSteps; ++step)
@@ -127,7 +126,12 @@ std::vector<std::uint8_t> EncodeArrangement(const ProgramState& state, int barsP
     out.push_back(kPansEnd);
 
     out.insert(out.end(), {low(d.MeterSign), low(barsPosition / 100), low(state.Engine.Tempo)});
+    return out;
+}
 
+std::vector<std::uint8_t> EncodeArrangement(const ProgramState& state, int barsPosition) {
+    const accompaniment::PartData& parts = state.live.parts;
+    std::vector<std::uint8_t> out = EncodeDrumSections(state, barsPosition);
     out.push_back(low(parts.ThruOctave));
     for (std::size_t p = 0; p < kParts; ++p) out.push_back(low(parts.PartOctaveOffsets[p]));
     out.push_back(state.file.ReservedByte);

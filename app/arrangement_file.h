@@ -67,6 +67,8 @@ struct StagedArrangement {
 
 // The file for the arrangement in `state`. `barsPosition` is the drum tab's bar slider (100..800).
 std::vector<std::uint8_t> EncodeArrangement(const ProgramState& state, int barsPosition);
+// Its drum sections alone: the cells, the pans, and the meter, bars and tempo.
+std::vector<std::uint8_t> EncodeDrumSections(const ProgramState& state, int barsPosition);
 
 // Parses and validates a whole file. Empty when the file ends inside section 3, or inside
 // section 4 when `withParts` (a merge takes only the drums, so it never looks past section 3).

@@ -90,6 +90,11 @@ bool ArrangementFlow::Open() {
         return false;
     }
 
+    // A merge joins the file's drums to the parts in memory, a mix that no file holds unless the
+    // drums come back as they were. So it keeps Modified as the save offer left it and sets it
+    // when the drums change.
+    const bool unsaved = state_.drums.Modified != 0;
+    const auto drumsBefore = EncodeDrumSections(state_, state_.drums.Bars * 100);
     pages_.panic();
     if (!pages_.newDrums()) {
         SelectFolder(state_.shell, kProgramFolderRequest);
@@ -118,7 +123,8 @@ bool ArrangementFlow::Open() {
         }
     }
     afterOpen(staged->LastDrum);
-    state_.drums.Modified = 0;
+    const bool drumsChanged = EncodeDrumSections(state_, state_.drums.Bars * 100) != drumsBefore;
+    state_.drums.Modified = merging && (unsaved || drumsChanged) ? 1 : 0;
     SelectFolder(state_.shell, kProgramFolderRequest);
     return true;
 }

@@ -58,7 +58,8 @@ class ArrangementFlow {
     // Stops playing, offers to save, asks for a file and replaces the arrangement with it (only
     // the drums while MergingDrums is 1). True when a file was read; a cancelled dialog still
     // refreshes the drum tab and the accompaniment page from memory. A file that cannot be
-    // read or is damaged changes nothing.
+    // read or is damaged changes nothing. After a read Modified is 0, except that a merge leaves
+    // it at 1 when the drums changed or the arrangement was unsaved after the save offer.
     bool Open();
     // Asks for a file name and writes the arrangement. True when the file was written; then
     // Modified is 0. On any failure the old file is intact and Modified is kept.

@@ -26,6 +26,11 @@ void MidiDevices::CloseMidiOut() {
     state_.devices.MidiOutIsOpen = 0;
 }
 
+void MidiDevices::ReopenMidiOut() {
+    CloseMidiOut();
+    OpenMidiOut();
+}
+
 void MidiDevices::OpenMidiIn() {
     ReadConfig(state_);
     if (state_.devices.MidiInIsOpen) return;

@@ -24,6 +24,9 @@ class MidiDevices {
 
     void OpenMidiOut();
     void CloseMidiOut();
+    // CloseMidiOut, then OpenMidiOut: the output stays up, on the device the configuration
+    // names now.
+    void ReopenMidiOut();
     void OpenMidiIn();
     void CloseMidiIn();
     void ResetMidiIn();

@@ -69,12 +69,15 @@ void OrchestraOps::RefreshOrchestraData() {
     PartData& d = state_.live.parts;
     OrchestraPageState& o = state_.orchestra;
     // Every cell is written again from its own note, which also gives it the bars' velocity
-    // and duration and commits the grid after each cell.
+    // and duration and commits the grid after each cell. The cell's note goes in directly: the
+    // pen keeps the note the player chose for the next click.
+    const bool loading = state_.file.LoadingArrangement != 0;
     for (int row = 1; row <= accompaniment::kGridRows; ++row)
         for (int column = 1; column <= accompaniment::kGridColumns; ++column) {
             o.GridCellCode = accompaniment::GridCellCode(row, column);
-            o.pen.PenNote = d.GridNotes[at(accompaniment::GridIndex(row, column))];
-            UpdateGridCell();
+            const std::int32_t note = d.GridNotes[at(accompaniment::GridIndex(row, column))];
+            accompaniment::UpdateGridCell(d, o.GridCellCode, note, controls.VolumeBar1, controls.DurationBar1,
+                                          loading);
         }
     showBoxes();
     controls.VolumeBar1 = 64;

@@ -81,7 +81,7 @@ class OrchestraOps {
     // The refresh's work on the data: every cell is written again from its own note with the
     // volume bar's velocity and the duration bar's duration and committed; the boxes follow the
     // voices; the volume bar goes to 64; the THRU octave and program are applied again; every
-    // voice's pan is sent, the THRU voice's as 64. Leaves the pen on the last cell's note.
+    // voice's pan is sent, the THRU voice's as 64. The pen keeps its note.
     void RefreshOrchestraData();
     // NEW after its question: split point 54, pans 64, durations 0, bars to rest, the reset,
     // and every part emptied.
@@ -156,7 +156,7 @@ class OrchestraOps {
     // Modified is 0. A cancelled or failed open keeps the parts as they were.
     bool OpenBtnClick();
     // Stops and takes only the drums of a file; programs, channels, octaves and the edit grid
-    // stay as they were.
+    // stay as they were. A merge that changed the drums leaves Modified at 1.
     bool MergeDrumsClick();
 
   private:

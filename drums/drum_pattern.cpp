@@ -36,6 +36,8 @@ void DrumOps::ClearEngineDrums() {
 
 void DrumOps::StopAndPanic() {
     app::SendCommand(engine_, state_.Engine, app::CmdStopPanic);
+    // The engine plays no more, whoever stopped it: three chord keys may start it again.
+    state_.live.chord.AccompanimentRunning = 0;
     if (panicAction_) panicAction_();
 }
 

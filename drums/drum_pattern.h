@@ -26,7 +26,8 @@ class DrumOps {
     void ParkEngineCell();
     // Empties the engine's copy of the pattern and its pans (the program's copy is untouched).
     void ClearEngineDrums();
-    // Stops the engine with its panic, then the setup page's PANIC action.
+    // Stops the engine with its panic, then the setup page's PANIC action. Playing is over
+    // (AccompanimentRunning 0), so the chord follower is ready to start it by itself.
     void StopAndPanic();
     // For writers that change DrumPattern directly: sends cell [step][drum] as it now stands.
     void SendCell(int step, int drum);

@@ -27,7 +27,9 @@ void Transport::Stop() {
     for (int i = 0; i < 3; ++i) ops_.StopAndPanic();
     engine_.MidiPanic();
     devices_.RestartMidiIn();
-    devices_.CloseMidiOut();
+    // Closed and opened again at once: THRU keys, pans and program changes still reach the
+    // output while stopped, and a device chosen meanwhile is taken here.
+    devices_.ReopenMidiOut();
 }
 
 void Transport::SetTempo(int tempo) {

@@ -353,7 +353,8 @@ void TOrchestraForm::MainButtonClick() {
     if (context_.pages.MidiForm) context_.pages.MidiForm->show();
     hide();
     for (int i = 0; i < 3; ++i) context_.drums.StopAndPanic();
-    context_.devices.CloseMidiOut();
+    // THRU keys go on sounding on the setup page: the output is opened again at once.
+    context_.devices.ReopenMidiOut();
 }
 
 void TOrchestraForm::DRUMTABClick() {

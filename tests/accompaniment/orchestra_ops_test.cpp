@@ -183,13 +183,14 @@ TEST_F(OrchestraOps, RefreshRewritesThePartFromTheBarsAndSendsTheVoices) {
     state.drums.MeterSign = 1;
     ops.controls.VolumeBar1 = 100;
     ops.controls.DurationBar1 = 20;
+    ops.KeyClick(6);  // D: the pen writes 62
     ops.RefreshOrchestraData();
     for (std::size_t s = 0; s < 256; ++s) {
         ASSERT_EQ(parts.PartSteps[0][s].velocity, 100) << s;
         ASSERT_EQ(parts.PartSteps[0][s].duration, 8000) << s;
     }
     EXPECT_EQ(parts.PartSteps[0][40].note, 61);
-    EXPECT_EQ(pen.PenNote, 67) << "the pen is left on the last cell's note";
+    EXPECT_EQ(pen.PenNote, 62) << "the pen keeps its note, not the last cell's 67";
     EXPECT_EQ(state.orchestra.GridCellCode, 832);
     EXPECT_EQ(ops.controls.VolumeBar1, 64);
     EXPECT_EQ(ops.controls.VolumePanel, "50");

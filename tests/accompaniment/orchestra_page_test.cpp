@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <map>
 
 #include "app/arrangement_file.h"
@@ -170,6 +171,52 @@ TEST_F(OrchestraStartUp, TheThruVoiceTakesTheChannelTheConfigurationGave) {
     EXPECT_EQ(std::find(out.begin(), out.end(), Bytes{0xB3, 10, 64}), out.end()) << "nothing on channel 4";
 }
 
+TEST_F(OrchestraStartUp, ThePartsStartPannedAtTheCentreTheirBarsShow) {
+    createPages();
+    EXPECT_EQ(state.live.parts.PartPans, (std::array<std::int32_t, 5>{64, 64, 64, 64, 64}));
+    const auto out = platform.output->messages();
+    std::vector<Bytes> pans;
+    std::copy_if(out.begin(), out.end(), std::back_inserter(pans),
+                 [](const Bytes& m) { return m.size() == 3 && (m[0] & 0xF0) == 0xB0 && m[1] == 10; });
+    // THRU on channel 4, then piano, strings, brass and bass on their channels 1, 3, 2 and 5.
+    EXPECT_EQ(pans, (std::vector<Bytes>{
+                        {0xB3, 10, 64}, {0xB0, 10, 64}, {0xB2, 10, 64}, {0xB1, 10, 64}, {0xB4, 10, 64}}));
+    for (QSlider* bar : pages.OrchestraForm->PanBar) EXPECT_EQ(bar->value(), 64);
+}
+
+// Whatever refreshes the page, the pen writes the key last chosen, not the note of the cell the
+// refresh painted last (the 256th, holding 43 here).
+TEST_F(OrchestraPage, EveryRefreshLeavesThePenAsChosen) {
+    struct Case {
+        const char* name;
+        std::function<void()> refresh;
+    };
+    const Case cases[] = {
+        {"part change", [&] { choose(page->InstBox[1], 41); }},
+        {"paste",
+         [&] {
+             page->COPY->click();
+             page->PASTE1->click();
+         }},
+        {"clear", [&] { page->CLEAR->click(); }},
+        {"undo", [&] { page->UNDO->click(); }},  // of the clear before it
+        {"transpose", [&] { page->Transposeup->click(); }},
+        {"time signature", [&] { pages.DrumTab->TimeSignature->click(); }},
+    };
+    pen(6, 4);  // D in range 4
+    for (const Case& c : cases) {
+        for (auto& table : parts.PartSteps) table[0].note = 43;  // whichever part the refresh shows
+        parts.GridNotes[0] = 43;
+        c.refresh();
+        ASSERT_NE(parts.GridNotes[0], 0) << c.name << ": the last cell painted holds a note";
+        EXPECT_EQ(state.orchestra.pen.PenNote, 62) << c.name;
+        page->InstButton(2, 5)->click();
+        EXPECT_EQ(parts.GridNotes[37], 62) << c.name;
+        EXPECT_EQ(parts.PartSteps[static_cast<std::size_t>(parts.CurrentPart - 1)][37].note, 62) << c.name;
+        EXPECT_EQ(page->InstButton(2, 5)->text(), "62") << c.name;
+    }
+}
+
 TEST_F(OrchestraPage, TheWaltzPanelCoversTheStepsAWaltzBarLeavesOut) {
     EXPECT_FALSE(page->WaltzPanel->isVisibleTo(page));
     pages.DrumTab->TimeSignatureClick();
@@ -311,10 +358,32 @@ TEST_F(OrchestraPage, EHeldAloneStopsThePageAndTheDrumsAtTheBarEnd) {
     EXPECT_EQ(link.engine.snapshot().running, 0);
     EXPECT_EQ(link.journal("cmd 246").size(), 6u) << "the page's stop, then the drum tab's";
     EXPECT_EQ(link.journal("cmd 247").size(), 1u) << "the drum tab's stop closes the output";
+    EXPECT_EQ(link.journal("cmd 248").size(), 1u) << "and opens it again";
     EXPECT_EQ(state.live.chord.AccompanimentRunning, 0);
     EXPECT_EQ(state.live.chord.EndRequested, 0);
     EXPECT_EQ(state.live.players.Silenced, 1);
     EXPECT_EQ(page->WhichBar->text(), "0");
+}
+
+// Every stop of the page leaves the chord follower ready: three chord keys start playing again.
+TEST_F(OrchestraPage, AfterEveryStopAChordStartsPlayingByItself) {
+    const std::pair<const char*, std::function<void()>> stops[] = {
+        {"STOP", [&] { page->DrumStopButton->click(); }},
+        {"SAVE FILE, cancelled", [&] { page->SaveBtn->click(); }},
+        {"OPEN FILE, cancelled", [&] { page->SpeedButton2->click(); }},
+        {"the drum tab's STOP", [&] { pages.DrumTab->DrumStopButtonClick(); }},
+    };
+    const std::uint32_t chord[] = {0x643090, 0x643490, 0x642B90};  // C E G below the split point
+    for (const auto& [name, stop] : stops) {
+        pages.DrumTab->DrumStartButtonClick();
+        stop();
+        ASSERT_FALSE(playing()) << name;
+        EXPECT_EQ(state.live.chord.AccompanimentRunning, 0) << name;
+        for (std::uint32_t key : chord) page->HandleMidiInput(key);
+        EXPECT_TRUE(playing()) << name;
+        EXPECT_EQ(state.live.chord.AccompanimentRunning, 1) << name;
+        for (std::uint32_t key : chord) page->HandleMidiInput(key & 0x00FFFF);  // released
+    }
 }
 
 TEST_F(OrchestraPage, AThruClashStopsPlayingWithItsBox) {
@@ -468,7 +537,7 @@ TEST_F(OrchestraPage, NavigationStopsPlaying) {
     EXPECT_EQ(state.shell.PageCode, "ST");
     EXPECT_TRUE(pages.QuintoraForm->isVisible());
     EXPECT_FALSE(page->isVisible());
-    EXPECT_EQ(state.devices.MidiOutIsOpen, 0);
+    EXPECT_EQ(state.devices.MidiOutIsOpen, 1) << "THRU keys sound on the setup page";
 
     pages.DrumTab->DrumStartButtonClick();
     page->show();

@@ -358,4 +358,52 @@ TEST_F(ArrangementFlow, AMergeTakesOnlyTheDrums) {
     EXPECT_FALSE(pages.called("split 60"));
 }
 
+// The parts in memory with a file's drums are in no file, unless the drums came back as they
+// were and the parts had been saved.
+TEST_F(ArrangementFlow, AMergeLeavesModifiedUnlessNothingUnsavedRemains) {
+    using platform::BoxAnswer;
+    struct Case {
+        const char* name;
+        std::uint8_t modified;
+        std::vector<BoxAnswer> answers;  // to the save offers of the open and of NEW
+        bool sameDrums;
+        std::uint8_t after;
+    };
+    const Case cases[] = {
+        {"unsaved edits, other drums", 1, {BoxAnswer::No, BoxAnswer::No}, false, 1},
+        {"unsaved edits, the same drums", 1, {BoxAnswer::No, BoxAnswer::No}, true, 1},
+        {"saved, other drums", 0, {}, false, 1},
+        {"saved, the same drums", 0, {}, true, 0},
+        {"saved when asked, the same drums", 1, {BoxAnswer::Yes}, true, 0},
+    };
+    writeFile(tarn("song.QTR"), songFile());
+    for (const Case& c : cases) {
+        ops.ClearPattern();
+        state.drums.DrumPattern[5][8] = 100;
+        state.drums.DrumPans[8] = 20;
+        state.live.parts.PartSteps[1][5] = {50, 60, 700};
+        writeFile(tarn("same.QTR"), app::EncodeArrangement(state, state.drums.Bars * 100));
+        state.drums.Modified = c.modified;
+        dialogs.clear();
+        for (BoxAnswer a : c.answers) dialogs.scriptAnswer(a);
+        if (!c.answers.empty() && c.answers[0] == BoxAnswer::Yes)
+            dialogs.scriptFile(tarn("kept.QTR").string());
+        dialogs.scriptFile(tarn(c.sameDrums ? "same.QTR" : "song.QTR").string());
+        state.file.MergingDrums = 1;
+        ASSERT_TRUE(flow.Open()) << c.name;
+        state.file.MergingDrums = 0;
+        EXPECT_EQ(dialogs.boxes().size(), c.answers.size()) << c.name;
+        EXPECT_EQ(cell(3, 40), c.sameDrums ? 0 : 90) << c.name << ": the file's drums were taken";
+        EXPECT_EQ(state.drums.Modified, c.after) << c.name;
+    }
+    // A whole open leaves nothing unsaved.
+    state.drums.Modified = 1;
+    dialogs.clear();
+    dialogs.scriptAnswer(BoxAnswer::No);
+    dialogs.scriptAnswer(BoxAnswer::No);
+    dialogs.scriptFile(tarn("song.QTR").string());
+    ASSERT_TRUE(flow.Open());
+    EXPECT_EQ(state.drums.Modified, 0);
+}
+
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/config_file.h"
 #include "drums/transport.h"
 #include "tests/app/support/program_fixture.h"
 
@@ -44,17 +45,33 @@ TEST_F(Transport, StartParksOpensPanicsPostsAndStarts) {
     EXPECT_EQ(snap.window, window);
 }
 
-TEST_F(Transport, StopSilencesThreeTimesRestartsTheInputAndClosesTheOutput) {
+TEST_F(Transport, StopSilencesThreeTimesRestartsTheInputAndReopensTheOutput) {
     devices.OpenMidiIn();
     transport.Start(window);
     link.clearJournal();
     transport.Stop();
     EXPECT_EQ(link.journal(), (Strings{"cmd 246", "params", "cmd 246", "params", "cmd 246", "params", "panic",
                                        "in: stop 0", "in: close 0", "in: open 0", "in: reset 0",
-                                       "in: start 0", "in: reset 0", "in: start 0", "cmd 247"}));
+                                       "in: start 0", "in: reset 0", "in: start 0", "cmd 247", "cmd 248"}));
     EXPECT_EQ(state.live.chord.AccompanimentRunning, 0);
-    EXPECT_EQ(state.devices.MidiOutIsOpen, 0);
+    EXPECT_EQ(state.devices.MidiOutIsOpen, 1);
     EXPECT_EQ(link.engine.snapshot().running, 0);
+    // A THRU key while stopped still reaches the output.
+    platform.output->clear();
+    link.ShortMidiMsg(0x13, 60, 100);
+    EXPECT_EQ(platform.output->messages(), (std::vector<std::vector<std::uint8_t>>{{0x93, 60, 100}}));
+}
+
+TEST_F(Transport, ADeviceChosenWhilePlayingIsTakenAtTheStop) {
+    transport.Start(window);
+    const auto chosen = static_cast<std::uint8_t>(state.Engine.MidiOutDevice + 1);
+    state.Engine.MidiOutDevice = chosen;  // the setup page writes it to the configuration
+    app::WriteConfig(state);
+    state.Engine.MidiOutDevice = static_cast<std::uint8_t>(chosen + 1);  // only the file counts
+    link.clearJournal();
+    transport.Stop();
+    ASSERT_EQ(link.params.back().Command, app::CmdOpenOut);
+    EXPECT_EQ(link.params.back().MidiOutDevice, chosen);
 }
 
 TEST_F(Transport, StartStopStartPlaysFromStepOneAgain) {

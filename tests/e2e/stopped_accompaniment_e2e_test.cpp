@@ -1,0 +1,192 @@
+// The real program on a private JACK server, around the stops of the accompaniment page: the
+// parts start panned at the centre; THRU keys reach the output after every kind of stop; a
+// chord starts playing again after the page's STOP; and edits merged with a drums file are
+// still offered for saving at exit.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <thread>
+
+#include "app/arrangement_file.h"
+#include "tests/e2e/program_rig.h"
+
+namespace {
+
+using namespace e2e;
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+// The test server's period: 256 frames at 48 kHz.
+constexpr double kJackPeriod = 256.0 / 48000.0;
+
+// The index of the first message at or after `from` equal to `m`, or -1.
+long find(const Received& got, const Bytes& m, std::size_t from = 0) {
+    for (std::size_t i = from; i < got.size(); ++i)
+        if (got[i].bytes == m) return static_cast<long>(i);
+    return -1;
+}
+
+// The same for the first note-on of `note` on `channel`.
+long findNoteOn(const Received& got, int channel, int note, std::size_t from) {
+    for (std::size_t i = from; i < got.size(); ++i)
+        if (isNoteOn(got[i].bytes, channel, note)) return static_cast<long>(i);
+    return -1;
+}
+
+class StoppedAccompaniment : public ProgramOnJack {
+  protected:
+    // Answers the message box as soon as it is on screen; false when none came up in time.
+    bool answerWhenShown(const std::string& button, std::chrono::seconds timeout = 30s) {
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        const std::string line = "answer " + button;
+        while (std::chrono::steady_clock::now() < deadline) {
+            program->writeLine(line);
+            for (;;) {
+                const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                    deadline - std::chrono::steady_clock::now());
+                const auto got = program->readLine(std::max(left, 1ms));
+                if (!got) return false;
+                if (*got == "done " + line) return true;
+                if (*got == "missing " + line) break;
+            }
+            std::this_thread::sleep_for(50ms);
+        }
+        return false;
+    }
+    // A key on the THRU channel (4) pressed and released: both come back unchanged.
+    void thruKeyComesBack(const char* after) {
+        const std::size_t from = rig.received().size();
+        rig.send({0x93, 67, 100});
+        EXPECT_TRUE(waitUntil(rig, 5s,
+                              [&](const Received& got) {
+                                  return find(got, {0x93, 67, 100}, from) >= 0;
+                              }))
+            << "the THRU key after " << after << "; " << describe(rig.received());
+        rig.send({0x93, 67, 0});
+        EXPECT_TRUE(waitUntil(rig, 5s,
+                              [&](const Received& got) {
+                                  return find(got, {0x93, 67, 0}, from) >= 0;
+                              }))
+            << "its release after " << after;
+    }
+    // Waits for a drum stop (the engine's all-notes-off on the drum channel) after `from`.
+    bool stoppedAfter(std::size_t from) {
+        return waitUntil(rig, 10s, [&](const Received& got) { return find(got, {0xB9, 123, 0}, from) >= 0; });
+    }
+};
+
+TEST_F(StoppedAccompaniment, ThePartsStartPannedAtTheCentreAndThruSoundsAfterEveryStop) {
+    startProgram();
+    // Start-up: THRU, piano, strings, brass and bass on channels 4, 1, 3, 2, 5, each at 64.
+    for (std::uint8_t channel : {3, 0, 2, 1, 4})
+        EXPECT_TRUE(waitUntil(rig, 10s,
+                              [&](const Received& got) {
+                                  return find(got, {static_cast<std::uint8_t>(0xB0 + channel), 10, 64}) >= 0;
+                              }))
+            << "the pan of channel " << channel + 1 << "; " << describe(rig.received());
+    for (std::uint8_t channel : {0, 1, 2, 4})
+        EXPECT_LT(find(rig.received(), {static_cast<std::uint8_t>(0xB0 + channel), 10, 0}), 0)
+            << "no part starts hard left";
+
+    ASSERT_TRUE(act("click DRUMTAB"));
+    ASSERT_TRUE(act("slide TempoBar 250"));  // 28 ms a step
+    ASSERT_TRUE(act("slide NumBars1 100"));  // a one-bar loop
+    ASSERT_TRUE(act("click DrumPanel1"));    // the bass drum on step 1
+    ASSERT_TRUE(act("click ComboButton"));   // the drum tab's COMBO stops first
+    thruKeyComesBack("COMBO from the drum tab");
+
+    // Playing, started by a chord; then an octave box, which stops playing.
+    const Bytes kick = {0x99, 36, 96};
+    std::size_t from = rig.received().size();
+    press({48, 52, 43});
+    ASSERT_TRUE(waitUntil(rig, 10s, [&](const Received& got) { return find(got, kick, from) >= 0; }))
+        << "playing";
+    release({48, 52, 43});
+    from = rig.received().size();
+    ASSERT_TRUE(act("choose PianoOctaveBox 1"));
+    ASSERT_TRUE(stoppedAfter(from));
+    thruKeyComesBack("an octave change while playing");
+
+    // The piano moved onto the THRU channel: the first step after the next start stops playing
+    // and shows the clash box. A THRU key held across that stop is still released.
+    ASSERT_TRUE(act("choose InstChan1 3"));
+    from = rig.received().size();
+    rig.send({0x93, 67, 100});
+    ASSERT_TRUE(waitUntil(rig, 5s, [&](const Received& got) {
+        return find(got, {0x93, 67, 100}, from) >= 0;
+    })) << "the THRU key after a channel change";
+    from = rig.received().size();
+    press({48, 52, 43});
+    ASSERT_TRUE(stoppedAfter(from)) << "the clash stopped playing";
+    release({48, 52, 43});
+    from = rig.received().size();
+    rig.send({0x93, 67, 0});
+    EXPECT_TRUE(waitUntil(rig, 5s,
+                          [&](const Received& got) {
+                              return find(got, {0x93, 67, 0}, from) >= 0;
+                          }))
+        << "the THRU key's release after the clash stop; " << describe(rig.received());
+    ASSERT_TRUE(answerWhenShown("Ok")) << "the clash box";
+    ASSERT_TRUE(act("choose InstChan1 0"));
+    exitProgram(true);
+}
+
+TEST_F(StoppedAccompaniment, AChordStartsPlayingAfterThePagesStopAndAMergeKeepsTheEditsUnsaved) {
+    const fs::path drums = home.path / "TarnFile" / "drums.QTR";
+    {
+        fs::create_directories(drums.parent_path());
+        auto file = std::make_unique<app::ProgramState>();
+        file->drums.DrumPattern[1][9] = 100;  // the bass drum on step 1
+        const auto bytes = app::EncodeArrangement(*file, 800);
+        std::ofstream(drums, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    }
+    startProgram();
+    ASSERT_TRUE(act("click DRUMTAB"));
+    ASSERT_TRUE(act("slide TempoBar 20"));  // 360 ms a step
+    ASSERT_TRUE(act("click ComboButton"));
+    ASSERT_TRUE(act("click CBtn"));          // middle C
+    ASSERT_TRUE(act("click Inst1Button1"));  // the piano on step 1: an edit
+
+    std::size_t from = rig.received().size();
+    press({48, 52, 43});
+    ASSERT_TRUE(waitUntil(rig, 10s, [&](const Received& got) { return findNoteOn(got, 0, 60, from) >= 0; }))
+        << "playing; " << describe(rig.received());
+    release({48, 52, 43});
+    ASSERT_TRUE(act("click DrumStopButton"));  // the page's STOP
+
+    // A THRU key played with the chord marks when the chord arrived; the piano's note of step 1
+    // follows one step after the start (a step of slack and a period each way for a loaded machine).
+    from = rig.received().size();
+    rig.send({0x93, 72, 100});
+    press({41, 45, 48});  // F A C
+    ASSERT_TRUE(waitUntil(rig, 10s, [&](const Received& got) { return findNoteOn(got, 0, 65, from) >= 0; }))
+        << "a chord after STOP starts playing by itself; " << describe(rig.received());
+    release({41, 45, 48});
+    rig.send({0x93, 72, 0});
+    {
+        const auto got = rig.received();
+        const long echo = find(got, {0x93, 72, 100}, from);
+        ASSERT_GE(echo, 0);
+        const double step = 7200.0 / 20 / 1000;
+        const double late = got[static_cast<std::size_t>(findNoteOn(got, 0, 65, from))].seconds -
+                            got[static_cast<std::size_t>(echo)].seconds;
+        EXPECT_LT(late, 2 * step + 2 * kJackPeriod);
+    }
+    ASSERT_TRUE(act("click DrumStopButton"));
+
+    // MERGE DRUMS, No to both questions: the drums come from the file, the note stays, and both
+    // are still unsaved at exit.
+    ASSERT_TRUE(clickWithFile("MergeDrumsButton", drums, true));
+    program->writeLine("trigger ExitItem");
+    EXPECT_TRUE(answerWhenShown("No")) << "\"Save Changes?\" at exit";
+    ASSERT_TRUE(program->waitFor("done trigger ExitItem", 30s));
+    const auto status = program->waitExit(30s);
+    ASSERT_TRUE(status.has_value());
+    EXPECT_EQ(*status, 0);
+}
+
+}  // namespace
