@@ -19,9 +19,6 @@ using namespace e2e;
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-// The test server's period: 256 frames at 48 kHz.
-constexpr double kJackPeriod = 256.0 / 48000.0;
-
 // The index of the first message at or after `from` equal to `m`, or -1.
 long find(const Received& got, const Bytes& m, std::size_t from = 0) {
     for (std::size_t i = from; i < got.size(); ++i)
@@ -171,7 +168,7 @@ TEST_F(StoppedAccompaniment, AChordStartsPlayingAfterThePagesStopAndAMergeKeepsT
         const double step = 7200.0 / 20 / 1000;
         const double late = got[static_cast<std::size_t>(findNoteOn(got, 0, 65, from))].seconds -
                             got[static_cast<std::size_t>(echo)].seconds;
-        EXPECT_LT(late, 2 * step + 2 * kJackPeriod);
+        EXPECT_LT(late, step + stepTolerance(step, rig));
     }
     ASSERT_TRUE(act("click DrumStopButton"));
 
