@@ -18,6 +18,7 @@ void MidiDevices::OpenMidiOut() {
     if (state_.devices.MidiOutIsOpen) return;
     SendCommand(engine_, state_.Engine, CmdOpenOut);
     state_.devices.MidiOutIsOpen = 1;
+    openedDevice_ = state_.Engine.MidiOutDevice;
 }
 
 void MidiDevices::CloseMidiOut() {
@@ -27,6 +28,9 @@ void MidiDevices::CloseMidiOut() {
 }
 
 void MidiDevices::ReopenMidiOut() {
+    ReadConfig(state_);
+    // The same device stays open: a port is not made anew at every stop.
+    if (state_.devices.MidiOutIsOpen && state_.Engine.MidiOutDevice == openedDevice_) return;
     CloseMidiOut();
     OpenMidiOut();
 }

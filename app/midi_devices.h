@@ -24,8 +24,8 @@ class MidiDevices {
 
     void OpenMidiOut();
     void CloseMidiOut();
-    // CloseMidiOut, then OpenMidiOut: the output stays up, on the device the configuration
-    // names now.
+    // Leaves the output open on the device the configuration names now: CloseMidiOut and
+    // OpenMidiOut when that device is another than the one open (or none is open).
     void ReopenMidiOut();
     void OpenMidiIn();
     void CloseMidiIn();
@@ -43,6 +43,7 @@ class MidiDevices {
     platform::DialogService& dialogs_;
     platform::MidiInRegistry& inputs_;
     HWND inputWindow_ = nullptr;
+    decltype(EngineParams::MidiOutDevice) openedDevice_{};  // the device the output was last opened on
 };
 
 }  // namespace app

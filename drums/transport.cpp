@@ -27,8 +27,8 @@ void Transport::Stop() {
     for (int i = 0; i < 3; ++i) ops_.StopAndPanic();
     engine_.MidiPanic();
     devices_.RestartMidiIn();
-    // Closed and opened again at once: THRU keys, pans and program changes still reach the
-    // output while stopped, and a device chosen meanwhile is taken here.
+    // The output stays open: THRU keys, pans and program changes still reach it while stopped.
+    // A device chosen meanwhile is taken here.
     devices_.ReopenMidiOut();
 }
 

@@ -24,8 +24,8 @@ class Transport {
 
     // Plays from step 1, the engine posting each step to `window`; restarts when playing.
     void Start(HWND window);
-    // Stops the engine three times with its panic, restarts the input, and closes the output and
-    // opens it again (it is never left closed while stopped).
+    // Stops the engine three times with its panic, restarts the input, and leaves the output
+    // open (reopened on a device chosen meanwhile): it is never closed while stopped.
     void Stop();
     // Tempo 20..250 for the next step; neither stops nor marks the arrangement modified.
     void SetTempo(int tempo);
