@@ -195,15 +195,15 @@ std::optional<StagedArrangement> ParseArrangement(std::span<const std::uint8_t> 
     return a;
 }
 
-void ApplyArrangement(const StagedArrangement& staged, ProgramState& state, EngineLink& engine) {
+void ApplyArrangement(const StagedArrangement& staged, ProgramState& state, common::EngineLink& engine) {
     drums::DrumState& d = state.drums;
-    EngineParams& p = state.Engine;
+    common::EngineParams& p = state.Engine;
     for (const auto& c : staged.cells) {
         d.DrumPattern[c.step][c.drum] = c.velocity;
         p.CellValue = c.velocity;
         p.Step = c.step;
         p.Drum = c.drum;
-        SendParams(engine, p);
+        common::SendParams(engine, p);
     }
     for (const auto& pan : staged.pans) {
         d.DrumPans[pan.drum] = pan.pan;
@@ -211,13 +211,13 @@ void ApplyArrangement(const StagedArrangement& staged, ProgramState& state, Engi
         p.Drum = pan.drum;
         p.Step = 0;
         p.CellValue = drums::CellByte(d.DrumPattern[0][pan.drum]);
-        SendCommand(engine, p, CmdDrumPan);
+        common::SendCommand(engine, p, common::CmdDrumPan);
     }
     d.MeterSign = staged.MeterSign;
     d.Bars = staged.Bars;
     d.TempoValue = staged.Tempo;
     p.Tempo = staged.Tempo;
-    SendParams(engine, p);
+    common::SendParams(engine, p);
 
     if (!staged.hasParts || state.file.MergingDrums != 0) return;
     accompaniment::PartData& parts = state.live.parts;

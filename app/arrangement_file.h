@@ -23,8 +23,8 @@
 #include <string>
 #include <vector>
 
-#include "app/atomic_file.h"
-#include "app/engine_link.h"
+#include "common/atomic_file.h"
+#include "common/engine_link.h"
 #include "app/program_state.h"
 
 namespace app {
@@ -77,7 +77,7 @@ std::optional<StagedArrangement> ParseArrangement(std::span<const std::uint8_t> 
 // Stores a staged arrangement into the program-wide state over a pattern already emptied, and
 // hands every cell, pan and the tempo to the engine under the cell-field rule. Section 4 is taken
 // when the staged copy has it and no merge runs.
-void ApplyArrangement(const StagedArrangement& staged, ProgramState& state, EngineLink& engine);
+void ApplyArrangement(const StagedArrangement& staged, ProgramState& state, common::EngineLink& engine);
 
 // The whole file at `path`; empty when it does not open or cannot be read. `tooLarge` is set
 // for a file beyond kLargestArrangementFile (then nothing is read).

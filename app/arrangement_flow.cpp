@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "app/config_file.h"
-#include "app/folders.h"
+#include "common/config_file.h"
+#include "common/folders.h"
 
 namespace app {
 
@@ -42,9 +42,9 @@ void FileMissingWarning(const ProgramState& state, platform::DialogService& dial
     dialogs.messageBox(nullptr, text, "WARNING", platform::BoxButtons::Ok, platform::BoxIcon::Exclamation);
 }
 
-ArrangementFlow::ArrangementFlow(ProgramState& state, EngineLink& engine, platform::DialogService& dialogs,
-                                 MidiDevices& devices, drums::DrumOps& drums, SaveOffer& save,
-                                 ArrangementPages& pages, DiskIo& disk)
+ArrangementFlow::ArrangementFlow(ProgramState& state, common::EngineLink& engine, platform::DialogService& dialogs,
+                                 common::MidiDevices& devices, drums::DrumOps& drums, SaveOffer& save,
+                                 ArrangementPages& pages, common::DiskIo& disk)
     : state_(state),
       engine_(engine),
       dialogs_(dialogs),
@@ -66,14 +66,14 @@ bool ArrangementFlow::Open() {
     pages_.stopPlayer();
     // Yes with nothing saved: the arrangement must not be replaced.
     if (!save_.Offer(pages_.setupWindow())) return false;
-    const auto folder = SelectFolder(state_.shell, kArrangementFolder);
+    const auto folder = common::SelectFolder(state_.shell, common::kArrangementFolder);
     const auto chosen = dialogs_.openFile(arrangementRequest(folder));
     // Nothing a load or the refreshes after it do may commit the edit grid over a part.
     FlagScope loading(state_.file.LoadingArrangement, 1);
     const bool merging = state_.file.MergingDrums != 0;
     if (!chosen) {
         afterOpen(0);
-        SelectFolder(state_.shell, kProgramFolderRequest);
+        common::SelectFolder(state_.shell, common::kProgramFolderRequest);
         return false;
     }
 
@@ -97,7 +97,7 @@ bool ArrangementFlow::Open() {
     const auto drumsBefore = EncodeDrumSections(state_, state_.drums.Bars * 100);
     pages_.panic();
     if (!pages_.newDrums()) {
-        SelectFolder(state_.shell, kProgramFolderRequest);
+        common::SelectFolder(state_.shell, common::kProgramFolderRequest);
         return false;
     }
     pages_.showFileName(*chosen);  // only once the file is sure to be read
@@ -111,7 +111,7 @@ bool ArrangementFlow::Open() {
     pages_.showThruChannel(parts.PartChannels[0]);
     parts.ThruChannel = parts.PartChannels[0];
     // The next device reopen reads the configuration: it must find this channel there.
-    WriteConfig(state_);
+    common::WriteConfig(state_, state_.live.parts.ThruChannel);
     if (!merging) {
         // The edit grid shows part 1 as loaded, so no later commit can wipe a part.
         parts.CurrentPart = 1;
@@ -125,7 +125,7 @@ bool ArrangementFlow::Open() {
     afterOpen(staged->LastDrum);
     const bool drumsChanged = EncodeDrumSections(state_, state_.drums.Bars * 100) != drumsBefore;
     state_.drums.Modified = merging && (unsaved || drumsChanged) ? 1 : 0;
-    SelectFolder(state_.shell, kProgramFolderRequest);
+    common::SelectFolder(state_.shell, common::kProgramFolderRequest);
     return true;
 }
 
@@ -143,12 +143,12 @@ bool ArrangementFlow::Save() {
     pages_.stopPlayer();
     const std::array<int, 4> bars = pages_.partPanBars();
     for (std::size_t v = 1; v <= 4; ++v) state_.live.parts.PartPans[v] = std::clamp(bars[v - 1], 0, 127);
-    const auto folder = SelectFolder(state_.shell, kArrangementFolder);
+    const auto folder = common::SelectFolder(state_.shell, common::kArrangementFolder);
     const auto chosen = dialogs_.saveFile(arrangementRequest(folder));
     const SaveResult result = chosen ? saveTo(*chosen) : SaveResult::Failed;
     if (result == SaveResult::NoRoom) return false;  // nothing written; the folder stays
     if (result == SaveResult::Saved) state_.drums.Modified = 0;
-    SelectFolder(state_.shell, kProgramFolderRequest);
+    common::SelectFolder(state_.shell, common::kProgramFolderRequest);
     if (pages_.setupPageVisible()) pages_.showPlayerPage();
     return result == SaveResult::Saved;
 }
@@ -156,7 +156,7 @@ bool ArrangementFlow::Save() {
 ArrangementFlow::SaveResult ArrangementFlow::saveTo(const std::string& path) {
     namespace fs = std::filesystem;
     const fs::path target(path);
-    const fs::path file = ResolveSaveTarget(target).value_or(target);  // the file a link names
+    const fs::path file = common::ResolveSaveTarget(target).value_or(target);  // the file a link names
     const fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
     const auto free = disk_.freeBytes(folder);
     if (!free) {
@@ -167,7 +167,7 @@ ArrangementFlow::SaveResult ArrangementFlow::saveTo(const std::string& path) {
     }
     const auto bytes = EncodeArrangement(state_, pages_.barsPosition());
     std::string why;
-    if (!SaveFileAtomically(target, bytes, disk_, why)) {
+    if (!common::SaveFileAtomically(target, bytes, disk_, why)) {
         error("Can not save " + path + ": " + why, "ERROR");
         return SaveResult::Failed;
     }

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "app/arrangement_file.h"
-#include "app/engine_link.h"
-#include "app/midi_devices.h"
+#include "common/engine_link.h"
+#include "common/midi_devices.h"
 #include "app/program_state.h"
 #include "app/save_offer.h"
 #include "drums/drum_pattern.h"
@@ -51,9 +51,9 @@ void FileMissingWarning(const ProgramState& state, platform::DialogService& dial
 
 class ArrangementFlow {
   public:
-    ArrangementFlow(ProgramState& state, EngineLink& engine, platform::DialogService& dialogs,
-                    MidiDevices& devices, drums::DrumOps& drums, SaveOffer& save, ArrangementPages& pages,
-                    DiskIo& disk);
+    ArrangementFlow(ProgramState& state, common::EngineLink& engine, platform::DialogService& dialogs,
+                    common::MidiDevices& devices, drums::DrumOps& drums, SaveOffer& save, ArrangementPages& pages,
+                    common::DiskIo& disk);
 
     // Stops playing, offers to save, asks for a file and replaces the arrangement with it (only
     // the drums while MergingDrums is 1). True when a file was read; a cancelled dialog still
@@ -72,13 +72,13 @@ class ArrangementFlow {
     void error(const std::string& text, const char* caption);
 
     ProgramState& state_;
-    EngineLink& engine_;
+    common::EngineLink& engine_;
     platform::DialogService& dialogs_;
-    MidiDevices& devices_;
+    common::MidiDevices& devices_;
     drums::DrumOps& drums_;
     SaveOffer& save_;
     ArrangementPages& pages_;
-    DiskIo& disk_;
+    common::DiskIo& disk_;
 };
 
 }  // namespace app

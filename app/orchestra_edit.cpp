@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "app/live/transposition.h"
+#include "live/transposition.h"
 #include "app/orchestra_ops.h"
 
 namespace app {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/config_file.h"
+#include "common/config_file.h"
 #include "midifile/InstrumentNames.h"
 
 namespace app {
@@ -26,7 +26,7 @@ std::int32_t SpinVelocity(int value) {
     return (value * 127 * 2 + 9) / 18;  // value x 127 / 9, rounded to the nearest
 }
 
-OrchestraOps::OrchestraOps(ProgramState& state, EngineLink& engine, drums::DrumOps& drums,
+OrchestraOps::OrchestraOps(ProgramState& state, common::EngineLink& engine, drums::DrumOps& drums,
                            drums::Transport& transport, platform::DialogService& dialogs,
                            accompaniment::PartPlayers& players)
     : state_(state),
@@ -39,11 +39,11 @@ OrchestraOps::OrchestraOps(ProgramState& state, EngineLink& engine, drums::DrumO
 }
 
 void OrchestraOps::SendPartPan(std::uint8_t channel, std::uint8_t pan) {
-    EngineParams& p = state_.Engine;
+    common::EngineParams& p = state_.Engine;
     const std::uint8_t userChannel = p.Channel;
     p.Aux = pan;
     p.Channel = channel;
-    SendCommand(engine_, p, CmdPan);
+    common::SendCommand(engine_, p, common::CmdPan);
     // The setup page's channel is the user's; a pan send must not take it over.
     p.Channel = userChannel;
 }
@@ -222,7 +222,7 @@ void OrchestraOps::ThruBoxChange(int item) {
     d.PartChannels[0] = item;
     controls.ThruBox = item;
     // Every reopen of the devices reads the configuration: it must find this channel there.
-    WriteConfig(state_);
+    common::WriteConfig(state_, state_.live.parts.ThruChannel);
 }
 
 void OrchestraOps::changeOctave(int by) {

@@ -16,7 +16,7 @@
 
 #include "accompaniment/orchestra_grid.h"
 #include "accompaniment/part_players.h"
-#include "app/engine_link.h"
+#include "common/engine_link.h"
 #include "app/program_state.h"
 #include "drums/drum_pattern.h"
 #include "drums/transport.h"
@@ -60,7 +60,7 @@ std::int32_t SpinVelocity(int value);
 
 class OrchestraOps {
   public:
-    OrchestraOps(ProgramState& state, EngineLink& engine, drums::DrumOps& drums, drums::Transport& transport,
+    OrchestraOps(ProgramState& state, common::EngineLink& engine, drums::DrumOps& drums, drums::Transport& transport,
                  platform::DialogService& dialogs, accompaniment::PartPlayers& players);
 
     OrchestraControls controls;
@@ -167,7 +167,7 @@ class OrchestraOps {
     drums::StepCells barCells();
     void emptyBuffer(const char* text);
     ProgramState& state_;
-    EngineLink& engine_;
+    common::EngineLink& engine_;
     drums::DrumOps& drums_;
     drums::Transport& transport_;
     platform::DialogService& dialogs_;

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <system_error>
 
-#include "app/folders.h"
-#include "app/help.h"
+#include "common/folders.h"
+#include "common/help.h"
 #include "app/jingles.h"
 
 namespace app {
@@ -40,7 +40,7 @@ std::vector<std::string> ListMidiFiles(const fs::path& folder) {
     return names;
 }
 
-PlayerOps::PlayerOps(ProgramState& state, EngineLink& engine, MidiDevices& devices,
+PlayerOps::PlayerOps(ProgramState& state, common::EngineLink& engine, common::MidiDevices& devices,
                      platform::DialogService& dialogs, platform::MidiOutRegistry& outputs,
                      player::PlayerClock& clock)
     : state_(state), engine_(engine), devices_(devices), dialogs_(dialogs), media_(outputs, clock) {}
@@ -90,7 +90,7 @@ void PlayerOps::engineMessages() {
 }
 
 bool PlayerOps::PlayNextMidiFile() {
-    SelectFolder(state_.shell, kMidiFileFolder);
+    common::SelectFolder(state_.shell, common::kMidiFileFolder);
     if (PlayerBusy != 0) return true;
     PlayerBusy = 1;
     if (PlayerNext > PlayerCount - 1 || PlayerNext >= static_cast<int>(Files.size()) || PlayerNext < 0) {
@@ -123,7 +123,7 @@ void PlayerOps::Timer2Timer() {
 }
 
 void PlayerOps::BitBtn1Click() {
-    SelectFolder(state_.shell, kMidiFileFolder);
+    common::SelectFolder(state_.shell, common::kMidiFileFolder);
     devices_.CloseMidiOut();
     state_.shell.SetupPageActive = 1;
     PlayerCount = static_cast<std::int32_t>(Files.size());
@@ -143,7 +143,7 @@ void PlayerOps::MidiFileListBoxChange() {
 }
 
 void PlayerOps::MediaPlayer1Click() {
-    SelectFolder(state_.shell, kMidiFileFolder);
+    common::SelectFolder(state_.shell, common::kMidiFileFolder);
     devices_.CloseMidiOut();
     if (!openMedia()) return;
     engineMessages();
@@ -151,7 +151,7 @@ void PlayerOps::MediaPlayer1Click() {
 }
 
 void PlayerOps::BitBtn3Click() {
-    const fs::path folder = SelectFolder(state_.shell, kMidiFileFolder);
+    const fs::path folder = common::SelectFolder(state_.shell, common::kMidiFileFolder);
     state_.shell.SetupPageActive = 1;
     timers(false);
     PlayerBusy = 1;
@@ -174,7 +174,7 @@ void PlayerOps::BitBtn3Click() {
 }
 
 void PlayerOps::PlayJingle(int n) {
-    SelectFolder(state_.shell, kProgramFolderRequest);
+    common::SelectFolder(state_.shell, common::kProgramFolderRequest);
     devices_.CloseMidiOut();
     const char* name = JingleFile(n);
     if (!name) return;
@@ -207,7 +207,7 @@ void PlayerOps::FirstRunHelp(platform::Launcher& launcher) {
     // The help is our own pages in the desktop's browser: there is no viewer to install, so a
     // program without them only points F1 at the introduction.
     if (state_.shell.HelpViewerFound == 0) state_.shell.PageCode = "HH";
-    if (state_.shell.ConfigFound == 0) ShowHelpTopic(state_.shell, launcher, dialogs_, kIntroTopic);
+    if (state_.shell.ConfigFound == 0) common::ShowHelpTopic(state_.shell, launcher, dialogs_, common::kIntroTopic);
 }
 
 }  // namespace app

@@ -26,8 +26,8 @@
 #include <string>
 #include <vector>
 
-#include "app/engine_link.h"
-#include "app/midi_devices.h"
+#include "common/engine_link.h"
+#include "common/midi_devices.h"
 #include "app/program_state.h"
 #include "platform/dialogs.h"
 #include "platform/launcher.h"
@@ -65,7 +65,7 @@ struct PlayerView {
 class PlayerOps {
   public:
     // `outputs` and `clock` drive the media player; it plays on the device MidiOutDevice names.
-    PlayerOps(ProgramState& state, EngineLink& engine, MidiDevices& devices, platform::DialogService& dialogs,
+    PlayerOps(ProgramState& state, common::EngineLink& engine, common::MidiDevices& devices, platform::DialogService& dialogs,
               platform::MidiOutRegistry& outputs, player::PlayerClock& clock);
 
     // The list box's items: file names in the MidiFile folder.
@@ -111,8 +111,8 @@ class PlayerOps {
     void idle();
 
     ProgramState& state_;
-    EngineLink& engine_;
-    MidiDevices& devices_;
+    common::EngineLink& engine_;
+    common::MidiDevices& devices_;
     platform::DialogService& dialogs_;
     player::MidiFilePlayer media_;
     std::string fileName_;  // the media player's file name

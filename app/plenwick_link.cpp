@@ -10,7 +10,7 @@ char c(std::uint8_t v) {
 }
 }  // namespace
 
-void PlenwickLink::Params(const EngineParams& p) {
+void PlenwickLink::Params(const common::EngineParams& p) {
     ::Params(c(p.Channel), c(p.DrumChannel), c(p.CellValue), c(p.MidiInDevice),
              static_cast<char>(p.MidiOutDevice), c(p.Aux), static_cast<unsigned int>(p.Tempo), c(p.Spare),
              c(p.Step), c(p.Drum), c(p.Command));

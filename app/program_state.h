@@ -8,31 +8,12 @@
 #include <string>
 
 #include "accompaniment/orchestra_grid.h"
-#include "app/engine_link.h"
-#include "app/live/live_accompaniment.h"
+#include "common/program_wide.h"
+#include "live/live_accompaniment.h"
 #include "drums/drum_state.h"
 #include "import/import_state.h"
-#include "platform/midi_in.h"
 
 namespace app {
-
-// Start-up, shutdown, pages, configuration and folders.
-struct ShellState {
-    std::uint8_t Exiting = 0;
-    std::uint8_t HelpViewerFound = 0;
-    std::string StartDir;         // the program folder's full path, as made current at start-up
-    std::int32_t StartDrive = 0;  // no drive letters here: always 0
-    std::string PageCode = "ST";  // compared as text
-    std::uint8_t SetupPageActive = 0;
-    std::uint8_t ConfigFound = 0;
-    std::string FolderRequest;  // "Quintora2", "TarnFile" or "MidiFile"
-};
-
-struct DeviceState {
-    std::uint8_t MidiInIsOpen = 0;
-    std::uint8_t MidiOutIsOpen = 0;  // the program sent CmdOpenOut and not yet CmdCloseOut
-    platform::HMIDIIN MidiInHandle = nullptr;
-};
 
 // The arrangement file and the accompaniment page's flags around its reader.
 struct ArrangementFileState {
@@ -55,13 +36,11 @@ struct OrchestraPageState {
     std::int32_t KeepPlaying = 0;      // a transpose button selects its part without stopping
 };
 
-struct ProgramState {
-    EngineParams Engine;
+// The shared part (Engine, shell, devices) first, then each subsystem's own.
+struct ProgramState : common::ProgramWide {
     drums::DrumState drums;
     drums::TransportState transport;
     drums::DrumGridState grid;
-    ShellState shell;
-    DeviceState devices;
     live::LiveState live;  // part data, chord follower, players, live input
     ArrangementFileState file;
     OrchestraPageState orchestra;

@@ -1,6 +1,6 @@
 #include <cstdio>
 
-#include "app/folders.h"
+#include "common/folders.h"
 #include "app/jingles.h"
 #include "app/pages/program.h"
 #include "app/plenwick_link.h"
@@ -18,10 +18,10 @@ int RunQuintora2(QApplication& application, const std::function<void(QuintoraPro
     if (!EnterProgramFolderOrSayWhy(dialogs)) return 1;
     // The help pages ship beside the program; the program folder gets those it lacks.
     const std::filesystem::path shipped =
-        std::filesystem::path(QCoreApplication::applicationDirPath().toStdString()) / kHelpFolder;
+        std::filesystem::path(QCoreApplication::applicationDirPath().toStdString()) / common::kHelpFolder;
     std::string error;
     std::error_code ec;
-    if (!InstallHelpPages(shipped, std::filesystem::current_path(ec), error))
+    if (!common::InstallHelpPages(shipped, std::filesystem::current_path(ec), error))
         std::fprintf(stderr, "Quintora2: %s; help is not available\n", error.c_str());
     // So do the jingles; a jingle still missing afterwards is simply not played.
     if (!InstallJingles(QCoreApplication::applicationDirPath().toStdString(),

@@ -1,6 +1,6 @@
 #include "app/setup_ops.h"
 
-#include "app/config_file.h"
+#include "common/config_file.h"
 #include "platform/services.h"
 
 namespace app {
@@ -58,21 +58,21 @@ DeviceItems ListMidiOutDevices(platform::MidiOutRegistry& outputs, unsigned coun
     return items;
 }
 
-bool ChooseMidiIn(ProgramState& state, EngineLink& engine, const DeviceItems& items, int item) {
+bool ChooseMidiIn(ProgramState& state, common::EngineLink& engine, const DeviceItems& items, int item) {
     const std::optional<int> device = items.deviceAt(item);
     if (!device) return false;
     state.Engine.MidiInDevice = static_cast<std::uint8_t>(*device);
-    SendParams(engine, state.Engine);
-    WriteConfig(state);
+    common::SendParams(engine, state.Engine);
+    common::WriteConfig(state, state.live.parts.ThruChannel);
     return true;
 }
 
-bool ChooseMidiOut(ProgramState& state, EngineLink& engine, const DeviceItems& items, int item) {
+bool ChooseMidiOut(ProgramState& state, common::EngineLink& engine, const DeviceItems& items, int item) {
     const std::optional<int> device = items.deviceAt(item);
     if (!device) return false;
     state.Engine.MidiOutDevice = static_cast<std::int8_t>(*device);
-    SendParams(engine, state.Engine);
-    WriteConfig(state);
+    common::SendParams(engine, state.Engine);
+    common::WriteConfig(state, state.live.parts.ThruChannel);
     return true;
 }
 
@@ -80,10 +80,10 @@ std::string ChannelItemText(int item) {
     return "Channel: " + std::to_string(item + 1);
 }
 
-bool ChooseChannel(ProgramState& state, EngineLink& engine, int item) {
+bool ChooseChannel(ProgramState& state, common::EngineLink& engine, int item) {
     if (item < 0 || item >= kChannelItems) return false;
     state.Engine.Channel = static_cast<std::uint8_t>(item);
-    SendParams(engine, state.Engine);
+    common::SendParams(engine, state.Engine);
     return true;
 }
 

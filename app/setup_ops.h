@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/engine_link.h"
+#include "common/engine_link.h"
 #include "app/program_state.h"
 #include "platform/dialogs.h"
 #include "platform/midi_in.h"
@@ -51,16 +51,16 @@ DeviceItems ListMidiOutDevices(platform::MidiOutRegistry& outputs, unsigned coun
 // The input box's choice: MidiInDevice := the item's device, the block to the engine, the
 // configuration written. An item that stands for no device changes and writes nothing;
 // returns whether the choice was taken.
-bool ChooseMidiIn(ProgramState& state, EngineLink& engine, const DeviceItems& items, int item);
+bool ChooseMidiIn(ProgramState& state, common::EngineLink& engine, const DeviceItems& items, int item);
 // The output box's choice: MidiOutDevice := the item's device (the engine opens it at its
 // next open), the block to the engine, the configuration written. As above for no device.
-bool ChooseMidiOut(ProgramState& state, EngineLink& engine, const DeviceItems& items, int item);
+bool ChooseMidiOut(ProgramState& state, common::EngineLink& engine, const DeviceItems& items, int item);
 
 // The channel box: item i ("Channel: i+1") is the user channel i, sent to the engine and not
 // stored in the configuration. Items outside 0..15 change nothing.
 inline constexpr int kChannelItems = 16;
 std::string ChannelItemText(int item);
-bool ChooseChannel(ProgramState& state, EngineLink& engine, int item);
+bool ChooseChannel(ProgramState& state, common::EngineLink& engine, int item);
 
 // A device error for the user: a default beep, then a box with the text, an empty caption,
 // an OK button and no icon.

@@ -3,13 +3,13 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "app/config_file.h"
-#include "app/folders.h"
-#include "app/help.h"
+#include "common/config_file.h"
+#include "common/folders.h"
+#include "common/help.h"
 
 namespace app {
 
-void AllNotesOffSweep(EngineLink& engine) {
+void AllNotesOffSweep(common::EngineLink& engine) {
     for (int note = 0; note < 128; ++note)
         for (int channel = 0; channel < 16; ++channel) {
             engine.ShortMidiMsg(channel, note, 0);
@@ -19,7 +19,7 @@ void AllNotesOffSweep(EngineLink& engine) {
 
 bool EnterProgramFolderOrSayWhy(platform::DialogService& dialogs) {
     std::string error, warning;
-    if (!EnterProgramFolder(ProgramFolderFromEnvironment(), error, &warning)) {
+    if (!common::EnterProgramFolder(common::ProgramFolderFromEnvironment(), error, &warning)) {
         dialogs.messageBox(nullptr, "Quintora2 cannot use its program folder:\n" + error, "ERROR",
                            platform::BoxButtons::Ok, platform::BoxIcon::Stop);
         return false;
@@ -28,13 +28,13 @@ bool EnterProgramFolderOrSayWhy(platform::DialogService& dialogs) {
     return true;
 }
 
-void DeleteTemporaryFiles(ShellState& shell) {
-    SelectFolder(shell, kProgramFolderRequest);
+void DeleteTemporaryFiles(common::ShellState& shell) {
+    common::SelectFolder(shell, common::kProgramFolderRequest);
     std::remove("$$$");
     std::remove("$$$$");
 }
 
-Shell::Shell(ProgramState& state, EngineLink& engine, MidiDevices& devices, drums::DrumOps& drums,
+Shell::Shell(ProgramState& state, common::EngineLink& engine, common::MidiDevices& devices, drums::DrumOps& drums,
              SaveOffer& save, platform::DialogService& dialogs)
     : state_(state), engine_(engine), devices_(devices), drums_(drums), save_(save), dialogs_(dialogs) {}
 
@@ -55,14 +55,14 @@ void Shell::CheckScreen(int width, int height) {
 void Shell::ProbeFiles() {
     // The help opens in the desktop's browser: found once every topic's page is installed.
     std::error_code ec;
-    state_.shell.HelpViewerFound = HelpPagesPresent(std::filesystem::current_path(ec)) ? 1 : 0;
-    ProbeConfig(state_);
-    if (ConfigFileBlocked())
+    state_.shell.HelpViewerFound = common::HelpPagesPresent(std::filesystem::current_path(ec)) ? 1 : 0;
+    common::ProbeConfig(state_);
+    if (common::ConfigFileBlocked())
         dialogs_.messageBox(nullptr,
-                            (std::filesystem::current_path(ec) / kConfigFileName).string() +
+                            (std::filesystem::current_path(ec) / common::kConfigFileName).string() +
                                 " is not a file: the MIDI settings cannot be kept.",
                             "WARNING", platform::BoxButtons::Ok, platform::BoxIcon::Exclamation);
-    RememberStartFolder(state_.shell);
+    common::RememberStartFolder(state_.shell);
 }
 
 void Shell::OpenDevices() {
@@ -99,8 +99,8 @@ void Shell::Exit(ShellPages& pages) {
     DeleteTemporaryFiles(state_.shell);
     pages.playExitJingle();
     pages.showEndSplash();
-    SendCommand(engine_, state_.Engine, CmdStopPanic);
-    WriteConfig(state_);
+    common::SendCommand(engine_, state_.Engine, common::CmdStopPanic);
+    common::WriteConfig(state_, state_.live.parts.ThruChannel);
     if (pages.importRunning()) pages.hideImportPages();
     pages.hidePages();
     pages.releasePages();

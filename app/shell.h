@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "app/engine_link.h"
-#include "app/midi_devices.h"
+#include "common/engine_link.h"
+#include "common/midi_devices.h"
 #include "app/program_state.h"
 #include "app/save_offer.h"
 #include "drums/drum_pattern.h"
@@ -43,11 +43,11 @@ inline bool ScreenWarningNeeded(int width, int height) {
 }
 
 // Two messages per note and channel, note-major: a note-off and a note-on with velocity 0.
-void AllNotesOffSweep(EngineLink& engine);
+void AllNotesOffSweep(common::EngineLink& engine);
 
 class Shell {
   public:
-    Shell(ProgramState& state, EngineLink& engine, MidiDevices& devices, drums::DrumOps& drums,
+    Shell(ProgramState& state, common::EngineLink& engine, common::MidiDevices& devices, drums::DrumOps& drums,
           SaveOffer& save, platform::DialogService& dialogs);
 
     // Start-up's first steps: pattern cells 0..255 x 0..255 := 0, pans := 64, the engine's copy
@@ -72,14 +72,14 @@ class Shell {
 
   private:
     ProgramState& state_;
-    EngineLink& engine_;
-    MidiDevices& devices_;
+    common::EngineLink& engine_;
+    common::MidiDevices& devices_;
     drums::DrumOps& drums_;
     SaveOffer& save_;
     platform::DialogService& dialogs_;
 };
 
 // "$$$" and "$$$$" in the program folder; a missing file is no error.
-void DeleteTemporaryFiles(ShellState& shell);
+void DeleteTemporaryFiles(common::ShellState& shell);
 
 }  // namespace app

@@ -4,7 +4,7 @@
 
 namespace drums {
 
-DrumOps::DrumOps(app::ProgramState& state, app::EngineLink& engine) : state_(state), engine_(engine) {}
+DrumOps::DrumOps(app::ProgramState& state, common::EngineLink& engine) : state_(state), engine_(engine) {}
 
 void DrumOps::ToggleDrumCell(int step, int drum, int velocity) {
     if (step < 0 || step >= kSteps || drum < 0 || drum >= kEditableDrums) return;
@@ -18,12 +18,12 @@ void DrumOps::ToggleDrumCell(int step, int drum, int velocity) {
 }
 
 void DrumOps::SendCell(int step, int drum) {
-    app::EngineParams& p = state_.Engine;
+    common::EngineParams& p = state_.Engine;
     p.Step = static_cast<std::uint8_t>(step);
     p.Drum = static_cast<std::uint8_t>(drum);
     p.CellValue =
         CellByte(state_.drums.DrumPattern[static_cast<std::size_t>(step)][static_cast<std::size_t>(drum)]);
-    app::SendParams(engine_, p);
+    common::SendParams(engine_, p);
 }
 
 void DrumOps::ParkEngineCell() {
@@ -31,11 +31,11 @@ void DrumOps::ParkEngineCell() {
 }
 
 void DrumOps::ClearEngineDrums() {
-    app::SendCommand(engine_, state_.Engine, app::CmdClearGrid);
+    common::SendCommand(engine_, state_.Engine, common::CmdClearGrid);
 }
 
 void DrumOps::StopAndPanic() {
-    app::SendCommand(engine_, state_.Engine, app::CmdStopPanic);
+    common::SendCommand(engine_, state_.Engine, common::CmdStopPanic);
     // The engine plays no more, whoever stopped it: three chord keys may start it again.
     state_.live.chord.AccompanimentRunning = 0;
     if (panicAction_) panicAction_();

@@ -6,14 +6,14 @@
 
 #include <functional>
 
-#include "app/engine_link.h"
+#include "common/engine_link.h"
 #include "app/program_state.h"
 
 namespace drums {
 
 class DrumOps {
   public:
-    DrumOps(app::ProgramState& state, app::EngineLink& engine);
+    DrumOps(app::ProgramState& state, common::EngineLink& engine);
 
     // The setup page's PANIC action, which StopAndPanic runs after the engine's stop.
     void setPanicAction(std::function<void()> action) { panicAction_ = std::move(action); }
@@ -36,7 +36,7 @@ class DrumOps {
 
   private:
     app::ProgramState& state_;
-    app::EngineLink& engine_;
+    common::EngineLink& engine_;
     std::function<void()> panicAction_;
 };
 

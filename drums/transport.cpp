@@ -4,7 +4,7 @@
 
 namespace drums {
 
-Transport::Transport(app::ProgramState& state, app::EngineLink& engine, app::MidiDevices& devices,
+Transport::Transport(app::ProgramState& state, common::EngineLink& engine, common::MidiDevices& devices,
                      DrumOps& ops)
     : state_(state), engine_(engine), devices_(devices), ops_(ops) {}
 
@@ -17,7 +17,7 @@ void Transport::Start(HWND window) {
     if (resetBeatLights) resetBeatLights();
     state_.transport.DrumTabWindow = window;
     engine_.MessagePost(window);
-    app::SendCommand(engine_, state_.Engine, app::CmdStart);
+    common::SendCommand(engine_, state_.Engine, common::CmdStart);
     state_.live.chord.AccompanimentRunning = 1;
 }
 
@@ -36,12 +36,12 @@ void Transport::SetTempo(int tempo) {
     tempo = std::clamp(tempo, 20, 250);
     state_.drums.TempoValue = tempo;
     state_.Engine.Tempo = tempo;
-    app::SendParams(engine_, state_.Engine);
+    common::SendParams(engine_, state_.Engine);
 }
 
 void Transport::SetBars(int position) {
     state_.drums.Bars = static_cast<std::int8_t>(std::clamp(position / 100, 1, 8));
-    app::SendCommand(engine_, state_.Engine, static_cast<std::uint8_t>(state_.drums.Bars));
+    common::SendCommand(engine_, state_.Engine, static_cast<std::uint8_t>(state_.drums.Bars));
 }
 
 void Transport::ToggleMeter() {
@@ -49,13 +49,13 @@ void Transport::ToggleMeter() {
     d.MeterSign = static_cast<std::int8_t>(-d.MeterSign);
     d.WaltzMode = d.MeterSign > 0 ? 1 : 0;
     state_.Engine.Aux = d.MeterSign > 0 ? 0 : 1;
-    app::SendCommand(engine_, state_.Engine, app::CmdMeter);
+    common::SendCommand(engine_, state_.Engine, common::CmdMeter);
 }
 
 std::string Transport::ToggleQuantise() {
     std::int8_t& q = state_.transport.QuantiseState;
     q = static_cast<std::int8_t>(-q);
-    app::SendCommand(engine_, state_.Engine, q > 0 ? app::CmdStrictTiming : app::CmdJitterTiming);
+    common::SendCommand(engine_, state_.Engine, q > 0 ? common::CmdStrictTiming : common::CmdJitterTiming);
     return QuantiseCaption(q);
 }
 
@@ -63,11 +63,11 @@ void Transport::SetDrumPan(int drum, int pan) {
     if (drum < 0 || drum >= kPanCount) return;
     pan = std::clamp(pan, 0, 127);
     state_.drums.DrumPans[static_cast<std::size_t>(drum)] = pan;
-    app::EngineParams& p = state_.Engine;
+    common::EngineParams& p = state_.Engine;
     p.Aux = static_cast<std::uint8_t>(pan);
     p.Drum = static_cast<std::uint8_t>(drum);
     p.CellValue = CellByte(state_.drums.DrumPattern[p.Step][p.Drum]);
-    app::SendCommand(engine_, p, app::CmdDrumPan);
+    common::SendCommand(engine_, p, common::CmdDrumPan);
 }
 
 }  // namespace drums

@@ -6,8 +6,8 @@
 #include <functional>
 #include <string>
 
-#include "app/engine_link.h"
-#include "app/midi_devices.h"
+#include "common/engine_link.h"
+#include "common/midi_devices.h"
 #include "app/program_state.h"
 #include "drums/drum_pattern.h"
 
@@ -15,7 +15,7 @@ namespace drums {
 
 class Transport {
   public:
-    Transport(app::ProgramState& state, app::EngineLink& engine, app::MidiDevices& devices, DrumOps& ops);
+    Transport(app::ProgramState& state, common::EngineLink& engine, common::MidiDevices& devices, DrumOps& ops);
 
     // Page steps of start: the orchestra page's note buttons to rest (before the output opens)
     // and the beat lights reset (before the window is handed to the engine).
@@ -43,8 +43,8 @@ class Transport {
 
   private:
     app::ProgramState& state_;
-    app::EngineLink& engine_;
-    app::MidiDevices& devices_;
+    common::EngineLink& engine_;
+    common::MidiDevices& devices_;
     DrumOps& ops_;
 };
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "app/folders.h"
+#include "common/folders.h"
 #include "midifile/MidiRead.h"
 
 namespace midiimport {
@@ -207,7 +207,7 @@ void LoadImportText(ImportContext& ctx, std::string_view text, int tempo) {
 void LoadImportDump(ImportContext& ctx) {
     if (ctx.import.split.ImportAborted != 0) return;
     ctx.import.dump.HighestBar = 0;
-    app::SelectFolder(ctx.program.shell, app::kProgramFolderRequest);
+    common::SelectFolder(ctx.program.shell, common::kProgramFolderRequest);
     std::string text;
     ReadWholeFile(kDumpFileName, text);
     FirstTempo tempo(ctx.import.split.SplitPath.c_str());
@@ -249,8 +249,8 @@ void ParseImportDump(ImportContext& ctx) {
         ctx.program.drums.TempoValue = d.ImportTempo;
         ctx.program.Engine.Tempo = d.ImportTempo;
         ctx.pages.showTempo(d.ImportTempo);
-        app::SendParams(ctx.engine, ctx.program.Engine);
-        ctx.program.Engine.Command = app::CmdNone;
+        common::SendParams(ctx.engine, ctx.program.Engine);
+        ctx.program.Engine.Command = common::CmdNone;
 
         if (drums) {
             // The first hit on a step stays: a second record of the drum there must not clear it.

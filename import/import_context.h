@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "app/engine_link.h"
+#include "common/engine_link.h"
 #include "app/program_state.h"
 #include "drums/drum_pattern.h"
 #include "import/import_state.h"
@@ -36,7 +36,7 @@ class ImportPages {
 struct ImportContext {
     ImportState& import;
     app::ProgramState& program;
-    app::EngineLink& engine;
+    common::EngineLink& engine;
     drums::DrumOps& drums;
     platform::DialogService& dialogs;
     ImportPages& pages;

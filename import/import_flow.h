@@ -85,7 +85,7 @@ int LineChannel(const std::string& line);
 
 class ImportFlow final : private ImportPages {
   public:
-    ImportFlow(ImportState& import, app::ProgramState& program, app::EngineLink& engine,
+    ImportFlow(ImportState& import, app::ProgramState& program, common::EngineLink& engine,
                drums::DrumOps& drums, platform::DialogService& dialogs, ImportFlowHost& host);
 
     ConvertingControls controls;

@@ -7,7 +7,7 @@
 #include <QWidget>
 #include <array>
 
-#include "app/live/note_display.h"
+#include "live/note_display.h"
 #include "app/pages/pages.h"
 
 namespace app {

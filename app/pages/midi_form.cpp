@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <climits>
 
-#include "app/folders.h"
+#include "common/folders.h"
 #include "app/pages/path_label.h"
 #include "app/pages/quintora_form.h"
 #include "app/pages/splash_screens.h"
@@ -38,8 +38,8 @@ TMidiForm::TMidiForm(ProgramContext& context, QWidget* screen, player::PlayerClo
     build();
     if (screen && screen->layout()) screen->layout()->addWidget(this);
     // The list shows the MidiFile folder as it is when the page is made.
-    const std::filesystem::path program = SelectFolder(context_.state.shell, kProgramFolderRequest);
-    ops_.Files = ListMidiFiles(program / kMidiFileFolder);
+    const std::filesystem::path program = common::SelectFolder(context_.state.shell, common::kProgramFolderRequest);
+    ops_.Files = ListMidiFiles(program / common::kMidiFileFolder);
     {
         const QSignalBlocker quiet(MidiFileListBox);
         for (const std::string& name : ops_.Files) MidiFileListBox->addItem(QString::fromStdString(name));
@@ -54,7 +54,7 @@ TMidiForm::TMidiForm(ProgramContext& context, QWidget* screen, player::PlayerClo
     show();
     context_.state.shell.PageCode = "ST";
     ops_.FirstRunHelp(context_.launcher);
-    SelectFolder(context_.state.shell, kMidiFileFolder);
+    common::SelectFolder(context_.state.shell, common::kMidiFileFolder);
 }
 
 TMidiForm::~TMidiForm() = default;

@@ -18,7 +18,7 @@
 #include <QWidget>
 #include <array>
 
-#include "app/live/live_accompaniment.h"
+#include "live/live_accompaniment.h"
 #include "app/orchestra_ops.h"
 #include "app/pages/colour_panel.h"
 #include "app/pages/pages.h"

@@ -5,8 +5,8 @@
 
 #include <QPointer>
 
-#include "app/engine_link.h"
-#include "app/midi_devices.h"
+#include "common/engine_link.h"
+#include "common/midi_devices.h"
 #include "app/program_state.h"
 #include "app/save_offer.h"
 #include "drums/drum_pattern.h"
@@ -52,9 +52,9 @@ struct Pages {
 
 struct ProgramContext {
     ProgramState& state;
-    EngineLink& engine;
+    common::EngineLink& engine;
     platform::DialogService& dialogs;
-    MidiDevices& devices;
+    common::MidiDevices& devices;
     drums::DrumOps& drums;
     drums::Transport& transport;
     SaveOffer& save;

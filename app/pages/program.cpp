@@ -3,7 +3,7 @@
 #include <QScreen>
 #include <exception>
 
-#include "app/folders.h"
+#include "common/folders.h"
 #include "app/pages/accompany_form.h"
 #include "app/pages/mid_check_form.h"
 #include "app/pages/midi_form.h"
@@ -19,13 +19,13 @@
 
 namespace app {
 
-QuintoraProgram::QuintoraProgram(QApplication& application, EngineLink& engine,
+QuintoraProgram::QuintoraProgram(QApplication& application, common::EngineLink& engine,
                                  platform::DialogService& dialogs, platform::Launcher& launcher)
     : application_(application),
       state_(std::make_unique<ProgramState>()),
       engine_(engine),
       dialogs_(dialogs),
-      devices_(*state_, engine_, dialogs_, platform::services().midiIn()),
+      devices_(*state_, state_->live.parts.ThruChannel, engine_, dialogs_, platform::services().midiIn()),
       drums_(*state_, engine_),
       transport_(*state_, engine_, devices_, drums_),
       save_(*state_, dialogs_),
@@ -69,7 +69,7 @@ int QuintoraProgram::Run(const std::function<void(QuintoraProgram&)>& ready) {
     // The exit's silence sweep leaves the engine holding the port its panic opened. It lets go
     // of it here, while everything behind the port is alive, not at the library's unload, when
     // what the program made (its output backend among them) may be gone.
-    SendCommand(engine_, state_->Engine, CmdCloseOut);
+    common::SendCommand(engine_, state_->Engine, common::CmdCloseOut);
     return result;
 }
 

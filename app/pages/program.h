@@ -6,8 +6,8 @@
 #include <functional>
 #include <memory>
 
-#include "app/engine_link.h"
-#include "app/midi_devices.h"
+#include "common/engine_link.h"
+#include "common/midi_devices.h"
 #include "app/pages/pages.h"
 #include "app/program_state.h"
 #include "app/save_offer.h"
@@ -22,7 +22,7 @@ namespace app {
 
 class QuintoraProgram final : public ShellPages {
   public:
-    QuintoraProgram(QApplication& application, EngineLink& engine, platform::DialogService& dialogs,
+    QuintoraProgram(QApplication& application, common::EngineLink& engine, platform::DialogService& dialogs,
                     platform::Launcher& launcher);
     ~QuintoraProgram() override;
 
@@ -52,9 +52,9 @@ class QuintoraProgram final : public ShellPages {
 
     QApplication& application_;
     std::unique_ptr<ProgramState> state_;
-    EngineLink& engine_;
+    common::EngineLink& engine_;
     platform::DialogService& dialogs_;
-    MidiDevices devices_;
+    common::MidiDevices devices_;
     drums::DrumOps drums_;
     drums::Transport transport_;
     SaveOffer save_;

@@ -9,9 +9,9 @@
 #include <QVBoxLayout>
 
 #include "app/arrangement_flow.h"
-#include "app/config_file.h"
-#include "app/folders.h"
-#include "app/help.h"
+#include "common/config_file.h"
+#include "common/folders.h"
+#include "common/help.h"
 #include "app/pages/accompany_form.h"
 #include "app/pages/arrangement_pages.h"
 #include "app/pages/midi_form.h"
@@ -48,7 +48,7 @@ QAction* menuItem(QMenu* menu, const char* name, const char* caption) {
 TQuintoraForm::TQuintoraForm(ProgramContext& context)
     : context_(context),
       arrangementPages_(std::make_unique<FormArrangementPages>(context)),
-      disk_(std::make_unique<DiskIo>()),
+      disk_(std::make_unique<common::DiskIo>()),
       arrangement_(std::make_unique<ArrangementFlow>(context.state, context.engine, context.dialogs,
                                                      context.devices, context.drums, context.save,
                                                      *arrangementPages_, *disk_)) {
@@ -105,8 +105,8 @@ TQuintoraForm::TQuintoraForm(ProgramContext& context)
     PANIC1->setShortcut(QKeySequence(Qt::Key_Space));
     Search->setShortcut(QKeySequence(Qt::Key_F1));
     context_.state.shell.SetupPageActive = 1;
-    SelectFolder(context_.state.shell, kMidiFileFolder);
-    SelectFolder(context_.state.shell, kProgramFolderRequest);
+    common::SelectFolder(context_.state.shell, common::kMidiFileFolder);
+    common::SelectFolder(context_.state.shell, common::kProgramFolderRequest);
 }
 
 TQuintoraForm::~TQuintoraForm() = default;
@@ -273,7 +273,7 @@ void TQuintoraForm::noDevicesBox(const char* text, const char* caption) {
 }
 
 void TQuintoraForm::MidiInBtnClick() {
-    SelectFolder(context_.state.shell, kProgramFolderRequest);
+    common::SelectFolder(context_.state.shell, common::kProgramFolderRequest);
     context_.devices.OpenMidiOut();
     stopPlayer();
     context_.engine.MidiPanic();
@@ -300,11 +300,11 @@ void TQuintoraForm::MidiInBtnClick() {
     MidiInBox->show();
     context_.devices.RestartMidiIn();
     if (context_.pages.AccompanyForm) context_.pages.AccompanyForm->show();  // notes arriving show there
-    WriteConfig(context_.state);
+    common::WriteConfig(context_.state, context_.state.live.parts.ThruChannel);
 }
 
 void TQuintoraForm::MidiOutBtnClick() {
-    SelectFolder(context_.state.shell, kProgramFolderRequest);
+    common::SelectFolder(context_.state.shell, common::kProgramFolderRequest);
     OKInBtnClick();
     context_.devices.OpenMidiOut();
     stopPlayer();
@@ -357,7 +357,7 @@ void TQuintoraForm::OutTestBtnClick() {
 }
 
 void TQuintoraForm::closeSetupControls() {
-    WriteConfig(context_.state);
+    common::WriteConfig(context_.state, context_.state.live.parts.ThruChannel);
     for (QWidget* w : std::initializer_list<QWidget*>{ChannelBox, OutTestBtn, OKInBtn, OKOutBtn, MidiInBox,
                                                       MidiOutBox, Label1, Label2})
         w->hide();
@@ -386,7 +386,7 @@ void TQuintoraForm::PanicBtnClick() {
 }
 
 void TQuintoraForm::DRUMTABClick() {
-    SelectFolder(context_.state.shell, kProgramFolderRequest);
+    common::SelectFolder(context_.state.shell, common::kProgramFolderRequest);
     context_.state.shell.SetupPageActive = 0;
     stopPlayer();
     context_.state.shell.PageCode = "DT";
@@ -412,14 +412,14 @@ void TQuintoraForm::ComboButtonClick() {
 }
 
 void TQuintoraForm::ContentsClick() {
-    ShowHelpTopic(context_.state.shell, context_.launcher, context_.dialogs, kIndexTopic);
-    if (ReturnToPlayerAfterHelp(context_.state.shell)) showPlayer();
+    common::ShowHelpTopic(context_.state.shell, context_.launcher, context_.dialogs, common::kIndexTopic);
+    if (common::ReturnToPlayerAfterHelp(context_.state.shell)) showPlayer();
 }
 
 void TQuintoraForm::SearchClick() {
-    ShowHelpTopic(context_.state.shell, context_.launcher, context_.dialogs,
-                  SearchTopic(context_.state.shell.PageCode));
-    if (ReturnToPlayerAfterHelp(context_.state.shell)) showPlayer();
+    common::ShowHelpTopic(context_.state.shell, context_.launcher, context_.dialogs,
+                  common::SearchTopic(context_.state.shell.PageCode));
+    if (common::ReturnToPlayerAfterHelp(context_.state.shell)) showPlayer();
 }
 
 bool TQuintoraForm::OpenItemClick() {

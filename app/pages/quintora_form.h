@@ -15,10 +15,13 @@
 #include "app/pages/pages.h"
 #include "app/setup_ops.h"
 
+namespace common {
+class DiskIo;
+}
+
 namespace app {
 
 class ArrangementFlow;
-class DiskIo;
 class FormArrangementPages;
 
 class TQuintoraForm : public QMainWindow {
@@ -120,7 +123,7 @@ class TQuintoraForm : public QMainWindow {
     QWidget* central_;
     QWidget* playerArea_;
     std::unique_ptr<FormArrangementPages> arrangementPages_;
-    std::unique_ptr<DiskIo> disk_;
+    std::unique_ptr<common::DiskIo> disk_;
     std::unique_ptr<ArrangementFlow> arrangement_;
     DeviceItems midiInItems_;
     DeviceItems midiOutItems_;

@@ -6,7 +6,7 @@
 #include <QScreen>
 #include <QWindow>
 
-#include "app/folders.h"
+#include "common/folders.h"
 #include "app/pages/midi_form.h"
 #include "app/pages/palette.h"
 #include "app/pages/quintora_form.h"
@@ -212,7 +212,7 @@ void CloseSplash(ProgramContext& context, TMidiForm& player) {
 }
 
 void ShowAboutBox(ProgramContext& context, QWidget* owner) {
-    SelectFolder(context.state.shell, kProgramFolderRequest);
+    common::SelectFolder(context.state.shell, common::kProgramFolderRequest);
     auto* box = new TAboutBox(context, owner);
     context.pages.AboutBox = box;
     box->exec();

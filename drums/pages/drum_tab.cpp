@@ -12,7 +12,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/folders.h"
+#include "common/folders.h"
 #include "app/pages/midi_form.h"
 #include "app/pages/named_button.h"
 #include "app/pages/orchestra_form.h"
@@ -395,7 +395,7 @@ void TDrumTab::MidiExtractClick() {
         if (pages.InstListForm) pages.InstListForm->deleteLater();
         pages.Converting = new app::TConverting(context_);
         pages.InstListForm = new app::TInstListForm(context_);
-        app::GoToUserFolder();
+        common::GoToUserFolder();
     }
     pages.Converting->show();
     pages.Converting->raise();

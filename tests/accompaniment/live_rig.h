@@ -9,9 +9,9 @@
 
 #include "accompaniment/chord_follower.h"
 #include "accompaniment/part_players.h"
-#include "app/live/held_chord.h"
-#include "app/live/live_accompaniment.h"
-#include "app/live/midi_input.h"
+#include "live/held_chord.h"
+#include "live/live_accompaniment.h"
+#include "live/midi_input.h"
 
 namespace livetest {
 

@@ -9,8 +9,8 @@
 #include <map>
 #include <string>
 
-#include "app/config_file.h"
-#include "app/live/live_accompaniment.h"
+#include "common/config_file.h"
+#include "live/live_accompaniment.h"
 #include "app/orchestra_ops.h"
 #include "tests/app/support/program_fixture.h"
 
@@ -23,7 +23,7 @@ using Bytes = std::vector<std::uint8_t>;
 // The accompaniment's host: messages through the test engine, timers only recorded.
 class EngineHost final : public live::LiveHost {
   public:
-    explicit EngineHost(app::EngineLink& link) : link_(link) {}
+    explicit EngineHost(common::EngineLink& link) : link_(link) {}
     std::map<int, int> armed;
     int ShortMidiMsg(int first, int d1, int d2) override { return link_.ShortMidiMsg(first, d1, d2); }
     void StartPlaying() override {}
@@ -37,7 +37,7 @@ class EngineHost final : public live::LiveHost {
     void ShowCurrentInstrument(int) override {}
 
   private:
-    app::EngineLink& link_;
+    common::EngineLink& link_;
 };
 
 class OrchestraOps : public testsupport::ProgramFixture {
@@ -364,7 +364,7 @@ TEST_F(OrchestraOps, TheThruBoxSetsTheThruVoiceAndTheConfiguration) {
     EXPECT_EQ(parts.ThruChannel, 9);
     EXPECT_EQ(parts.PartChannels[0], 9);
     app::ProgramState fresh;
-    app::ReadConfig(fresh);
+    common::ReadConfig(fresh, fresh.live.parts.ThruChannel);
     EXPECT_EQ(fresh.live.parts.ThruChannel, 9);
     ops.ThruBoxChange(16);  // no such item
     EXPECT_EQ(parts.ThruChannel, 9);

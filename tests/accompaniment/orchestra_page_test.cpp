@@ -14,7 +14,7 @@
 #include <map>
 
 #include "app/arrangement_file.h"
-#include "app/config_file.h"
+#include "common/config_file.h"
 #include "app/pages/orchestra_form.h"
 #include "engine/Plenwick.h"
 #include "platform/services.h"
@@ -160,7 +160,7 @@ TEST_F(OrchestraStartUp, TheThruVoiceTakesTheChannelTheConfigurationGave) {
     app::ProgramState configured;
     configured.shell = state.shell;
     configured.live.parts.ThruChannel = 7;
-    app::WriteConfig(configured);
+    common::WriteConfig(configured, configured.live.parts.ThruChannel);
     createPages();
     EXPECT_EQ(state.live.parts.ThruChannel, 7);
     EXPECT_EQ(state.live.parts.PartChannels[0], 7);

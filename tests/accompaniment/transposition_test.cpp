@@ -1,6 +1,6 @@
 // Moving parts by semitones and into C.
 
-#include "app/live/transposition.h"
+#include "live/transposition.h"
 #include "live_rig.h"
 
 namespace livetest {

@@ -250,7 +250,7 @@ TEST_F(ArrangementFile, ASaveReplacesTheFileOrLeavesTheOldOneIntact) {
 
     writeFile(target, old);
     disk.failWrites = true;
-    EXPECT_FALSE(app::SaveFileAtomically(target, next, disk, error));
+    EXPECT_FALSE(common::SaveFileAtomically(target, next, disk, error));
     EXPECT_NE(error.find("cannot write"), std::string::npos) << error;
     EXPECT_EQ(readFile(target), old);
 
@@ -258,16 +258,16 @@ TEST_F(ArrangementFile, ASaveReplacesTheFileOrLeavesTheOldOneIntact) {
     fs::create_directory(aFolder);
     disk.failWrites = false;
     error.clear();
-    EXPECT_FALSE(app::SaveFileAtomically(aFolder, next, disk, error));
+    EXPECT_FALSE(common::SaveFileAtomically(aFolder, next, disk, error));
     EXPECT_FALSE(error.empty());
     EXPECT_TRUE(fs::is_directory(aFolder));
 
     error.clear();
-    EXPECT_FALSE(app::SaveFileAtomically("/proc/quintora-test.QTR", next, disk, error))
+    EXPECT_FALSE(common::SaveFileAtomically("/proc/quintora-test.QTR", next, disk, error))
         << "a folder nobody writes";
     EXPECT_FALSE(error.empty());
 
-    ASSERT_TRUE(app::SaveFileAtomically(target, next, disk, error)) << error;
+    ASSERT_TRUE(common::SaveFileAtomically(target, next, disk, error)) << error;
     EXPECT_EQ(readFile(target), next);
     std::vector<fs::path> left;
     for (const auto& e : fs::directory_iterator(folder.path() / "TarnFile"))
@@ -286,13 +286,13 @@ TEST_F(ArrangementFile, AWriteProtectedFileIsRefusedAndAnOpenOneKeepsItsMode) {
         writeFile(target, {1, 2, 3});
         fs::permissions(target, mode);
         error.clear();
-        EXPECT_FALSE(app::SaveFileAtomically(target, Bytes(20, 9), disk, error)) << "even for root";
+        EXPECT_FALSE(common::SaveFileAtomically(target, Bytes(20, 9), disk, error)) << "even for root";
         EXPECT_EQ(error, "the file is write-protected");
         EXPECT_EQ(readFile(target), (Bytes{1, 2, 3}));
         EXPECT_EQ(fs::status(target).permissions(), mode) << "it stays protected";
     }
     fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    ASSERT_TRUE(app::SaveFileAtomically(target, Bytes(20, 9), disk, error)) << error;
+    ASSERT_TRUE(common::SaveFileAtomically(target, Bytes(20, 9), disk, error)) << error;
     EXPECT_EQ(readFile(target), Bytes(20, 9));
     EXPECT_EQ(fs::status(target).permissions(),
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read)
@@ -310,7 +310,7 @@ TEST_F(ArrangementFile, ASaveThroughALinkWritesTheFileItNames) {
     std::string error;
     for (const char* link : {"near.QTR", "far.QTR"}) {
         const Bytes next(30, static_cast<std::uint8_t>(link[0]));
-        ASSERT_TRUE(app::SaveFileAtomically(tarn / link, next, disk, error)) << link << ": " << error;
+        ASSERT_TRUE(common::SaveFileAtomically(tarn / link, next, disk, error)) << link << ": " << error;
         EXPECT_TRUE(fs::is_symlink(tarn / link)) << link << " is still a link";
         EXPECT_EQ(readFile(real), next) << link;
     }
@@ -320,13 +320,13 @@ TEST_F(ArrangementFile, ASaveThroughALinkWritesTheFileItNames) {
     EXPECT_EQ(left, std::vector<fs::path>{"real.QTR"}) << "the temporary file was beside the real one";
 
     fs::create_symlink(elsewhere / "new.QTR", tarn / "dangling.QTR");
-    ASSERT_TRUE(app::SaveFileAtomically(tarn / "dangling.QTR", Bytes(4, 4), disk, error)) << error;
+    ASSERT_TRUE(common::SaveFileAtomically(tarn / "dangling.QTR", Bytes(4, 4), disk, error)) << error;
     EXPECT_EQ(readFile(elsewhere / "new.QTR"), Bytes(4, 4)) << "a dangling link gets its file";
 
     fs::create_symlink(tarn / "loop2.QTR", tarn / "loop1.QTR");
     fs::create_symlink(tarn / "loop1.QTR", tarn / "loop2.QTR");
     error.clear();
-    EXPECT_FALSE(app::SaveFileAtomically(tarn / "loop1.QTR", Bytes(4, 4), disk, error));
+    EXPECT_FALSE(common::SaveFileAtomically(tarn / "loop1.QTR", Bytes(4, 4), disk, error));
     EXPECT_FALSE(error.empty());
     EXPECT_TRUE(fs::is_symlink(tarn / "loop1.QTR"));
 }
@@ -372,7 +372,7 @@ TEST_F(ArrangementFile, AReadOnlyFolderKeepsItsFile) {
     {
         FilesAsOrdinaryUser user;
         binding = user.binding();
-        if (binding) saved = app::SaveFileAtomically(locked / "a.QTR", Bytes(10, 1), disk, error);
+        if (binding) saved = common::SaveFileAtomically(locked / "a.QTR", Bytes(10, 1), disk, error);
     }
     fs::permissions(locked, fs::perms::owner_all);
     fs::permissions(folder.path(), fs::perms::owner_all);

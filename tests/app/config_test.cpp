@@ -8,7 +8,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "app/config_file.h"
+#include "common/config_file.h"
 #include "tests/app/support/program_fixture.h"
 #include "tests/app/support/test_disk.h"
 
@@ -19,7 +19,7 @@ using Bytes = std::vector<unsigned char>;
 class ConfigFile : public testsupport::ProgramFixture {
   protected:
     Bytes fileBytes() {
-        std::ifstream in(folder.path() / app::kConfigFileName, std::ios::binary);
+        std::ifstream in(folder.path() / common::kConfigFileName, std::ios::binary);
         return Bytes(std::istreambuf_iterator<char>(in), {});
     }
     using Names = std::vector<std::string>;
@@ -32,7 +32,7 @@ class ConfigFile : public testsupport::ProgramFixture {
         return names;
     }
     void writeFile(const Bytes& b) {
-        std::ofstream out(folder.path() / app::kConfigFileName, std::ios::binary);
+        std::ofstream out(folder.path() / common::kConfigFileName, std::ios::binary);
         out.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
     }
 };
@@ -41,17 +41,17 @@ TEST_F(ConfigFile, WritesOutputInputAndThruChannelAsThreeBytes) {
     state.Engine.MidiOutDevice = -1;
     state.Engine.MidiInDevice = 2;
     state.live.parts.ThruChannel = 3;
-    app::WriteConfig(state);
+    common::WriteConfig(state, state.live.parts.ThruChannel);
     EXPECT_EQ(fileBytes(), (Bytes{0xFF, 0x02, 0x03}));
     state.Engine.MidiOutDevice = 4;
-    app::WriteConfig(state);
+    common::WriteConfig(state, state.live.parts.ThruChannel);
     EXPECT_EQ(fileBytes(), (Bytes{0x04, 0x02, 0x03})) << "rewritten whole, always three bytes";
 }
 
 TEST_F(ConfigFile, WritesIntoTheProgramFolderFromAnyFolder) {
     std::filesystem::current_path(folder.path() / "TarnFile");
-    app::WriteConfig(state);
-    EXPECT_TRUE(std::filesystem::exists(folder.path() / app::kConfigFileName));
+    common::WriteConfig(state, state.live.parts.ThruChannel);
+    EXPECT_TRUE(std::filesystem::exists(folder.path() / common::kConfigFileName));
     EXPECT_TRUE(std::filesystem::is_empty(folder.path() / "TarnFile"));
     EXPECT_EQ(entries(), (Names{"MidiFile", "Quintora2.cfg", "TarnFile"})) << "no temporary file is left";
 }
@@ -61,7 +61,7 @@ TEST_F(ConfigFile, AFailedWriteKeepsTheOldFile) {
     testsupport::TestDisk disk;
     disk.failWrites = true;
     state.Engine.MidiOutDevice = 4;
-    app::WriteConfig(state, disk);
+    common::WriteConfig(state, state.live.parts.ThruChannel, disk);
     EXPECT_EQ(fileBytes(), (Bytes{0xFF, 0x02, 0x03}));
     EXPECT_EQ(entries(), (Names{"MidiFile", "Quintora2.cfg", "TarnFile"}));
 }
@@ -71,10 +71,10 @@ TEST_F(ConfigFile, AFailedWriteKeepsTheOldFile) {
 TEST_F(ConfigFile, TheNewFileThenTheFolderReachTheDisk) {
     writeFile({0xFF, 0x02, 0x03});
     testsupport::TestDisk disk;
-    disk.watched = folder.path() / app::kConfigFileName;
+    disk.watched = folder.path() / common::kConfigFileName;
     state.Engine.MidiOutDevice = 4;
     state.Engine.MidiInDevice = 2;
-    app::WriteConfig(state, disk);
+    common::WriteConfig(state, state.live.parts.ThruChannel, disk);
     EXPECT_EQ(fileBytes(), (Bytes{0x04, 0x02, 0x03}));
     ASSERT_EQ(disk.syncs.size(), 2u);
     const auto& file = disk.syncs[0];
@@ -96,23 +96,23 @@ TEST_F(ConfigFile, AFileThatCannotReachTheDiskKeepsTheOldFile) {
     testsupport::TestDisk disk;
     disk.failSync = "file";
     state.Engine.MidiOutDevice = 4;
-    app::WriteConfig(state, disk);
+    common::WriteConfig(state, state.live.parts.ThruChannel, disk);
     EXPECT_EQ(fileBytes(), (Bytes{0xFF, 0x02, 0x03}));
     EXPECT_EQ(entries(), (Names{"MidiFile", "Quintora2.cfg", "TarnFile"})) << "no temporary file is left";
 }
 
 TEST_F(ConfigFile, OnlyARegularFileIsTheConfiguration) {
-    std::filesystem::create_directory(folder.path() / app::kConfigFileName);
-    app::ProbeConfig(state);
+    std::filesystem::create_directory(folder.path() / common::kConfigFileName);
+    common::ProbeConfig(state);
     EXPECT_EQ(state.shell.ConfigFound, 0);
-    EXPECT_TRUE(app::ConfigFileBlocked());
+    EXPECT_TRUE(common::ConfigFileBlocked());
     state.Engine.MidiOutDevice = 5;
     state.shell.ConfigFound = 1;
-    app::ReadConfig(state);
+    common::ReadConfig(state, state.live.parts.ThruChannel);
     EXPECT_EQ(state.shell.ConfigFound, 0);
     EXPECT_EQ(state.Engine.MidiOutDevice, 5);
-    app::WriteConfig(state);
-    EXPECT_TRUE(std::filesystem::is_directory(folder.path() / app::kConfigFileName)) << "the folder stays";
+    common::WriteConfig(state, state.live.parts.ThruChannel);
+    EXPECT_TRUE(std::filesystem::is_directory(folder.path() / common::kConfigFileName)) << "the folder stays";
     EXPECT_EQ(entries(), (Names{"MidiFile", "Quintora2.cfg", "TarnFile"}));
 }
 
@@ -121,14 +121,14 @@ TEST_F(ConfigFile, NothingIsWrittenWhenTheProgramFolderIsGone) {
     std::filesystem::create_directory(gone);
     state.shell.StartDir = gone.string();
     std::filesystem::remove(gone);
-    app::WriteConfig(state);
+    common::WriteConfig(state, state.live.parts.ThruChannel);
     EXPECT_EQ(entries(), (Names{"MidiFile", "TarnFile"})) << "not in the folder that happened to be current";
 }
 
 TEST_F(ConfigFile, MissingFileKeepsTheSettings) {
     state.Engine.MidiOutDevice = 5;
     state.shell.ConfigFound = 1;
-    app::ReadConfig(state);
+    common::ReadConfig(state, state.live.parts.ThruChannel);
     EXPECT_EQ(state.shell.ConfigFound, 0);
     EXPECT_EQ(state.Engine.MidiOutDevice, 5);
     EXPECT_EQ(state.Engine.MidiInDevice, 0);
@@ -156,7 +156,7 @@ TEST_F(ConfigFile, ReadsWhatThereIsAndKeepsTheThruChannelUsable) {
         state.Engine.MidiInDevice = 6;
         state.live.parts.ThruChannel = 5;
         writeFile(c.file);
-        app::ReadConfig(state);
+        common::ReadConfig(state, state.live.parts.ThruChannel);
         EXPECT_EQ(state.shell.ConfigFound, 1);
         EXPECT_EQ(state.Engine.MidiOutDevice, c.out) << c.file.size() << " bytes";
         EXPECT_EQ(state.Engine.MidiInDevice, c.in) << c.file.size() << " bytes";
@@ -165,10 +165,10 @@ TEST_F(ConfigFile, ReadsWhatThereIsAndKeepsTheThruChannelUsable) {
 }
 
 TEST_F(ConfigFile, ProbeLooksInTheCurrentFolder) {
-    app::ProbeConfig(state);
+    common::ProbeConfig(state);
     EXPECT_EQ(state.shell.ConfigFound, 0);
     writeFile({0xFF, 0, 3});
-    app::ProbeConfig(state);
+    common::ProbeConfig(state);
     EXPECT_EQ(state.shell.ConfigFound, 1);
 }
 

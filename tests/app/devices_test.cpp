@@ -4,7 +4,7 @@
 
 #include <fstream>
 
-#include "app/config_file.h"
+#include "common/config_file.h"
 #include "tests/app/support/program_fixture.h"
 
 namespace {
@@ -16,7 +16,7 @@ using Strings = std::vector<std::string>;
 class Devices : public testsupport::ProgramFixture {
   protected:
     void writeConfig(unsigned char out, unsigned char in, unsigned char thru) {
-        std::ofstream f(folder.path() / app::kConfigFileName, std::ios::binary);
+        std::ofstream f(folder.path() / common::kConfigFileName, std::ios::binary);
         const char b[3] = {static_cast<char>(out), static_cast<char>(in), static_cast<char>(thru)};
         f.write(b, 3);
     }
@@ -102,14 +102,14 @@ TEST_F(Devices, AnInputThatDoesNotOpenOnlyBeeps) {
 TEST_F(Devices, FailingOperationsShowTheirBoxesAndCarryOn) {
     struct Case {
         InjectableInput::Op op;
-        void (app::MidiDevices::*call)();
+        void (common::MidiDevices::*call)();
         const char* text;
     };
     const Case cases[] = {
-        {InjectableInput::Op::Reset, &app::MidiDevices::ResetMidiIn, "Midi IN RESET Failure Check"},
-        {InjectableInput::Op::Start, &app::MidiDevices::StartMidiIn, "Midi IN START Failure Check"},
-        {InjectableInput::Op::Stop, &app::MidiDevices::StopMidiIn, "Midi IN STOP Failure Check"},
-        {InjectableInput::Op::Close, &app::MidiDevices::CloseMidiIn, "Midi IN CLOSE Failure Check"},
+        {InjectableInput::Op::Reset, &common::MidiDevices::ResetMidiIn, "Midi IN RESET Failure Check"},
+        {InjectableInput::Op::Start, &common::MidiDevices::StartMidiIn, "Midi IN START Failure Check"},
+        {InjectableInput::Op::Stop, &common::MidiDevices::StopMidiIn, "Midi IN STOP Failure Check"},
+        {InjectableInput::Op::Close, &common::MidiDevices::CloseMidiIn, "Midi IN CLOSE Failure Check"},
     };
     for (const Case& c : cases) {
         devices.OpenMidiIn();

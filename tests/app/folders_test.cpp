@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "app/folders.h"
+#include "common/folders.h"
 #include "tests/app/support/program_fixture.h"
 
 namespace {
@@ -16,7 +16,7 @@ TEST(Folders, EnteringTheProgramFolderMakesItsDataFolders) {
     testsupport::TempProgramFolder tmp;
     const fs::path home = tmp.path() / "new" / "Quintora2";
     std::string error;
-    ASSERT_TRUE(app::EnterProgramFolder(home, error)) << error;
+    ASSERT_TRUE(common::EnterProgramFolder(home, error)) << error;
     EXPECT_EQ(fs::current_path(), home);
     EXPECT_TRUE(fs::is_directory(home / "TarnFile"));
     EXPECT_TRUE(fs::is_directory(home / "MidiFile"));
@@ -26,7 +26,7 @@ TEST(Folders, AFolderThatCannotBeMadeIsReported) {
     testsupport::TempProgramFolder tmp;
     { std::ofstream(tmp.path() / "plain"); }
     std::string error;
-    EXPECT_FALSE(app::EnterProgramFolder(tmp.path() / "plain" / "home", error));
+    EXPECT_FALSE(common::EnterProgramFolder(tmp.path() / "plain" / "home", error));
     EXPECT_NE(error.find("cannot create"), std::string::npos);
     EXPECT_EQ(fs::current_path(), tmp.path());
 }
@@ -37,7 +37,7 @@ TEST(Folders, AnExistingFolderIsUsedEvenWhenItsDataFoldersCannotBeMade) {
     fs::create_directories(home);
     { std::ofstream(home / "TarnFile"); }  // a file where the data folder belongs
     std::string error, warning;
-    ASSERT_TRUE(app::EnterProgramFolder(home, error, &warning)) << error;
+    ASSERT_TRUE(common::EnterProgramFolder(home, error, &warning)) << error;
     EXPECT_EQ(fs::current_path(), home);
     EXPECT_TRUE(fs::is_directory(home / "MidiFile"));
     EXPECT_NE(warning.find("TarnFile"), std::string::npos) << warning;
@@ -57,7 +57,7 @@ TEST(Folders, AFolderNamedLikeADataFolderStandsForItsParent) {
     for (const Case& c : cases) {
         testsupport::TempProgramFolder tmp;
         std::string error;
-        ASSERT_TRUE(app::EnterProgramFolder(tmp.path() / c.given, error)) << c.given << ": " << error;
+        ASSERT_TRUE(common::EnterProgramFolder(tmp.path() / c.given, error)) << c.given << ": " << error;
         const fs::path program = tmp.path() / c.program;
         EXPECT_EQ(fs::current_path(), program) << c.given;
         EXPECT_TRUE(fs::is_directory(program / "TarnFile")) << c.given;
@@ -72,10 +72,10 @@ TEST(Folders, ProgramFolderComesFromTheEnvironment) {
     const char* oldXdg = std::getenv("XDG_DATA_HOME");
     const std::string keepHome = oldHome ? oldHome : "", keepXdg = oldXdg ? oldXdg : "";
     setenv("QUINTORA_HOME", "/tmp/q-home", 1);
-    EXPECT_EQ(app::ProgramFolderFromEnvironment(), fs::path("/tmp/q-home"));
+    EXPECT_EQ(common::ProgramFolderFromEnvironment(), fs::path("/tmp/q-home"));
     unsetenv("QUINTORA_HOME");
     setenv("XDG_DATA_HOME", "/tmp/xdg", 1);
-    EXPECT_EQ(app::ProgramFolderFromEnvironment(), fs::path("/tmp/xdg/Quintora2"));
+    EXPECT_EQ(common::ProgramFolderFromEnvironment(), fs::path("/tmp/xdg/Quintora2"));
     oldHome ? (void)setenv("QUINTORA_HOME", keepHome.c_str(), 1) : (void)unsetenv("QUINTORA_HOME");
     oldXdg ? (void)setenv("XDG_DATA_HOME", keepXdg.c_str(), 1) : (void)unsetenv("XDG_DATA_HOME");
 }
@@ -105,10 +105,10 @@ TEST(Folders, RequestsFromEachStartFolder) {
         {"midifile", "MidiFile", "midifile"},   // no such sub-folder: stays
     };
     for (const Case& c : cases) {
-        app::ShellState shell;
+        common::ShellState shell;
         shell.StartDir = (*c.start ? prog / c.start : prog).string();
         fs::current_path("/");
-        const fs::path got = app::SelectFolder(shell, c.request);
+        const fs::path got = common::SelectFolder(shell, c.request);
         EXPECT_EQ(fs::current_path(), *c.expected ? prog / c.expected : prog)
             << "start " << c.start << ", request " << c.request;
         EXPECT_EQ(got, fs::current_path());
@@ -117,12 +117,12 @@ TEST(Folders, RequestsFromEachStartFolder) {
 
 TEST(Folders, TwoRequestsInARowEndInTheProgramFolder) {
     testsupport::TempProgramFolder tmp;
-    app::ShellState shell;
-    app::RememberStartFolder(shell);
+    common::ShellState shell;
+    common::RememberStartFolder(shell);
     EXPECT_EQ(shell.StartDir, tmp.path().string());
-    app::SelectFolder(shell, "MidiFile");
+    common::SelectFolder(shell, "MidiFile");
     EXPECT_EQ(fs::current_path(), tmp.path() / "MidiFile");
-    app::SelectFolder(shell, "Quintora2");
+    common::SelectFolder(shell, "Quintora2");
     EXPECT_EQ(fs::current_path(), tmp.path());
 }
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "accompaniment/part_data.h"
-#include "app/live/live_accompaniment.h"
-#include "app/live/note_display.h"
+#include "live/live_accompaniment.h"
+#include "live/note_display.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/help.h"
+#include "common/help.h"
 #include "app/jingles.h"
 #include "app/player_ops.h"
 #include "midifile/MidiWrite.h"
@@ -294,7 +294,7 @@ TEST_F(PlayerOpsTest, AMissingJingleReturnsAtOnceSilentlyAfterClosingTheEnginesO
 TEST_F(PlayerOpsTest, AJinglePlaysToItsEndFromTheProgramFolder) {
     WriteTune(folder.path() / "ORVX.mid", 72, 300);
     clock.SetStepping(false);
-    app::SelectFolder(state.shell, app::kMidiFileFolder);
+    common::SelectFolder(state.shell, common::kMidiFileFolder);
     const double before = platform.clock.ms();
     ops.PlayJingle(3);
     EXPECT_FALSE(ops.media().IsPlaying());
@@ -347,7 +347,7 @@ TEST_F(PlayerOpsTest, FirstRunIntroWithoutABrowserIsNamedInABox) {
     ops.FirstRunHelp(launcher);
     const auto boxes = dialogs.boxes();
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, app::HelpNotShownText((folder.path() / "help" / "Intro.htm").string()));
+    EXPECT_EQ(boxes[0].text, common::HelpNotShownText((folder.path() / "help" / "Intro.htm").string()));
 }
 
 TEST_F(PlayerOpsTest, JinglesInstallIntoTheProgramFolderOnlyWhereMissing) {

@@ -10,7 +10,7 @@
 #include <iterator>
 #include <stdexcept>
 
-#include "app/config_file.h"
+#include "common/config_file.h"
 #include "app/pages/program.h"
 #include "platform/testing/launch_log.h"
 #include "tests/app/support/pages_rig.h"
@@ -79,7 +79,7 @@ TEST_F(Program, StartsUpInOrderAndExitsThroughTheMenu) {
     EXPECT_GT(last("cmd 247") - after.rbegin(), last("cmd 246") - after.rbegin()) << "closed before the stop";
     EXPECT_EQ(program->state().shell.Exiting, 1);
     EXPECT_EQ(platform.inputBackend->openPorts(), 0);
-    EXPECT_TRUE(std::filesystem::exists(folder.path() / app::kConfigFileName));
+    EXPECT_TRUE(std::filesystem::exists(folder.path() / common::kConfigFileName));
     EXPECT_TRUE(program->pages().DrumTab.isNull()) << "released by exit";
     EXPECT_TRUE(program->pages().MidCheckForm.isNull());
 }
@@ -159,7 +159,7 @@ TEST_F(Program, ClosingTheMainWindowRunsTheExit) {
     const int rc = run([](app::QuintoraProgram& p) { p.pages().QuintoraForm->close(); }, false);
     EXPECT_EQ(rc, 0);
     EXPECT_EQ(program->state().shell.Exiting, 1);
-    EXPECT_TRUE(std::filesystem::exists(folder.path() / app::kConfigFileName));
+    EXPECT_TRUE(std::filesystem::exists(folder.path() / common::kConfigFileName));
 }
 
 TEST_F(Program, TheSetupPagesPanicClosesTheChoicesAndWritesTheConfiguration) {
@@ -168,7 +168,7 @@ TEST_F(Program, TheSetupPagesPanicClosesTheChoicesAndWritesTheConfiguration) {
         p.state().Engine.MidiInDevice = 1;
         p.pages().QuintoraForm->PanicBtnClick();
         EXPECT_EQ(link.journal("panic"), (Strings{"panic"}));
-        std::ifstream in(folder.path() / app::kConfigFileName, std::ios::binary);
+        std::ifstream in(folder.path() / common::kConfigFileName, std::ios::binary);
         const std::vector<unsigned char> bytes(std::istreambuf_iterator<char>(in), {});
         EXPECT_EQ(bytes, (std::vector<unsigned char>{0xFF, 1, 3}));
     });

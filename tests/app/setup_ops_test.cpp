@@ -6,8 +6,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "app/config_file.h"
-#include "app/help.h"
+#include "common/config_file.h"
+#include "common/help.h"
 #include "app/setup_ops.h"
 #include "app/shell.h"
 #include "platform/testing/launch_log.h"
@@ -25,7 +25,7 @@ using Strings = std::vector<std::string>;
 class SetupOps : public testsupport::ProgramFixture {
   protected:
     std::vector<unsigned char> configBytes() {
-        std::ifstream in(folder.path() / app::kConfigFileName, std::ios::binary);
+        std::ifstream in(folder.path() / common::kConfigFileName, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), {}};
     }
     std::vector<platform::MMRESULT> failures;
@@ -127,7 +127,7 @@ TEST_F(SetupOps, NoSelectionKeepsTheDeviceAndWritesNothing) {
     EXPECT_EQ(state.Engine.MidiOutDevice, 0);
     EXPECT_EQ(state.Engine.MidiInDevice, 1);
     EXPECT_TRUE(link.params.empty());
-    EXPECT_FALSE(fs::exists(folder.path() / app::kConfigFileName));
+    EXPECT_FALSE(fs::exists(folder.path() / common::kConfigFileName));
 }
 
 TEST_F(SetupOps, TheChannelBoxSetsTheEngineChannelOnly) {
@@ -143,7 +143,7 @@ TEST_F(SetupOps, TheChannelBoxSetsTheEngineChannelOnly) {
     EXPECT_FALSE(app::ChooseChannel(state, link, 16));
     EXPECT_EQ(state.Engine.Channel, 4);
     EXPECT_EQ(link.params.size(), 3u);
-    EXPECT_FALSE(fs::exists(folder.path() / app::kConfigFileName)) << "the channel is not stored";
+    EXPECT_FALSE(fs::exists(folder.path() / common::kConfigFileName)) << "the channel is not stored";
 }
 
 TEST_F(SetupOps, ErrorBoxBeepsThenShowsThePlainBox) {
@@ -172,29 +172,29 @@ TEST(Help, F1FollowsTheFirstLetterOfThePageCode) {
         {"ST", "Setup.htm"}, {"DT", "DrumTab.htm"}, {"DG", "DrumTab.htm"}, {"CO", "Combo.htm"},
         {"HH", "Intro.htm"}, {"XX", "Index.htm"},   {"", "Index.htm"},     {"st", "Index.htm"},
     };
-    for (auto [code, topic] : cases) EXPECT_STREQ(app::SearchTopic(code), topic) << '"' << code << '"';
+    for (auto [code, topic] : cases) EXPECT_STREQ(common::SearchTopic(code), topic) << '"' << code << '"';
 }
 
 TEST_F(SetupOps, HelpOpensThePageInTheProgramFolderFromAnyFolder) {
     platform::testing::LaunchLog launcher;
-    app::SelectFolder(state.shell, app::kArrangementFolder);
-    EXPECT_TRUE(app::ShowHelpTopic(state.shell, launcher, dialogs, app::kComboTopic));
+    common::SelectFolder(state.shell, common::kArrangementFolder);
+    EXPECT_TRUE(common::ShowHelpTopic(state.shell, launcher, dialogs, common::kComboTopic));
     EXPECT_EQ(launcher.opened, (Strings{(folder.path() / "help" / "Combo.htm").string()}));
     EXPECT_EQ(fs::current_path(), folder.path());
     EXPECT_TRUE(dialogs.log().empty()) << "a page the desktop opened gives no box";
 
     state.shell.PageCode = "DT";
-    EXPECT_FALSE(app::ReturnToPlayerAfterHelp(state.shell));
+    EXPECT_FALSE(common::ReturnToPlayerAfterHelp(state.shell));
     EXPECT_EQ(fs::current_path(), folder.path());
     state.shell.PageCode = "ST";
-    EXPECT_TRUE(app::ReturnToPlayerAfterHelp(state.shell));
+    EXPECT_TRUE(common::ReturnToPlayerAfterHelp(state.shell));
     EXPECT_EQ(fs::current_path(), folder.path() / "MidiFile");
 }
 
 TEST_F(SetupOps, HelpTheDesktopCannotOpenNamesThePageInABox) {
     platform::testing::LaunchLog launcher;
     launcher.accepts = false;  // no browser, no launcher
-    EXPECT_FALSE(app::ShowHelpTopic(state.shell, launcher, dialogs, app::kIndexTopic));
+    EXPECT_FALSE(common::ShowHelpTopic(state.shell, launcher, dialogs, common::kIndexTopic));
     const std::string page = (folder.path() / "help" / "Index.htm").string();
     EXPECT_EQ(launcher.opened, (Strings{page}));
     ASSERT_EQ(dialogs.log().size(), 2u);
@@ -225,25 +225,25 @@ TEST_F(HelpInstall, MissingPagesAreAddedAndTheUsersAreKept) {
     const fs::path home = folder.path() / "home";
     write(home / "help" / "Index.htm", "my own index");
     std::string error;
-    ASSERT_TRUE(app::InstallHelpPages(shipped, home, error)) << error;
+    ASSERT_TRUE(common::InstallHelpPages(shipped, home, error)) << error;
     EXPECT_EQ(read(home / "help" / "Index.htm"), "my own index");
     EXPECT_EQ(read(home / "help" / "Setup.htm"), "new setup");
     EXPECT_FALSE(fs::exists(home / "help" / "Setup.htm.part"));
 
     write(shipped / "Setup.htm", "newer setup");
-    ASSERT_TRUE(app::InstallHelpPages(shipped, home, error)) << error;
+    ASSERT_TRUE(common::InstallHelpPages(shipped, home, error)) << error;
     EXPECT_EQ(read(home / "help" / "Setup.htm"), "new setup") << "an installed page is never replaced";
 }
 
 TEST_F(HelpInstall, FailuresAreReported) {
     std::string error;
-    EXPECT_FALSE(app::InstallHelpPages(folder.path() / "nowhere", folder.path() / "home", error));
+    EXPECT_FALSE(common::InstallHelpPages(folder.path() / "nowhere", folder.path() / "home", error));
     EXPECT_NE(error.find("no help pages"), std::string::npos) << error;
 
     write(shipped / "Index.htm", "index");
     write(folder.path() / "blocked", "a file where the program folder should be");
     error.clear();
-    EXPECT_FALSE(app::InstallHelpPages(shipped, folder.path() / "blocked", error));
+    EXPECT_FALSE(common::InstallHelpPages(shipped, folder.path() / "blocked", error));
     EXPECT_NE(error.find("cannot create"), std::string::npos) << error;
 }
 
@@ -254,15 +254,15 @@ TEST_F(HelpInstall, TheShippedPagesCoverEveryTopicAndFoundTheHelp) {
     shell.ProbeFiles();
     EXPECT_EQ(state.shell.HelpViewerFound, 0);
     std::string error;
-    ASSERT_TRUE(app::InstallHelpPages(QUINTORA_HELP_SOURCE, folder.path(), error)) << error;
-    EXPECT_TRUE(app::HelpPagesPresent(folder.path()));
-    for (const char* topic : app::kHelpTopics)
+    ASSERT_TRUE(common::InstallHelpPages(QUINTORA_HELP_SOURCE, folder.path(), error)) << error;
+    EXPECT_TRUE(common::HelpPagesPresent(folder.path()));
+    for (const char* topic : common::kHelpTopics)
         EXPECT_NE(read(folder.path() / "help" / topic).find("</html>"), std::string::npos) << topic;
     shell.ProbeFiles();
     EXPECT_EQ(state.shell.HelpViewerFound, 1);
 
     fs::remove(folder.path() / "help" / "Combo.htm");
-    EXPECT_FALSE(app::HelpPagesPresent(folder.path()));
+    EXPECT_FALSE(common::HelpPagesPresent(folder.path()));
 }
 
 }  // namespace

@@ -10,8 +10,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "app/config_file.h"
-#include "app/help.h"
+#include "common/config_file.h"
+#include "common/help.h"
 #include "tests/app/support/pages_rig.h"
 
 namespace {
@@ -65,7 +65,7 @@ class SetupPage : public testsupport::PagesRig {
     void storeDevices(std::int8_t out, std::uint8_t in) {
         state.Engine.MidiOutDevice = out;
         state.Engine.MidiInDevice = in;
-        std::ofstream f(folder.path() / app::kConfigFileName, std::ios::binary);
+        std::ofstream f(folder.path() / common::kConfigFileName, std::ios::binary);
         const char b[3] = {static_cast<char>(out), static_cast<char>(in), 3};
         f.write(b, 3);
     }
@@ -75,7 +75,7 @@ class SetupPage : public testsupport::PagesRig {
         ASSERT_TRUE(QTest::qWaitForWindowActive(w));
     }
     std::vector<unsigned char> configBytes() {
-        std::ifstream in(folder.path() / app::kConfigFileName, std::ios::binary);
+        std::ifstream in(folder.path() / common::kConfigFileName, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), {}};
     }
     Strings items(QComboBox* box) {
@@ -298,7 +298,7 @@ TEST_F(SetupPage, TheOutputTestWaitsASecondBeforeItsPanic) {
 }
 
 TEST_F(SetupPage, PanicWithTheInputListOpenClosesItAndPanicsOnce) {
-    RewriteCounter writes(folder.path(), app::kConfigFileName);
+    RewriteCounter writes(folder.path(), common::kConfigFileName);
     ASSERT_TRUE(writes.ok());
     form->MidiInBtnClick();
     ASSERT_TRUE(inputChoiceShown());
@@ -365,7 +365,7 @@ TEST_F(SetupPage, F1AndF2WithoutABrowserNameThePageInABox) {
         help->trigger();
         const auto boxes = dialogs.boxes();
         ASSERT_EQ(boxes.size(), 1u) << topic;
-        EXPECT_EQ(boxes[0].text, app::HelpNotShownText(helpPage(topic)));
+        EXPECT_EQ(boxes[0].text, common::HelpNotShownText(helpPage(topic)));
     }
 }
 

@@ -9,7 +9,7 @@
 #include <iterator>
 #include <optional>
 
-#include "app/config_file.h"
+#include "common/config_file.h"
 #include "app/shell.h"
 #include "tests/app/support/program_fixture.h"
 
@@ -21,7 +21,7 @@ using Strings = std::vector<std::string>;
 // entries that came before it, so the order shows against them.
 class JournalPages final : public app::ShellPages {
   public:
-    JournalPages(testsupport::TestEngineLink& link, app::MidiDevices& devices, bool import)
+    JournalPages(testsupport::TestEngineLink& link, common::MidiDevices& devices, bool import)
         : link_(link), devices_(devices), import_(import) {}
     Strings out;
     void flush() {
@@ -49,7 +49,7 @@ class JournalPages final : public app::ShellPages {
         out.push_back(name);
     }
     testsupport::TestEngineLink& link_;
-    app::MidiDevices& devices_;
+    common::MidiDevices& devices_;
     bool import_;
 };
 
@@ -82,7 +82,7 @@ TEST_F(Shell, StartUpClearsParksAndOpensInOrder) {
     shell.OpenDevices();
     EXPECT_EQ(link.journal(), (Strings{"cmd 252", "params", "cmd 248", "in: open 0", "in: reset 0",
                                        "in: start 0", "in: reset 0", "in: start 0"}));
-    const app::EngineParams& park = link.params[1];
+    const common::EngineParams& park = link.params[1];
     EXPECT_EQ(park.Step, 0);
     EXPECT_EQ(park.Drum, 0);
     EXPECT_EQ(park.CellValue, 0);
@@ -126,7 +126,7 @@ TEST_F(Shell, ProbesTheConfigurationAndRemembersTheStartFolder) {
 }
 
 TEST_F(Shell, AFolderUnderTheConfigurationsNameIsReported) {
-    std::filesystem::create_directory(folder.path() / app::kConfigFileName);
+    std::filesystem::create_directory(folder.path() / common::kConfigFileName);
     shell.ProbeFiles();
     EXPECT_EQ(state.shell.ConfigFound, 0);
     ASSERT_EQ(dialogs.boxes().size(), 1u);
@@ -251,7 +251,7 @@ TEST_F(Shell, ExitDeletesTheTemporaryFilesAndWritesTheConfiguration) {
     exitJournal();
     EXPECT_FALSE(fs::exists(folder.path() / "$$$"));
     EXPECT_FALSE(fs::exists(folder.path() / "$$$$"));
-    std::ifstream in(folder.path() / app::kConfigFileName, std::ios::binary);
+    std::ifstream in(folder.path() / common::kConfigFileName, std::ios::binary);
     // The output open of exit re-read no file (none existed), so the settings are written as held.
     EXPECT_EQ(std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {}),
               (std::vector<unsigned char>{2, 1, 4}));
@@ -319,7 +319,7 @@ TEST_F(Shell, ExitStopsWhenTheArrangementToBeSavedWasNotSaved) {
     EXPECT_EQ(state.devices.MidiInIsOpen, 1);
     EXPECT_EQ(state.drums.Modified, 1);
     EXPECT_EQ(cell(17, 9), 100);
-    EXPECT_FALSE(std::filesystem::exists(folder.path() / app::kConfigFileName));
+    EXPECT_FALSE(std::filesystem::exists(folder.path() / common::kConfigFileName));
 
     // Asked again, the player may let it go: now the exit runs to its end.
     dialogs.scriptAnswer(platform::BoxAnswer::No);

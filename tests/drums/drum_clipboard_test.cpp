@@ -42,7 +42,7 @@ class DrumClipboard : public testsupport::ProgramFixture {
         if (link.params.size() != 32)
             return ::testing::AssertionFailure() << link.params.size() << " Params calls";
         for (int p = 1; p <= 32; ++p) {
-            const app::EngineParams& sent = link.params[static_cast<std::size_t>(p - 1)];
+            const common::EngineParams& sent = link.params[static_cast<std::size_t>(p - 1)];
             const int step = drums::BarStep(b, p);
             if (sent.Step != step || sent.Drum != drum || sent.Command != 0 ||
                 sent.CellValue != drums::CellByte(cell(step, drum)))

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/config_file.h"
+#include "common/config_file.h"
 #include "drums/transport.h"
 #include "tests/app/support/program_fixture.h"
 
@@ -66,11 +66,11 @@ TEST_F(Transport, ADeviceChosenWhilePlayingIsTakenAtTheStop) {
     transport.Start(window);
     const auto chosen = static_cast<std::uint8_t>(state.Engine.MidiOutDevice + 1);
     state.Engine.MidiOutDevice = chosen;  // the setup page writes it to the configuration
-    app::WriteConfig(state);
+    common::WriteConfig(state, state.live.parts.ThruChannel);
     state.Engine.MidiOutDevice = static_cast<std::uint8_t>(chosen + 1);  // only the file counts
     link.clearJournal();
     transport.Stop();
-    ASSERT_EQ(link.params.back().Command, app::CmdOpenOut);
+    ASSERT_EQ(link.params.back().Command, common::CmdOpenOut);
     EXPECT_EQ(link.params.back().MidiOutDevice, chosen);
 }
 
@@ -141,7 +141,7 @@ TEST_F(Transport, APanChangeKeepsTheNamedCellsValue) {
     state.Engine.Drum = 3;
     transport.SetDrumPan(9, 100);
     EXPECT_EQ(state.drums.DrumPans[9], 100);
-    const app::EngineParams& p = link.params.back();
+    const common::EngineParams& p = link.params.back();
     EXPECT_EQ(p.Command, 254);
     EXPECT_EQ(p.Drum, 9);
     EXPECT_EQ(p.Aux, 100);

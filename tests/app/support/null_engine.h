@@ -4,13 +4,13 @@
 // than the engine link's own header. (The test platform below cannot hold it: it sits beneath the
 // program's folders and may not include them.)
 
-#include "app/engine_link.h"
+#include "common/engine_link.h"
 
 namespace testsupport {
 
-class NullEngineLink final : public app::EngineLink {
+class NullEngineLink final : public common::EngineLink {
   public:
-    void Params(const app::EngineParams&) override {}
+    void Params(const common::EngineParams&) override {}
     int ShortMidiMsg(int, int, int) override { return 0; }
     void MidiPanic() override {}
     int MidiOutTest() override { return 0; }

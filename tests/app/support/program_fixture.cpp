@@ -10,7 +10,7 @@ TempProgramFolder::TempProgramFolder() : previous_(std::filesystem::current_path
     if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
     path_ = tmpl;
     std::string error;
-    if (!app::EnterProgramFolder(path_, error)) throw std::runtime_error(error);
+    if (!common::EnterProgramFolder(path_, error)) throw std::runtime_error(error);
 }
 
 TempProgramFolder::~TempProgramFolder() {
@@ -20,7 +20,7 @@ TempProgramFolder::~TempProgramFolder() {
 }
 
 ProgramFixture::ProgramFixture() {
-    app::RememberStartFolder(state.shell);
+    common::RememberStartFolder(state.shell);
     inputWindow = platform::services().queue().createWindow(&nullWindow_);
     devices.setInputWindow(inputWindow);
 }

@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/folders.h"
-#include "app/midi_devices.h"
+#include "common/folders.h"
+#include "common/midi_devices.h"
 #include "app/program_state.h"
 #include "platform/testing/scripted_dialogs.h"
 #include "tests/app/support/test_engine.h"
@@ -37,7 +37,7 @@ class ProgramFixture : public ::testing::Test {
     app::ProgramState& state = *owned;
     platform::testing::ScriptedDialogs dialogs;
     TestEngineLink link{platform};
-    app::MidiDevices devices{state, link, dialogs, platform::services().midiIn()};
+    common::MidiDevices devices{state, state.live.parts.ThruChannel, link, dialogs, platform::services().midiIn()};
     HWND inputWindow = nullptr;
 
     ~ProgramFixture() override;

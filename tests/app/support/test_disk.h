@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "app/atomic_file.h"
+#include "common/atomic_file.h"
 
 namespace testsupport {
 
-class TestDisk final : public app::DiskIo {
+class TestDisk final : public common::DiskIo {
   public:
     bool failWrites = false;
     bool freeQueryFails = false;
@@ -24,11 +24,11 @@ class TestDisk final : public app::DiskIo {
 
     std::optional<std::uintmax_t> freeBytes(const std::filesystem::path& folder) override {
         if (freeQueryFails) return std::nullopt;
-        return free ? free : DiskIo::freeBytes(folder);
+        return free ? free : common::DiskIo::freeBytes(folder);
     }
     bool writeAll(int fd, std::span<const std::uint8_t> bytes) override {
-        if (!failWrites) return DiskIo::writeAll(fd, bytes);
-        (void)DiskIo::writeAll(fd, bytes.first(bytes.size() / 2));  // half written, then the disk fails
+        if (!failWrites) return common::DiskIo::writeAll(fd, bytes);
+        (void)common::DiskIo::writeAll(fd, bytes.first(bytes.size() / 2));  // half written, then the disk fails
         errno = EIO;
         return false;
     }
@@ -46,8 +46,8 @@ class TestDisk final : public app::DiskIo {
     std::filesystem::path watched;
     std::string failSync;  // "file" or "folder": that call fails with EIO
 
-    bool syncFile(int fd) override { return record("file", fd) && DiskIo::syncFile(fd); }
-    bool syncFolder(int fd) override { return record("folder", fd) && DiskIo::syncFolder(fd); }
+    bool syncFile(int fd) override { return record("file", fd) && common::DiskIo::syncFile(fd); }
+    bool syncFolder(int fd) override { return record("folder", fd) && common::DiskIo::syncFolder(fd); }
 
   private:
     bool record(const std::string& call, int fd) {

@@ -15,7 +15,7 @@ void TestEngineLink::note(std::string entry) {
     journal_.push_back(std::move(entry));
 }
 
-void TestEngineLink::Params(const app::EngineParams& p) {
+void TestEngineLink::Params(const common::EngineParams& p) {
     params.push_back(p);
     note(p.Command ? "cmd " + std::to_string(p.Command) : "params");
     engine.Params(p.Channel, p.DrumChannel, p.CellValue, p.MidiInDevice,

@@ -5,17 +5,17 @@
 #include <string>
 #include <vector>
 
-#include "app/engine_link.h"
+#include "common/engine_link.h"
 #include "engine/engine.h"
 #include "platform/testing/test_platform.h"
 
 namespace testsupport {
 
-class TestEngineLink final : public app::EngineLink {
+class TestEngineLink final : public common::EngineLink {
   public:
     explicit TestEngineLink(platform::testing::TestPlatform& platform);
 
-    void Params(const app::EngineParams& p) override;
+    void Params(const common::EngineParams& p) override;
     int ShortMidiMsg(int first, int data1, int data2) override;
     void MidiPanic() override;
     int MidiOutTest() override;
@@ -27,7 +27,7 @@ class TestEngineLink final : public app::EngineLink {
     // Only the entries starting with `prefix`.
     std::vector<std::string> journal(const std::string& prefix);
     void clearJournal();
-    std::vector<app::EngineParams> params;  // every Params block, in order
+    std::vector<common::EngineParams> params;  // every Params block, in order
     int shortCount = 0;
 
     engine::Engine engine;

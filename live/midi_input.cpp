@@ -1,4 +1,4 @@
-#include "app/live/midi_input.h"
+#include "live/midi_input.h"
 
 namespace live {
 

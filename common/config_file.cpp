@@ -1,12 +1,12 @@
-#include "app/config_file.h"
+#include "common/config_file.h"
 
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
 
-#include "app/folders.h"
+#include "common/folders.h"
 
-namespace app {
+namespace common {
 
 namespace {
 bool configFilePresent() {
@@ -15,7 +15,7 @@ bool configFilePresent() {
 }
 }  // namespace
 
-void ProbeConfig(ProgramState& state) {
+void ProbeConfig(ProgramWide& state) {
     if (configFilePresent()) state.shell.ConfigFound = 1;
 }
 
@@ -25,7 +25,7 @@ bool ConfigFileBlocked() {
     return std::filesystem::exists(status) && !std::filesystem::is_regular_file(status);
 }
 
-void ReadConfig(ProgramState& state) {
+void ReadConfig(ProgramWide& state, std::int32_t& thruChannel) {
     SelectFolder(state.shell, kProgramFolderRequest);
     state.shell.ConfigFound = 0;
     if (!configFilePresent()) return;
@@ -36,23 +36,23 @@ void ReadConfig(ProgramState& state) {
     std::fclose(f);
     if (n >= 1) state.Engine.MidiOutDevice = static_cast<std::int8_t>(bytes[0]);
     if (n >= 2) state.Engine.MidiInDevice = bytes[1];
-    if (n >= 3) state.live.parts.ThruChannel = bytes[2] <= 15 ? bytes[2] : 3;
+    if (n >= 3) thruChannel = bytes[2] <= 15 ? bytes[2] : 3;
     state.shell.ConfigFound = 1;
 }
 
-void WriteConfig(ProgramState& state) {
+void WriteConfig(ProgramWide& state, std::int32_t thruChannel) {
     DiskIo disk;
-    WriteConfig(state, disk);
+    WriteConfig(state, thruChannel, disk);
 }
 
-void WriteConfig(ProgramState& state, DiskIo& disk) {
+void WriteConfig(ProgramWide& state, std::int32_t thruChannel, DiskIo& disk) {
     // Anywhere but the program folder the file would be lost, or clutter a folder of the user's.
     if (SelectFolder(state.shell, kProgramFolderRequest).empty()) return;
     const std::uint8_t bytes[3] = {static_cast<std::uint8_t>(state.Engine.MidiOutDevice),
                                    state.Engine.MidiInDevice,
-                                   static_cast<std::uint8_t>(state.live.parts.ThruChannel & 0xFF)};
+                                   static_cast<std::uint8_t>(thruChannel & 0xFF)};
     std::string error;
     (void)SaveFileAtomically(kConfigFileName, bytes, disk, error);
 }
 
-}  // namespace app
+}  // namespace common

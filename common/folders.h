@@ -9,9 +9,9 @@
 #include <filesystem>
 #include <string>
 
-#include "app/program_state.h"
+#include "common/program_wide.h"
 
-namespace app {
+namespace common {
 
 inline constexpr const char* kProgramFolderRequest = "Quintora2";
 inline constexpr const char* kArrangementFolder = "TarnFile";
@@ -57,4 +57,4 @@ std::filesystem::path SelectFolder(ShellState& shell, const char* request);
 // folder that is current afterwards.
 std::filesystem::path GoToUserFolder();
 
-}  // namespace app
+}  // namespace common

@@ -1,20 +1,20 @@
-#include "app/midi_devices.h"
+#include "common/midi_devices.h"
 
-#include "app/config_file.h"
+#include "common/config_file.h"
 
-namespace app {
+namespace common {
 
 using platform::BeepSound;
 using platform::BoxButtons;
 using platform::BoxIcon;
 using platform::MMSYSERR_NOERROR;
 
-MidiDevices::MidiDevices(ProgramState& state, EngineLink& engine, platform::DialogService& dialogs,
+MidiDevices::MidiDevices(ProgramWide& state, std::int32_t& thruChannel, EngineLink& engine, platform::DialogService& dialogs,
                          platform::MidiInRegistry& inputs)
-    : state_(state), engine_(engine), dialogs_(dialogs), inputs_(inputs) {}
+    : state_(state), thruChannel_(thruChannel), engine_(engine), dialogs_(dialogs), inputs_(inputs) {}
 
 void MidiDevices::OpenMidiOut() {
-    ReadConfig(state_);
+    ReadConfig(state_, thruChannel_);
     if (state_.devices.MidiOutIsOpen) return;
     SendCommand(engine_, state_.Engine, CmdOpenOut);
     state_.devices.MidiOutIsOpen = 1;
@@ -28,7 +28,7 @@ void MidiDevices::CloseMidiOut() {
 }
 
 void MidiDevices::ReopenMidiOut() {
-    ReadConfig(state_);
+    ReadConfig(state_, thruChannel_);
     // The same device stays open: a port is not made anew at every stop.
     if (state_.devices.MidiOutIsOpen && state_.Engine.MidiOutDevice == openedDevice_) return;
     CloseMidiOut();
@@ -36,7 +36,7 @@ void MidiDevices::ReopenMidiOut() {
 }
 
 void MidiDevices::OpenMidiIn() {
-    ReadConfig(state_);
+    ReadConfig(state_, thruChannel_);
     if (state_.devices.MidiInIsOpen) return;
     platform::HMIDIIN handle = nullptr;
     const int device = static_cast<std::int8_t>(state_.Engine.MidiInDevice);
@@ -89,4 +89,4 @@ void MidiDevices::RestartMidiIn() {
     StartMidiIn();
 }
 
-}  // namespace app
+}  // namespace common

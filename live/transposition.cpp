@@ -1,4 +1,4 @@
-#include "app/live/transposition.h"
+#include "live/transposition.h"
 
 namespace live {
 

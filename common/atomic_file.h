@@ -11,7 +11,7 @@
 
 struct stat;
 
-namespace app {
+namespace common {
 
 // The disk operations a save needs that tests replace to make them fail.
 class DiskIo {
@@ -45,4 +45,4 @@ bool MayReplaceFile(const std::filesystem::path& path, const struct stat& st);
 bool SaveFileAtomically(const std::filesystem::path& target, std::span<const std::uint8_t> bytes, DiskIo& io,
                         std::string& error);
 
-}  // namespace app
+}  // namespace common

@@ -7,12 +7,12 @@
 #include <filesystem>
 #include <string>
 
-#include "app/folders.h"
-#include "app/program_state.h"
+#include "common/folders.h"
+#include "common/program_wide.h"
 #include "platform/dialogs.h"
 #include "platform/launcher.h"
 
-namespace app {
+namespace common {
 
 inline constexpr const char* kIntroTopic = "Intro.htm";
 inline constexpr const char* kSetupTopic = "Setup.htm";
@@ -42,4 +42,4 @@ std::string HelpNotShownText(const std::string& page);
 // again and the caller shows the player page (returns true).
 bool ReturnToPlayerAfterHelp(ShellState& shell);
 
-}  // namespace app
+}  // namespace common

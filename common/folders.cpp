@@ -1,9 +1,9 @@
-#include "app/folders.h"
+#include "common/folders.h"
 
 #include <cstdlib>
 #include <system_error>
 
-namespace app {
+namespace common {
 
 namespace fs = std::filesystem;
 
@@ -143,4 +143,4 @@ fs::path GoToUserFolder() {
     return ec ? fs::path() : now;
 }
 
-}  // namespace app
+}  // namespace common

@@ -1,4 +1,4 @@
-#include "app/atomic_file.h"
+#include "common/atomic_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -8,7 +8,7 @@
 #include <cstring>
 #include <system_error>
 
-namespace app {
+namespace common {
 
 std::optional<std::uintmax_t> DiskIo::freeBytes(const std::filesystem::path& folder) {
     std::error_code ec;
@@ -114,4 +114,4 @@ bool SaveFileAtomically(const std::filesystem::path& chosen, std::span<const std
     return synced || fail("cannot write the folder to the disk");
 }
 
-}  // namespace app
+}  // namespace common

@@ -11,8 +11,8 @@
 
 #include "accompaniment/chord_follower.h"
 #include "accompaniment/part_data.h"
-#include "app/live/held_chord.h"
-#include "app/live/live_host.h"
+#include "live/held_chord.h"
+#include "live/live_host.h"
 
 namespace live {
 

@@ -1,8 +1,8 @@
-#include "app/help.h"
+#include "common/help.h"
 
 #include <system_error>
 
-namespace app {
+namespace common {
 
 const char* SearchTopic(const std::string& pageCode) {
     switch (pageCode.empty() ? '\0' : pageCode.front()) {
@@ -47,4 +47,4 @@ bool ReturnToPlayerAfterHelp(ShellState& shell) {
     return true;
 }
 
-}  // namespace app
+}  // namespace common

@@ -1,4 +1,4 @@
-#include "app/live/note_display.h"
+#include "live/note_display.h"
 
 namespace live {
 

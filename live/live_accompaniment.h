@@ -7,10 +7,10 @@
 #include "accompaniment/chord_follower.h"
 #include "accompaniment/part_data.h"
 #include "accompaniment/part_players.h"
-#include "app/live/held_chord.h"
-#include "app/live/live_host.h"
-#include "app/live/midi_input.h"
-#include "app/live/transposition.h"
+#include "live/held_chord.h"
+#include "live/live_host.h"
+#include "live/midi_input.h"
+#include "live/transposition.h"
 
 namespace live {
 

@@ -12,7 +12,7 @@
 struct HWND__;
 using HWND = HWND__*;
 
-namespace app {
+namespace common {
 
 // The eleven values passed, in this order, on every Params call.
 struct EngineParams {
@@ -66,4 +66,4 @@ inline void SendCommand(EngineLink& link, EngineParams& p, std::uint8_t command)
     p.Command = CmdNone;
 }
 
-}  // namespace app
+}  // namespace common

@@ -1,4 +1,4 @@
-#include "app/live/held_chord.h"
+#include "live/held_chord.h"
 
 #include <algorithm>
 

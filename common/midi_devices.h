@@ -7,16 +7,16 @@
 // without a keyboard); failing close, reset, start and stop give a stop beep and an "ERROR"
 // box. User-interface thread only.
 
-#include "app/engine_link.h"
-#include "app/program_state.h"
+#include "common/engine_link.h"
+#include "common/program_wide.h"
 #include "platform/dialogs.h"
 #include "platform/midi_in.h"
 
-namespace app {
+namespace common {
 
 class MidiDevices {
   public:
-    MidiDevices(ProgramState& state, EngineLink& engine, platform::DialogService& dialogs,
+    MidiDevices(ProgramWide& state, std::int32_t& thruChannel, EngineLink& engine, platform::DialogService& dialogs,
                 platform::MidiInRegistry& inputs);
 
     // The window that receives the input's messages (the hidden input window).
@@ -38,7 +38,8 @@ class MidiDevices {
   private:
     void report(platform::MMRESULT result, const char* text);
 
-    ProgramState& state_;
+    ProgramWide& state_;
+    std::int32_t& thruChannel_;  // the configuration also holds the THRU channel
     EngineLink& engine_;
     platform::DialogService& dialogs_;
     platform::MidiInRegistry& inputs_;
@@ -46,4 +47,4 @@ class MidiDevices {
     decltype(EngineParams::MidiOutDevice) openedDevice_{};  // the device the output was last opened on
 };
 
-}  // namespace app
+}  // namespace common
