@@ -13,7 +13,7 @@ add_library(app_pages STATIC
   pages/orchestra_layout.cpp
   pages/page_wiring.cpp
   pages/program.cpp)
-target_link_libraries(app_pages PUBLIC app_shell app_player app_orchestra app_arrangement drums_core drums_pages import_pages platform_qt midifile Qt6::Widgets)
+target_link_libraries(app_pages PUBLIC program_shell player_ops orchestra_core program_arrangement drums_core drums_pages import_pages platform_qt midifile Qt6::Widgets)
 quintora_warnings(app_pages)
 
 # The program on the engine library's exports.

@@ -1,10 +1,10 @@
 #include <cstdio>
 
 #include "common/folders.h"
-#include "app/jingles.h"
+#include "player/jingles.h"
 #include "app/pages/program.h"
 #include "app/plenwick_link.h"
-#include "app/shell.h"
+#include "program/shell.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_launcher.h"
 #include "platform/qt/qt_message_pump.h"
@@ -24,7 +24,7 @@ int RunQuintora2(QApplication& application, const std::function<void(QuintoraPro
     if (!common::InstallHelpPages(shipped, std::filesystem::current_path(ec), error))
         std::fprintf(stderr, "Quintora2: %s; help is not available\n", error.c_str());
     // So do the jingles; a jingle still missing afterwards is simply not played.
-    if (!InstallJingles(QCoreApplication::applicationDirPath().toStdString(),
+    if (!player::InstallJingles(QCoreApplication::applicationDirPath().toStdString(),
                         std::filesystem::current_path(ec), error))
         std::fprintf(stderr, "Quintora2: %s\n", error.c_str());
     platform::qt::QtLauncher launcher;

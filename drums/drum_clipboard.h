@@ -8,7 +8,7 @@
 // The caller stops playing first and repaints the drum tab after a true result.
 // User-interface thread only.
 
-#include "app/program_state.h"
+#include "program/program_state.h"
 #include "drums/drum_pattern.h"
 #include "platform/dialogs.h"
 

@@ -7,7 +7,7 @@
 #include <functional>
 
 #include "common/engine_link.h"
-#include "app/program_state.h"
+#include "program/program_state.h"
 
 namespace drums {
 

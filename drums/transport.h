@@ -8,7 +8,7 @@
 
 #include "common/engine_link.h"
 #include "common/midi_devices.h"
-#include "app/program_state.h"
+#include "program/program_state.h"
 #include "drums/drum_pattern.h"
 
 namespace drums {

@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "common/engine_link.h"
-#include "app/program_state.h"
+#include "program/program_state.h"
 #include "drums/drum_pattern.h"
 #include "import/import_state.h"
 #include "platform/dialogs.h"

@@ -2,7 +2,7 @@
 // The pages' part of opening and saving an arrangement: the controls the two flows read and
 // set, on whichever pages exist.
 
-#include "app/arrangement_flow.h"
+#include "program/arrangement_flow.h"
 #include "app/pages/pages.h"
 
 namespace app {

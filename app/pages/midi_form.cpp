@@ -39,7 +39,7 @@ TMidiForm::TMidiForm(ProgramContext& context, QWidget* screen, player::PlayerClo
     if (screen && screen->layout()) screen->layout()->addWidget(this);
     // The list shows the MidiFile folder as it is when the page is made.
     const std::filesystem::path program = common::SelectFolder(context_.state.shell, common::kProgramFolderRequest);
-    ops_.Files = ListMidiFiles(program / common::kMidiFileFolder);
+    ops_.Files = player::ListMidiFiles(program / common::kMidiFileFolder);
     {
         const QSignalBlocker quiet(MidiFileListBox);
         for (const std::string& name : ops_.Files) MidiFileListBox->addItem(QString::fromStdString(name));
@@ -61,9 +61,9 @@ TMidiForm::~TMidiForm() = default;
 
 void TMidiForm::build() {
     setObjectName("MidiForm");
-    setWindowTitle(kPlayerCaption);
+    setWindowTitle(player::kPlayerCaption);
     setFixedSize(378, 419);
-    Frame = new QGroupBox(kPlayerCaption, this);
+    Frame = new QGroupBox(player::kPlayerCaption, this);
     Frame->setObjectName("MidiFormCaption");
     Frame->setGeometry(0, 0, 378, 419);
 
@@ -92,7 +92,7 @@ void TMidiForm::build() {
 
     ProgressBar1 = new QProgressBar(Frame);
     ProgressBar1->setObjectName("ProgressBar1");
-    ProgressBar1->setRange(0, kProgressRange);
+    ProgressBar1->setRange(0, player::kProgressRange);
     ProgressBar1->setValue(0);
     ProgressBar1->setTextVisible(false);
     ProgressBar1->setGeometry(8, 80, 362, 18);
@@ -117,17 +117,17 @@ void TMidiForm::build() {
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName("Timer1");
-    Timer1->setInterval(kProgressIntervalMs);
+    Timer1->setInterval(player::kProgressIntervalMs);
     connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
     Timer2 = new QTimer(this);
     Timer2->setObjectName("Timer2");
-    Timer2->setInterval(kAutoPlayPollMs);
+    Timer2->setInterval(player::kAutoPlayPollMs);
     connect(Timer2, &QTimer::timeout, this, [this] { Timer2Timer(); });
     showView();  // both timers run from creation
 }
 
 void TMidiForm::showView() {
-    const PlayerView& v = ops_.view;
+    const player::PlayerView& v = ops_.view;
     // Switching a running timer on leaves its rhythm alone.
     if (v.Timer1On != Timer1->isActive()) v.Timer1On ? Timer1->start() : Timer1->stop();
     if (v.Timer2On != Timer2->isActive()) v.Timer2On ? Timer2->start() : Timer2->stop();
@@ -141,7 +141,7 @@ void TMidiForm::showView() {
 
 QString TMidiForm::FrameCaption(const QString& caption) const {
     // "MIDI PLAYER - " and a path: the path gives way from its start, the file name stays.
-    const QString prefix = QString(kPlayerCaption) + " - ";
+    const QString prefix = QString(player::kPlayerCaption) + " - ";
     const int width = Frame->width() - kFrameTitleInsets;
     if (!caption.startsWith(prefix)) return caption;
     return ElideCaption(Frame->fontMetrics(), prefix, caption.mid(prefix.size()), width);

@@ -15,7 +15,7 @@
 #include <memory>
 
 #include "app/pages/pages.h"
-#include "app/player_ops.h"
+#include "player/player_ops.h"
 #include "player/player_clock.h"
 
 namespace app {
@@ -43,7 +43,7 @@ class TMidiForm : public QWidget {
     void Timer1Timer();
     void Timer2Timer();
 
-    PlayerOps& ops() { return ops_; }
+    player::PlayerOps& ops() { return ops_; }
 
     // The frame's title for the page's caption: a file's path elided from its start so that the
     // title fits the frame, the file name kept.
@@ -70,7 +70,7 @@ class TMidiForm : public QWidget {
     void showView();
 
     std::unique_ptr<player::PlayerClock> ownClock_;
-    PlayerOps ops_;
+    player::PlayerOps ops_;
 };
 
 }  // namespace app

@@ -19,24 +19,24 @@ constexpr std::size_t at(int i) {
     return static_cast<std::size_t>(i);
 }
 
-QColor inkColour(Ink ink) {
+QColor inkColour(accompaniment::Ink ink) {
     switch (ink) {
-        case Ink::Red:
+        case accompaniment::Ink::Red:
             return clRed;
-        case Ink::Blue:
+        case accompaniment::Ink::Blue:
             return clBlue;
-        case Ink::Yellow:
+        case accompaniment::Ink::Yellow:
             return clYellow;
-        case Ink::Navy:
+        case accompaniment::Ink::Navy:
             return clNavy;
-        case Ink::Shadow:
+        case accompaniment::Ink::Shadow:
             break;
     }
     return clBtnShadow;
 }
 
 // A button's caption colour, set only when it changes (a palette change restyles the button).
-void setFontColour(QWidget* w, Ink ink) {
+void setFontColour(QWidget* w, accompaniment::Ink ink) {
     const QColor c = inkColour(ink);
     if (w->palette().color(QPalette::ButtonText) == c) return;
     QPalette p = w->palette();
@@ -122,7 +122,7 @@ void TOrchestraForm::paint() {
 
 void TOrchestraForm::paintControls() {
     painting_ = true;
-    const OrchestraControls& c = ops_.controls;
+    const accompaniment::OrchestraControls& c = ops_.controls;
     for (std::size_t p = 0; p < 4; ++p) {
         setIndex(InstBox[p], c.InstBox[p]);
         setIndex(InstChan[p], c.InstChan[p]);

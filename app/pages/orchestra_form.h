@@ -19,7 +19,7 @@
 #include <array>
 
 #include "live/live_accompaniment.h"
-#include "app/orchestra_ops.h"
+#include "accompaniment/orchestra/orchestra_ops.h"
 #include "app/pages/colour_panel.h"
 #include "app/pages/pages.h"
 #include "app/pages/path_label.h"
@@ -88,7 +88,7 @@ class TOrchestraForm : public QWidget, public live::LiveHost {
     void DRUMTABClick();
     void MidiExtractClick();
 
-    OrchestraOps& ops() { return ops_; }
+    accompaniment::OrchestraOps& ops() { return ops_; }
     live::LiveAccompaniment& live() { return live_; }
     // Cell (row 1..8, column 1..32).
     QToolButton* InstButton(int row, int column) const;
@@ -174,7 +174,7 @@ class TOrchestraForm : public QWidget, public live::LiveHost {
     void paintCell(int index);
 
     live::LiveAccompaniment live_;  // before ops_, which ends the players' notes
-    OrchestraOps ops_;
+    accompaniment::OrchestraOps ops_;
     std::array<QToolButton*, 256> cells_{};  // by grid index
     bool painting_ = false;                  // controls set from code run no change handler
 };

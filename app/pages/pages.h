@@ -7,8 +7,8 @@
 
 #include "common/engine_link.h"
 #include "common/midi_devices.h"
-#include "app/program_state.h"
-#include "app/save_offer.h"
+#include "program/program_state.h"
+#include "program/save_offer.h"
 #include "drums/drum_pattern.h"
 #include "drums/transport.h"
 #include "platform/dialogs.h"

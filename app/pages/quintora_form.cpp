@@ -8,7 +8,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-#include "app/arrangement_flow.h"
+#include "program/arrangement_flow.h"
 #include "common/config_file.h"
 #include "common/folders.h"
 #include "common/help.h"

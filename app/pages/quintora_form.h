@@ -13,7 +13,7 @@
 #include <memory>
 
 #include "app/pages/pages.h"
-#include "app/setup_ops.h"
+#include "program/setup_ops.h"
 
 namespace common {
 class DiskIo;

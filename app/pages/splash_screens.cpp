@@ -11,7 +11,7 @@
 #include "app/pages/palette.h"
 #include "app/pages/quintora_form.h"
 #include "app/pages/splash_pictures.h"
-#include "app/player_ops.h"
+#include "player/player_ops.h"
 #include "platform/qt/qt_hold.h"
 #include "platform/services.h"
 
@@ -68,7 +68,7 @@ void HoldRepainting(platform::SteadyTime until, const std::function<bool()>& don
     platform::Clock& clock = platform::services().clock();
     while (clock.now() < until && !(done && done())) {
         platform::qt::RepaintWhileHeld();
-        clock.waitMs(static_cast<std::uint32_t>(kJingleHoldSlice.count()));
+        clock.waitMs(static_cast<std::uint32_t>(player::kJingleHoldSlice.count()));
     }
     platform::qt::RepaintWhileHeld();
 }

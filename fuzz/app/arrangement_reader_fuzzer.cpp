@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "app/arrangement_file.h"
+#include "program/arrangement_file.h"
 #include "tests/app/support/null_engine.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/arrangement_file.h"
+#include "program/arrangement_file.h"
 
 namespace {
 

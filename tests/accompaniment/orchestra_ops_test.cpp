@@ -11,13 +11,13 @@
 
 #include "common/config_file.h"
 #include "live/live_accompaniment.h"
-#include "app/orchestra_ops.h"
+#include "accompaniment/orchestra/orchestra_ops.h"
 #include "tests/app/support/program_fixture.h"
 
 namespace {
 
 using accompaniment::PartStep;
-using app::Ink;
+using accompaniment::Ink;
 using Bytes = std::vector<std::uint8_t>;
 
 // The accompaniment's host: messages through the test engine, timers only recorded.
@@ -62,7 +62,7 @@ class OrchestraOps : public testsupport::ProgramFixture {
     drums::Transport transport{state, link, devices, drumOps};
     EngineHost host{link};
     live::LiveAccompaniment live{state.live, host, state.Engine.DrumChannel, state.drums.WaltzMode};
-    app::OrchestraOps ops{state, link, drumOps, transport, dialogs, live.players};
+    accompaniment::OrchestraOps ops{state, link, drumOps, transport, dialogs, live.players};
     accompaniment::PartData& parts = state.live.parts;
     accompaniment::PenState& pen = state.orchestra.pen;
 };
@@ -151,7 +151,7 @@ TEST_F(OrchestraOps, WhileLoadingASelectorNeitherMarksNorCommits) {
 
 TEST_F(OrchestraOps, VolumeSpinVelocities) {
     const int expected[10] = {0, 14, 28, 42, 56, 71, 85, 99, 113, 127};
-    for (int v = 0; v <= 9; ++v) EXPECT_EQ(app::SpinVelocity(v), expected[v]) << v;
+    for (int v = 0; v <= 9; ++v) EXPECT_EQ(accompaniment::SpinVelocity(v), expected[v]) << v;
 }
 
 TEST_F(OrchestraOps, BassVolumeRewritesEveryBassVelocityUntilTheGridCommitsAgain) {

@@ -13,7 +13,7 @@
 #include <iterator>
 #include <map>
 
-#include "app/arrangement_file.h"
+#include "program/arrangement_file.h"
 #include "common/config_file.h"
 #include "app/pages/orchestra_form.h"
 #include "engine/Plenwick.h"

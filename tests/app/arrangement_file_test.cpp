@@ -11,7 +11,7 @@
 #include <functional>
 #include <iterator>
 
-#include "app/arrangement_file.h"
+#include "program/arrangement_file.h"
 #include "drums/drum_pattern.h"
 #include "tests/app/support/program_fixture.h"
 #include "tests/app/support/test_disk.h"

@@ -8,7 +8,7 @@
 #include <functional>
 #include <iterator>
 
-#include "app/arrangement_flow.h"
+#include "program/arrangement_flow.h"
 #include "tests/app/support/program_fixture.h"
 #include "tests/app/support/test_disk.h"
 

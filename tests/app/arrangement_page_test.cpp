@@ -8,7 +8,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "app/arrangement_file.h"
+#include "program/arrangement_file.h"
 #include "app/pages/program.h"
 #include "tests/app/support/pages_rig.h"
 

@@ -226,12 +226,12 @@ TEST_F(PageFit, AFileNameStaysWholeInTheCaptionsThatShowAPath) {
 
     app::TMidiForm* player = pages.MidiForm;
     const QString song = QString::fromStdString(LongPath("Rainy bossa.mid"));
-    const QString title = player->FrameCaption(QString(app::kPlayerCaption) + " - " + song);
+    const QString title = player->FrameCaption(QString(player::kPlayerCaption) + " - " + song);
     EXPECT_TRUE(title.startsWith("MIDI PLAYER - ")) << title.toStdString();
     EXPECT_TRUE(title.endsWith("/Rainy bossa.mid")) << title.toStdString();
     EXPECT_LE(player->Frame->fontMetrics().horizontalAdvance(title),
               player->Frame->width() - app::TMidiForm::kFrameTitleInsets);
-    EXPECT_EQ(player->FrameCaption(app::kPlayerCaption), app::kPlayerCaption);
+    EXPECT_EQ(player->FrameCaption(player::kPlayerCaption), player::kPlayerCaption);
 }
 
 // The WCAG contrast ratio of two colours (1 .. 21); 4.5 is the least for body text.

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "common/help.h"
-#include "app/jingles.h"
-#include "app/player_ops.h"
+#include "player/jingles.h"
+#include "player/player_ops.h"
 #include "midifile/MidiWrite.h"
 #include "platform/testing/launch_log.h"
 #include "tests/app/support/program_fixture.h"
@@ -53,7 +53,7 @@ class PlayerOpsTest : public testsupport::ProgramFixture {
     // Tunes in the MidiFile folder, each playing its own key; the list box shows the folder.
     void Tunes(const std::vector<std::pair<std::string, int>>& tunes) {
         for (const auto& [name, key] : tunes) WriteTune(MidiFolder() / name, key);
-        ops.Files = app::ListMidiFiles(MidiFolder());
+        ops.Files = player::ListMidiFiles(MidiFolder());
     }
     // Returns once the player has sent what is due now and sleeps until its next event.
     void Settle() { ASSERT_TRUE(clock.AdvanceTo(platform.clock.ms())); }
@@ -93,15 +93,15 @@ class PlayerOpsTest : public testsupport::ProgramFixture {
     }
 
     player::testing::VirtualClock clock{platform.clock};
-    app::PlayerOps ops{state, link, devices, dialogs, platform::services().midiOut(), clock};
+    player::PlayerOps ops{state, link, devices, dialogs, platform::services().midiOut(), clock};
 };
 
 TEST_F(PlayerOpsTest, TheListShowsMidFilesInAnyCaseAndNothingElse) {
     for (const char* name : {"b.mid", "A.MID", "c.Mid", "notes.txt", ".hidden.mid", "mid", "x.midi"})
         WriteText(MidiFolder() / name, "x");
     fs::create_directory(MidiFolder() / "folder.mid");
-    EXPECT_EQ(app::ListMidiFiles(MidiFolder()), (std::vector<std::string>{"A.MID", "b.mid", "c.Mid"}));
-    EXPECT_TRUE(app::ListMidiFiles(folder.path() / "nowhere").empty());
+    EXPECT_EQ(player::ListMidiFiles(MidiFolder()), (std::vector<std::string>{"A.MID", "b.mid", "c.Mid"}));
+    EXPECT_TRUE(player::ListMidiFiles(folder.path() / "nowhere").empty());
 }
 
 TEST_F(PlayerOpsTest, TheFirstPollOfAFreshPageAndAutoPlayOverAnEmptyListSwitchTheTimersOff) {
@@ -244,7 +244,7 @@ TEST_F(PlayerOpsTest, ADamagedFileShowsTheDeviceErrorAndAutoPlayMovesOnOnlyWhile
     Tunes({{"b.mid", 60}, {"d.mid", 64}});
     WriteText(MidiFolder() / "a.mid", "MThd but not a MIDI file");
     WriteText(MidiFolder() / "c.mid", "");
-    ops.Files = app::ListMidiFiles(MidiFolder());
+    ops.Files = player::ListMidiFiles(MidiFolder());
     ASSERT_EQ(ops.Files.size(), 4u);
 
     // Started afresh (timers off), auto play stops at the damaged file.
@@ -311,7 +311,7 @@ TEST_F(PlayerOpsTest, AJingleThatNeverEndsIsStoppedAfterItsLengthAndTheMargin) {
     const auto waited = std::chrono::steady_clock::now() - start;
     EXPECT_FALSE(ops.media().IsPlaying());
     EXPECT_TRUE(Sounding().empty()) << "its note was ended";
-    EXPECT_GE(waited, app::kJingleMargin);
+    EXPECT_GE(waited, player::kJingleMargin);
 }
 
 TEST_F(PlayerOpsTest, FirstRunHelp) {
@@ -354,10 +354,10 @@ TEST_F(PlayerOpsTest, JinglesInstallIntoTheProgramFolderOnlyWhereMissing) {
     const fs::path shipped = folder.path() / "shipped", home = folder.path() / "home";
     fs::create_directories(shipped);
     fs::create_directories(home);
-    for (const char* name : app::kJingles) WriteText(shipped / name, std::string("new ") + name);
+    for (const char* name : player::kJingles) WriteText(shipped / name, std::string("new ") + name);
     WriteText(home / "Varoza.mid", "mine");
     std::string error;
-    ASSERT_TRUE(app::InstallJingles(shipped, home, error)) << error;
+    ASSERT_TRUE(player::InstallJingles(shipped, home, error)) << error;
     EXPECT_EQ(ReadText(home / "Rizori.mid"), "new Rizori.mid");
     EXPECT_EQ(ReadText(home / "Varoza.mid"), "mine");
     EXPECT_EQ(ReadText(home / "ORVX.mid"), "new ORVX.mid");
@@ -365,7 +365,7 @@ TEST_F(PlayerOpsTest, JinglesInstallIntoTheProgramFolderOnlyWhereMissing) {
     fs::remove(shipped / "ORVX.mid");
     fs::remove(home / "ORVX.mid");
     fs::remove(home / "Rizori.mid");
-    EXPECT_FALSE(app::InstallJingles(shipped, home, error));
+    EXPECT_FALSE(player::InstallJingles(shipped, home, error));
     EXPECT_NE(error.find("ORVX.mid"), std::string::npos) << error;
     EXPECT_TRUE(fs::exists(home / "Rizori.mid")) << "the others are still installed";
 }

@@ -10,7 +10,7 @@
 #include <optional>
 
 #include "common/config_file.h"
-#include "app/shell.h"
+#include "program/shell.h"
 #include "tests/app/support/program_fixture.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include <memory>
 #include <set>
 
-#include "app/arrangement_file.h"
+#include "program/arrangement_file.h"
 #include "tests/e2e/program_rig.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <memory>
 #include <thread>
 
-#include "app/arrangement_file.h"
+#include "program/arrangement_file.h"
 #include "tests/e2e/program_rig.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <QTimer>
 #include <filesystem>
 
-#include "app/arrangement_file.h"
+#include "program/arrangement_file.h"
 #include "app/pages/orchestra_form.h"
 #include "tests/app/support/pages_rig.h"
 #include "tests/import/support/test_songs.h"

@@ -9,7 +9,7 @@
 
 #include "common/folders.h"
 #include "common/midi_devices.h"
-#include "app/program_state.h"
+#include "program/program_state.h"
 #include "platform/testing/scripted_dialogs.h"
 #include "tests/app/support/test_engine.h"
 

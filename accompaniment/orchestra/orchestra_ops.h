@@ -17,14 +17,13 @@
 #include "accompaniment/orchestra_grid.h"
 #include "accompaniment/part_players.h"
 #include "common/engine_link.h"
-#include "app/program_state.h"
+#include "program/program_state.h"
 #include "drums/drum_pattern.h"
 #include "drums/transport.h"
 #include "platform/dialogs.h"
 
-namespace app {
+namespace accompaniment {
 
-using accompaniment::Ink;
 
 // The page's control values that the operations read and write.
 struct OrchestraControls {
@@ -60,7 +59,7 @@ std::int32_t SpinVelocity(int value);
 
 class OrchestraOps {
   public:
-    OrchestraOps(ProgramState& state, common::EngineLink& engine, drums::DrumOps& drums, drums::Transport& transport,
+    OrchestraOps(app::ProgramState& state, common::EngineLink& engine, drums::DrumOps& drums, drums::Transport& transport,
                  platform::DialogService& dialogs, accompaniment::PartPlayers& players);
 
     OrchestraControls controls;
@@ -166,7 +165,7 @@ class OrchestraOps {
     void showBoxes();
     drums::StepCells barCells();
     void emptyBuffer(const char* text);
-    ProgramState& state_;
+    app::ProgramState& state_;
     common::EngineLink& engine_;
     drums::DrumOps& drums_;
     drums::Transport& transport_;
@@ -174,4 +173,4 @@ class OrchestraOps {
     accompaniment::PartPlayers& players_;
 };
 
-}  // namespace app
+}  // namespace accompaniment

@@ -1,8 +1,8 @@
-#include "app/jingles.h"
+#include "player/jingles.h"
 
 #include <system_error>
 
-namespace app {
+namespace player {
 
 namespace fs = std::filesystem;
 
@@ -36,4 +36,4 @@ bool InstallJingles(const fs::path& from, const fs::path& folder, std::string& e
     return all;
 }
 
-}  // namespace app
+}  // namespace player

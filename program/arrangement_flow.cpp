@@ -1,4 +1,4 @@
-#include "app/arrangement_flow.h"
+#include "program/arrangement_flow.h"
 
 #include <algorithm>
 #include <filesystem>

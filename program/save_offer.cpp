@@ -1,4 +1,4 @@
-#include "app/save_offer.h"
+#include "program/save_offer.h"
 
 namespace app {
 

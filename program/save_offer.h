@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "app/program_state.h"
+#include "program/program_state.h"
 #include "platform/dialogs.h"
 
 namespace app {

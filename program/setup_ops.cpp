@@ -1,4 +1,4 @@
-#include "app/setup_ops.h"
+#include "program/setup_ops.h"
 
 #include "common/config_file.h"
 #include "platform/services.h"

@@ -1,4 +1,4 @@
-#include "app/player_ops.h"
+#include "player/player_ops.h"
 
 #include <algorithm>
 #include <cctype>
@@ -7,9 +7,9 @@
 
 #include "common/folders.h"
 #include "common/help.h"
-#include "app/jingles.h"
+#include "player/jingles.h"
 
-namespace app {
+namespace player {
 
 namespace fs = std::filesystem;
 
@@ -40,7 +40,7 @@ std::vector<std::string> ListMidiFiles(const fs::path& folder) {
     return names;
 }
 
-PlayerOps::PlayerOps(ProgramState& state, common::EngineLink& engine, common::MidiDevices& devices,
+PlayerOps::PlayerOps(common::ProgramWide& state, common::EngineLink& engine, common::MidiDevices& devices,
                      platform::DialogService& dialogs, platform::MidiOutRegistry& outputs,
                      player::PlayerClock& clock)
     : state_(state), engine_(engine), devices_(devices), dialogs_(dialogs), media_(outputs, clock) {}
@@ -210,4 +210,4 @@ void PlayerOps::FirstRunHelp(platform::Launcher& launcher) {
     if (state_.shell.ConfigFound == 0) common::ShowHelpTopic(state_.shell, launcher, dialogs_, common::kIntroTopic);
 }
 
-}  // namespace app
+}  // namespace player

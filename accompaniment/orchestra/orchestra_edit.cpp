@@ -4,9 +4,9 @@
 #include <algorithm>
 
 #include "live/transposition.h"
-#include "app/orchestra_ops.h"
+#include "accompaniment/orchestra/orchestra_ops.h"
 
-namespace app {
+namespace accompaniment {
 
 namespace {
 
@@ -74,7 +74,7 @@ int OrchestraOps::GridCellClick(int row, int column) {
 }
 
 int OrchestraOps::UpdateGridCell() {
-    const OrchestraPageState& o = state_.orchestra;
+    const app::OrchestraPageState& o = state_.orchestra;
     return accompaniment::UpdateGridCell(state_.live.parts, o.GridCellCode, o.pen.PenNote,
                                          controls.VolumeBar1, controls.DurationBar1,
                                          state_.file.LoadingArrangement != 0);
@@ -107,7 +107,7 @@ void OrchestraOps::CopyClick() {
 }
 
 bool OrchestraOps::PasteClick() {
-    OrchestraPageState& o = state_.orchestra;
+    app::OrchestraPageState& o = state_.orchestra;
     if (o.NoteClipboard.CopyValid == 0) {
         emptyBuffer(drums::kCopyBufferEmpty);
         return false;
@@ -120,7 +120,7 @@ bool OrchestraOps::PasteClick() {
 }
 
 void OrchestraOps::ClearClick() {
-    OrchestraPageState& o = state_.orchestra;
+    app::OrchestraPageState& o = state_.orchestra;
     drums::ClearBar(o.NoteClipboard, o.ClipboardBar, barCells());
     RefreshOrchestraData();
     state_.drums.Modified = 1;
@@ -128,7 +128,7 @@ void OrchestraOps::ClearClick() {
 }
 
 bool OrchestraOps::UndoClick() {
-    OrchestraPageState& o = state_.orchestra;
+    app::OrchestraPageState& o = state_.orchestra;
     if (o.NoteClipboard.UndoValid == 0) {
         emptyBuffer(drums::kUndoBufferEmpty);
         return false;
@@ -145,11 +145,11 @@ bool OrchestraOps::TransposeClick(int by) {
         dialogs_.beep(platform::BeepSound::Stop);
         return false;
     }
-    OrchestraPageState& o = state_.orchestra;
+    app::OrchestraPageState& o = state_.orchestra;
     o.KeepPlaying = 1;
     ReselectCurrentPart();
     o.KeepPlaying = 0;  // also when no part was selected
     return true;
 }
 
-}  // namespace app
+}  // namespace accompaniment

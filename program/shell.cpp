@@ -1,4 +1,4 @@
-#include "app/shell.h"
+#include "program/shell.h"
 
 #include <cstdio>
 #include <filesystem>

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-namespace app {
+namespace player {
 
 inline constexpr const char* kStartJingleFile = "Rizori.mid";
 inline constexpr const char* kExitJingleFile = "Varoza.mid";
@@ -24,4 +24,4 @@ const char* JingleFile(int n);
 bool InstallJingles(const std::filesystem::path& from, const std::filesystem::path& folder,
                     std::string& error);
 
-}  // namespace app
+}  // namespace player

@@ -1,11 +1,11 @@
-#include "app/orchestra_ops.h"
+#include "accompaniment/orchestra/orchestra_ops.h"
 
 #include <algorithm>
 
 #include "common/config_file.h"
 #include "midifile/InstrumentNames.h"
 
-namespace app {
+namespace accompaniment {
 
 using accompaniment::PartData;
 
@@ -26,7 +26,7 @@ std::int32_t SpinVelocity(int value) {
     return (value * 127 * 2 + 9) / 18;  // value x 127 / 9, rounded to the nearest
 }
 
-OrchestraOps::OrchestraOps(ProgramState& state, common::EngineLink& engine, drums::DrumOps& drums,
+OrchestraOps::OrchestraOps(app::ProgramState& state, common::EngineLink& engine, drums::DrumOps& drums,
                            drums::Transport& transport, platform::DialogService& dialogs,
                            accompaniment::PartPlayers& players)
     : state_(state),
@@ -67,7 +67,7 @@ void OrchestraOps::showBoxes() {
 
 void OrchestraOps::RefreshOrchestraData() {
     PartData& d = state_.live.parts;
-    OrchestraPageState& o = state_.orchestra;
+    app::OrchestraPageState& o = state_.orchestra;
     // Every cell is written again from its own note, which also gives it the bars' velocity
     // and duration and commits the grid after each cell. The cell's note goes in directly: the
     // pen keeps the note the player chose for the next click.
@@ -144,7 +144,7 @@ void OrchestraOps::InstBoxChange(int voice, int item) {
 void OrchestraOps::SelectPart(int voice) {
     if (voice < 1 || voice > accompaniment::kParts) return;
     PartData& d = state_.live.parts;
-    OrchestraPageState& o = state_.orchestra;
+    app::OrchestraPageState& o = state_.orchestra;
     if (state_.file.LoadingArrangement == 0) state_.drums.Modified = 1;
     d.CurrentPart = voice;
     if (o.KeepPlaying == 0 && o.SkipGridRefresh == 0) StopBoth();
@@ -258,4 +258,4 @@ void OrchestraOps::SplitDownClick() {
     changeSplit(-1);
 }
 
-}  // namespace app
+}  // namespace accompaniment

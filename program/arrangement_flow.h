@@ -6,11 +6,11 @@
 #include <array>
 #include <string>
 
-#include "app/arrangement_file.h"
+#include "program/arrangement_file.h"
 #include "common/engine_link.h"
 #include "common/midi_devices.h"
-#include "app/program_state.h"
-#include "app/save_offer.h"
+#include "program/program_state.h"
+#include "program/save_offer.h"
 #include "drums/drum_pattern.h"
 #include "platform/dialogs.h"
 

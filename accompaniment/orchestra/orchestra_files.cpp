@@ -1,8 +1,8 @@
 // The accompaniment page's Save, Open and MERGE DRUMS, around the arrangement file's flows.
 
-#include "app/orchestra_ops.h"
+#include "accompaniment/orchestra/orchestra_ops.h"
 
-namespace app {
+namespace accompaniment {
 
 bool OrchestraOps::SaveBtnClick() {
     StopAccompaniment();
@@ -55,4 +55,4 @@ bool OrchestraOps::MergeDrumsClick() {
     return read;
 }
 
-}  // namespace app
+}  // namespace accompaniment

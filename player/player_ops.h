@@ -28,14 +28,14 @@
 
 #include "common/engine_link.h"
 #include "common/midi_devices.h"
-#include "app/program_state.h"
+#include "common/program_wide.h"
 #include "platform/dialogs.h"
 #include "platform/launcher.h"
 #include "platform/midi_out.h"
 #include "player/midi_file_player.h"
 #include "player/player_clock.h"
 
-namespace app {
+namespace player {
 
 inline constexpr const char* kPlayerCaption = "MIDI PLAYER";
 inline constexpr int kProgressRange = 100000;  // the progress bar's maximum before any file
@@ -65,7 +65,7 @@ struct PlayerView {
 class PlayerOps {
   public:
     // `outputs` and `clock` drive the media player; it plays on the device MidiOutDevice names.
-    PlayerOps(ProgramState& state, common::EngineLink& engine, common::MidiDevices& devices, platform::DialogService& dialogs,
+    PlayerOps(common::ProgramWide& state, common::EngineLink& engine, common::MidiDevices& devices, platform::DialogService& dialogs,
               platform::MidiOutRegistry& outputs, player::PlayerClock& clock);
 
     // The list box's items: file names in the MidiFile folder.
@@ -110,7 +110,7 @@ class PlayerOps {
     void timers(bool on);
     void idle();
 
-    ProgramState& state_;
+    common::ProgramWide& state_;
     common::EngineLink& engine_;
     common::MidiDevices& devices_;
     platform::DialogService& dialogs_;
@@ -118,4 +118,4 @@ class PlayerOps {
     std::string fileName_;  // the media player's file name
 };
 
-}  // namespace app
+}  // namespace player

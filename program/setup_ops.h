@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "common/engine_link.h"
-#include "app/program_state.h"
+#include "program/program_state.h"
 #include "platform/dialogs.h"
 #include "platform/midi_in.h"
 #include "platform/midi_out.h"

@@ -25,7 +25,7 @@
 
 #include "common/atomic_file.h"
 #include "common/engine_link.h"
-#include "app/program_state.h"
+#include "program/program_state.h"
 
 namespace app {
 

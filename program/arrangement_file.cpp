@@ -1,4 +1,4 @@
-#include "app/arrangement_file.h"
+#include "program/arrangement_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
