@@ -10,7 +10,7 @@ packages=(
   libfluidsynth-dev fluid-soundfont-gm
   jackd2 libjack-jackd2-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  clang libclang-rt-14-dev llvm
+  clang libclang-rt-14-dev llvm clang-format
 )
 
 missing=()

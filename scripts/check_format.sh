@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Fails when a C++ source differs from .clang-format, naming the files; `--fix` formats them.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+mapfile -t files < <(git ls-files '*.h' '*.cpp')
+if [ "${1:-}" = "--fix" ]; then
+  clang-format -i "${files[@]}"
+  exit 0
+fi
+bad=()
+for f in "${files[@]}"; do
+  clang-format --dry-run -Werror "$f" >/dev/null 2>&1 || bad+=("$f")
+done
+if [ ${#bad[@]} -gt 0 ]; then
+  echo "format: ${#bad[@]} files differ from .clang-format (scripts/check_format.sh --fix formats them):" >&2
+  printf '  %s\n' "${bad[@]}" >&2
+  exit 1
+fi
+echo "format: every source matches .clang-format"
