@@ -1,19 +1,16 @@
 # The shell's pages (Qt) and the program object; tests link these with their own engine link.
 add_library(app_pages STATIC
-  pages/colour_panel.cpp
-  pages/path_label.cpp
   pages/mid_check_form.cpp
   pages/quintora_form.cpp
   pages/arrangement_pages.cpp
   pages/accompany_form.cpp
   pages/splash_pictures.cpp
   pages/splash_screens.cpp
-  pages/midi_form.cpp
-  pages/orchestra_form.cpp
-  pages/orchestra_layout.cpp
+  pages/page_navigator.cpp
   pages/page_wiring.cpp
   pages/program.cpp)
-target_link_libraries(app_pages PUBLIC program_shell player_ops orchestra_core program_arrangement drums_core drums_pages import_pages platform_qt midifile Qt6::Widgets)
+target_link_libraries(app_pages PUBLIC program_shell program_arrangement ui_kit drums_pages import_pages accompaniment_pages
+  player_pages platform_qt midifile Qt6::Widgets)
 quintora_warnings(app_pages)
 
 # The program on the engine library's exports.

@@ -87,7 +87,7 @@ constexpr ButtonSpec kNotes[12] = {
 
 }  // namespace
 
-TAccompanyForm::TAccompanyForm(ProgramContext& context)
+TAccompanyForm::TAccompanyForm(ui::ProgramContext& context)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), context_(context) {
     setObjectName("AccompanyForm");
     setWindowTitle("Accompaniment");

@@ -8,13 +8,13 @@
 #include <array>
 
 #include "live/note_display.h"
-#include "app/pages/pages.h"
+#include "ui/program_context.h"
 
 namespace app {
 
 class TAccompanyForm : public QWidget {
   public:
-    explicit TAccompanyForm(ProgramContext& context);
+    explicit TAccompanyForm(ui::ProgramContext& context);
 
     // A key message from the keyboard (not on a drum channel): key 0..127, its pitch class,
     // velocity 0..127 (0 released), channel 0..15.
@@ -52,7 +52,7 @@ class TAccompanyForm : public QWidget {
     std::array<QPushButton*, 12> Note{};  // by pitch class: Cnote, Csnote, ... Bnote
 
   protected:
-    ProgramContext& context_;
+    ui::ProgramContext& context_;
 
   private:
     void paint();

@@ -2,10 +2,10 @@
 
 #include <QSignalBlocker>
 
-#include "app/pages/midi_form.h"
-#include "app/pages/orchestra_form.h"
+#include "accompaniment/pages/orchestra_form.h"
 #include "app/pages/quintora_form.h"
 #include "drums/pages/drum_tab.h"
+#include "player/pages/midi_form.h"
 
 namespace app {
 

@@ -9,7 +9,7 @@ namespace app {
 
 class FormArrangementPages final : public ArrangementPages {
   public:
-    explicit FormArrangementPages(ProgramContext& context) : context_(context) {}
+    explicit FormArrangementPages(ShellContext& context) : context_(context) {}
 
     bool setupPageVisible() override;
     void showPlayerPage() override;
@@ -31,7 +31,7 @@ class FormArrangementPages final : public ArrangementPages {
     void refreshOrchestra() override;
 
   private:
-    ProgramContext& context_;
+    ShellContext& context_;
 };
 
 }  // namespace app

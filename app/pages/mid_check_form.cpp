@@ -1,11 +1,11 @@
 #include "app/pages/mid_check_form.h"
 
-#include "app/pages/orchestra_form.h"
+#include "accompaniment/pages/orchestra_form.h"
 #include "platform/services.h"
 
 namespace app {
 
-TMidCheckForm::TMidCheckForm(ProgramContext& context) : context_(context) {
+TMidCheckForm::TMidCheckForm(ShellContext& context) : context_(context) {
     setObjectName("MidCheckForm");
     setWindowTitle("0");
     setWindowFlags(Qt::FramelessWindowHint);

@@ -13,7 +13,7 @@ inline constexpr std::uint32_t MM_MIM_LONGERROR = 0x3C6;
 
 class TMidCheckForm : public QWidget, public platform::WindowProc {
   public:
-    explicit TMidCheckForm(ProgramContext& context);
+    explicit TMidCheckForm(ShellContext& context);
     ~TMidCheckForm() override;
 
     // The input's callback window.
@@ -24,7 +24,7 @@ class TMidCheckForm : public QWidget, public platform::WindowProc {
     virtual void MidiInMessage(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam);
 
   protected:
-    ProgramContext& context_;
+    ShellContext& context_;
 
   private:
     HWND window_ = nullptr;

@@ -3,19 +3,19 @@
 #include <QScreen>
 #include <exception>
 
-#include "common/folders.h"
+#include "accompaniment/pages/orchestra_form.h"
 #include "app/pages/accompany_form.h"
 #include "app/pages/mid_check_form.h"
-#include "app/pages/midi_form.h"
-#include "app/pages/orchestra_form.h"
 #include "app/pages/page_wiring.h"
 #include "app/pages/quintora_form.h"
 #include "app/pages/splash_screens.h"
+#include "common/folders.h"
 #include "drums/pages/drum_tab.h"
 #include "drums/pages/drums_grid.h"
 #include "import/pages/converting.h"
 #include "import/pages/inst_list_form.h"
 #include "platform/services.h"
+#include "player/pages/midi_form.h"
 
 namespace app {
 
@@ -30,14 +30,15 @@ QuintoraProgram::QuintoraProgram(QApplication& application, common::EngineLink& 
       transport_(*state_, engine_, devices_, drums_),
       save_(*state_, dialogs_),
       shell_(*state_, engine_, devices_, drums_, save_, dialogs_),
-      context_{*state_, engine_, dialogs_, devices_, drums_, transport_, save_, pages_, launcher} {}
+      context_{{*state_, engine_, dialogs_, devices_, drums_, transport_, save_, navigator_, launcher},
+               pages_} {}
 
 QuintoraProgram::~QuintoraProgram() {
     deletePages();
 }
 
 void QuintoraProgram::createPages() {
-    CreatePages(context_, [this] { shell_.Exit(*this); });
+    CreatePages(context_, navigator_, [this] { shell_.Exit(*this); });
 }
 
 int QuintoraProgram::Run(const std::function<void(QuintoraProgram&)>& ready) {

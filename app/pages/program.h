@@ -6,17 +6,18 @@
 #include <functional>
 #include <memory>
 
+#include "app/pages/page_navigator.h"
+#include "app/pages/pages.h"
 #include "common/engine_link.h"
 #include "common/midi_devices.h"
-#include "app/pages/pages.h"
-#include "program/program_state.h"
-#include "program/save_offer.h"
-#include "program/shell.h"
 #include "drums/drum_pattern.h"
 #include "drums/transport.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/launcher.h"
+#include "program/program_state.h"
+#include "program/save_offer.h"
+#include "program/shell.h"
 
 namespace app {
 
@@ -60,7 +61,8 @@ class QuintoraProgram final : public ShellPages {
     SaveOffer save_;
     Shell shell_;
     Pages pages_;
-    ProgramContext context_;
+    PageNavigator navigator_{pages_};
+    ShellContext context_;
     platform::SteadyTime endSplashShown_{};  // platform clock
 };
 

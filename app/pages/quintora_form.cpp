@@ -8,19 +8,19 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-#include "program/arrangement_flow.h"
+#include "accompaniment/pages/orchestra_form.h"
+#include "app/pages/accompany_form.h"
+#include "app/pages/arrangement_pages.h"
+#include "app/pages/splash_screens.h"
 #include "common/config_file.h"
 #include "common/folders.h"
 #include "common/help.h"
-#include "app/pages/accompany_form.h"
-#include "app/pages/arrangement_pages.h"
-#include "app/pages/midi_form.h"
-#include "app/pages/named_button.h"
-#include "app/pages/orchestra_form.h"
-#include "app/pages/palette.h"
-#include "app/pages/splash_screens.h"
 #include "drums/pages/drum_tab.h"
 #include "platform/services.h"
+#include "player/pages/midi_form.h"
+#include "program/arrangement_flow.h"
+#include "ui/named_button.h"
+#include "ui/palette.h"
 
 namespace app {
 
@@ -45,7 +45,7 @@ QAction* menuItem(QMenu* menu, const char* name, const char* caption) {
 
 }  // namespace
 
-TQuintoraForm::TQuintoraForm(ProgramContext& context)
+TQuintoraForm::TQuintoraForm(ShellContext& context)
     : context_(context),
       arrangementPages_(std::make_unique<FormArrangementPages>(context)),
       disk_(std::make_unique<common::DiskIo>()),
@@ -57,7 +57,7 @@ TQuintoraForm::TQuintoraForm(ProgramContext& context)
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);  // no border icons
     resize(800, 566);
     QPalette pal = palette();
-    pal.setColor(QPalette::WindowText, clRed);
+    pal.setColor(QPalette::WindowText, ui::clRed);
     setPalette(pal);
     QFont bold = font();
     bold.setBold(true);
@@ -80,7 +80,7 @@ TQuintoraForm::TQuintoraForm(ProgramContext& context)
     title.setUnderline(true);
     MidiLabel2->setFont(title);
     QPalette aqua = MidiLabel2->palette();
-    aqua.setColor(QPalette::WindowText, clAqua);
+    aqua.setColor(QPalette::WindowText, ui::clAqua);
     MidiLabel2->setPalette(aqua);
     // The titles stand beside the player page, not above it: stacked, the two would make the
     // page taller than the 800 x 600 screen it is designed for.
@@ -157,15 +157,15 @@ void TQuintoraForm::buildButtons(QWidget* central) {
     connect(SaveBtn, &QToolButton::clicked, this, [this] { SaveItemClick(); });
     ExitBtn = speedButton(SpeedPanel, "ExitBtn", "Exit", QStyle::SP_DialogCloseButton);
     connect(ExitBtn, &QToolButton::clicked, this, [this] { ExitItemClick(); });
-    MidiInBtn = NamedButton(SpeedPanel, "MidiInBtn", "MIDI IN ", "Setup MIDI INPUT DEVICE");
+    MidiInBtn = ui::NamedButton(SpeedPanel, "MidiInBtn", "MIDI IN ", "Setup MIDI INPUT DEVICE");
     connect(MidiInBtn, &QPushButton::clicked, this, [this] { MidiInBtnClick(); });
-    MidiOutBtn = NamedButton(SpeedPanel, "MidiOutBtn", "MIDI OUT ", "Setup MIDI OUTPUT DEVICE");
+    MidiOutBtn = ui::NamedButton(SpeedPanel, "MidiOutBtn", "MIDI OUT ", "Setup MIDI OUTPUT DEVICE");
     connect(MidiOutBtn, &QPushButton::clicked, this, [this] { MidiOutBtnClick(); });
-    PanicBtn = NamedButton(SpeedPanel, "PanicBtn", "PANIC (SPACEBAR)", "All notes off");
+    PanicBtn = ui::NamedButton(SpeedPanel, "PanicBtn", "PANIC (SPACEBAR)", "All notes off");
     connect(PanicBtn, &QPushButton::clicked, this, [this] { PanicBtnClick(); });
-    DRUMTAB = NamedButton(SpeedPanel, "DRUMTAB", "DRUM TABS ", "Drum Page");
+    DRUMTAB = ui::NamedButton(SpeedPanel, "DRUMTAB", "DRUM TABS ", "Drum Page");
     connect(DRUMTAB, &QPushButton::clicked, this, [this] { DRUMTABClick(); });
-    ComboButton = NamedButton(SpeedPanel, "ComboButton", "COMBO ", "Accompanyment Page");
+    ComboButton = ui::NamedButton(SpeedPanel, "ComboButton", "COMBO ", "Accompanyment Page");
     connect(ComboButton, &QPushButton::clicked, this, [this] { ComboButtonClick(); });
     for (QWidget* w : std::initializer_list<QWidget*>{OpenBtn, SaveBtn, ExitBtn, MidiInBtn, MidiOutBtn,
                                                       PanicBtn, DRUMTAB, ComboButton})
@@ -184,7 +184,7 @@ void TQuintoraForm::buildSetupControls(QWidget* central) {
     MidiInBox->setMinimumContentsLength(24);
     // activated: the user's choices only; the page's own index settings run no handler.
     connect(MidiInBox, &QComboBox::activated, this, [this] { MidiInBoxChange(); });
-    OKInBtn = NamedButton(central, "OKInBtn", "OK ", "Click when done");
+    OKInBtn = ui::NamedButton(central, "OKInBtn", "OK ", "Click when done");
     connect(OKInBtn, &QPushButton::clicked, this, [this] { OKInBtnClick(); });
     for (QWidget* w : std::initializer_list<QWidget*>{Label1, MidiInBox, OKInBtn}) inRow->addWidget(w);
     inRow->addStretch();
@@ -205,9 +205,9 @@ void TQuintoraForm::buildSetupControls(QWidget* central) {
     ChannelBox->setMaxVisibleItems(3);
     for (int i = 0; i < kChannelItems; ++i) ChannelBox->addItem(QString::fromStdString(ChannelItemText(i)));
     connect(ChannelBox, &QComboBox::activated, this, [this] { ChannelBoxChange(); });
-    OutTestBtn = NamedButton(central, "OutTestBtn", "MIDI OUT TEST ", "Play a chord");
+    OutTestBtn = ui::NamedButton(central, "OutTestBtn", "MIDI OUT TEST ", "Play a chord");
     connect(OutTestBtn, &QPushButton::clicked, this, [this] { OutTestBtnClick(); });
-    OKOutBtn = NamedButton(central, "OKOutBtn", "OK ", "Click when device is selected");
+    OKOutBtn = ui::NamedButton(central, "OKOutBtn", "OK ", "Click when device is selected");
     connect(OKOutBtn, &QPushButton::clicked, this, [this] { OKOutBtnClick(); });
     for (QWidget* w : std::initializer_list<QWidget*>{Label2, MidiOutBox, ChannelBox, OutTestBtn, OKOutBtn})
         outRow->addWidget(w);

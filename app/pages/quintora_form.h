@@ -26,7 +26,7 @@ class FormArrangementPages;
 
 class TQuintoraForm : public QMainWindow {
   public:
-    explicit TQuintoraForm(ProgramContext& context);
+    explicit TQuintoraForm(ShellContext& context);
     ~TQuintoraForm() override;
 
     // File | Exit and the exit button: the program's shutdown.
@@ -119,7 +119,7 @@ class TQuintoraForm : public QMainWindow {
     void showPlayer();
     void noDevicesBox(const char* text, const char* caption);
 
-    ProgramContext& context_;
+    ShellContext& context_;
     QWidget* central_;
     QWidget* playerArea_;
     std::unique_ptr<FormArrangementPages> arrangementPages_;

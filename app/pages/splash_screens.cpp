@@ -6,14 +6,14 @@
 #include <QScreen>
 #include <QWindow>
 
-#include "common/folders.h"
-#include "app/pages/midi_form.h"
-#include "app/pages/palette.h"
 #include "app/pages/quintora_form.h"
 #include "app/pages/splash_pictures.h"
-#include "player/player_ops.h"
+#include "common/folders.h"
 #include "platform/qt/qt_hold.h"
 #include "platform/services.h"
+#include "player/pages/midi_form.h"
+#include "player/player_ops.h"
+#include "ui/palette.h"
 
 namespace app {
 
@@ -93,14 +93,14 @@ TMidiSplash::TMidiSplash() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHi
     Panel1->setObjectName("Panel1");
     Panel1->setGeometry(rect());
     Image1 = new Picture(Panel1, "Image1", StartSplashPicture(size()));
-    Label1 = label(this, "Label1", "QUINTORA", clRed, 107, true, true);
+    Label1 = label(this, "Label1", "QUINTORA", ui::clRed, 107, true, true);
     QFont underlined = Label1->font();
     underlined.setUnderline(true);
     Label1->setFont(underlined);
     Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     Label1->setGeometry(0, 0, width(), 135);
     // The " 2 " sits under the middle of the title, overlapping its lower half.
-    Label2 = label(this, "Label2", " 2 ", clBlue, 88, true, true);
+    Label2 = label(this, "Label2", " 2 ", ui::clBlue, 88, true, true);
     Label2->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
     Label2->setGeometry(0, 70, width(), height() - 70);
     CentreOnScreen(*this);
@@ -112,13 +112,13 @@ TEndSplash::TEndSplash(QWidget* owner)
     setWindowTitle("Quintora2");
     setFixedSize(685, 176);
     Image1 = new Picture(this, "Image1", EndSplashPicture(size()));
-    Label1 = label(this, "Label1", "Thank you for using QUINTORA2", clRed, 64, true, true);
+    Label1 = label(this, "Label1", "Thank you for using QUINTORA2", ui::clRed, 64, true, true);
     Label1->setAlignment(Qt::AlignCenter);
     Label1->setWordWrap(true);
     Label1->setGeometry(rect().adjusted(8, 4, -8, -30));
 }
 
-TAboutBox::TAboutBox(ProgramContext& context, QWidget* owner)
+TAboutBox::TAboutBox(ShellContext& context, QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       context_(context) {
     setObjectName("AboutBox");
@@ -132,12 +132,12 @@ TAboutBox::TAboutBox(ProgramContext& context, QWidget* owner)
     Panel1->setLineWidth(2);
     Panel1->setAutoFillBackground(true);
     QPalette blue = Panel1->palette();
-    blue.setColor(QPalette::Window, clBlue);
+    blue.setColor(QPalette::Window, ui::clBlue);
     Panel1->setPalette(blue);
     ProgramIcon = new Picture(Panel1, "ProgramIcon", AboutPicture(size()));
     ProgramIcon->setGeometry(Panel1->contentsRect());
 
-    ProductName = label(Panel1, "ProductName", " Midi Tarn Sequencer ", clLime, 27, true, true);
+    ProductName = label(Panel1, "ProductName", " Midi Tarn Sequencer ", ui::clLime, 27, true, true);
     ProductName->setAlignment(Qt::AlignCenter);
     ProductName->setGeometry(2, 4, 291, 34);
     // The full height where the desktop's font is narrow enough, else as large as fits the box.
@@ -147,20 +147,21 @@ TAboutBox::TAboutBox(ProgramContext& context, QWidget* owner)
            QFontMetrics(narrow).horizontalAdvance(ProductName->text()) > ProductName->width())
         narrow.setPixelSize(narrow.pixelSize() - 1);
     ProductName->setFont(narrow);
-    Version = label(Panel1, "Version", "Version 2.0 ", clRed, 0, true, true);
+    Version = label(Panel1, "Version", "Version 2.0 ", ui::clRed, 0, true, true);
     Version->setAlignment(Qt::AlignCenter);
     Version->setGeometry(2, 38, 291, 18);
-    CompanyName = label(Panel1, "CompanyName", "The Quintora2 project", clAqua, 0, false, false);
+    CompanyName = label(Panel1, "CompanyName", "The Quintora2 project", ui::clAqua, 0, false, false);
     CompanyName->setAlignment(Qt::AlignCenter);
     CompanyName->setGeometry(2, 58, 291, 16);
-    Copyright = label(Panel1, "Copyright", "2026", clAqua, 0, false, false);
+    Copyright = label(Panel1, "Copyright", "2026", ui::clAqua, 0, false, false);
     Copyright->setAlignment(Qt::AlignCenter);
     Copyright->setGeometry(2, 74, 291, 16);
-    Comments = label(Panel1, "Comments", "Auto Tarn Generator for Midi Keyboards", clYellow, 0, true, false);
+    Comments =
+        label(Panel1, "Comments", "Auto Tarn Generator for Midi Keyboards", ui::clYellow, 0, true, false);
     Comments->setAlignment(Qt::AlignCenter);
     Comments->setWordWrap(true);
     Comments->setGeometry(10, 92, 275, 34);
-    CREDIT = label(Panel1, "CREDIT", "Written and played by the Quintora2 team", clRed, 0, true, true);
+    CREDIT = label(Panel1, "CREDIT", "Written and played by the Quintora2 team", ui::clRed, 0, true, true);
     CREDIT->setGeometry(10, 128, 200, 44);
     CREDIT->setWordWrap(true);
     // Red reads on the night sky, not over the keys it would otherwise stand on.
@@ -200,8 +201,12 @@ void TAboutBox::BitBtn1Click() {
     accept();
 }
 
-void CloseSplash(ProgramContext& context, TMidiForm& player) {
+void CloseSplash(ShellContext& context, TMidiForm& player) {
     player.PlayJingle(kStartJingle);
+    CloseStartSplash(context);
+}
+
+void CloseStartSplash(ShellContext& context) {
     if (TMidiSplash* splash = context.pages.MidiSplash) {
         splash->hide();
         splash->close();
@@ -211,7 +216,7 @@ void CloseSplash(ProgramContext& context, TMidiForm& player) {
     context.state.drums.Modified = 0;
 }
 
-void ShowAboutBox(ProgramContext& context, QWidget* owner) {
+void ShowAboutBox(ShellContext& context, QWidget* owner) {
     common::SelectFolder(context.state.shell, common::kProgramFolderRequest);
     auto* box = new TAboutBox(context, owner);
     context.pages.AboutBox = box;

@@ -56,7 +56,7 @@ class TEndSplash : public QWidget {
 // The About box, shown modally from the setup page; a fresh one for each About command.
 class TAboutBox : public QDialog {
   public:
-    TAboutBox(ProgramContext& context, QWidget* owner);
+    TAboutBox(ShellContext& context, QWidget* owner);
 
     // When the box becomes active: painted at once, then the About jingle to its end.
     void Panel2Click();
@@ -78,18 +78,20 @@ class TAboutBox : public QDialog {
     void changeEvent(QEvent* event) override;
 
   private:
-    ProgramContext& context_;
+    ShellContext& context_;
     bool jinglePlayed_ = false;
 };
 
-// Ends the start splash: the start jingle to its end while the splash stands, then the splash
-// hidden and destroyed, the engine's cell fields parked again and the fresh program left with
-// no unsaved change. Called once, by the player page's constructor, with that page (not yet in
-// `context.pages`): call it once the page can play a jingle.
-void CloseSplash(ProgramContext& context, TMidiForm& player);
+// Ends the start splash: the start jingle to its end on `player` while the splash stands, then
+// CloseStartSplash. The player page's constructor does the same through the navigator, once it
+// can play a jingle.
+void CloseSplash(ShellContext& context, TMidiForm& player);
+// The splash hidden and destroyed, the engine's cell fields parked again and the fresh program
+// left with no unsaved change.
+void CloseStartSplash(ShellContext& context);
 
 // Help | About..., and clicks on the setup page or its titles: from the program folder (where
 // the jingle is), a fresh About box shown modally and destroyed when it closes.
-void ShowAboutBox(ProgramContext& context, QWidget* owner);
+void ShowAboutBox(ShellContext& context, QWidget* owner);
 
 }  // namespace app

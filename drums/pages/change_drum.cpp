@@ -4,15 +4,17 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include "app/pages/named_button.h"
 #include "drums/drum_list.h"
 #include "drums/drum_move.h"
 #include "drums/pages/drum_tab.h"
+#include "ui/named_button.h"
 
 namespace drums {
 
-TChangeDrum::TChangeDrum(app::ProgramContext& context, QWidget* owner)
-    : QWidget(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), context_(context) {
+TChangeDrum::TChangeDrum(ui::ProgramContext& context, DrumPages& pages, QWidget* owner)
+    : QWidget(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      context_(context),
+      pages_(pages) {
     setObjectName("ChangeDrum");
     setWindowTitle("DRUM LIST");
     auto* column = new QVBoxLayout(this);
@@ -29,9 +31,9 @@ TChangeDrum::TChangeDrum(app::ProgramContext& context, QWidget* owner)
         "selection-color: navy; }");
     DrumChange->setSizeAdjustPolicy(QComboBox::AdjustToContents);  // the longest name shows whole
     column->addWidget(DrumChange);
-    DrumTabs = app::NamedButton(this, "DrumTabs", "SELECT DRUM", "Select New Drum");
-    CHANGE = app::NamedButton(this, "CHANGE", "CHANGE DRUM", "Change the Drum thats playing");
-    CANCEL = app::NamedButton(this, "CANCEL", "CANCEL", "NO CHANGES");
+    DrumTabs = ui::NamedButton(this, "DrumTabs", "SELECT DRUM", "Select New Drum");
+    CHANGE = ui::NamedButton(this, "CHANGE", "CHANGE DRUM", "Change the Drum thats playing");
+    CANCEL = ui::NamedButton(this, "CANCEL", "CANCEL", "NO CHANGES");
     connect(DrumTabs, &QPushButton::clicked, this, [this] { DrumTabsClick(); });
     connect(CHANGE, &QPushButton::clicked, this, [this] { CHANGEClick(); });
     connect(CANCEL, &QPushButton::clicked, this, [this] { CANCELClick(); });
@@ -58,7 +60,7 @@ int TChangeDrum::chosenDrum() const {
 void TChangeDrum::DrumTabsClick() {
     context_.state.shell.PageCode = "DT";
     hide();
-    TDrumTab* tab = context_.pages.DrumTab;
+    TDrumTab* tab = pages_.DrumTab;
     if (!tab) return;
     const int drum = chosenDrum();
     tab->show();
@@ -75,7 +77,7 @@ void TChangeDrum::CHANGEClick() {
     hide();
     const int to = chosenDrum();
     const bool moved = to >= 0 && MoveDrum(context_.state, context_.drums, context_.transport, from, to);
-    TDrumTab* tab = context_.pages.DrumTab;
+    TDrumTab* tab = pages_.DrumTab;
     if (!tab) return;
     tab->show();
     // The tab may have stayed on screen under the dialog; it repaints for the moved drum here.
@@ -83,7 +85,7 @@ void TChangeDrum::CHANGEClick() {
 }
 
 void TChangeDrum::CANCELClick() {
-    if (context_.pages.DrumTab) context_.pages.DrumTab->show();
+    if (pages_.DrumTab) pages_.DrumTab->show();
     hide();
 }
 

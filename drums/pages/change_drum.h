@@ -8,13 +8,14 @@
 #include <QPushButton>
 #include <QWidget>
 
-#include "app/pages/pages.h"
+#include "drums/pages/drum_pages.h"
+#include "ui/program_context.h"
 
 namespace drums {
 
 class TChangeDrum : public QWidget {
   public:
-    TChangeDrum(app::ProgramContext& context, QWidget* owner);
+    TChangeDrum(ui::ProgramContext& context, DrumPages& pages, QWidget* owner);
 
     // As a freshly made dialog: nothing chosen yet, centred on the screen.
     void Reset();
@@ -33,7 +34,8 @@ class TChangeDrum : public QWidget {
     QPushButton* CANCEL;
 
   protected:
-    app::ProgramContext& context_;
+    ui::ProgramContext& context_;
+    DrumPages& pages_;
 
   private:
     // The drum index of the chosen entry, or -1 for the blank entry or none.

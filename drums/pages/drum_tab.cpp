@@ -12,13 +12,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "common/folders.h"
-#include "app/pages/midi_form.h"
-#include "app/pages/named_button.h"
-#include "app/pages/orchestra_form.h"
-#include "app/pages/palette.h"
-#include "app/pages/quintora_form.h"
-#include "app/pages/widgets.h"
 #include "drums/drum_names.h"
 #include "drums/pages/change_drum.h"
 #include "drums/pages/drums_grid.h"
@@ -26,9 +19,10 @@
 #include "drums/steps.h"
 #include "drums/tab_cells.h"
 #include "engine/Plenwick.h"
-#include "import/pages/converting.h"
-#include "import/pages/inst_list_form.h"
 #include "platform/services.h"
+#include "ui/named_button.h"
+#include "ui/palette.h"
+#include "ui/widgets.h"
 
 namespace drums {
 
@@ -36,11 +30,11 @@ namespace {
 
 constexpr int kNewCellVelocity = 96;
 
-app::ColourPanel* light(QWidget* parent, const QString& name, const QString& hint = QString()) {
-    auto* p = new app::ColourPanel(QString(), parent);
+ui::ColourPanel* light(QWidget* parent, const QString& name, const QString& hint = QString()) {
+    auto* p = new ui::ColourPanel(QString(), parent);
     p->setObjectName(name);
     p->setToolTip(hint);
-    p->setColour(app::clGreen);
+    p->setColour(ui::clGreen);
     p->setFixedSize(12, 17);
     return p;
 }
@@ -48,13 +42,13 @@ app::ColourPanel* light(QWidget* parent, const QString& name, const QString& hin
 QColor ShadeColour(CellShade shade) {
     switch (shade) {
         case CellShade::Hit:
-            return app::clRed;
+            return ui::clRed;
         case CellShade::Unplayed:
-            return app::clBlue;
+            return ui::clBlue;
         case CellShade::Empty:
             break;
     }
-    return app::clLime;
+    return ui::clLime;
 }
 
 enum class Glyph { Copy, Paste, Clear, Undo };
@@ -106,8 +100,8 @@ QToolButton* glyphButton(QWidget* parent, const char* name, Glyph glyph, const c
     return b;
 }
 
-app::ColourPanel* tempoPanel(QWidget* parent, const char* name, const char* caption, const char* hint) {
-    auto* p = new app::ColourPanel(caption, parent);
+ui::ColourPanel* tempoPanel(QWidget* parent, const char* name, const char* caption, const char* hint) {
+    auto* p = new ui::ColourPanel(caption, parent);
     p->setObjectName(name);
     p->setToolTip(hint);
     p->setFixedHeight(17);
@@ -118,8 +112,8 @@ app::ColourPanel* tempoPanel(QWidget* parent, const char* name, const char* capt
 
 }  // namespace
 
-TDrumTab::TDrumTab(app::ProgramContext& context)
-    : context_(context), clipboard_(context.state, context.drums, context.dialogs) {
+TDrumTab::TDrumTab(ui::ProgramContext& context, DrumPages& pages)
+    : context_(context), pages_(pages), clipboard_(context.state, context.drums, context.dialogs) {
     setObjectName("DrumTab");
     setWindowTitle("DrumTab");
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
@@ -127,14 +121,12 @@ TDrumTab::TDrumTab(app::ProgramContext& context)
     build();
     DrumTabs->setCurrentIndex(9);  // Accoustic Bass Drum, note 36
     ResetBeatLights();
-    if (context_.pages.QuintoraForm) context_.pages.QuintoraForm->PANIC1->setShortcut(Qt::Key_Space);
+    context_.navigator.SetPanicShortcut(Qt::Key_Space);
     window_ = platform::services().queue().createWindow(this);
 
     context_.transport.restNoteButtons = [this] {
-        if (context_.pages.OrchestraForm) {
-            context_.pages.OrchestraForm->ResetNoteButtonColours();
-            context_.pages.OrchestraForm->WhichBar->setText("0");
-        }
+        context_.navigator.ResetAccompanimentNoteButtons();
+        context_.navigator.ShowAccompanimentBar("0");
     };
     context_.transport.resetBeatLights = [this] { ResetBeatLights(); };
 
@@ -196,8 +188,8 @@ void TDrumTab::build() {
     auto* cells = new QGridLayout();
     cells->setSpacing(1);
     constexpr int kLeftLight = 9, kMiddleGap = 18, kRightLight = 27, kRightSlider = 36;
-    NumBars1 = app::Slider(this, "NumBars1", Qt::Vertical, 100, 800, 800, 100, "Number of Bars");
-    NumBars2 = app::Slider(this, "NumBars2", Qt::Vertical, 100, 800, 800, 100, "Number of Bars");
+    NumBars1 = ui::Slider(this, "NumBars1", Qt::Vertical, 100, 800, 800, 100, "Number of Bars");
+    NumBars2 = ui::Slider(this, "NumBars2", Qt::Vertical, 100, 800, 800, 100, "Number of Bars");
     for (QSlider* s : {NumBars1, NumBars2}) {
         s->setTickInterval(100);
         s->setTickPosition(QSlider::TicksBothSides);
@@ -205,8 +197,8 @@ void TDrumTab::build() {
     }
     cells->addWidget(NumBars1, 0, 0, 8, 1);
     cells->addWidget(NumBars2, 0, kRightSlider, 8, 1);
-    DrumStartButton = app::SpeedButton(this, "DrumStartButton", ">", "Start Drum Sequence");
-    DrumStopButton = app::SpeedButton(this, "DrumStopButton", "[]", "Stop Drum Sequence");
+    DrumStartButton = ui::SpeedButton(this, "DrumStartButton", ">", "Start Drum Sequence");
+    DrumStopButton = ui::SpeedButton(this, "DrumStopButton", "[]", "Stop Drum Sequence");
     COPY = glyphButton(this, "COPY", Glyph::Copy, "PLACE 'BARS' SLIDER ON ROW TO COPY");
     PASTE = glyphButton(this, "PASTE", Glyph::Paste, "PLACE 'BARS SLIDER ON ROW TO PASTE");
     CLEAR = glyphButton(this, "CLEAR", Glyph::Clear, "PLACE 'BARS SLIDER ON ROW TO CLEAR");
@@ -220,10 +212,10 @@ void TDrumTab::build() {
         const int row = bar - 1;
         for (int position = 1; position <= kBarPositions; ++position) {
             const int n = BarStep(bar, position);
-            auto* cell = new app::ColourPanel(" ", this);
+            auto* cell = new ui::ColourPanel(" ", this);
             cell->setObjectName(QString("DrumPanel%1").arg(n));
             cell->setFixedSize(17, 17);
-            cell->setColour(app::clLime);
+            cell->setColour(ui::clLime);
             cell->onClick = [this, n] { DrumPanelClick(n); };
             DrumPanel[static_cast<std::size_t>(n)] = cell;
             const int group = (position - 1) / 8;  // one gap column after each group of eight
@@ -242,7 +234,7 @@ void TDrumTab::build() {
     BeatTwo = light(this, "BeatTwo", "Tempo");
     BeatThree = light(this, "BeatThree", "Tempo");
     BeatFour = light(this, "BeatFour", "Tempo");
-    for (app::ColourPanel* b : {BeatOne, BeatTwo, BeatThree, BeatFour}) {
+    for (ui::ColourPanel* b : {BeatOne, BeatTwo, BeatThree, BeatFour}) {
         b->setFixedSize(40, 17);
         beats->addWidget(b);
     }
@@ -252,43 +244,43 @@ void TDrumTab::build() {
     beats->addWidget(BarPanel);
     beats->addWidget(BarNum);
     beats->addWidget(Volume);
-    TempoBar = app::Slider(this, "TempoBar", Qt::Horizontal, 20, 250, 120, 20, "Set Tempo");
+    TempoBar = ui::Slider(this, "TempoBar", Qt::Horizontal, 20, 250, 120, 20, "Set Tempo");
     beats->addWidget(TempoBar, 1);
     TempoPanel = tempoPanel(this, "TempoPanel", "120", "Tempo");
     beats->addWidget(TempoPanel);
-    for (app::ColourPanel* p : {BeatOne, BeatTwo, BeatThree, BeatFour, BarPanel, BarNum, Volume, TempoPanel})
+    for (ui::ColourPanel* p : {BeatOne, BeatTwo, BeatThree, BeatFour, BarPanel, BarNum, Volume, TempoPanel})
         p->onClick = [this] { TempoBarChange(); };
     column->addLayout(beats);
 
     auto* controls = new QHBoxLayout();
-    TimeSignature = app::NamedButton(this, "TimeSignature", "4 TIME", "Time Signature");
-    Quantise = app::NamedButton(this, "Quantise", "QUANTISE ON  ", "Strict Tempo or not");
+    TimeSignature = ui::NamedButton(this, "TimeSignature", "4 TIME", "Time Signature");
+    Quantise = ui::NamedButton(this, "Quantise", "QUANTISE ON  ", "Strict Tempo or not");
     auto* volumeLabel = new QLabel("VOLUME ", this);
     volumeLabel->setObjectName("Panel33");
     volumeLabel->setToolTip("Loudness");
-    VolumeBar1 = app::Slider(this, "VolumeBar1", Qt::Horizontal, 0, 127, 95, 20, "Volume Control per Beat");
+    VolumeBar1 = ui::Slider(this, "VolumeBar1", Qt::Horizontal, 0, 127, 95, 20, "Volume Control per Beat");
     VolumePanel = new QLabel("75 ", this);
     VolumePanel->setObjectName("VolumePanel");
     VolumePanel->setToolTip("Volume %");
     auto* panLabel = new QLabel("Pan", this);
     panLabel->setObjectName("Pan");
     panLabel->setToolTip("Position");
-    PanBar = app::Slider(this, "PanBar", Qt::Horizontal, 0, 127, 64, 5, "Instrument position");
+    PanBar = ui::Slider(this, "PanBar", Qt::Horizontal, 0, 127, 64, 5, "Instrument position");
     for (QWidget* w : std::initializer_list<QWidget*>{TimeSignature, Quantise, volumeLabel, VolumeBar1,
                                                       VolumePanel, panLabel, PanBar})
         controls->addWidget(w);
     column->addLayout(controls);
 
     auto* buttons = new QHBoxLayout();
-    NewDrums = app::NamedButton(this, "NewDrums", "NEW ", "Clear Drums");
-    DRUMGRID = app::NamedButton(this, "DRUMGRID", "DRUMGRID ", "Drum Matrix");
-    ChngDrm = app::NamedButton(this, "ChngDrm", "DRUM LIST", "Change Drum");
-    MidiExtract = app::NamedButton(this, "MidiExtract", "Midi ", "Extract from MIDI file.");
-    ComboButton = app::NamedButton(this, "ComboButton", "COMBO ", "Go to Accompaniment Page");
-    MainScreenBtn = app::NamedButton(this, "MainScreenBtn", "SETUP ", "Return to Main Screen");
-    OpenBtn = app::SpeedButton(this, "OpenBtn", "OPEN FILE ", "Load a TARN file");
-    SaveBtn = app::SpeedButton(this, "SaveBtn", "SAVE FILE ", "Save  a QTR file");
-    BitBtn1 = app::NamedButton(this, "BitBtn1", "NEW ", "Clear Drums");
+    NewDrums = ui::NamedButton(this, "NewDrums", "NEW ", "Clear Drums");
+    DRUMGRID = ui::NamedButton(this, "DRUMGRID", "DRUMGRID ", "Drum Matrix");
+    ChngDrm = ui::NamedButton(this, "ChngDrm", "DRUM LIST", "Change Drum");
+    MidiExtract = ui::NamedButton(this, "MidiExtract", "Midi ", "Extract from MIDI file.");
+    ComboButton = ui::NamedButton(this, "ComboButton", "COMBO ", "Go to Accompaniment Page");
+    MainScreenBtn = ui::NamedButton(this, "MainScreenBtn", "SETUP ", "Return to Main Screen");
+    OpenBtn = ui::SpeedButton(this, "OpenBtn", "OPEN FILE ", "Load a TARN file");
+    SaveBtn = ui::SpeedButton(this, "SaveBtn", "SAVE FILE ", "Save  a QTR file");
+    BitBtn1 = ui::NamedButton(this, "BitBtn1", "NEW ", "Clear Drums");
     buttons->addWidget(NewDrums);
     buttons->addStretch();
     for (QWidget* w : std::initializer_list<QWidget*>{DRUMGRID, ChngDrm, MidiExtract, ComboButton,
@@ -352,18 +344,18 @@ void TDrumTab::MainScreenBtnClick() {
     DrumStopButtonClick();
     context_.state.shell.PageCode = "DT";
     for (int i = 0; i < 3; ++i) context_.drums.StopAndPanic();
-    if (context_.pages.QuintoraForm) context_.pages.QuintoraForm->show();
+    context_.navigator.ShowSetupPage();
     hide();
-    if (context_.pages.MidiForm) context_.pages.MidiForm->show();
+    context_.navigator.ShowPlayerPage();
     ResetBeatLights();
 }
 
 void TDrumTab::DRUMGRID1Click() {
     // Playing goes on while the grid is shown.
     context_.state.shell.PageCode = "DG";
-    if (context_.pages.DrumsGrid) {
-        context_.pages.DrumsGrid->RebuildGridRows();
-        context_.pages.DrumsGrid->show();
+    if (pages_.DrumsGrid) {
+        pages_.DrumsGrid->RebuildGridRows();
+        pages_.DrumsGrid->show();
     }
     hide();
 }
@@ -371,14 +363,14 @@ void TDrumTab::DRUMGRID1Click() {
 void TDrumTab::ComboButtonClick() {
     DrumStopButtonClick();
     context_.state.shell.PageCode = "DT";
-    if (context_.pages.OrchestraForm) context_.pages.OrchestraForm->show();
+    context_.navigator.ShowAccompanimentPage();
     hide();
 }
 
 void TDrumTab::ChngDrmClick() {
     // One dialog, made on first use and reset as a fresh one on every open.
-    if (!context_.pages.ChangeDrum) context_.pages.ChangeDrum = new TChangeDrum(context_, this);
-    TChangeDrum* dialog = context_.pages.ChangeDrum;
+    if (!pages_.ChangeDrum) pages_.ChangeDrum = new TChangeDrum(context_, pages_, this);
+    TChangeDrum* dialog = pages_.ChangeDrum;
     dialog->Reset();
     if (dialog->DrumChange->currentIndex() < 0) dialog->DrumChange->setCurrentIndex(1);
     context_.state.shell.PageCode = "DT";
@@ -387,30 +379,17 @@ void TDrumTab::ChngDrmClick() {
 
 void TDrumTab::MidiExtractClick() {
     DrumStopButtonClick();
-    app::Pages& pages = context_.pages;
-    // A fresh pair of import pages for each import; the earlier pair goes. A running import
-    // keeps its pages and is shown again.
-    if (!context_.state.import.split.ImportRunning || !pages.Converting) {
-        if (pages.Converting) pages.Converting->deleteLater();
-        if (pages.InstListForm) pages.InstListForm->deleteLater();
-        pages.Converting = new app::TConverting(context_);
-        pages.InstListForm = new app::TInstListForm(context_);
-        common::GoToUserFolder();
-    }
-    pages.Converting->show();
-    pages.Converting->raise();
+    context_.navigator.OpenImport();
 }
 
 void TDrumTab::OpenBtnClick() {
     DrumStopButtonClick();
-    if (context_.pages.QuintoraForm && context_.pages.QuintoraForm->OpenItemClick())
-        context_.state.drums.Modified = 0;
+    if (context_.navigator.OpenArrangement()) context_.state.drums.Modified = 0;
 }
 
 void TDrumTab::SaveBtnClick() {
     DrumStopButtonClick();
-    if (context_.pages.QuintoraForm && context_.pages.QuintoraForm->SaveItemClick())
-        context_.state.drums.Modified = 0;
+    if (context_.navigator.SaveArrangement()) context_.state.drums.Modified = 0;
 }
 
 void TDrumTab::COPYClick() {
@@ -474,7 +453,7 @@ void TDrumTab::TimeSignatureClick() {
     lights_.Beat[3] = meter == 1 ? Light::Blue : Light::Green;
     BeatFour->setColour(LightColour(lights_.Beat[3]));
     DrumTabsChange();
-    if (context_.pages.OrchestraForm) context_.pages.OrchestraForm->RefreshOrchestraForm();
+    context_.navigator.RefreshAccompanimentPage();
 }
 
 void TDrumTab::ReapplyTimeSignature() {
@@ -517,20 +496,19 @@ void TDrumTab::ResetBeatLights() {
     drums::ResetBeatLights(lights_, context_.state.drums.MeterSign);
     // The four beat lights only: the bar lights and both bar captions keep the last position
     // until the first step of the next run repaints them.
-    const std::array<app::ColourPanel*, 4> beats = {BeatOne, BeatTwo, BeatThree, BeatFour};
+    const std::array<ui::ColourPanel*, 4> beats = {BeatOne, BeatTwo, BeatThree, BeatFour};
     for (std::size_t i = 0; i < 4; ++i) beats[i]->setColour(LightColour(lights_.Beat[i]));
 }
 
 void TDrumTab::paintLights() {
-    const std::array<app::ColourPanel*, 4> beats = {BeatOne, BeatTwo, BeatThree, BeatFour};
+    const std::array<ui::ColourPanel*, 4> beats = {BeatOne, BeatTwo, BeatThree, BeatFour};
     for (std::size_t i = 0; i < 4; ++i) beats[i]->setColour(LightColour(lights_.Beat[i]));
     for (std::size_t i = 0; i < 8; ++i) {
         tempo[i]->setColour(LightColour(lights_.Tempo[i]));
         tempoA[i]->setColour(LightColour(lights_.TempoA[i]));
     }
-    if (context_.pages.DrumsGrid) context_.pages.DrumsGrid->ShowLights(lights_);
-    if (context_.pages.OrchestraForm)
-        context_.pages.OrchestraForm->WhichBar->setText(QString::fromStdString(lights_.OrchestraWhichBar));
+    if (pages_.DrumsGrid) pages_.DrumsGrid->ShowLights(lights_);
+    context_.navigator.ShowAccompanimentBar(QString::fromStdString(lights_.OrchestraWhichBar));
 }
 
 }  // namespace drums

@@ -12,18 +12,19 @@
 #include <array>
 #include <functional>
 
-#include "app/pages/colour_panel.h"
-#include "app/pages/pages.h"
 #include "drums/drum_clipboard.h"
+#include "drums/pages/drum_pages.h"
 #include "drums/pages/multi_line_tabs.h"
 #include "drums/position_lights.h"
 #include "platform/window_queue.h"
+#include "ui/colour_panel.h"
+#include "ui/program_context.h"
 
 namespace drums {
 
 class TDrumTab : public QWidget, public platform::WindowProc {
   public:
-    explicit TDrumTab(app::ProgramContext& context);
+    TDrumTab(ui::ProgramContext& context, DrumPages& pages);
     ~TDrumTab() override;
 
     HWND window() const { return window_; }
@@ -82,7 +83,7 @@ class TDrumTab : public QWidget, public platform::WindowProc {
     std::function<void(int)> stepAccompaniment;
 
     MultiLineTabs* DrumTabs;
-    std::array<app::ColourPanel*, 256> DrumPanel{};  // index N = cell N
+    std::array<ui::ColourPanel*, 256> DrumPanel{};  // index N = cell N
     QSlider* VolumeBar1;
     QLabel* VolumePanel;
     QSlider* PanBar;
@@ -93,12 +94,12 @@ class TDrumTab : public QWidget, public platform::WindowProc {
     QToolButton* CLEAR;
     QToolButton* UNDO;
     QSlider* TempoBar;
-    app::ColourPanel* TempoPanel;
-    app::ColourPanel* Volume;
+    ui::ColourPanel* TempoPanel;
+    ui::ColourPanel* Volume;
     QSlider* NumBars1;
     QSlider* NumBars2;
-    app::ColourPanel* BarPanel;
-    app::ColourPanel* BarNum;
+    ui::ColourPanel* BarPanel;
+    ui::ColourPanel* BarNum;
     QPushButton* TimeSignature;
     QPushButton* Quantise;
     QPushButton* NewDrums;
@@ -111,18 +112,19 @@ class TDrumTab : public QWidget, public platform::WindowProc {
     QToolButton* OpenBtn;
     QToolButton* SaveBtn;
     QStatusBar* StatusBar1;
-    app::ColourPanel* BeatOne;
-    app::ColourPanel* BeatTwo;
-    app::ColourPanel* BeatThree;
-    app::ColourPanel* BeatFour;
-    std::array<app::ColourPanel*, 8> tempo{};   // tempo1..tempo8
-    std::array<app::ColourPanel*, 8> tempoA{};  // tempo1a..tempo8a
+    ui::ColourPanel* BeatOne;
+    ui::ColourPanel* BeatTwo;
+    ui::ColourPanel* BeatThree;
+    ui::ColourPanel* BeatFour;
+    std::array<ui::ColourPanel*, 8> tempo{};   // tempo1..tempo8
+    std::array<ui::ColourPanel*, 8> tempoA{};  // tempo1a..tempo8a
 
   protected:
     // The page repaints from the pattern whenever it is shown or hidden.
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
-    app::ProgramContext& context_;
+    ui::ProgramContext& context_;
+    DrumPages& pages_;
 
   private:
     void build();

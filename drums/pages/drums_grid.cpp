@@ -5,13 +5,10 @@
 #include <QShowEvent>
 #include <algorithm>
 
-#include "app/pages/midi_form.h"
-#include "app/pages/named_button.h"
-#include "app/pages/orchestra_form.h"
-#include "app/pages/palette.h"
-#include "app/pages/quintora_form.h"
 #include "drums/pages/drum_tab.h"
 #include "drums/pages/light_colour.h"
+#include "ui/named_button.h"
+#include "ui/palette.h"
 
 namespace drums {
 
@@ -30,9 +27,9 @@ int columnX(int column) {
     return 135 + (column - 1) * (kCell + 1) + ((column - 1) / 8) * 7;
 }
 
-app::ColourPanel* panel(QWidget* parent, const QString& name, const QString& caption, const QColor& colour,
-                        const QRect& geometry, const QString& hint = QString()) {
-    auto* p = new app::ColourPanel(caption, parent);
+ui::ColourPanel* panel(QWidget* parent, const QString& name, const QString& caption, const QColor& colour,
+                       const QRect& geometry, const QString& hint = QString()) {
+    auto* p = new ui::ColourPanel(caption, parent);
     p->setObjectName(name);
     p->setColour(colour);
     p->setGeometry(geometry);
@@ -42,12 +39,12 @@ app::ColourPanel* panel(QWidget* parent, const QString& name, const QString& cap
 
 // The three blue separators of a row of 32, between columns 8/9, 16/17 and 24/25.
 void separators(QWidget* parent, int top, const QString& firstName, int firstNumber,
-                app::ColourPanel** out = nullptr) {
+                ui::ColourPanel** out = nullptr) {
     for (int g = 1; g <= 3; ++g) {
         const QString name =
             firstName.isEmpty() ? QString() : QString("%1%2").arg(firstName).arg(firstNumber + g - 1);
         auto* p =
-            panel(parent, name, QString(), app::clBlue, QRect(columnX(8 * g) + kCell + 1, top, 6, kCell));
+            panel(parent, name, QString(), ui::clBlue, QRect(columnX(8 * g) + kCell + 1, top, 6, kCell));
         p->setFrameStyle(QFrame::NoFrame);
         if (out) out[g - 1] = p;
     }
@@ -55,13 +52,13 @@ void separators(QWidget* parent, int top, const QString& firstName, int firstNum
 
 QPushButton* button(QWidget* parent, const char* name, const char* caption, const char* hint,
                     const QRect& r) {
-    auto* b = app::NamedButton(parent, name, caption, hint);
+    auto* b = ui::NamedButton(parent, name, caption, hint);
     b->setGeometry(r);
     return b;
 }
 
 QColor ShadeColour(CellShade shade) {
-    return shade == CellShade::Hit ? app::clRed : app::clLime;
+    return shade == CellShade::Hit ? ui::clRed : ui::clLime;
 }
 
 QString RowLetterName(int row, int column) {
@@ -72,16 +69,14 @@ QString RowLetterName(int row, int column) {
 
 }  // namespace
 
-TDrumsGrid::TDrumsGrid(app::ProgramContext& context) : context_(context) {
+TDrumsGrid::TDrumsGrid(ui::ProgramContext& context, DrumPages& pages) : context_(context), pages_(pages) {
     setObjectName("DrumsGrid");
     setWindowTitle("DrumsGrid");
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     resize(792, 585);
     build();
-    if (context_.pages.QuintoraForm) {
-        context_.pages.QuintoraForm->PANIC1->setShortcut(QKeySequence(Qt::Key_Space));
-        context_.pages.QuintoraForm->Search->setShortcut(QKeySequence(Qt::Key_F1));
-    }
+    context_.navigator.SetPanicShortcut(QKeySequence(Qt::Key_Space));
+    context_.navigator.SetHelpShortcut(QKeySequence(Qt::Key_F1));
     BarNum->setText("1");
 
     connect(VolumeBar2, &QSlider::valueChanged, this, [this] { VolumeBar2Change(); });
@@ -117,7 +112,7 @@ void TDrumsGrid::build() {
         l->setAttribute(Qt::WA_TransparentForMouseEvents);
     }
 
-    DrumGridPanel = panel(this, "DrumGridPanel", "DRUM GRID ", app::clSilver, QRect(0, 0, 792, 26));
+    DrumGridPanel = panel(this, "DrumGridPanel", "DRUM GRID ", ui::clSilver, QRect(0, 0, 792, 26));
     DrumGridPanel->setFocusPolicy(Qt::StrongFocus);
 
     Panel67 = new QLabel("Rozad Ezididazi", this);
@@ -125,7 +120,7 @@ void TDrumsGrid::build() {
     Panel67->setGeometry(kCaptionLeft, kLightsTop, kCaptionWidth, kCell);
     for (int c = 1; c <= kGridColumns; ++c)
         DrumBeat[static_cast<std::size_t>(c - 1)] =
-            panel(this, QString("DrumBeat%1").arg(c), QString(), app::clGreen,
+            panel(this, QString("DrumBeat%1").arg(c), QString(), ui::clGreen,
                   QRect(columnX(c), kLightsTop, kCell, kCell));
     separators(this, kLightsTop, "DrumBreak", 1, DrumBreak.data());
     separators(this, kFirstRowTop, "DrumBreak", 4, DrumBreak.data() + 3);
@@ -143,8 +138,8 @@ void TDrumsGrid::build() {
 
     constexpr int controlsTop = kFirstRowTop + kGridRows * kRowPitch + 14;
     BarPanel =
-        panel(this, "BarPanel", "BAR", app::clSilver, QRect(135, controlsTop, 40, 22), "Number of Bars used");
-    BarNum = panel(this, "BarNum", "1", app::clSilver, QRect(177, controlsTop, 30, 22), "Total of Bars Used");
+        panel(this, "BarPanel", "BAR", ui::clSilver, QRect(135, controlsTop, 40, 22), "Number of Bars used");
+    BarNum = panel(this, "BarNum", "1", ui::clSilver, QRect(177, controlsTop, 30, 22), "Total of Bars Used");
     CSpinButton1 = new QWidget(this);
     CSpinButton1->setObjectName("CSpinButton1");
     CSpinButton1->setGeometry(209, controlsTop - 4, 18, 30);
@@ -156,7 +151,7 @@ void TDrumsGrid::build() {
     CSpinButton1Down->setArrowType(Qt::DownArrow);
     CSpinButton1Up->setGeometry(0, 0, 18, 15);
     CSpinButton1Down->setGeometry(0, 15, 18, 15);
-    WhichBar = panel(this, "WhichBar", "1", app::clSilver, QRect(260, controlsTop, 30, 22), "Current Bar");
+    WhichBar = panel(this, "WhichBar", "1", ui::clSilver, QRect(260, controlsTop, 30, 22), "Current Bar");
 
     VolumeBar2 = new QSlider(Qt::Horizontal, this);
     VolumeBar2->setObjectName("VolumeBar2");
@@ -165,7 +160,7 @@ void TDrumsGrid::build() {
     VolumeBar2->setValue(95);
     VolumeBar2->setToolTip("Volume Control per Beat");
     VolumeBar2->setGeometry(400, controlsTop, 260, 24);
-    VolumePanel = panel(this, "VolumePanel", "75", app::clSilver, QRect(670, controlsTop, 40, 22), "Volume %");
+    VolumePanel = panel(this, "VolumePanel", "75", ui::clSilver, QRect(670, controlsTop, 40, 22), "Volume %");
 
     constexpr int buttonsTop = 540;
     MainScreenBtn =
@@ -179,7 +174,7 @@ void TDrumsGrid::build() {
 void TDrumsGrid::buildRow(int row, QWidget* parent, int top) {
     // Design captions: the letter of the row's cells; row 1 until a rebuild names a drum.
     const QString caption = row == 0 ? QString("NONE") : QString(QChar('A' + row - 1));
-    auto* type = panel(parent, QString("DrumType%1").arg(row + 1), caption, app::clSilver,
+    auto* type = panel(parent, QString("DrumType%1").arg(row + 1), caption, ui::clSilver,
                        QRect(kCaptionLeft, top, kCaptionWidth, kCell));
     QFont small = type->font();  // the longest drum names fit the caption's width
     small.setPointSizeF(small.pointSizeF() * 0.9);
@@ -187,8 +182,8 @@ void TDrumsGrid::buildRow(int row, QWidget* parent, int top) {
     type->onClick = [this, row] { DrumTypeClick(row + 1); };
     DrumType[static_cast<std::size_t>(row)] = type;
     for (int c = 1; c <= kGridColumns; ++c) {
-        auto* cell = panel(parent, RowLetterName(row, c), QString(), app::clLime,
-                           QRect(columnX(c), top, kCell, kCell));
+        auto* cell =
+            panel(parent, RowLetterName(row, c), QString(), ui::clLime, QRect(columnX(c), top, kCell, kCell));
         cell->onClick = [this, row, c] { DrumPanelClick(row, c); };
         DrumPanel[static_cast<std::size_t>(row)][static_cast<std::size_t>(c - 1)] = cell;
     }
@@ -238,7 +233,7 @@ void TDrumsGrid::FormCreate() {
     // In waltz the last beat is not played: its cells show so whatever they hold, until clicked.
     for (int c = 1; c <= kGridColumns; ++c)
         if (GridColumnUnplayed(d.MeterSign, c))
-            for (auto& row : DrumPanel) row[static_cast<std::size_t>(c - 1)]->setColour(app::clBlue);
+            for (auto& row : DrumPanel) row[static_cast<std::size_t>(c - 1)]->setColour(ui::clBlue);
     d.EditEnabled = 1;
 }
 
@@ -274,32 +269,31 @@ void TDrumsGrid::CSpinButton1DownClick() {
 void TDrumsGrid::DrumTypeClick(int n) {
     const int drum = context_.state.grid.GridRowDrum[static_cast<std::size_t>(n - 1)];
     // A drum without a tab leaves the drum tab on the drum it shows.
-    if (const auto tab = DrumTabIndexOfRow(drum); tab && context_.pages.DrumTab)
-        context_.pages.DrumTab->SelectDrumTab(*tab);
+    if (const auto tab = DrumTabIndexOfRow(drum); tab && pages_.DrumTab) pages_.DrumTab->SelectDrumTab(*tab);
     TabDrumBackClick();
 }
 
 void TDrumsGrid::TabDrumBackClick() {
     context_.state.shell.PageCode = "DT";
-    if (context_.pages.DrumTab) context_.pages.DrumTab->show();
+    if (pages_.DrumTab) pages_.DrumTab->show();
     hide();
-    if (context_.pages.DrumTab) context_.pages.DrumTab->ResetBeatLights();
+    if (pages_.DrumTab) pages_.DrumTab->ResetBeatLights();
 }
 
 void TDrumsGrid::MainScreenBtnClick() {
     context_.state.shell.PageCode = "DT";
-    if (context_.pages.QuintoraForm) context_.pages.QuintoraForm->show();
+    context_.navigator.ShowSetupPage();
     hide();
-    if (context_.pages.MidiForm) context_.pages.MidiForm->show();
-    if (context_.pages.DrumTab) {
-        context_.pages.DrumTab->ResetBeatLights();
-        context_.pages.DrumTab->DrumStopButtonClick();
+    context_.navigator.ShowPlayerPage();
+    if (pages_.DrumTab) {
+        pages_.DrumTab->ResetBeatLights();
+        pages_.DrumTab->DrumStopButtonClick();
     }
 }
 
 void TDrumsGrid::ComboButton6Click() {
     context_.state.shell.PageCode = "CO";
-    if (context_.pages.QuintoraForm) context_.pages.QuintoraForm->ComboButtonClick();
+    context_.navigator.LeaveSetupForAccompaniment();
     // The setup page's COMBO hides only the setup page; the grid goes too.
     hide();
 }
@@ -310,7 +304,7 @@ void TDrumsGrid::ShowLights(const PositionLights& lights) {
 }
 
 PositionLights& TDrumsGrid::lightModel() {
-    return context_.pages.DrumTab ? context_.pages.DrumTab->lights() : ownLights_;
+    return pages_.DrumTab ? pages_.DrumTab->lights() : ownLights_;
 }
 
 }  // namespace drums

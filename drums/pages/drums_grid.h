@@ -12,16 +12,17 @@
 #include <QWidget>
 #include <array>
 
-#include "app/pages/colour_panel.h"
-#include "app/pages/pages.h"
 #include "drums/grid_rows.h"
+#include "drums/pages/drum_pages.h"
 #include "drums/position_lights.h"
+#include "ui/colour_panel.h"
+#include "ui/program_context.h"
 
 namespace drums {
 
 class TDrumsGrid : public QWidget {
   public:
-    explicit TDrumsGrid(app::ProgramContext& context);
+    TDrumsGrid(ui::ProgramContext& context, DrumPages& pages);
 
     // Cell of row 0..11, column 1..32: toggles when editing is enabled, then paints.
     void DrumPanelClick(int row, int column);
@@ -43,18 +44,18 @@ class TDrumsGrid : public QWidget {
     void ShowLights(const PositionLights& lights);
 
     // Row 1 is DrumType1 with DrumPanel1..32, rows 2..12 DrumType2..12 with DrumPanelA..K.
-    std::array<app::ColourPanel*, kGridRows> DrumType{};
+    std::array<ui::ColourPanel*, kGridRows> DrumType{};
     std::array<QWidget*, kGridRows> TypePanel{};  // [0] unused: row 1 has no container
-    std::array<std::array<app::ColourPanel*, kGridColumns>, kGridRows> DrumPanel{};  // [row][column - 1]
-    std::array<app::ColourPanel*, 32> DrumBeat{};
-    std::array<app::ColourPanel*, 6> DrumBreak{};
+    std::array<std::array<ui::ColourPanel*, kGridColumns>, kGridRows> DrumPanel{};  // [row][column - 1]
+    std::array<ui::ColourPanel*, 32> DrumBeat{};
+    std::array<ui::ColourPanel*, 6> DrumBreak{};
     QLabel* Panel67;
-    app::ColourPanel* DrumGridPanel;
+    ui::ColourPanel* DrumGridPanel;
     QSlider* VolumeBar2;
-    app::ColourPanel* VolumePanel;
-    app::ColourPanel* BarPanel;
-    app::ColourPanel* BarNum;
-    app::ColourPanel* WhichBar;
+    ui::ColourPanel* VolumePanel;
+    ui::ColourPanel* BarPanel;
+    ui::ColourPanel* BarNum;
+    ui::ColourPanel* WhichBar;
     QWidget* CSpinButton1;
     QToolButton* CSpinButton1Up;
     QToolButton* CSpinButton1Down;
@@ -70,7 +71,8 @@ class TDrumsGrid : public QWidget {
     void hideEvent(QHideEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    app::ProgramContext& context_;
+    ui::ProgramContext& context_;
+    DrumPages& pages_;
 
   private:
     void build();

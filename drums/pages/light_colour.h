@@ -1,19 +1,19 @@
 #pragma once
-#include "app/pages/colour_panel.h"
 #include "drums/position_lights.h"
+#include "ui/colour_panel.h"
 
 namespace drums {
 
 inline QColor LightColour(Light l) {
     switch (l) {
         case Light::Yellow:
-            return app::clYellow;
+            return ui::clYellow;
         case Light::Blue:
-            return app::clBlue;
+            return ui::clBlue;
         case Light::Green:
             break;
     }
-    return app::clGreen;
+    return ui::clGreen;
 }
 
 }  // namespace drums

@@ -9,14 +9,11 @@
 #include <QStyleOptionSpinBox>
 #include <algorithm>
 
-#include "app/pages/arrangement_pages.h"
-#include "app/pages/colour_panel.h"
-#include "app/pages/named_button.h"
-#include "app/pages/orchestra_form.h"
-#include "app/pages/palette.h"
-#include "app/pages/quintora_form.h"
-#include "drums/pages/drum_tab.h"
 #include "import/pages/inst_list_form.h"
+#include "program/arrangement_flow.h"
+#include "ui/colour_panel.h"
+#include "ui/named_button.h"
+#include "ui/palette.h"
 
 namespace app {
 
@@ -49,9 +46,9 @@ void setFontSize(QWidget* w, int pixels, bool bold = false) {
 }
 
 QPushButton* button(QWidget* parent, const char* name, const char* caption, const char* hint) {
-    auto* b = app::NamedButton(parent, name, caption, hint);
+    auto* b = ui::NamedButton(parent, name, caption, hint);
     b->setFont(QFont("Comic Sans MS"));
-    setTextColour(b, clRed);
+    setTextColour(b, ui::clRed);
     return b;
 }
 
@@ -77,8 +74,9 @@ QString BarSpin::textFromValue(int value) const {
     return number || text_.isNull() ? QString::number(value) : text_;
 }
 
-TConverting::TConverting(ProgramContext& context)
+TConverting::TConverting(ui::ProgramContext& context, ImportPages& pages)
     : context_(context),
+      pages_(pages),
       flow_(context.state.import, context.state, context.engine, context.drums, context.dialogs, *this) {
     setObjectName("Converting");
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
@@ -92,7 +90,7 @@ TConverting::TConverting(ProgramContext& context)
     Panel4->setToolTip("Progress Indicator");
     Panel4->setAlignment(Qt::AlignCenter);
     Panel4->setFrameShape(QFrame::Panel);
-    setTextColour(Panel4, clRed);
+    setTextColour(Panel4, ui::clRed);
     setFontSize(Panel4, 23, true);
     // Wide enough for the longest progress text, so the page keeps its size while it works.
     int progressWidth = 0;
@@ -103,7 +101,7 @@ TConverting::TConverting(ProgramContext& context)
     WhichBar = new BarSpin(this);
     WhichBar->setObjectName("WhichBar");
     WhichBar->setToolTip("Select begining Bar");
-    setTextColour(WhichBar, clRed);
+    setTextColour(WhichBar, ui::clRed);
     {
         // Wide enough for its widest text, "Try Bar" in its smallest font, beside its arrows.
         QFont small = WhichBar->font();
@@ -170,15 +168,15 @@ void TConverting::showProgress() {
 }
 
 void TConverting::toggleTimeSignature() {
-    if (context_.pages.DrumTab) context_.pages.DrumTab->ToggleTimeSignature();
+    context_.navigator.ToggleTimeSignature();
 }
 
 void TConverting::applyBars() {
-    FormArrangementPages(context_).applyBars();
+    context_.navigator.Arrangement().applyBars();
 }
 
 void TConverting::showTempo(int tempo) {
-    FormArrangementPages(context_).showTempo(tempo);
+    context_.navigator.Arrangement().showTempo(tempo);
 }
 
 void TConverting::paint() {
@@ -197,66 +195,60 @@ void TConverting::paint() {
     DontKillBtn->setEnabled(c.DontKillEnabled);
     ExitMidiExtract->setEnabled(c.ExitEnabled);
     DontKillBtn->setText(QString::fromStdString(c.DontKillCaption));
-    setTextColour(DontKillBtn, c.DontKillRed ? clRed : clBlack);
+    setTextColour(DontKillBtn, c.DontKillRed ? ui::clRed : ui::clBlack);
     repaint();
 }
 
 void TConverting::stopPlaying() {
-    if (context_.pages.OrchestraForm)
-        context_.pages.OrchestraForm->DrumStopButtonClick();
-    else if (context_.pages.DrumTab)
-        context_.pages.DrumTab->DrumStopButtonClick();
+    context_.navigator.StopPlaying();
 }
 
 void TConverting::startPlaying() {
-    if (context_.pages.OrchestraForm)
-        context_.pages.OrchestraForm->DrumStartButtonClick();
-    else if (context_.pages.DrumTab)
-        context_.pages.DrumTab->DrumStartButtonClick();
+    context_.navigator.StartPlaying();
 }
 
 void TConverting::newDrums() {
-    FormArrangementPages(context_).newDrums();
+    context_.navigator.Arrangement().newDrums();
 }
 
 void TConverting::newAll() {
-    if (context_.pages.OrchestraForm) context_.pages.OrchestraForm->NewAllClick();
+    context_.navigator.NewAll();
 }
 
 void TConverting::resetOrchestra() {
-    FormArrangementPages(context_).resetOrchestra();
+    context_.navigator.Arrangement().resetOrchestra();
 }
 
 void TConverting::reselectCurrentPart() {
-    if (context_.pages.OrchestraForm) context_.pages.OrchestraForm->ReselectCurrentPart();
+    context_.navigator.ReselectCurrentPart();
 }
 
 void TConverting::showFileName(const std::string& path) {
-    FormArrangementPages(context_).showFileName(path);
+    context_.navigator.Arrangement().showFileName(path);
 }
 
 bool TConverting::saveArrangement() {
-    return context_.pages.QuintoraForm && context_.pages.QuintoraForm->SaveItemClick();
+    return context_.navigator.SaveArrangement();
 }
 
 void TConverting::showChooser(const std::vector<std::string>& items) {
-    if (!context_.pages.InstListForm) return;
-    context_.pages.InstListForm->SetItems(items);
+    if (!pages_.InstListForm) return;
+    pages_.InstListForm->SetItems(items);
     showChooserAgain();
 }
 
 void TConverting::showChooserAgain() {
-    if (!context_.pages.InstListForm) return;
-    context_.pages.InstListForm->show();
-    context_.pages.InstListForm->raise();
+    if (!pages_.InstListForm) return;
+    pages_.InstListForm->show();
+    pages_.InstListForm->raise();
 }
 
 void TConverting::hideChooser() {
-    if (context_.pages.InstListForm) context_.pages.InstListForm->hide();
+    if (pages_.InstListForm) pages_.InstListForm->hide();
 }
 
 void TConverting::releasePages() {
-    for (QWidget* w : {static_cast<QWidget*>(context_.pages.InstListForm), static_cast<QWidget*>(this)})
+    for (QWidget* w : {static_cast<QWidget*>(pages_.InstListForm), static_cast<QWidget*>(this)})
         if (w) {
             w->hide();
             w->deleteLater();

@@ -10,8 +10,9 @@
 #include <QSpinBox>
 #include <QWidget>
 
-#include "app/pages/pages.h"
 #include "import/import_flow.h"
+#include "import/pages/import_pages.h"
+#include "ui/program_context.h"
 
 namespace app {
 
@@ -32,7 +33,7 @@ class BarSpin final : public QSpinBox {
 
 class TConverting final : public QWidget, private midiimport::ImportFlowHost {
   public:
-    explicit TConverting(ProgramContext& context);
+    TConverting(ui::ProgramContext& context, ImportPages& pages);
 
     midiimport::ImportFlow& flow() { return flow_; }
 
@@ -74,7 +75,8 @@ class TConverting final : public QWidget, private midiimport::ImportFlowHost {
     void hideChooser() override;
     void releasePages() override;
 
-    ProgramContext& context_;
+    ui::ProgramContext& context_;
+    ImportPages& pages_;
     midiimport::ImportFlow flow_;
     QElapsedTimer sinceProgress_;  // since the last repaint of a progress figure
 };

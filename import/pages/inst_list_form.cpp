@@ -3,9 +3,9 @@
 #include <QGridLayout>
 #include <QLabel>
 
-#include "app/pages/palette.h"
-#include "app/pages/widgets.h"
 #include "import/pages/converting.h"
+#include "ui/palette.h"
+#include "ui/widgets.h"
 
 namespace app {
 
@@ -22,7 +22,7 @@ QComboBox* list(QWidget* parent, const char* name) {
 
 }  // namespace
 
-TInstListForm::TInstListForm(ProgramContext& context) : context_(context) {
+TInstListForm::TInstListForm(ImportPages& pages) : pages_(pages) {
     setObjectName("InstListForm");
     setWindowTitle("Choose an Instrument.");
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
@@ -30,11 +30,11 @@ TInstListForm::TInstListForm(ProgramContext& context) : context_(context) {
     setFixedSize(673, 222);
     setAutoFillBackground(true);
     QPalette p = palette();
-    p.setColor(QPalette::Window, clSilver);
+    p.setColor(QPalette::Window, ui::clSilver);
     setPalette(p);
 
     auto* grid = new QGridLayout(this);
-    grid->addWidget(Panel(this, "Panel5", "Choose Instruments", nullptr, QFrame::Plain), 0, 0, 1, 2);
+    grid->addWidget(ui::Panel(this, "Panel5", "Choose Instruments", nullptr, QFrame::Plain), 0, 0, 1, 2);
     PianoList = list(this, "PianoList");
     StringsList = list(this, "StringsList");
     BrassList = list(this, "BrassList");
@@ -43,7 +43,7 @@ TInstListForm::TInstListForm(ProgramContext& context) : context_(context) {
     const char* const captions[4] = {"Piano Part", "Strings Part", "Brass Part", "Bass Part"};
     QComboBox* const lists[4] = {PianoList, StringsList, BrassList, BassList};
     for (int i = 0; i < 4; ++i) {
-        grid->addWidget(Panel(this, names[i], captions[i], nullptr, QFrame::Plain), i + 1, 0);
+        grid->addWidget(ui::Panel(this, names[i], captions[i], nullptr, QFrame::Plain), i + 1, 0);
         grid->addWidget(lists[i], i + 1, 1);
     }
     grid->setColumnStretch(1, 1);
@@ -70,7 +70,7 @@ std::array<std::string, 4> TInstListForm::ChosenLines() const {
 }
 
 void TInstListForm::ChooseButtonClick() {
-    if (context_.pages.Converting) context_.pages.Converting->flow().ChooseButtonClick(ChosenLines());
+    if (pages_.Converting) pages_.Converting->flow().ChooseButtonClick(ChosenLines());
 }
 
 }  // namespace app

@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "app/pages/pages.h"
+#include "import/pages/import_pages.h"
 
 namespace app {
 
 class TInstListForm final : public QWidget {
   public:
-    explicit TInstListForm(ProgramContext& context);
+    explicit TInstListForm(ImportPages& pages);
 
     // Every list takes `items`, with nothing chosen.
     void SetItems(const std::vector<std::string>& items);
@@ -30,7 +30,7 @@ class TInstListForm final : public QWidget {
     QPushButton* ChooseButton;
 
   private:
-    ProgramContext& context_;
+    ImportPages& pages_;
 };
 
 }  // namespace app

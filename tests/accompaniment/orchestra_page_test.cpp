@@ -13,11 +13,11 @@
 #include <iterator>
 #include <map>
 
-#include "program/arrangement_file.h"
+#include "accompaniment/pages/orchestra_form.h"
 #include "common/config_file.h"
-#include "app/pages/orchestra_form.h"
 #include "engine/Plenwick.h"
 #include "platform/services.h"
+#include "program/arrangement_file.h"
 #include "tests/app/support/pages_rig.h"
 
 namespace {

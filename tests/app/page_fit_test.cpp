@@ -18,10 +18,10 @@
 #include <map>
 
 #include "app/pages/arrangement_pages.h"
-#include "app/pages/path_label.h"
 #include "app/pages/splash_screens.h"
 #include "drums/pages/change_drum.h"
 #include "tests/app/support/pages_rig.h"
+#include "ui/path_label.h"
 
 namespace {
 
@@ -56,7 +56,7 @@ std::vector<std::string> CutCaptions(QWidget* page) {
         if (!w->isVisible()) continue;
         const QFontMetrics fm = w->fontMetrics();
         QStyle* style = w->style();
-        if (auto* path = dynamic_cast<app::PathLabel*>(w)) {
+        if (auto* path = dynamic_cast<ui::PathLabel*>(w)) {
             check(w, path->shownText(), fm.horizontalAdvance(path->shownText()), path->textWidth());
         } else if (auto* l = qobject_cast<QLabel*>(w)) {
             if (l->text().isEmpty() || l->wordWrap() || Qt::mightBeRichText(l->text())) continue;
@@ -213,7 +213,7 @@ TEST_F(PageFit, AFileNameStaysWholeInTheCaptionsThatShowAPath) {
     const std::string path = LongPath("Sunday bossa.QTR");
     pages.OrchestraForm->show();
     app::FormArrangementPages(context).showFileName(path);
-    app::PathLabel* panel = pages.OrchestraForm->FileNamePanel;
+    ui::PathLabel* panel = pages.OrchestraForm->FileNamePanel;
     EXPECT_EQ(panel->text().toStdString(), path) << "the label keeps the whole path";
     const QString shown = panel->shownText();
     EXPECT_TRUE(shown.endsWith("/Sunday bossa.QTR")) << shown.toStdString();

@@ -184,13 +184,17 @@ TEST_F(SplashProgram, WithoutTheJinglesNoScreenStaysUp) {
 // screen that asked for it stood while it played.
 class JinglePlayer final : public app::TMidiForm {
   public:
-    using TMidiForm::TMidiForm;
+    JinglePlayer(app::ShellContext& context, QWidget* screen)
+        : TMidiForm(context, screen), pages_(context.pages) {}
     std::vector<std::pair<int, bool>> played;  // jingle, its screen visible
     void PlayJingle(int n) override {
-        const QWidget* screen = context_.pages.AboutBox ? static_cast<QWidget*>(context_.pages.AboutBox)
-                                                        : static_cast<QWidget*>(context_.pages.MidiSplash);
+        const QWidget* screen = pages_.AboutBox ? static_cast<QWidget*>(pages_.AboutBox)
+                                                : static_cast<QWidget*>(pages_.MidiSplash);
         played.emplace_back(n, screen && screen->isVisible());
     }
+
+  private:
+    app::Pages& pages_;
 };
 
 class Screens : public testsupport::PagesRig {

@@ -107,7 +107,7 @@ TEST_F(DrumListDialog, SelectDrumOpensTheDrumTabOnThatDrum) {
     EXPECT_TRUE(tab->isVisible());
     EXPECT_EQ(tab->DrumTabs->currentIndex(), 60);
     EXPECT_EQ(state.drums.EditDrum, 60);
-    EXPECT_EQ(colourOf(7), app::clRed);
+    EXPECT_EQ(colourOf(7), ui::clRed);
     EXPECT_EQ(tab->PanBar->value(), 12);
     EXPECT_EQ(state.shell.PageCode, "DT");
     EXPECT_EQ(state.drums.Modified, 0);
@@ -118,7 +118,7 @@ TEST_F(DrumListDialog, SelectDrumOpensTheDrumTabOnThatDrum) {
     state.drums.DrumPattern[8][60] = 50;
     dialog->DrumTabs->click();
     EXPECT_EQ(tab->DrumTabs->currentIndex(), 60);
-    EXPECT_EQ(colourOf(8), app::clRed);
+    EXPECT_EQ(colourOf(8), ui::clRed);
 }
 
 TEST_F(DrumListDialog, ChangeDrumMovesEveryHitAndThePanAndLeavesNothingBehind) {
@@ -151,8 +151,8 @@ TEST_F(DrumListDialog, ChangeDrumMovesEveryHitAndThePanAndLeavesNothingBehind) {
     // The tab shows the moved drum.
     EXPECT_EQ(tab->DrumTabs->currentIndex(), 0);
     EXPECT_EQ(tab->PanBar->value(), 30);
-    EXPECT_EQ(colourOf(33), app::clRed);
-    EXPECT_EQ(colourOf(2), app::clLime);
+    EXPECT_EQ(colourOf(33), ui::clRed);
+    EXPECT_EQ(colourOf(2), ui::clLime);
 }
 
 TEST_F(DrumListDialog, NothingChangesWithTheBlankEntryTheSameDrumOrCancel) {

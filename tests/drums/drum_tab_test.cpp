@@ -37,12 +37,12 @@ TEST_F(DrumTab, ACellClickTogglesAndPaints) {
     tab->DrumTabsChange();  // velocity 96
     tab->DrumPanel[17]->onClick();
     EXPECT_EQ(cell(17, 9), 96);
-    EXPECT_EQ(colourOf(17), app::clRed);
+    EXPECT_EQ(colourOf(17), ui::clRed);
     EXPECT_EQ(link.engine.cell(17, 9), 96);
     EXPECT_EQ(state.drums.Modified, 1);
     tab->DrumPanel[17]->onClick();
     EXPECT_EQ(cell(17, 9), 0);
-    EXPECT_EQ(colourOf(17), app::clLime);
+    EXPECT_EQ(colourOf(17), ui::clLime);
     tab->DrumPanel[0]->onClick();
     EXPECT_EQ(cell(0, 9), 96) << "the last cell of row 8 is step 0";
     EXPECT_EQ(tab->DrumPanel[0]->objectName(), "DrumPanel0");
@@ -56,8 +56,8 @@ TEST_F(DrumTab, ATabChangeRepaintsForThatDrumAndResetsTheVelocity) {
     tab->DrumTabs->tabButton(11)->click();
     EXPECT_EQ(tab->DrumTabs->currentIndex(), 11);
     EXPECT_EQ(state.drums.EditDrum, 11);
-    EXPECT_EQ(colourOf(5), app::clRed);
-    EXPECT_EQ(colourOf(6), app::clLime);
+    EXPECT_EQ(colourOf(5), ui::clRed);
+    EXPECT_EQ(colourOf(6), ui::clLime);
     EXPECT_EQ(tab->VolumeBar1->value(), 96);
     EXPECT_EQ(tab->VolumePanel->text(), "75");
     EXPECT_EQ(tab->PanBar->value(), 20);
@@ -75,7 +75,7 @@ TEST_F(DrumTab, ACellClickWithVelocityZeroStaysEmptyYetModifies) {
     tab->VolumeBar1->setValue(0);
     tab->DrumPanel[40]->onClick();
     EXPECT_EQ(cell(40, 9), 0);
-    EXPECT_EQ(colourOf(40), app::clLime);
+    EXPECT_EQ(colourOf(40), ui::clLime);
     EXPECT_EQ(state.drums.Modified, 1);
 }
 
@@ -86,13 +86,13 @@ TEST_F(DrumTab, InWaltzTheLastBeatOfEveryBarStaysBlueWhenClicked) {
         SCOPED_TRACE(n);
         tab->DrumPanel[static_cast<std::size_t>(n)]->onClick();
         EXPECT_EQ(cell(n, 9), 96) << "toggled all the same";
-        EXPECT_EQ(colourOf(n), app::clBlue);
+        EXPECT_EQ(colourOf(n), ui::clBlue);
     }
     tab->DrumPanel[24]->onClick();
-    EXPECT_EQ(colourOf(24), app::clRed) << "position 24 is played in waltz";
+    EXPECT_EQ(colourOf(24), ui::clRed) << "position 24 is played in waltz";
     tab->TimeSignatureClick();
-    for (int n : {25, 32, 249, 0}) EXPECT_EQ(colourOf(n), app::clRed) << n;
-    EXPECT_EQ(colourOf(248), app::clLime);
+    for (int n : {25, 32, 249, 0}) EXPECT_EQ(colourOf(n), ui::clRed) << n;
+    EXPECT_EQ(colourOf(248), ui::clLime);
 }
 
 TEST_F(DrumTab, SelectDrumTabShowsTheDrumOrTabZero) {
@@ -106,15 +106,15 @@ TEST_F(DrumTab, SelectDrumTabShowsTheDrumOrTabZero) {
         tab->SelectDrumTab(c.asked);
         EXPECT_EQ(tab->DrumTabs->currentIndex(), c.shown);
         EXPECT_EQ(state.drums.EditDrum, c.shown);
-        EXPECT_EQ(colourOf(7), app::clRed);
+        EXPECT_EQ(colourOf(7), ui::clRed);
         state.drums.DrumPattern[7][static_cast<std::size_t>(c.shown)] = 0;
     }
 }
 
 TEST_F(DrumTab, ThePanelsOfTheTempoRowResendTheTempo) {
     tab->TempoBar->setValue(200);
-    for (app::ColourPanel* panel : {tab->BarPanel, tab->Volume, tab->BarNum, tab->TempoPanel, tab->BeatOne,
-                                    tab->BeatTwo, tab->BeatThree, tab->BeatFour}) {
+    for (ui::ColourPanel* panel : {tab->BarPanel, tab->Volume, tab->BarNum, tab->TempoPanel, tab->BeatOne,
+                                   tab->BeatTwo, tab->BeatThree, tab->BeatFour}) {
         SCOPED_TRACE(panel->objectName().toStdString());
         transport.SetTempo(90);
         ASSERT_EQ(link.engine.snapshot().tempo, 90u);
@@ -148,7 +148,7 @@ TEST_F(DrumTab, TheButtonsToTheOtherPages) {
         tab->DrumStartButtonClick();
         platform.timer.fireNext();
         platform::services().queue().dispatch();
-        ASSERT_EQ(tab->BeatOne->colour(), app::clYellow);
+        ASSERT_EQ(tab->BeatOne->colour(), ui::clYellow);
         state.shell.PageCode = "ST";
         c.button->click();
         EXPECT_EQ(state.shell.PageCode, c.pageCode);
@@ -164,7 +164,7 @@ TEST_F(DrumTab, TheButtonsToTheOtherPages) {
     pages.MidiForm->hide();
     tab->MainScreenBtn->click();
     EXPECT_TRUE(pages.MidiForm->isVisible());
-    EXPECT_EQ(tab->BeatOne->colour(), app::clGreen);
+    EXPECT_EQ(tab->BeatOne->colour(), ui::clGreen);
 
     // The grid's DRUM TABS leads back.
     tab->DRUMGRID->click();
@@ -251,9 +251,9 @@ TEST_F(DrumTab, TheClipboardButtonsWorkOnTheBarTheSlidersShow) {
         return out;
     };
     auto onlyFirstRed = [](const std::vector<QColor>& colours) {
-        std::vector<QColor> expected(32, app::clLime);
-        expected[0] = app::clRed;
-        expected[31] = app::clRed;
+        std::vector<QColor> expected(32, ui::clLime);
+        expected[0] = ui::clRed;
+        expected[31] = ui::clRed;
         return colours == expected;
     };
     tab->DrumTabsChange();  // velocity 96
@@ -269,12 +269,12 @@ TEST_F(DrumTab, TheClipboardButtonsWorkOnTheBarTheSlidersShow) {
     tab->PASTE->click();
     EXPECT_EQ(link.engine.snapshot().running, 0);
     EXPECT_EQ(cell(0, 9), 96) << "bar 8's last position";
-    EXPECT_EQ(barColours(8), std::vector<QColor>(32, app::clLime)) << "drum 11 is shown";
+    EXPECT_EQ(barColours(8), std::vector<QColor>(32, ui::clLime)) << "drum 11 is shown";
     tab->SelectDrumTab(9);
     EXPECT_TRUE(onlyFirstRed(barColours(8)));
 
     tab->CLEAR->click();
-    EXPECT_EQ(barColours(8), std::vector<QColor>(32, app::clLime));
+    EXPECT_EQ(barColours(8), std::vector<QColor>(32, ui::clLime));
     EXPECT_EQ(cell(0, 9), 0);
     tab->NumBars1->setValue(300);
     state.drums.Modified = 0;
@@ -426,14 +426,14 @@ TEST_F(DrumTab, TimeSignatureStopsSwitchesAndRepaints) {
     tab->TimeSignatureClick();
     EXPECT_EQ(link.engine.snapshot().running, 0) << "stopped first";
     EXPECT_EQ(tab->TimeSignature->text(), "WALTZ");
-    EXPECT_EQ(tab->BeatFour->colour(), app::clBlue);
-    EXPECT_EQ(colourOf(25), app::clBlue);
-    EXPECT_EQ(colourOf(24), app::clLime);
-    EXPECT_EQ(colourOf(0), app::clBlue);
+    EXPECT_EQ(tab->BeatFour->colour(), ui::clBlue);
+    EXPECT_EQ(colourOf(25), ui::clBlue);
+    EXPECT_EQ(colourOf(24), ui::clLime);
+    EXPECT_EQ(colourOf(0), ui::clBlue);
     tab->TimeSignatureClick();
     EXPECT_EQ(tab->TimeSignature->text(), "4 TIME");
-    EXPECT_EQ(tab->BeatFour->colour(), app::clGreen);
-    EXPECT_EQ(colourOf(25), app::clRed) << "the cell kept its value";
+    EXPECT_EQ(tab->BeatFour->colour(), ui::clGreen);
+    EXPECT_EQ(colourOf(25), ui::clRed) << "the cell kept its value";
 
     state.drums.MeterSign = 1;  // as a reader stores a waltz
     tab->ReapplyTimeSignature();
@@ -466,7 +466,7 @@ TEST_F(DrumTab, StartHandsTheWindowToTheEngineAndStopRestartsTheInput) {
     tab->DrumStartButtonClick();
     EXPECT_EQ(link.engine.snapshot().window, tab->window());
     EXPECT_EQ(pages.OrchestraForm->WhichBar->text(), "0");
-    EXPECT_EQ(tab->BeatOne->colour(), app::clGreen);
+    EXPECT_EQ(tab->BeatOne->colour(), ui::clGreen);
     link.clearJournal();
     tab->DrumStopButtonClick();
     const Strings j = link.journal();
@@ -487,7 +487,7 @@ class RecordingDrumTab final : public drums::TDrumTab {
 class DrumStep : public testsupport::PagesRig {
   protected:
     DrumStep() {
-        pages.DrumTab = recording = new RecordingDrumTab(context);
+        pages.DrumTab = recording = new RecordingDrumTab(context, pages);
         createPages();
     }
     RecordingDrumTab* recording;
@@ -500,10 +500,10 @@ TEST_F(DrumStep, TheEnginesStepsMoveTheLightsBeforeTheAccompanimentTick) {
     ASSERT_EQ(recording->ticks.size(), 1u);
     EXPECT_EQ(recording->ticks[0].first, 1);
     EXPECT_EQ(recording->ticks[0].second.Beat[0], Light::Yellow) << "lit before the tick ran";
-    EXPECT_EQ(recording->BeatOne->colour(), app::clYellow);
-    EXPECT_EQ(recording->tempo[0]->colour(), app::clYellow);
-    EXPECT_EQ(recording->tempoA[0]->colour(), app::clYellow);
-    EXPECT_EQ(pages.DrumsGrid->DrumBeat[0]->colour(), app::clYellow);
+    EXPECT_EQ(recording->BeatOne->colour(), ui::clYellow);
+    EXPECT_EQ(recording->tempo[0]->colour(), ui::clYellow);
+    EXPECT_EQ(recording->tempoA[0]->colour(), ui::clYellow);
+    EXPECT_EQ(pages.DrumsGrid->DrumBeat[0]->colour(), ui::clYellow);
     EXPECT_EQ(pages.DrumsGrid->WhichBar->text(), "1");
     EXPECT_EQ(pages.OrchestraForm->WhichBar->text(), "1");
 
@@ -511,7 +511,7 @@ TEST_F(DrumStep, TheEnginesStepsMoveTheLightsBeforeTheAccompanimentTick) {
     platform::services().queue().dispatch();
     ASSERT_EQ(recording->ticks.size(), 33u);
     EXPECT_EQ(recording->ticks.back().first, 33);
-    EXPECT_EQ(recording->tempo[1]->colour(), app::clYellow);
+    EXPECT_EQ(recording->tempo[1]->colour(), ui::clYellow);
     EXPECT_EQ(pages.OrchestraForm->WhichBar->text(), "2");
 }
 
@@ -520,13 +520,13 @@ TEST_F(DrumStep, ARestartPutsOutTheBeatLightsOnlyAndTheOrchestraBarReadsZero) {
     for (int i = 0; i < 41; ++i) platform.timer.fireNext();  // into bar 2, beat 2
     platform::services().queue().dispatch();
     ASSERT_EQ(pages.OrchestraForm->WhichBar->text(), "2");
-    ASSERT_EQ(recording->BeatTwo->colour(), app::clYellow);
+    ASSERT_EQ(recording->BeatTwo->colour(), ui::clYellow);
     recording->DrumStopButtonClick();
     recording->DrumStartButtonClick();
     EXPECT_EQ(pages.OrchestraForm->WhichBar->text(), "0");
-    EXPECT_EQ(recording->BeatTwo->colour(), app::clGreen);
+    EXPECT_EQ(recording->BeatTwo->colour(), ui::clGreen);
     // The rest keeps the last position until the first step of the new run.
-    EXPECT_EQ(recording->tempo[1]->colour(), app::clYellow);
+    EXPECT_EQ(recording->tempo[1]->colour(), ui::clYellow);
     EXPECT_EQ(pages.DrumsGrid->WhichBar->text(), "2");
 }
 

@@ -36,7 +36,7 @@ class DrumsGrid : public testsupport::PagesRig {
         tab->DRUMGRID->click();
         ASSERT_TRUE(grid->isVisible());
     }
-    app::ColourPanel* cellAt(int row, int column) {
+    ui::ColourPanel* cellAt(int row, int column) {
         return grid->DrumPanel[static_cast<std::size_t>(row)][static_cast<std::size_t>(column - 1)];
     }
     std::vector<std::string> visibleCaptions() {
@@ -64,11 +64,11 @@ TEST_F(DrumsGrid, RowsShowTheUsedDrumsInDrumOrder) {
     EXPECT_FALSE(grid->TypePanel[4]->isVisible());
     EXPECT_EQ(state.shell.PageCode, "DG");
     // Each row paints its own drum over bar 1.
-    EXPECT_EQ(cellAt(1, 9)->colour(), app::clRed);
-    EXPECT_EQ(cellAt(2, 1)->colour(), app::clRed);
-    EXPECT_EQ(cellAt(3, 17)->colour(), app::clRed);
-    EXPECT_EQ(cellAt(0, 1)->colour(), app::clLime);
-    EXPECT_EQ(cellAt(1, 1)->colour(), app::clLime);
+    EXPECT_EQ(cellAt(1, 9)->colour(), ui::clRed);
+    EXPECT_EQ(cellAt(2, 1)->colour(), ui::clRed);
+    EXPECT_EQ(cellAt(3, 17)->colour(), ui::clRed);
+    EXPECT_EQ(cellAt(0, 1)->colour(), ui::clLime);
+    EXPECT_EQ(cellAt(1, 1)->colour(), ui::clLime);
     EXPECT_EQ(state.drums.Modified, 0) << "the repaint replays the cell handlers without toggling";
     EXPECT_EQ(cell(1, 15), 80);
     EXPECT_EQ(state.drums.EditEnabled, 1);
@@ -107,7 +107,7 @@ TEST_F(DrumsGrid, ACellClickTogglesThroughTheEngineWithTheBarsVelocity) {
     cellAt(1, 5)->onClick();  // Closed High-Hat, bar 1
     EXPECT_EQ(cell(5, 15), 127);
     EXPECT_EQ(link.engine.cell(5, 15), 127);
-    EXPECT_EQ(cellAt(1, 5)->colour(), app::clRed);
+    EXPECT_EQ(cellAt(1, 5)->colour(), ui::clRed);
     EXPECT_EQ(state.drums.Modified, 1);
     EXPECT_EQ(state.drums.EditStep, 5);
     EXPECT_EQ(state.drums.EditDrum, 15);
@@ -116,7 +116,7 @@ TEST_F(DrumsGrid, ACellClickTogglesThroughTheEngineWithTheBarsVelocity) {
     cellAt(1, 5)->onClick();
     EXPECT_EQ(cell(5, 15), 0);
     EXPECT_EQ(link.engine.cell(5, 15), 0);
-    EXPECT_EQ(cellAt(1, 5)->colour(), app::clLime);
+    EXPECT_EQ(cellAt(1, 5)->colour(), ui::clLime);
     EXPECT_EQ(link.journal("cmd").size(), 0u) << "a cell goes to the engine as a plain cell write";
     EXPECT_TRUE(engineMatchesPattern());
 }
@@ -144,8 +144,8 @@ TEST_F(DrumsGrid, PagingKeepsTheCellsAndStaysWithinEightBars) {
     cellAt(0, 7)->onClick();  // bar 1, step 7
     grid->CSpinButton1Up->click();
     EXPECT_EQ(grid->BarNum->text(), "2");
-    EXPECT_EQ(cellAt(0, 3)->colour(), app::clLime);
-    EXPECT_EQ(cellAt(0, 7)->colour(), app::clLime);
+    EXPECT_EQ(cellAt(0, 3)->colour(), ui::clLime);
+    EXPECT_EQ(cellAt(0, 7)->colour(), ui::clLime);
     cellAt(0, 3)->onClick();  // bar 2, step 35
     for (int i = 0; i < 8; ++i) grid->CSpinButton1Up->click();
     EXPECT_EQ(grid->BarNum->text(), "8");
@@ -153,11 +153,11 @@ TEST_F(DrumsGrid, PagingKeepsTheCellsAndStaysWithinEightBars) {
     for (int i = 0; i < 8; ++i) grid->CSpinButton1Down->click();
     EXPECT_EQ(grid->BarNum->text(), "1");
     EXPECT_EQ(state.grid.GridBarOffset, 0);
-    EXPECT_EQ(cellAt(0, 3)->colour(), app::clRed);
-    EXPECT_EQ(cellAt(0, 7)->colour(), app::clRed);
-    EXPECT_EQ(cellAt(0, 8)->colour(), app::clLime);
+    EXPECT_EQ(cellAt(0, 3)->colour(), ui::clRed);
+    EXPECT_EQ(cellAt(0, 7)->colour(), ui::clRed);
+    EXPECT_EQ(cellAt(0, 8)->colour(), ui::clLime);
     grid->CSpinButton1Up->click();
-    EXPECT_EQ(cellAt(0, 3)->colour(), app::clRed);
+    EXPECT_EQ(cellAt(0, 3)->colour(), ui::clRed);
     EXPECT_EQ(cell(3, 11), 80);
     EXPECT_EQ(cell(7, 11), 96);
     EXPECT_EQ(cell(35, 11), 96);
@@ -167,7 +167,7 @@ TEST_F(DrumsGrid, PagingKeepsTheCellsAndStaysWithinEightBars) {
     grid->TabDrumBack->click();
     openGrid();
     EXPECT_EQ(grid->BarNum->text(), "2");
-    EXPECT_EQ(cellAt(0, 3)->colour(), app::clRed);
+    EXPECT_EQ(cellAt(0, 3)->colour(), ui::clRed);
 }
 
 TEST_F(DrumsGrid, EveryRepaintPutsTheVelocityBackToNinetySix) {
@@ -198,14 +198,14 @@ TEST_F(DrumsGrid, ARepaintShowsEditsMadeElsewhere) {
     hit(4, 11);
     openGrid();
     hit(6, 11);  // as the drum tab or a file would
-    EXPECT_EQ(cellAt(0, 6)->colour(), app::clLime);
+    EXPECT_EQ(cellAt(0, 6)->colour(), ui::clLime);
     grid->DrumGridPanel->onClick();
-    EXPECT_EQ(cellAt(0, 6)->colour(), app::clRed);
+    EXPECT_EQ(cellAt(0, 6)->colour(), ui::clRed);
     hit(8, 11);
     grid->DrumGridPanel->setFocus(Qt::OtherFocusReason);
     QFocusEvent focusIn(QEvent::FocusIn);
     QCoreApplication::sendEvent(grid->DrumGridPanel, &focusIn);
-    EXPECT_EQ(cellAt(0, 8)->colour(), app::clRed);
+    EXPECT_EQ(cellAt(0, 8)->colour(), ui::clRed);
 }
 
 TEST_F(DrumsGrid, InWaltzTheLastBeatIsBlueUntilClicked) {
@@ -215,28 +215,28 @@ TEST_F(DrumsGrid, InWaltzTheLastBeatIsBlueUntilClicked) {
     ASSERT_EQ(state.drums.MeterSign, 1);
     openGrid();
     for (int row = 0; row < drums::kGridRows; ++row)
-        for (int c = 25; c <= 32; ++c) ASSERT_EQ(cellAt(row, c)->colour(), app::clBlue) << row << " " << c;
+        for (int c = 25; c <= 32; ++c) ASSERT_EQ(cellAt(row, c)->colour(), ui::clBlue) << row << " " << c;
     for (int c = 25; c <= 32; ++c)
-        EXPECT_EQ(grid->DrumBeat[static_cast<std::size_t>(c - 1)]->colour(), app::clBlue);
-    EXPECT_EQ(grid->DrumBeat[23]->colour(), app::clGreen);
-    EXPECT_EQ(cellAt(0, 24)->colour(), app::clLime);
+        EXPECT_EQ(grid->DrumBeat[static_cast<std::size_t>(c - 1)]->colour(), ui::clBlue);
+    EXPECT_EQ(grid->DrumBeat[23]->colour(), ui::clGreen);
+    EXPECT_EQ(cellAt(0, 24)->colour(), ui::clLime);
 
     cellAt(0, 30)->onClick();  // the hit there is cleared and shows so
     EXPECT_EQ(cell(30, 11), 0);
-    EXPECT_EQ(cellAt(0, 30)->colour(), app::clLime);
+    EXPECT_EQ(cellAt(0, 30)->colour(), ui::clLime);
     cellAt(1, 26)->onClick();
     EXPECT_EQ(cell(26, 15), 96);
-    EXPECT_EQ(cellAt(1, 26)->colour(), app::clRed);
+    EXPECT_EQ(cellAt(1, 26)->colour(), ui::clRed);
     grid->DrumGridPanel->onClick();
-    EXPECT_EQ(cellAt(1, 26)->colour(), app::clBlue);
+    EXPECT_EQ(cellAt(1, 26)->colour(), ui::clBlue);
 
     // Back in four time the same cells show what they hold.
     grid->TabDrumBack->click();
     tab->TimeSignatureClick();
     openGrid();
-    EXPECT_EQ(cellAt(1, 26)->colour(), app::clRed);
-    EXPECT_EQ(cellAt(0, 30)->colour(), app::clLime);
-    EXPECT_EQ(grid->DrumBeat[31]->colour(), app::clGreen);
+    EXPECT_EQ(cellAt(1, 26)->colour(), ui::clRed);
+    EXPECT_EQ(cellAt(0, 30)->colour(), ui::clLime);
+    EXPECT_EQ(grid->DrumBeat[31]->colour(), ui::clGreen);
 }
 
 TEST_F(DrumsGrid, ARowCaptionLeadsToTheDrumTabOnItsDrum) {
@@ -249,7 +249,7 @@ TEST_F(DrumsGrid, ARowCaptionLeadsToTheDrumTabOnItsDrum) {
     EXPECT_FALSE(grid->isVisible());
     EXPECT_EQ(state.shell.PageCode, "DT");
     EXPECT_EQ(tab->DrumTabs->currentIndex(), 11);
-    EXPECT_EQ(tab->DrumPanel[1]->colour(), app::clRed);
+    EXPECT_EQ(tab->DrumPanel[1]->colour(), ui::clRed);
 
     // A drum without a tab leaves the drum tab where it was.
     tab->DrumTabs->setCurrentIndex(30);
@@ -282,7 +282,7 @@ TEST_F(DrumsGrid, TheButtonsToTheOtherPages) {
         tab->DrumStartButtonClick();
         platform.timer.fireNext();
         platform::services().queue().dispatch();
-        ASSERT_EQ(tab->BeatOne->colour(), app::clYellow);
+        ASSERT_EQ(tab->BeatOne->colour(), ui::clYellow);
         ASSERT_EQ(link.engine.snapshot().running, 1);
         state.shell.PageCode = "DG";
         c.button->click();
@@ -291,7 +291,7 @@ TEST_F(DrumsGrid, TheButtonsToTheOtherPages) {
         EXPECT_FALSE(grid->isVisible());
         EXPECT_EQ(link.engine.snapshot().running, c.stops ? 0 : 1);
         if (c.button != grid->ComboButton6) {
-            EXPECT_EQ(tab->BeatOne->colour(), app::clGreen);
+            EXPECT_EQ(tab->BeatOne->colour(), ui::clGreen);
         }
         EXPECT_FALSE(c.button == grid->ComboButton6 && pages.QuintoraForm->isVisible());
         tab->DrumStopButtonClick();
@@ -302,27 +302,27 @@ TEST_F(DrumsGrid, TheButtonsToTheOtherPages) {
 TEST_F(DrumsGrid, TheLightsFollowThePlayingPosition) {
     openGrid();
     for (int s = 1; s <= 5; ++s) tab->WMDrumStep(static_cast<std::uintptr_t>(s));
-    EXPECT_EQ(grid->DrumBeat[4]->colour(), app::clYellow);
-    EXPECT_EQ(grid->DrumBeat[3]->colour(), app::clGreen);
+    EXPECT_EQ(grid->DrumBeat[4]->colour(), ui::clYellow);
+    EXPECT_EQ(grid->DrumBeat[3]->colour(), ui::clGreen);
     EXPECT_EQ(grid->WhichBar->text(), "1");
 
     // Paging away puts the light out, and a step in a bar not shown does not bring it back.
     grid->CSpinButton1Up->click();
-    EXPECT_EQ(grid->DrumBeat[4]->colour(), app::clGreen);
+    EXPECT_EQ(grid->DrumBeat[4]->colour(), ui::clGreen);
     tab->WMDrumStep(6);
     for (int i = 0; i < 32; ++i)
-        EXPECT_EQ(grid->DrumBeat[static_cast<std::size_t>(i)]->colour(), app::clGreen) << i;
+        EXPECT_EQ(grid->DrumBeat[static_cast<std::size_t>(i)]->colour(), ui::clGreen) << i;
     tab->WMDrumStep(33);
-    EXPECT_EQ(grid->DrumBeat[0]->colour(), app::clYellow);
+    EXPECT_EQ(grid->DrumBeat[0]->colour(), ui::clYellow);
     EXPECT_EQ(grid->WhichBar->text(), "2");
 
     // The 256th step lights the last light of bar 8.
     for (int i = 0; i < 6; ++i) grid->CSpinButton1Up->click();
     tab->WMDrumStep(255);
-    EXPECT_EQ(grid->DrumBeat[30]->colour(), app::clYellow);
+    EXPECT_EQ(grid->DrumBeat[30]->colour(), ui::clYellow);
     tab->WMDrumStep(0);
-    EXPECT_EQ(grid->DrumBeat[31]->colour(), app::clYellow);
-    EXPECT_EQ(grid->DrumBeat[30]->colour(), app::clGreen);
+    EXPECT_EQ(grid->DrumBeat[31]->colour(), ui::clYellow);
+    EXPECT_EQ(grid->DrumBeat[30]->colour(), ui::clGreen);
     EXPECT_EQ(grid->WhichBar->text(), "1");
 }
 
@@ -331,8 +331,8 @@ TEST_F(DrumsGrid, InWaltzTheLastLightsStayBlueWhilePlaying) {
     openGrid();
     for (int s = 1; s <= 40; ++s) tab->WMDrumStep(static_cast<std::uintptr_t>(s));
     for (int i = 24; i < 32; ++i)
-        EXPECT_EQ(grid->DrumBeat[static_cast<std::size_t>(i)]->colour(), app::clBlue) << i;
-    EXPECT_EQ(grid->DrumBeat[23]->colour(), app::clGreen);
+        EXPECT_EQ(grid->DrumBeat[static_cast<std::size_t>(i)]->colour(), ui::clBlue) << i;
+    EXPECT_EQ(grid->DrumBeat[23]->colour(), ui::clGreen);
 }
 
 TEST_F(DrumsGrid, FixedCaptionsAndHints) {

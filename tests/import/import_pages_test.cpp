@@ -8,8 +8,8 @@
 #include <QTimer>
 #include <filesystem>
 
+#include "accompaniment/pages/orchestra_form.h"
 #include "program/arrangement_file.h"
-#include "app/pages/orchestra_form.h"
 #include "tests/app/support/pages_rig.h"
 #include "tests/import/support/test_songs.h"
 

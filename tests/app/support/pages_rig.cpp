@@ -7,7 +7,7 @@ namespace testsupport {
 PagesRig::PagesRig() = default;
 
 void PagesRig::createPages() {
-    app::CreatePages(context);
+    app::CreatePages(context, navigator);
     devices.OpenMidiOut();  // as start-up does: the start jingle took the engine's output
 }
 

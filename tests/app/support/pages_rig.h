@@ -4,10 +4,10 @@
 
 #include <memory>
 
+#include "accompaniment/pages/orchestra_form.h"
 #include "app/pages/accompany_form.h"
 #include "app/pages/mid_check_form.h"
-#include "app/pages/midi_form.h"
-#include "app/pages/orchestra_form.h"
+#include "app/pages/page_navigator.h"
 #include "app/pages/pages.h"
 #include "app/pages/quintora_form.h"
 #include "drums/pages/drum_tab.h"
@@ -15,6 +15,7 @@
 #include "import/pages/converting.h"
 #include "import/pages/inst_list_form.h"
 #include "platform/testing/launch_log.h"
+#include "player/pages/midi_form.h"
 #include "tests/app/support/program_fixture.h"
 
 namespace testsupport {
@@ -28,8 +29,10 @@ class PagesRig : public ProgramFixture {
     drums::Transport transport{state, link, devices, ops};
     app::SaveOffer save{state, dialogs};
     app::Pages pages;
+    app::PageNavigator navigator{pages};
     platform::testing::LaunchLog launcher;
-    app::ProgramContext context{state, link, dialogs, devices, ops, transport, save, pages, launcher};
+    app::ShellContext context{{state, link, dialogs, devices, ops, transport, save, navigator, launcher},
+                              pages};
     // Makes and wires the pages as start-up does (a page the test made first is kept); the rig
     // deletes what is left.
     void createPages();

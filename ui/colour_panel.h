@@ -5,9 +5,9 @@
 #include <QLabel>
 #include <functional>
 
-#include "app/pages/palette.h"
+#include "ui/palette.h"
 
-namespace app {
+namespace ui {
 
 class ColourPanel : public QLabel {
   public:
@@ -23,4 +23,4 @@ class ColourPanel : public QLabel {
     QColor colour_;
 };
 
-}  // namespace app
+}  // namespace ui

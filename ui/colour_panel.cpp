@@ -1,8 +1,8 @@
-#include "app/pages/colour_panel.h"
+#include "ui/colour_panel.h"
 
 #include <QMouseEvent>
 
-namespace app {
+namespace ui {
 
 ColourPanel::ColourPanel(const QString& caption, QWidget* parent) : QLabel(caption, parent) {
     setAutoFillBackground(true);
@@ -24,4 +24,4 @@ void ColourPanel::mouseReleaseEvent(QMouseEvent* event) {
         onClick();
 }
 
-}  // namespace app
+}  // namespace ui

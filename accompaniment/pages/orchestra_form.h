@@ -18,18 +18,18 @@
 #include <QWidget>
 #include <array>
 
-#include "live/live_accompaniment.h"
 #include "accompaniment/orchestra/orchestra_ops.h"
-#include "app/pages/colour_panel.h"
-#include "app/pages/pages.h"
-#include "app/pages/path_label.h"
+#include "live/live_accompaniment.h"
+#include "ui/colour_panel.h"
+#include "ui/path_label.h"
+#include "ui/program_context.h"
 
 namespace app {
 
 class TOrchestraForm : public QWidget, public live::LiveHost {
   public:
     // Opens the MIDI devices and resets the parts.
-    explicit TOrchestraForm(ProgramContext& context);
+    explicit TOrchestraForm(ui::ProgramContext& context);
 
     // One packed message from the keyboard.
     void HandleMidiInput(std::uint32_t packed) { live_.input.HandleMidiInput(packed); }
@@ -111,7 +111,7 @@ class TOrchestraForm : public QWidget, public live::LiveHost {
     std::array<QComboBox*, 4> InstChan{};
     std::array<QComboBox*, 4> OctaveBox{};
     std::array<QSlider*, 4> PanBar{};
-    std::array<ColourPanel*, 4> PartLabel{};
+    std::array<ui::ColourPanel*, 4> PartLabel{};
     std::array<QSpinBox*, 4> PartVolume{};
     std::array<QPushButton*, 12> KeyBtn{};  // ABtn .. GSBtn
     QToolButton* KeyRangeUp;
@@ -149,17 +149,17 @@ class TOrchestraForm : public QWidget, public live::LiveHost {
     QToolButton* OpenBtn;
     QToolButton* SpeedButton1;
     QToolButton* SpeedButton2;
-    ColourPanel* BeatIndicator;
+    ui::ColourPanel* BeatIndicator;
     QLabel* WhichBar;
     QLabel* CurrentInstrument;
-    PathLabel* FileNamePanel;  // the whole path; shows what fits, the file name kept
-    ColourPanel* WaltzPanel;
+    ui::PathLabel* FileNamePanel;  // the whole path; shows what fits, the file name kept
+    ui::ColourPanel* WaltzPanel;
     std::array<QTimer*, 4> PartTimer{};  // PianoTimer, StringsTimer, BrassTimer, BassTimer
 
   protected:
     // The page repaints from the shared data whenever it is shown.
     void showEvent(QShowEvent* event) override;
-    ProgramContext& context_;
+    ui::ProgramContext& context_;
 
   private:
     void buildParts();

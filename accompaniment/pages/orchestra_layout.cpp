@@ -5,11 +5,11 @@
 #include <QPainter>
 #include <QStyleOptionToolButton>
 
-#include "app/pages/named_button.h"
-#include "app/pages/orchestra_form.h"
-#include "app/pages/palette.h"
-#include "app/pages/widgets.h"
+#include "accompaniment/pages/orchestra_form.h"
 #include "midifile/InstrumentNames.h"
+#include "ui/named_button.h"
+#include "ui/palette.h"
+#include "ui/widgets.h"
 
 namespace app {
 
@@ -105,7 +105,7 @@ void TOrchestraForm::buildParts() {
     for (int p = 0; p < 4; ++p) {
         const PartNames& n = kParts[p];
         const int y = 6 + 30 * p;
-        auto* label = new ColourPanel(n.caption, this);
+        auto* label = new ui::ColourPanel(n.caption, this);
         label->setObjectName(n.label);
         label->setFrameStyle(QFrame::NoFrame);
         label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -119,8 +119,8 @@ void TOrchestraForm::buildParts() {
         place(InstChan[at(p)], 264, y, 50, 24);
         OctaveBox[at(p)] = box(this, n.octaveBox, octaves, "Instrument Octave");
         place(OctaveBox[at(p)], 318, y, 50, 24);
-        PanBar[at(p)] = Slider(this, QString("PanBar%1").arg(p + 1).toLatin1().constData(), Qt::Horizontal, 0,
-                               127, 64, 10, "Instrument Position");
+        PanBar[at(p)] = ui::Slider(this, QString("PanBar%1").arg(p + 1).toLatin1().constData(),
+                                   Qt::Horizontal, 0, 127, 64, 10, "Instrument Position");
         place(PanBar[at(p)], 372, y, 128, 24);
         auto* spin = new QSpinBox(this);
         spin->setObjectName(n.volume);
@@ -131,48 +131,48 @@ void TOrchestraForm::buildParts() {
         PartVolume[at(p)] = spin;
     }
 
-    DrumStartButton = SpeedButton(this, "DrumStartButton", QString::fromUtf8("\u25B6"), "Start Playing");
-    DrumStopButton = SpeedButton(this, "DrumStopButton", QString::fromUtf8("\u25A0"), "Stop Playing");
-    BeatIndicator = new ColourPanel(QString(), this);
+    DrumStartButton = ui::SpeedButton(this, "DrumStartButton", QString::fromUtf8("\u25B6"), "Start Playing");
+    DrumStopButton = ui::SpeedButton(this, "DrumStopButton", QString::fromUtf8("\u25A0"), "Stop Playing");
+    BeatIndicator = new ui::ColourPanel(QString(), this);
     BeatIndicator->setObjectName("BeatIndicator");
     BeatIndicator->setToolTip("Beat Indicator");
-    WhichBar = Panel(this, "WhichBar", "0", "Current BAR");
+    WhichBar = ui::Panel(this, "WhichBar", "0", "Current BAR");
     place(DrumStartButton, 560, 6, 26, 24);
     place(DrumStopButton, 590, 6, 26, 24);
     place(BeatIndicator, 624, 6, 24, 24);
     place(WhichBar, 656, 6, 40, 24);
-    CurrentInstrument = Panel(this, "CurrentInstrument", QString(), "Current Instrument");
+    CurrentInstrument = ui::Panel(this, "CurrentInstrument", QString(), "Current Instrument");
     place(CurrentInstrument, 560, 36, 234, 24);
-    FileNamePanel = new PathLabel(this);
+    FileNamePanel = new ui::PathLabel(this);
     FileNamePanel->setObjectName("FileNamePanel");
     FileNamePanel->setToolTip("Active File Name");
     FileNamePanel->setFrameShape(QFrame::Panel);
     FileNamePanel->setFrameShadow(QFrame::Sunken);
     FileNamePanel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     place(FileNamePanel, 560, 66, 234, 24);
-    Transposeup = NamedButton(this, "Transposeup", "+1", "");
-    Trannsposedown = NamedButton(this, "Trannsposedown", "-1", "");
+    Transposeup = ui::NamedButton(this, "Transposeup", "+1", "");
+    Trannsposedown = ui::NamedButton(this, "Trannsposedown", "-1", "");
     place(Transposeup, 560, 96, 40, 24);
     place(Trannsposedown, 604, 96, 40, 24);
 }
 
 void TOrchestraForm::buildPen() {
     for (int k = 0; k < 12; ++k) {
-        KeyBtn[at(k)] = NamedButton(this, kKeyNames[k], kKeyCaptions[k], "Place this Note on the Form");
+        KeyBtn[at(k)] = ui::NamedButton(this, kKeyNames[k], kKeyCaptions[k], "Place this Note on the Form");
         place(KeyBtn[at(k)], 6 + 31 * (k % 6), 137 + 28 * (k / 6), 30, 24);
     }
-    RangeNumber = Panel(this, "RangeNumber", "4", "");
-    KeyRangeUp = SpeedButton(this, "KeyRangeUp", "+", "");
-    KeyRangeDown = SpeedButton(this, "KeyRangeDown", "-", "");
+    RangeNumber = ui::Panel(this, "RangeNumber", "4", "");
+    KeyRangeUp = ui::SpeedButton(this, "KeyRangeUp", "+", "");
+    KeyRangeDown = ui::SpeedButton(this, "KeyRangeDown", "-", "");
     place(KeyRangeDown, 6, 197, 24, 24);
     place(RangeNumber, 32, 197, 36, 24);
     place(KeyRangeUp, 70, 197, 24, 24);
-    NullBtn = NamedButton(this, "NullBtn", "Null ", "Zero Notes on the Form");
+    NullBtn = ui::NamedButton(this, "NullBtn", "Null ", "Zero Notes on the Form");
     place(NullBtn, 110, 197, 78, 24);
-    DurationBar1 = Slider(this, "DurationBar1", Qt::Vertical, 0, 100, 50, 10, "");
+    DurationBar1 = ui::Slider(this, "DurationBar1", Qt::Vertical, 0, 100, 50, 10, "");
     DurationBar1->setInvertedAppearance(true);  // position 0, the longest duration, at the top
     place(DurationBar1, 10, 233, 24, 150);
-    DurationPanel = Panel(this, "DurationPanel", "50", "");
+    DurationPanel = ui::Panel(this, "DurationPanel", "50", "");
     place(DurationPanel, 40, 233, 44, 24);
 }
 
@@ -191,10 +191,10 @@ void TOrchestraForm::buildGrid() {
             cells_[at(GridIndex(row, column))] = cell;
         }
     // Over the steps 25..32 of every bar, which a waltz bar of 24 steps leaves out.
-    WaltzPanel = new ColourPanel("WALTZ ", this);
+    WaltzPanel = new ui::ColourPanel("WALTZ ", this);
     WaltzPanel->setObjectName("WaltzPanel");
     WaltzPanel->setToolTip("3 / 4 Timing only");
-    WaltzPanel->setColour(clPurple);
+    WaltzPanel->setColour(ui::clPurple);
     place(WaltzPanel, cellLeft(25), kGridTop, cellLeft(32) + 15 - cellLeft(25), cellTop(8) + 24 - kGridTop);
     WaltzPanel->raise();
     WaltzPanel->hide();
@@ -202,59 +202,59 @@ void TOrchestraForm::buildGrid() {
 
 void TOrchestraForm::buildBelowGrid() {
     constexpr int y1 = 395, y2 = 430, y3 = 470, y4 = 510;
-    VolumeBar1 = Slider(this, "VolumeBar1", Qt::Horizontal, 0, 127, 50, 10, "Volume Control per Beat");
+    VolumeBar1 = ui::Slider(this, "VolumeBar1", Qt::Horizontal, 0, 127, 50, 10, "Volume Control per Beat");
     place(VolumeBar1, 202, y1, 300, 24);
-    VolumePanel = Panel(this, "VolumePanel", "75 ", "Volume %");
+    VolumePanel = ui::Panel(this, "VolumePanel", "75 ", "Volume %");
     place(VolumePanel, 506, y1, 44, 24);
 
     auto* thru = new QLabel("THRU", this);
     place(thru, 560, y1, 40, 24);
     ThruBox = box(this, "ThruBox", channelItems(true), "Select Through Channel");
     place(ThruBox, 600, y1, 56, 24);
-    OctaveDown = SpeedButton(this, "OctaveCSpinButtonDown", "-", "Current Octave");
-    OctavePanel = Panel(this, "OctavePanel", "0", "Current Octave");
-    OctaveUp = SpeedButton(this, "OctaveCSpinButtonUp", "+", "Current Octave");
+    OctaveDown = ui::SpeedButton(this, "OctaveCSpinButtonDown", "-", "Current Octave");
+    OctavePanel = ui::Panel(this, "OctavePanel", "0", "Current Octave");
+    OctaveUp = ui::SpeedButton(this, "OctaveCSpinButtonUp", "+", "Current Octave");
     place(OctaveDown, 660, y1, 20, 24);
     place(OctavePanel, 682, y1, 30, 24);
     place(OctaveUp, 714, y1, 20, 24);
-    SplitDown = SpeedButton(this, "SplitCSpinButton1Down", "-", "Keyboard Split Point");
-    Panel6 = Panel(this, "Panel6", "54", "Keyboard Split Point");
-    SplitUp = SpeedButton(this, "SplitCSpinButton1Up", "+", "Keyboard Split Point");
+    SplitDown = ui::SpeedButton(this, "SplitCSpinButton1Down", "-", "Keyboard Split Point");
+    Panel6 = ui::Panel(this, "Panel6", "54", "Keyboard Split Point");
+    SplitUp = ui::SpeedButton(this, "SplitCSpinButton1Up", "+", "Keyboard Split Point");
     place(SplitDown, 736, y1, 16, 24);
     place(Panel6, 754, y1, 26, 24);
     place(SplitUp, 782, y1, 16, 24);
 
-    UpDown1Down = SpeedButton(this, "UpDown1Down", "<", "SET BAR NUMBER TO COPY OR PASTE");
-    Panel5 = Panel(this, "Panel5", "1", "BAR NUMBER FOR COPY OF PASTE");
-    UpDown1Up = SpeedButton(this, "UpDown1Up", ">", "SET BAR NUMBER TO COPY OR PASTE");
+    UpDown1Down = ui::SpeedButton(this, "UpDown1Down", "<", "SET BAR NUMBER TO COPY OR PASTE");
+    Panel5 = ui::Panel(this, "Panel5", "1", "BAR NUMBER FOR COPY OF PASTE");
+    UpDown1Up = ui::SpeedButton(this, "UpDown1Up", ">", "SET BAR NUMBER TO COPY OR PASTE");
     place(UpDown1Down, 202, y2, 20, 24);
     place(Panel5, 224, y2, 30, 24);
     place(UpDown1Up, 256, y2, 20, 24);
-    COPY = SpeedButton(this, "COPY", "COPY", "SET 'COMPOSE BAR' TO BAR NUMBER TO COPY");
-    PASTE1 = SpeedButton(this, "PASTE1", "PASTE", "SET 'COMPOSE BAR' TO BAR NUMBER FOR PASTING");
-    CLEAR = SpeedButton(this, "CLEAR", "CLEAR", "SET 'COMPOSE BAR' TO BAR NUMBER TO CLEAR");
-    UNDO = SpeedButton(this, "UNDO", "UNDO", "SET 'COMPOSE BAR' TO BAR NUMBER TO UNDO CLEAR");
+    COPY = ui::SpeedButton(this, "COPY", "COPY", "SET 'COMPOSE BAR' TO BAR NUMBER TO COPY");
+    PASTE1 = ui::SpeedButton(this, "PASTE1", "PASTE", "SET 'COMPOSE BAR' TO BAR NUMBER FOR PASTING");
+    CLEAR = ui::SpeedButton(this, "CLEAR", "CLEAR", "SET 'COMPOSE BAR' TO BAR NUMBER TO CLEAR");
+    UNDO = ui::SpeedButton(this, "UNDO", "UNDO", "SET 'COMPOSE BAR' TO BAR NUMBER TO UNDO CLEAR");
     int x = 290;
     for (QToolButton* b : {COPY, PASTE1, CLEAR, UNDO}) {
         place(b, x, y2, 56, 24);
         x += 60;
     }
 
-    MainButton = NamedButton(this, "MainButton", "SETUP ", "Return to Main Screen");
-    NewAll = NamedButton(this, "NewAll", "NEW ", "Start Again");
-    DRUMTAB = NamedButton(this, "DRUMTAB", "DRUM TABS ", "Goto Drum Page");
-    MidiExtract = NamedButton(this, "MidiExtract", "Midi Extract ", "Extract from MIDI file");
-    MergeDrumsButton = SpeedButton(this, "MergeDrumsButton", "MERGE DRUMS ", "Get Drum File");
+    MainButton = ui::NamedButton(this, "MainButton", "SETUP ", "Return to Main Screen");
+    NewAll = ui::NamedButton(this, "NewAll", "NEW ", "Start Again");
+    DRUMTAB = ui::NamedButton(this, "DRUMTAB", "DRUM TABS ", "Goto Drum Page");
+    MidiExtract = ui::NamedButton(this, "MidiExtract", "Midi Extract ", "Extract from MIDI file");
+    MergeDrumsButton = ui::SpeedButton(this, "MergeDrumsButton", "MERGE DRUMS ", "Get Drum File");
     x = 6;
     for (QWidget* w :
          std::initializer_list<QWidget*>{MainButton, NewAll, DRUMTAB, MidiExtract, MergeDrumsButton}) {
         place(w, x, y3, 120, 28);
         x += 126;
     }
-    SaveBtn = SpeedButton(this, "SaveBtn", "SAVE FILE ", "Save a Tarn File");
-    SpeedButton2 = SpeedButton(this, "SpeedButton2", "OPEN FILE ", "Open a Tarn File");
-    OpenBtn = SpeedButton(this, "OpenBtn", "OPEN", "Open|");
-    SpeedButton1 = SpeedButton(this, "SpeedButton1", "OPEN", "Open|");
+    SaveBtn = ui::SpeedButton(this, "SaveBtn", "SAVE FILE ", "Save a Tarn File");
+    SpeedButton2 = ui::SpeedButton(this, "SpeedButton2", "OPEN FILE ", "Open a Tarn File");
+    OpenBtn = ui::SpeedButton(this, "OpenBtn", "OPEN", "Open|");
+    SpeedButton1 = ui::SpeedButton(this, "SpeedButton1", "OPEN", "Open|");
     x = 6;
     for (QWidget* w : std::initializer_list<QWidget*>{SaveBtn, SpeedButton2, OpenBtn, SpeedButton1}) {
         place(w, x, y4, 120, 28);

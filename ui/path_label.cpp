@@ -1,10 +1,10 @@
-#include "app/pages/path_label.h"
+#include "ui/path_label.h"
 
 #include <QPainter>
 #include <QStyle>
 #include <algorithm>
 
-namespace app {
+namespace ui {
 
 QString ElidePath(const QFontMetrics& metrics, const QString& path, int width) {
     return metrics.elidedText(path, Qt::ElideLeft, std::max(0, width));
@@ -46,4 +46,4 @@ void PathLabel::paintEvent(QPaintEvent* event) {
                           foregroundRole());
 }
 
-}  // namespace app
+}  // namespace ui

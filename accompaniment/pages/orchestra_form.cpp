@@ -1,13 +1,9 @@
-#include "app/pages/orchestra_form.h"
+#include "accompaniment/pages/orchestra_form.h"
 
 #include <QShowEvent>
 
-#include "app/pages/accompany_form.h"
-#include "app/pages/midi_form.h"
-#include "app/pages/palette.h"
-#include "app/pages/quintora_form.h"
-#include "drums/pages/drum_tab.h"
 #include "midifile/InstrumentNames.h"
+#include "ui/palette.h"
 
 namespace app {
 
@@ -22,17 +18,17 @@ constexpr std::size_t at(int i) {
 QColor inkColour(accompaniment::Ink ink) {
     switch (ink) {
         case accompaniment::Ink::Red:
-            return clRed;
+            return ui::clRed;
         case accompaniment::Ink::Blue:
-            return clBlue;
+            return ui::clBlue;
         case accompaniment::Ink::Yellow:
-            return clYellow;
+            return ui::clYellow;
         case accompaniment::Ink::Navy:
-            return clNavy;
+            return ui::clNavy;
         case accompaniment::Ink::Shadow:
             break;
     }
-    return clBtnShadow;
+    return ui::clBtnShadow;
 }
 
 // A button's caption colour, set only when it changes (a palette change restyles the button).
@@ -55,7 +51,7 @@ void setCaption(QLabel* l, const std::string& text) {
 
 }  // namespace
 
-TOrchestraForm::TOrchestraForm(ProgramContext& context)
+TOrchestraForm::TOrchestraForm(ui::ProgramContext& context)
     : context_(context),
       live_(context.state.live, *this, context.state.Engine.DrumChannel, context.state.drums.WaltzMode),
       ops_(context.state, context.engine, context.drums, context.transport, context.dialogs, live_.players) {
@@ -79,12 +75,8 @@ TOrchestraForm::TOrchestraForm(ProgramContext& context)
     }
     connectControls();
 
-    ops_.OpenArrangement = [this] {
-        return context_.pages.QuintoraForm && context_.pages.QuintoraForm->OpenItemClick();
-    };
-    ops_.SaveArrangement = [this] {
-        return context_.pages.QuintoraForm && context_.pages.QuintoraForm->SaveItemClick();
-    };
+    ops_.OpenArrangement = [this] { return context_.navigator.OpenArrangement(); };
+    ops_.SaveArrangement = [this] { return context_.navigator.SaveArrangement(); };
     ops_.pageStopped = [this] { WhichBar->setText("0"); };
 
     context_.devices.OpenMidiIn();
@@ -190,7 +182,7 @@ void TOrchestraForm::ReselectCurrentPart() {
 }
 
 void TOrchestraForm::DrumStartButtonClick() {
-    if (context_.pages.DrumTab) context_.pages.DrumTab->DrumStartButtonClick();
+    context_.navigator.StartDrums();
 }
 
 void TOrchestraForm::DrumStopButtonClick() {
@@ -200,7 +192,7 @@ void TOrchestraForm::DrumStopButtonClick() {
 
 void TOrchestraForm::StopPlaying() {
     DrumStopButtonClick();
-    if (context_.pages.DrumTab) context_.pages.DrumTab->DrumStopButtonClick();
+    context_.navigator.StopDrums();
 }
 
 void TOrchestraForm::NewAllClick() {
@@ -349,8 +341,8 @@ void TOrchestraForm::MainButtonClick() {
     // run first.
     StopPlaying();
     context_.state.shell.PageCode = "ST";
-    if (context_.pages.QuintoraForm) context_.pages.QuintoraForm->show();
-    if (context_.pages.MidiForm) context_.pages.MidiForm->show();
+    context_.navigator.ShowSetupPage();
+    context_.navigator.ShowPlayerPage();
     hide();
     for (int i = 0; i < 3; ++i) context_.drums.StopAndPanic();
     // THRU keys go on sounding on the setup page: the output is opened again at once.
@@ -360,13 +352,13 @@ void TOrchestraForm::MainButtonClick() {
 void TOrchestraForm::DRUMTABClick() {
     StopPlaying();
     context_.state.shell.PageCode = "DT";
-    if (context_.pages.DrumTab) context_.pages.DrumTab->show();
+    context_.navigator.ShowDrumTab();
     hide();
 }
 
 void TOrchestraForm::MidiExtractClick() {
     StopPlaying();
-    if (context_.pages.DrumTab) context_.pages.DrumTab->MidiExtractClick();
+    context_.navigator.ImportFromMidi();
 }
 
 // --- The accompaniment's host -------------------------------------------------------------------
@@ -376,11 +368,11 @@ int TOrchestraForm::ShortMidiMsg(int first, int data1, int data2) {
 }
 
 void TOrchestraForm::Panic() {
-    if (context_.pages.QuintoraForm) context_.pages.QuintoraForm->PanicBtnClick();
+    context_.navigator.Panic();
 }
 
 void TOrchestraForm::ShowBeat(bool blue) {
-    BeatIndicator->setColour(blue ? clBlue : clYellow);
+    BeatIndicator->setColour(blue ? ui::clBlue : ui::clYellow);
 }
 
 void TOrchestraForm::ErrorBox(const char* text) {
@@ -398,8 +390,7 @@ void TOrchestraForm::DisarmPartTimer(int part) {
 }
 
 void TOrchestraForm::ShowPlayedNote(int key, int pitchClass, int velocity, int channel) {
-    if (context_.pages.AccompanyForm)
-        context_.pages.AccompanyForm->ShowPlayedNote(key, pitchClass, velocity, channel);
+    context_.navigator.ShowPlayedNote(key, pitchClass, velocity, channel);
 }
 
 void TOrchestraForm::ShowCurrentInstrument(int program) {

@@ -8,9 +8,9 @@
 #include <QString>
 #include <QToolButton>
 
-#include "app/pages/named_button.h"
+#include "ui/named_button.h"
 
-namespace app {
+namespace ui {
 
 // A sunken (or plain) panel with a centred caption.
 inline QLabel* Panel(QWidget* parent, const char* name, const QString& caption, const char* hint = nullptr,
@@ -45,4 +45,4 @@ inline QSlider* Slider(QWidget* parent, const char* name, Qt::Orientation o, int
     return s;
 }
 
-}  // namespace app
+}  // namespace ui

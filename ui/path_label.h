@@ -6,7 +6,7 @@
 #include <QLabel>
 #include <QString>
 
-namespace app {
+namespace ui {
 
 // `path` as it fits `width` pixels at `metrics`: whole, or its start replaced by an ellipsis.
 QString ElidePath(const QFontMetrics& metrics, const QString& path, int width);
@@ -28,4 +28,4 @@ class PathLabel final : public QLabel {
     void paintEvent(QPaintEvent* event) override;
 };
 
-}  // namespace app
+}  // namespace ui

@@ -1,7 +1,7 @@
 #pragma once
 // The MIDI file player page: single play of a chosen file, auto play of the MidiFile folder,
 // STOP, and the media player that also sounds the jingles. Shown over the setup page as part of
-// the same screen. Its handlers run the player's logic (app/player_ops.h) and then show what it
+// the same screen. Its handlers run the player's logic (player/player_ops.h) and then show what it
 // left in the view. User-interface thread only.
 
 #include <QGroupBox>
@@ -14,19 +14,19 @@
 #include <QWidget>
 #include <memory>
 
-#include "app/pages/pages.h"
-#include "player/player_ops.h"
 #include "player/player_clock.h"
+#include "player/player_ops.h"
+#include "ui/program_context.h"
 
 namespace app {
 
 class TMidiForm : public QWidget {
   public:
-    // Builds the page inside `screen` (and sets pages.MidiForm), then ends start-up's first
-    // part: the start jingle, the setup page and this page shown, PageCode := "ST", the
+    // Builds the page inside `screen`, then ends start-up's first part: the start jingle while
+    // the start splash stands, the splash closed, the setup page and this page shown, PageCode := "ST", the
     // first-run help, and the MidiFile folder made current. `clock` drives the media player
     // (tests); by default the real clock.
-    explicit TMidiForm(ProgramContext& context, QWidget* screen, player::PlayerClock* clock = nullptr);
+    explicit TMidiForm(ui::ProgramContext& context, QWidget* screen, player::PlayerClock* clock = nullptr);
     ~TMidiForm() override;
 
     // Leaving the page: its media player closes and both timers stop.
@@ -63,7 +63,7 @@ class TMidiForm : public QWidget {
     QTimer* Timer2;
 
   protected:
-    ProgramContext& context_;
+    ui::ProgramContext& context_;
 
   private:
     void build();

@@ -3,7 +3,7 @@
 
 #include <QColor>
 
-namespace app {
+namespace ui {
 
 inline const QColor clBlack(0, 0, 0);
 inline const QColor clRed(255, 0, 0);
@@ -17,4 +17,4 @@ inline const QColor clPurple(128, 0, 128);
 inline const QColor clSilver(192, 192, 192);
 inline const QColor clBtnShadow(128, 128, 128);  // the caption of a control that is off
 
-}  // namespace app
+}  // namespace ui

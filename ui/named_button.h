@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QString>
 
-namespace app {
+namespace ui {
 
 inline QPushButton* NamedButton(QWidget* parent, const char* name, const QString& caption, const char* hint) {
     auto* b = new QPushButton(caption, parent);
@@ -14,4 +14,4 @@ inline QPushButton* NamedButton(QWidget* parent, const char* name, const QString
     return b;
 }
 
-}  // namespace app
+}  // namespace ui

@@ -1,4 +1,4 @@
-#include "app/pages/midi_form.h"
+#include "player/pages/midi_form.h"
 
 #include <QLayout>
 #include <QSignalBlocker>
@@ -7,15 +7,15 @@
 #include <climits>
 
 #include "common/folders.h"
-#include "app/pages/path_label.h"
-#include "app/pages/quintora_form.h"
-#include "app/pages/splash_screens.h"
 #include "platform/qt/qt_hold.h"
 #include "platform/services.h"
+#include "ui/path_label.h"
 
 namespace app {
 
 namespace {
+
+constexpr int kStartJingle = 1;
 
 player::PlayerClock& clockOr(player::PlayerClock* given, std::unique_ptr<player::PlayerClock>& own) {
     if (given) return *given;
@@ -29,16 +29,16 @@ int progressValue(std::uint64_t ms) {
 
 }  // namespace
 
-TMidiForm::TMidiForm(ProgramContext& context, QWidget* screen, player::PlayerClock* clock)
+TMidiForm::TMidiForm(ui::ProgramContext& context, QWidget* screen, player::PlayerClock* clock)
     : QWidget(screen),
       context_(context),
       ops_(context.state, context.engine, context.devices, context.dialogs, platform::services().midiOut(),
            clockOr(clock, ownClock_)) {
-    context_.pages.MidiForm = this;
     build();
     if (screen && screen->layout()) screen->layout()->addWidget(this);
     // The list shows the MidiFile folder as it is when the page is made.
-    const std::filesystem::path program = common::SelectFolder(context_.state.shell, common::kProgramFolderRequest);
+    const std::filesystem::path program =
+        common::SelectFolder(context_.state.shell, common::kProgramFolderRequest);
     ops_.Files = player::ListMidiFiles(program / common::kMidiFileFolder);
     {
         const QSignalBlocker quiet(MidiFileListBox);
@@ -48,9 +48,10 @@ TMidiForm::TMidiForm(ProgramContext& context, QWidget* screen, player::PlayerClo
     // While a jingle holds the program, its windows repaint: the splash, the About box, a
     // question just answered.
     ops_.whileJingleHolds = [] { platform::qt::RepaintWhileHeld(); };
-    CloseSplash(context_, *this);  // with the start jingle
+    PlayJingle(kStartJingle);  // while the start splash stands
+    context_.navigator.CloseStartSplash();
     context_.state.shell.SetupPageActive = 1;
-    if (context_.pages.QuintoraForm) context_.pages.QuintoraForm->show();
+    context_.navigator.ShowSetupPage();
     show();
     context_.state.shell.PageCode = "ST";
     ops_.FirstRunHelp(context_.launcher);
@@ -144,7 +145,7 @@ QString TMidiForm::FrameCaption(const QString& caption) const {
     const QString prefix = QString(player::kPlayerCaption) + " - ";
     const int width = Frame->width() - kFrameTitleInsets;
     if (!caption.startsWith(prefix)) return caption;
-    return ElideCaption(Frame->fontMetrics(), prefix, caption.mid(prefix.size()), width);
+    return ui::ElideCaption(Frame->fontMetrics(), prefix, caption.mid(prefix.size()), width);
 }
 
 void TMidiForm::StopPlayer() {
