@@ -207,7 +207,7 @@ void LoadImportText(ImportContext& ctx, std::string_view text, int tempo) {
 void LoadImportDump(ImportContext& ctx) {
     if (ctx.import.split.ImportAborted != 0) return;
     ctx.import.dump.HighestBar = 0;
-    common::SelectFolder(ctx.program.shell, common::kProgramFolderRequest);
+    common::SelectFolder(ctx.program.wide.shell, common::kProgramFolderRequest);
     std::string text;
     ReadWholeFile(kDumpFileName, text);
     FirstTempo tempo(ctx.import.split.SplitPath.c_str());
@@ -247,10 +247,10 @@ void ParseImportDump(ImportContext& ctx) {
         ctx.program.drums.Bars = kImportBars;
         ctx.pages.applyBars();
         ctx.program.drums.TempoValue = d.ImportTempo;
-        ctx.program.Engine.Tempo = d.ImportTempo;
+        ctx.program.wide.Engine.Tempo = d.ImportTempo;
         ctx.pages.showTempo(d.ImportTempo);
-        common::SendParams(ctx.engine, ctx.program.Engine);
-        ctx.program.Engine.Command = common::CmdNone;
+        common::SendParams(ctx.engine, ctx.program.wide.Engine);
+        ctx.program.wide.Engine.Command = common::CmdNone;
 
         if (drums) {
             // The first hit on a step stays: a second record of the drum there must not clear it.

@@ -6,9 +6,11 @@
 #include <cstdio>
 
 #include "common/engine_link.h"
-#include "program/program_state.h"
+#include "common/program_wide.h"
 #include "drums/drum_pattern.h"
+#include "drums/drum_state.h"
 #include "import/import_state.h"
+#include "live/live_accompaniment.h"
 #include "platform/dialogs.h"
 
 namespace midiimport {
@@ -33,9 +35,18 @@ class ImportPages {
     virtual void showTempo(int tempo) = 0;
 };
 
+// The program's state the import writes into: the drums, the parts (and their transposition, which
+// an AUTO trial moves into C), and the shared block, whose engine parameters take the piece's
+// tempo and whose shell selects the program folder the temporary files live in.
+struct ImportTargets {
+    common::ProgramWide& wide;
+    drums::DrumState& drums;
+    live::LiveState& live;
+};
+
 struct ImportContext {
     ImportState& import;
-    app::ProgramState& program;
+    ImportTargets program;
     common::EngineLink& engine;
     drums::DrumOps& drums;
     platform::DialogService& dialogs;

@@ -5,10 +5,10 @@
 #include <cstdio>
 
 #include "common/folders.h"
-#include "live/transposition.h"
 #include "import/bar_dump.h"
 #include "import/dump_parser.h"
 #include "import/split.h"
+#include "live/transposition.h"
 #include "midifile/tracker.h"
 
 namespace midiimport {
@@ -60,7 +60,7 @@ class ImportFlow::BusyPage {
     ImportFlow& flow_;
 };
 
-ImportFlow::ImportFlow(ImportState& import, app::ProgramState& program, common::EngineLink& engine,
+ImportFlow::ImportFlow(ImportState& import, ImportTargets program, common::EngineLink& engine,
                        drums::DrumOps& drums, platform::DialogService& dialogs, ImportFlowHost& host)
     : import_(import), program_(program), drums_(drums), host_(host), ctx_{import,  program, engine, drums,
                                                                            dialogs, *this,   stderr} {
@@ -103,7 +103,7 @@ void ImportFlow::ChooseMidiFile() {
     request.defaultExt = "MID";
     const std::optional<std::string> path = ctx_.dialogs.openFile(request);
     if (!path) return;
-    common::SelectFolder(program_.shell, common::kProgramFolderRequest);
+    common::SelectFolder(program_.wide.shell, common::kProgramFolderRequest);
     ResetDumpState();
     controls.ExtractDrumsEnabled = false;
     controls.ExtractInstrumentsEnabled = false;
@@ -152,7 +152,7 @@ bool ImportFlow::ConvertToDump() {
         d.DumpChannels[at(s.WantedChannel & 0x0F)] = 1;
     }
     Progress("Converting");
-    common::SelectFolder(program_.shell, common::kProgramFolderRequest);
+    common::SelectFolder(program_.wide.shell, common::kProgramFolderRequest);
     std::remove(kDumpFileName);
     if (!WriteImportDump(ctx_)) return false;  // reported and reset
     LoadImportDump(ctx_);
@@ -193,7 +193,7 @@ void ImportFlow::PrepareInstrumentChoice() {
     // to save what is there).
     host_.newDrums();
     host_.newAll();
-    common::SelectFolder(program_.shell, common::kProgramFolderRequest);
+    common::SelectFolder(program_.wide.shell, common::kProgramFolderRequest);
     std::vector<std::string> items;
     bool abandoned = false;
     {
@@ -312,7 +312,7 @@ void ImportFlow::TryMidiImportClick() {
     MidiDrumState& s = import_.split;
     DumpState& d = import_.dump;
     host_.stopPlaying();
-    common::SelectFolder(program_.shell, common::kProgramFolderRequest);
+    common::SelectFolder(program_.wide.shell, common::kProgramFolderRequest);
     std::remove(kSplitFileName);
     if (controls.WhichBarText.empty()) WhichBarChange("1");
     controls.WhichBarEnabled = false;
@@ -386,7 +386,7 @@ void ImportFlow::ABORTIMPORTClick() {
 void ImportFlow::AbortImport() {
     ResetPage();
     // Whatever stage failed, nothing reads the split file any more.
-    common::SelectFolder(program_.shell, common::kProgramFolderRequest);
+    common::SelectFolder(program_.wide.shell, common::kProgramFolderRequest);
     std::remove(kSplitFileName);
 }
 

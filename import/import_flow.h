@@ -85,8 +85,8 @@ int LineChannel(const std::string& line);
 
 class ImportFlow final : private ImportPages {
   public:
-    ImportFlow(ImportState& import, app::ProgramState& program, common::EngineLink& engine,
-               drums::DrumOps& drums, platform::DialogService& dialogs, ImportFlowHost& host);
+    ImportFlow(ImportState& import, ImportTargets program, common::EngineLink& engine, drums::DrumOps& drums,
+               platform::DialogService& dialogs, ImportFlowHost& host);
 
     ConvertingControls controls;
 
@@ -138,7 +138,7 @@ class ImportFlow final : private ImportPages {
     class BusyPage;
 
     ImportState& import_;
-    app::ProgramState& program_;
+    ImportTargets program_;
     drums::DrumOps& drums_;
     ImportFlowHost& host_;
     ImportContext ctx_;

@@ -77,7 +77,8 @@ QString BarSpin::textFromValue(int value) const {
 TConverting::TConverting(ui::ProgramContext& context, ImportPages& pages)
     : context_(context),
       pages_(pages),
-      flow_(context.state.import, context.state, context.engine, context.drums, context.dialogs, *this) {
+      flow_(context.state.import, {context.state, context.state.drums, context.state.live}, context.engine,
+            context.drums, context.dialogs, *this) {
     setObjectName("Converting");
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
     auto* row = new QHBoxLayout(this);

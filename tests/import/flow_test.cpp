@@ -128,7 +128,7 @@ class Flow : public ImportFixture {
     bool SomethingKept() { return cell(7, 3) == 99 && state.live.parts.PartSteps[1][9].note == 70; }
 
     FlowHost host{state, ops};
-    ImportFlow flow{import, state, link, ops, dialogs, host};
+    ImportFlow flow{import, {state, state.drums, state.live}, link, ops, dialogs, host};
 };
 
 TEST_F(Flow, ChooserLinesChooseTheChannelsThatAreConverted) {
@@ -411,7 +411,7 @@ TEST_F(Flow, OkStopsSavesAndEndsTheImport) {
 TEST_F(Flow, ANewPageShowsTheModeInForce) {
     flow.DontKillBtnClick();
     flow.ExitMidiExtractClick();
-    ImportFlow next{import, state, link, ops, dialogs, host};
+    ImportFlow next{import, {state, state.drums, state.live}, link, ops, dialogs, host};
     EXPECT_EQ(next.controls.DontKillCaption, "AUTO ");
     EXPECT_FALSE(next.controls.DontKillRed);
     EXPECT_EQ(import.ManualImport, 0);

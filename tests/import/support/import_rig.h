@@ -60,7 +60,8 @@ class ImportFixture : public testsupport::ProgramFixture {
     midiimport::ImportState import;
     drums::DrumOps ops{state, link};
     RecordingPages pages{state};
-    midiimport::ImportContext ctx{import, state, link, ops, dialogs, pages, nullptr};
+    midiimport::ImportContext ctx{import, {state, state.drums, state.live}, link, ops, dialogs, pages,
+                                  nullptr};
 
     std::string Path(const std::string& name) const { return (folder.path() / name).string(); }
 

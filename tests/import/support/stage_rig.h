@@ -39,7 +39,8 @@ struct Rig {
     platform::testing::ScriptedDialogs dialogs;
     MeterPages pages{state};
     midiimport::ImportState import;
-    midiimport::ImportContext ctx{import, state, engine, ops, dialogs, pages, nullptr};
+    midiimport::ImportContext ctx{import, {state, state.drums, state.live}, engine, ops, dialogs, pages,
+                                  nullptr};
 
     // The split of a MIDI file as the Drums button starts it; false after a file error.
     bool Split(const std::string& path) {
