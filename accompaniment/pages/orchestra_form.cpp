@@ -5,7 +5,7 @@
 #include "midifile/InstrumentNames.h"
 #include "ui/palette.h"
 
-namespace app {
+namespace accompaniment {
 
 namespace {
 
@@ -400,4 +400,4 @@ void TOrchestraForm::ShowCurrentInstrument(int program) {
     }
 }
 
-}  // namespace app
+}  // namespace accompaniment

@@ -24,7 +24,7 @@
 #include "ui/path_label.h"
 #include "ui/program_context.h"
 
-namespace app {
+namespace accompaniment {
 
 class TOrchestraForm : public QWidget, public live::LiveHost {
   public:
@@ -179,4 +179,4 @@ class TOrchestraForm : public QWidget, public live::LiveHost {
     bool painting_ = false;                  // controls set from code run no change handler
 };
 
-}  // namespace app
+}  // namespace accompaniment

@@ -11,7 +11,7 @@
 #include "ui/palette.h"
 #include "ui/widgets.h"
 
-namespace app {
+namespace accompaniment {
 
 namespace {
 
@@ -71,7 +71,7 @@ struct PartNames {
     const char* volumeHint;
     const char* blank;  // the instrument box's first, blank item
 };
-constexpr PartNames kParts[4] = {
+constexpr PartNames kPartNames[4] = {
     {"Label1", "PIANO PART ", "Select Main Instrument", "PianoOctaveBox", "PianoVolume", "Piano Volume", ""},
     {"Label3", "STRINGS PART ", "Select Second Instrument", "StringsOctaveBox", "StringsVolume",
      "Strings Volume", "   "},
@@ -103,7 +103,7 @@ void TOrchestraForm::buildParts() {
     for (const char* name : midifile::GMInstrumentNames) instruments << name;
     const QStringList octaves = {"2", "1", "0", "-1", "-2"};
     for (int p = 0; p < 4; ++p) {
-        const PartNames& n = kParts[p];
+        const PartNames& n = kPartNames[p];
         const int y = 6 + 30 * p;
         auto* label = new ui::ColourPanel(n.caption, this);
         label->setObjectName(n.label);
@@ -305,4 +305,4 @@ void TOrchestraForm::connectControls() {
         connect(open, &QToolButton::clicked, this, [this] { OpenBtnClick(); });
 }
 
-}  // namespace app
+}  // namespace accompaniment

@@ -59,7 +59,7 @@ void FormArrangementPages::showTempo(int tempo) {
 }
 
 void FormArrangementPages::showSplitPoint(int splitPoint) {
-    TOrchestraForm* form = context_.pages.OrchestraForm;
+    accompaniment::TOrchestraForm* form = context_.pages.OrchestraForm;
     if (!form) return;
     form->ops().controls.Panel6 = std::to_string(splitPoint);
     form->Panel6->setText(QString::number(splitPoint));
@@ -74,7 +74,7 @@ std::array<int, 4> FormArrangementPages::partPanBars() {
 }
 
 void FormArrangementPages::showPartPans(const std::array<int, 4>& pans) {
-    TOrchestraForm* form = context_.pages.OrchestraForm;
+    accompaniment::TOrchestraForm* form = context_.pages.OrchestraForm;
     if (!form) return;
     form->ops().controls.PanBars = pans;
     for (std::size_t i = 0; i < 4; ++i) {
@@ -84,7 +84,7 @@ void FormArrangementPages::showPartPans(const std::array<int, 4>& pans) {
 }
 
 void FormArrangementPages::showThruChannel(int channel) {
-    TOrchestraForm* form = context_.pages.OrchestraForm;
+    accompaniment::TOrchestraForm* form = context_.pages.OrchestraForm;
     if (!form || channel < 0 || channel > 15) return;
     form->ops().controls.ThruBox = channel;
     form->ThruBox->setCurrentIndex(channel);  // sets the box only: its change handler is the user's

@@ -10,24 +10,29 @@
 #include "import/pages/import_pages.h"
 #include "ui/program_context.h"
 
+namespace accompaniment {
+class TOrchestraForm;
+}
+namespace player {
+class TMidiForm;
+}
+
 namespace app {
 
 class TQuintoraForm;
 class TMidCheckForm;
-class TOrchestraForm;
-class TMidiForm;
 class TAccompanyForm;
 class TMidiSplash;
 class TEndSplash;
 class TAboutBox;
 
 // The drum tab, the drum grid and the DRUM LIST (drums::DrumPages); the import page and its
-// instrument chooser (ImportPages).
-struct Pages : drums::DrumPages, ImportPages {
+// instrument chooser (midiimport::ImportPagePair).
+struct Pages : drums::DrumPages, midiimport::ImportPagePair {
     QPointer<TQuintoraForm> QuintoraForm;
     QPointer<TMidCheckForm> MidCheckForm;
-    QPointer<TOrchestraForm> OrchestraForm;
-    QPointer<TMidiForm> MidiForm;
+    QPointer<accompaniment::TOrchestraForm> OrchestraForm;
+    QPointer<player::TMidiForm> MidiForm;
     QPointer<TAccompanyForm> AccompanyForm;
     // The splash screens and the About box, while each stands.
     QPointer<TMidiSplash> MidiSplash;

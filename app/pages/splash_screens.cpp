@@ -201,7 +201,7 @@ void TAboutBox::BitBtn1Click() {
     accept();
 }
 
-void CloseSplash(ShellContext& context, TMidiForm& player) {
+void CloseSplash(ShellContext& context, player::TMidiForm& player) {
     player.PlayJingle(kStartJingle);
     CloseStartSplash(context);
 }

@@ -85,7 +85,7 @@ class TAboutBox : public QDialog {
 // Ends the start splash: the start jingle to its end on `player` while the splash stands, then
 // CloseStartSplash. The player page's constructor does the same through the navigator, once it
 // can play a jingle.
-void CloseSplash(ShellContext& context, TMidiForm& player);
+void CloseSplash(ShellContext& context, player::TMidiForm& player);
 // The splash hidden and destroyed, the engine's cell fields parked again and the fresh program
 // left with no unsaved change.
 void CloseStartSplash(ShellContext& context);

@@ -15,7 +15,7 @@
 #include "ui/named_button.h"
 #include "ui/palette.h"
 
-namespace app {
+namespace midiimport {
 
 namespace {
 
@@ -74,7 +74,7 @@ QString BarSpin::textFromValue(int value) const {
     return number || text_.isNull() ? QString::number(value) : text_;
 }
 
-TConverting::TConverting(ui::ProgramContext& context, ImportPages& pages)
+TConverting::TConverting(ui::ProgramContext& context, ImportPagePair& pages)
     : context_(context),
       pages_(pages),
       flow_(context.state.import, {context.state, context.state.drums, context.state.live}, context.engine,
@@ -256,4 +256,4 @@ void TConverting::releasePages() {
         }
 }
 
-}  // namespace app
+}  // namespace midiimport

@@ -14,7 +14,7 @@
 #include "import/pages/import_pages.h"
 #include "ui/program_context.h"
 
-namespace app {
+namespace midiimport {
 
 // The bar spin: a number the user steps (no typing), or a word such as "Try Bar" while there is
 // nothing to try.
@@ -33,7 +33,7 @@ class BarSpin final : public QSpinBox {
 
 class TConverting final : public QWidget, private midiimport::ImportFlowHost {
   public:
-    TConverting(ui::ProgramContext& context, ImportPages& pages);
+    TConverting(ui::ProgramContext& context, ImportPagePair& pages);
 
     midiimport::ImportFlow& flow() { return flow_; }
 
@@ -76,9 +76,9 @@ class TConverting final : public QWidget, private midiimport::ImportFlowHost {
     void releasePages() override;
 
     ui::ProgramContext& context_;
-    ImportPages& pages_;
+    ImportPagePair& pages_;
     midiimport::ImportFlow flow_;
     QElapsedTimer sinceProgress_;  // since the last repaint of a progress figure
 };
 
-}  // namespace app
+}  // namespace midiimport

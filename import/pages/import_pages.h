@@ -5,14 +5,14 @@
 
 #include <QPointer>
 
-namespace app {
+namespace midiimport {
 
 class TConverting;
 class TInstListForm;
 
-struct ImportPages {
+struct ImportPagePair {
     QPointer<TConverting> Converting;
     QPointer<TInstListForm> InstListForm;
 };
 
-}  // namespace app
+}  // namespace midiimport

@@ -7,7 +7,7 @@
 #include "ui/palette.h"
 #include "ui/widgets.h"
 
-namespace app {
+namespace midiimport {
 
 namespace {
 
@@ -22,7 +22,7 @@ QComboBox* list(QWidget* parent, const char* name) {
 
 }  // namespace
 
-TInstListForm::TInstListForm(ImportPages& pages) : pages_(pages) {
+TInstListForm::TInstListForm(ImportPagePair& pages) : pages_(pages) {
     setObjectName("InstListForm");
     setWindowTitle("Choose an Instrument.");
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
@@ -73,4 +73,4 @@ void TInstListForm::ChooseButtonClick() {
     if (pages_.Converting) pages_.Converting->flow().ChooseButtonClick(ChosenLines());
 }
 
-}  // namespace app
+}  // namespace midiimport

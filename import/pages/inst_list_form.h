@@ -11,11 +11,11 @@
 
 #include "import/pages/import_pages.h"
 
-namespace app {
+namespace midiimport {
 
 class TInstListForm final : public QWidget {
   public:
-    explicit TInstListForm(ImportPages& pages);
+    explicit TInstListForm(ImportPagePair& pages);
 
     // Every list takes `items`, with nothing chosen.
     void SetItems(const std::vector<std::string>& items);
@@ -30,7 +30,7 @@ class TInstListForm final : public QWidget {
     QPushButton* ChooseButton;
 
   private:
-    ImportPages& pages_;
+    ImportPagePair& pages_;
 };
 
-}  // namespace app
+}  // namespace midiimport

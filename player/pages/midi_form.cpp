@@ -11,7 +11,7 @@
 #include "platform/services.h"
 #include "ui/path_label.h"
 
-namespace app {
+namespace player {
 
 namespace {
 
@@ -193,4 +193,4 @@ void TMidiForm::Timer2Timer() {
     showView();
 }
 
-}  // namespace app
+}  // namespace player

@@ -18,7 +18,7 @@
 #include "player/player_ops.h"
 #include "ui/program_context.h"
 
-namespace app {
+namespace player {
 
 class TMidiForm : public QWidget {
   public:
@@ -73,4 +73,4 @@ class TMidiForm : public QWidget {
     player::PlayerOps ops_;
 };
 
-}  // namespace app
+}  // namespace player

@@ -58,7 +58,7 @@ class OrchestraPage : public testsupport::PagesRig {
         platform.output->clear();
         dialogs.clear();
     }
-    app::TOrchestraForm* page = nullptr;
+    accompaniment::TOrchestraForm* page = nullptr;
     accompaniment::PartData& parts = state.live.parts;
     std::vector<Bytes> sent() const { return platform.output->messages(); }
     std::string tarn(const char* name) const { return (folder.path() / "TarnFile" / name).string(); }

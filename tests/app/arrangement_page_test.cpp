@@ -42,7 +42,7 @@ class ArrangementPages : public testsupport::PagesRig {
 
     drums::TDrumTab* tab = nullptr;
     app::TQuintoraForm* form = nullptr;
-    app::TOrchestraForm* orchestra = nullptr;
+    accompaniment::TOrchestraForm* orchestra = nullptr;
 };
 
 TEST_F(ArrangementPages, SaveNewAndOpenBringBackDrumsPartsAndControls) {

@@ -98,7 +98,7 @@ std::vector<std::string> CutCaptions(QWidget* page) {
                 check(w, c->itemText(i), fm.horizontalAdvance(c->itemText(i)), have);
         } else if (auto* g = qobject_cast<QGroupBox*>(w)) {
             check(w, g->title(), fm.horizontalAdvance(Plain(g->title())),
-                  g->width() - app::TMidiForm::kFrameTitleInsets);
+                  g->width() - player::TMidiForm::kFrameTitleInsets);
         } else if (auto* e = qobject_cast<QLineEdit*>(w)) {
             QStyleOptionFrame opt;
             opt.initFrom(e);
@@ -224,13 +224,13 @@ TEST_F(PageFit, AFileNameStaysWholeInTheCaptionsThatShowAPath) {
     panel->setText(shortPath);
     EXPECT_EQ(panel->shownText(), shortPath) << "a path that fits is shown whole";
 
-    app::TMidiForm* player = pages.MidiForm;
+    player::TMidiForm* player = pages.MidiForm;
     const QString song = QString::fromStdString(LongPath("Rainy bossa.mid"));
     const QString title = player->FrameCaption(QString(player::kPlayerCaption) + " - " + song);
     EXPECT_TRUE(title.startsWith("MIDI PLAYER - ")) << title.toStdString();
     EXPECT_TRUE(title.endsWith("/Rainy bossa.mid")) << title.toStdString();
     EXPECT_LE(player->Frame->fontMetrics().horizontalAdvance(title),
-              player->Frame->width() - app::TMidiForm::kFrameTitleInsets);
+              player->Frame->width() - player::TMidiForm::kFrameTitleInsets);
     EXPECT_EQ(player->FrameCaption(player::kPlayerCaption), player::kPlayerCaption);
 }
 
@@ -279,7 +279,7 @@ TEST_F(PageFit, TheOpenDrumListIsAquaOnNavyAndTheCreditReadsOverTheKeys) {
 TEST_F(PageFit, ADisabledImportButtonLooksDisabled) {
     pages.QuintoraForm->DRUMTABClick();
     pages.DrumTab->MidiExtract->click();
-    app::TConverting* page = pages.Converting;
+    midiimport::TConverting* page = pages.Converting;
     ASSERT_TRUE(page);
     ASSERT_FALSE(page->TryMidiImport->isEnabled()) << "TRY waits for a conversion";
     ASSERT_TRUE(page->ABORTIMPORT->isEnabled());

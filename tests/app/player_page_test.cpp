@@ -59,7 +59,7 @@ class HeldWatcher final : public QWidget, public platform::WindowProc {
 
 class PlayerPage : public testsupport::PagesRig {
   protected:
-    app::TMidiForm* page() { return pages.MidiForm; }
+    player::TMidiForm* page() { return pages.MidiForm; }
     Strings listed() {
         Strings out;
         for (int i = 0; i < page()->MidiFileListBox->count(); ++i)
@@ -70,7 +70,7 @@ class PlayerPage : public testsupport::PagesRig {
 
 TEST_F(PlayerPage, ControlsCaptionsAndHints) {
     createPages();
-    app::TMidiForm* p = page();
+    player::TMidiForm* p = page();
     ASSERT_NE(p, nullptr);
     EXPECT_EQ(p->windowTitle(), "MIDI PLAYER");
     EXPECT_EQ(p->size(), QSize(378, 419));

@@ -182,7 +182,7 @@ TEST_F(SplashProgram, WithoutTheJinglesNoScreenStaysUp) {
 
 // The player page as the splashes and the About box use it: which jingle, and whether the
 // screen that asked for it stood while it played.
-class JinglePlayer final : public app::TMidiForm {
+class JinglePlayer final : public player::TMidiForm {
   public:
     JinglePlayer(app::ShellContext& context, QWidget* screen)
         : TMidiForm(context, screen), pages_(context.pages) {}

@@ -207,7 +207,7 @@ TEST_F(DrumTab, MidiStopsAndShowsAFreshImportPageStartingInTheHomeFolder) {
     EXPECT_TRUE(pages.Converting->isVisible());
     ASSERT_TRUE(pages.InstListForm);
     EXPECT_EQ(std::filesystem::current_path(), std::filesystem::canonical(home));
-    const QPointer<app::TConverting> first = pages.Converting;
+    const QPointer<midiimport::TConverting> first = pages.Converting;
     tab->MidiExtract->click();
     EXPECT_NE(pages.Converting, first);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

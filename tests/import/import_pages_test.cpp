@@ -32,13 +32,13 @@ class ImportPages : public testsupport::PagesRig {
     }
 
     // The drum tab's Midi button: the import page on screen.
-    app::TConverting* OpenImport() {
+    midiimport::TConverting* OpenImport() {
         pages.DrumTab->MidiExtract->click();
         EXPECT_TRUE(pages.Converting && pages.Converting->isVisible());
         return pages.Converting;
     }
     // The bar spin stepped down to bar 1, as the user does.
-    void StepToFirstBar(app::TConverting* page) {
+    void StepToFirstBar(midiimport::TConverting* page) {
         for (int i = 0; i < 20 && page->WhichBar->value() > 1; ++i) page->WhichBar->stepDown();
     }
     static void Choose(QComboBox* list, const std::string& prefix) {
@@ -84,7 +84,7 @@ class ImportPages : public testsupport::PagesRig {
 };
 
 TEST_F(ImportPages, DrumsAreImportedTriedAndKept) {
-    app::TConverting* page = OpenImport();
+    midiimport::TConverting* page = OpenImport();
     EXPECT_EQ(page->windowTitle(), "MIDI IMPORT");
     EXPECT_FALSE(page->TryMidiImport->isEnabled());
     dialogs.scriptFile(song);
@@ -137,10 +137,10 @@ TEST_F(ImportPages, DrumsAreImportedTriedAndKept) {
 }
 
 TEST_F(ImportPages, PartsComeFromTheChosenChannels) {
-    app::TConverting* page = OpenImport();
+    midiimport::TConverting* page = OpenImport();
     dialogs.scriptFile(song);
     page->ExtractInstruments->click();
-    app::TInstListForm* chooser = pages.InstListForm;
+    midiimport::TInstListForm* chooser = pages.InstListForm;
     ASSERT_TRUE(chooser);
     ASSERT_TRUE(chooser->isVisible());
     EXPECT_EQ(chooser->windowTitle(), "Choose an Instrument.");
@@ -183,7 +183,7 @@ TEST_F(ImportPages, ADamagedFileGivesOneMessageAndKeepsTheArrangement) {
     const auto parts = state.live.parts.PartSteps;
     for (bool drums : {true, false}) {
         SCOPED_TRACE(drums ? "drums" : "instruments");
-        app::TConverting* page = OpenImport();
+        midiimport::TConverting* page = OpenImport();
         dialogs.clear();
         dialogs.scriptFile(cut);
         (drums ? page->ExtractDrums : page->ExtractInstruments)->click();
@@ -207,7 +207,7 @@ TEST_F(ImportPages, ADamagedFileGivesOneMessageAndKeepsTheArrangement) {
 // During the long steps the page shows its progress figure and the program's timers and paints
 // go on, while the page takes no clicks.
 TEST_F(ImportPages, TheSplitShowsItsProgressWhileThePageIsBusy) {
-    app::TConverting* page = OpenImport();
+    midiimport::TConverting* page = OpenImport();
     dialogs.scriptFile(song);
     std::vector<std::pair<QString, bool>> seen;  // Panel4 and the page's enabled state
     QTimer watcher;
@@ -227,7 +227,7 @@ TEST_F(ImportPages, TheSplitShowsItsProgressWhileThePageIsBusy) {
 
 // NEW is the player's own fresh start: drums and parts cleared, MANUAL again.
 TEST_F(ImportPages, NewClearsTheTrialAndReturnsToManual) {
-    app::TConverting* page = OpenImport();
+    midiimport::TConverting* page = OpenImport();
     dialogs.scriptFile(song);
     page->ExtractDrums->click();
     page->DontKillBtn->click();
@@ -252,7 +252,7 @@ TEST_F(ImportPages, NewClearsTheTrialAndReturnsToManual) {
 TEST_F(ImportPages, TryOfDrumsOffersToSaveBeforeThePartsGo) {
     state.live.parts.PartSteps[2][17] = {67, 90, 300};
     pages.DrumTab->DrumPanel[3]->onClick();
-    app::TConverting* page = OpenImport();
+    midiimport::TConverting* page = OpenImport();
     dialogs.scriptFile(song);
     page->ExtractDrums->click();
     const fs::path kept = folder.path() / "TarnFile" / "kept.QTR";
