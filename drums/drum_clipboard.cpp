@@ -10,12 +10,12 @@ bool editableDrum(int drum) {
 
 }  // namespace
 
-DrumClipboard::DrumClipboard(app::ProgramState& state, DrumOps& ops, platform::DialogService& dialogs)
-    : state_(state), ops_(ops), dialogs_(dialogs) {}
+DrumClipboard::DrumClipboard(DrumState& drums, DrumOps& ops, platform::DialogService& dialogs)
+    : drums_(drums), ops_(ops), dialogs_(dialogs) {}
 
 StepCells DrumClipboard::column(int drum) {
     return [this, drum](int step) -> std::int32_t& {
-        return state_.drums.DrumPattern[static_cast<std::size_t>(step)][static_cast<std::size_t>(drum)];
+        return drums_.DrumPattern[static_cast<std::size_t>(step)][static_cast<std::size_t>(drum)];
     };
 }
 
@@ -24,7 +24,7 @@ void DrumClipboard::sendBar(int bar, int drum) {
 }
 
 void DrumClipboard::Copy() {
-    DrumState& d = state_.drums;
+    DrumState& d = drums_;
     dialogs_.beep(platform::BeepSound::Default);
     // A drum no editor can reach is not copied: PASTE would otherwise write beyond the
     // drums the engine and the file keep.
@@ -34,7 +34,7 @@ void DrumClipboard::Copy() {
 }
 
 bool DrumClipboard::Paste() {
-    DrumState& d = state_.drums;
+    DrumState& d = drums_;
     if (d.Clipboard.CopyValid == 0) {
         EmptyBufferBox(dialogs_, kCopyBufferEmpty);
         return false;
@@ -46,7 +46,7 @@ bool DrumClipboard::Paste() {
 }
 
 bool DrumClipboard::Clear() {
-    DrumState& d = state_.drums;
+    DrumState& d = drums_;
     const int drum = d.EditDrum;
     if (!editableDrum(drum)) return false;
     const std::array<std::int32_t, 3> at = {d.EditStep, drum, d.Bars};
@@ -58,7 +58,7 @@ bool DrumClipboard::Clear() {
 }
 
 bool DrumClipboard::Undo() {
-    DrumState& d = state_.drums;
+    DrumState& d = drums_;
     if (d.Clipboard.UndoValid == 0) {
         EmptyBufferBox(dialogs_, kUndoBufferEmpty);
         return false;

@@ -8,15 +8,15 @@
 // The caller stops playing first and repaints the drum tab after a true result.
 // User-interface thread only.
 
-#include "program/program_state.h"
 #include "drums/drum_pattern.h"
+#include "drums/drum_state.h"
 #include "platform/dialogs.h"
 
 namespace drums {
 
 class DrumClipboard {
   public:
-    DrumClipboard(app::ProgramState& state, DrumOps& ops, platform::DialogService& dialogs);
+    DrumClipboard(DrumState& drums, DrumOps& ops, platform::DialogService& dialogs);
 
     // A default beep; the buffer takes bar Bars of EditDrum. Nothing is sent or repainted.
     void Copy();
@@ -31,7 +31,7 @@ class DrumClipboard {
   private:
     StepCells column(int drum);
     void sendBar(int bar, int drum);
-    app::ProgramState& state_;
+    DrumState& drums_;
     DrumOps& ops_;
     platform::DialogService& dialogs_;
 };

@@ -2,9 +2,9 @@
 
 namespace drums {
 
-bool MoveDrum(app::ProgramState& state, DrumOps& ops, Transport& transport, int from, int to) {
+bool MoveDrum(DrumState& drums, DrumOps& ops, Transport& transport, int from, int to) {
     if (from == to || from < 0 || from >= kEditableDrums || to < 0 || to >= kEditableDrums) return false;
-    DrumState& d = state.drums;
+    DrumState& d = drums;
     const auto f = static_cast<std::size_t>(from), t = static_cast<std::size_t>(to);
     d.EditDrum = to;
     for (int s = 0; s < kSteps; ++s) {

@@ -4,6 +4,7 @@
 // centred. The engine's copy follows cell by cell. User-interface thread only.
 
 #include "drums/drum_pattern.h"
+#include "drums/drum_state.h"
 #include "drums/transport.h"
 
 namespace drums {
@@ -13,6 +14,6 @@ namespace drums {
 // and `from` goes back to 64, both sent to the engine. Marks the arrangement modified and makes
 // `to` the drum being edited. Returns false, changing and sending nothing, when the two are the
 // same drum or either lies outside 0..69.
-bool MoveDrum(app::ProgramState& state, DrumOps& ops, Transport& transport, int from, int to);
+bool MoveDrum(DrumState& drums, DrumOps& ops, Transport& transport, int from, int to);
 
 }  // namespace drums

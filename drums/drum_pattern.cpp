@@ -4,11 +4,13 @@
 
 namespace drums {
 
-DrumOps::DrumOps(app::ProgramState& state, common::EngineLink& engine) : state_(state), engine_(engine) {}
+DrumOps::DrumOps(DrumState& drums, common::EngineParams& params, common::EngineLink& engine,
+                 PlayingListener& playing)
+    : drums_(drums), params_(params), engine_(engine), playing_(playing) {}
 
 void DrumOps::ToggleDrumCell(int step, int drum, int velocity) {
     if (step < 0 || step >= kSteps || drum < 0 || drum >= kEditableDrums) return;
-    DrumState& d = state_.drums;
+    DrumState& d = drums_;
     d.Modified = 1;
     d.EditStep = step;
     d.EditDrum = drum;
@@ -18,11 +20,11 @@ void DrumOps::ToggleDrumCell(int step, int drum, int velocity) {
 }
 
 void DrumOps::SendCell(int step, int drum) {
-    common::EngineParams& p = state_.Engine;
+    common::EngineParams& p = params_;
     p.Step = static_cast<std::uint8_t>(step);
     p.Drum = static_cast<std::uint8_t>(drum);
     p.CellValue =
-        CellByte(state_.drums.DrumPattern[static_cast<std::size_t>(step)][static_cast<std::size_t>(drum)]);
+        CellByte(drums_.DrumPattern[static_cast<std::size_t>(step)][static_cast<std::size_t>(drum)]);
     common::SendParams(engine_, p);
 }
 
@@ -31,19 +33,19 @@ void DrumOps::ParkEngineCell() {
 }
 
 void DrumOps::ClearEngineDrums() {
-    common::SendCommand(engine_, state_.Engine, common::CmdClearGrid);
+    common::SendCommand(engine_, params_, common::CmdClearGrid);
 }
 
 void DrumOps::StopAndPanic() {
-    common::SendCommand(engine_, state_.Engine, common::CmdStopPanic);
+    common::SendCommand(engine_, params_, common::CmdStopPanic);
     // The engine plays no more, whoever stopped it: three chord keys may start it again.
-    state_.live.chord.AccompanimentRunning = 0;
+    playing_.EngineStopped();
     if (panicAction_) panicAction_();
 }
 
 void DrumOps::ClearPattern() {
-    for (auto& row : state_.drums.DrumPattern) row.fill(0);
-    state_.drums.DrumPans.fill(64);
+    for (auto& row : drums_.DrumPattern) row.fill(0);
+    drums_.DrumPans.fill(64);
 }
 
 }  // namespace drums

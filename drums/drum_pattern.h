@@ -7,13 +7,15 @@
 #include <functional>
 
 #include "common/engine_link.h"
-#include "program/program_state.h"
+#include "drums/drum_state.h"
+#include "drums/playing.h"
 
 namespace drums {
 
 class DrumOps {
   public:
-    DrumOps(app::ProgramState& state, common::EngineLink& engine);
+    DrumOps(DrumState& drums, common::EngineParams& params, common::EngineLink& engine,
+            PlayingListener& playing);
 
     // The setup page's PANIC action, which StopAndPanic runs after the engine's stop.
     void setPanicAction(std::function<void()> action) { panicAction_ = std::move(action); }
@@ -26,8 +28,8 @@ class DrumOps {
     void ParkEngineCell();
     // Empties the engine's copy of the pattern and its pans (the program's copy is untouched).
     void ClearEngineDrums();
-    // Stops the engine with its panic, then the setup page's PANIC action. Playing is over
-    // (AccompanimentRunning 0), so the chord follower is ready to start it by itself.
+    // Stops the engine with its panic, then the setup page's PANIC action. Playing is over (the
+    // listener hears it), so the chord follower is ready to start it by itself.
     void StopAndPanic();
     // For writers that change DrumPattern directly: sends cell [step][drum] as it now stands.
     void SendCell(int step, int drum);
@@ -35,8 +37,10 @@ class DrumOps {
     void ClearPattern();
 
   private:
-    app::ProgramState& state_;
+    DrumState& drums_;
+    common::EngineParams& params_;
     common::EngineLink& engine_;
+    PlayingListener& playing_;
     std::function<void()> panicAction_;
 };
 

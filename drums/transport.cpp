@@ -4,26 +4,32 @@
 
 namespace drums {
 
-Transport::Transport(app::ProgramState& state, common::EngineLink& engine, common::MidiDevices& devices,
-                     DrumOps& ops)
-    : state_(state), engine_(engine), devices_(devices), ops_(ops) {}
+Transport::Transport(DrumState& drums, TransportState& transport, common::EngineParams& params,
+                     common::EngineLink& engine, common::MidiDevices& devices, DrumOps& ops,
+                     PlayingListener& playing)
+    : drums_(drums),
+      transport_(transport),
+      params_(params),
+      engine_(engine),
+      devices_(devices),
+      ops_(ops),
+      playing_(playing) {}
 
 void Transport::Start(HWND window) {
     ops_.ParkEngineCell();
-    accompaniment::PlayingStarted(state_.live.chord, state_.live.players);
+    playing_.PlayStarting();
     if (restNoteButtons) restNoteButtons();
     devices_.OpenMidiOut();
     engine_.MidiPanic();
     if (resetBeatLights) resetBeatLights();
-    state_.transport.DrumTabWindow = window;
+    transport_.DrumTabWindow = window;
     engine_.MessagePost(window);
-    common::SendCommand(engine_, state_.Engine, common::CmdStart);
-    state_.live.chord.AccompanimentRunning = 1;
+    common::SendCommand(engine_, params_, common::CmdStart);
+    playing_.PlayStarted();
 }
 
 void Transport::Stop() {
-    state_.live.chord.AccompanimentRunning = 0;
-    accompaniment::PlayingStopped(state_.live.chord);
+    playing_.PlayStopping();
     for (int i = 0; i < 3; ++i) ops_.StopAndPanic();
     engine_.MidiPanic();
     devices_.RestartMidiIn();
@@ -34,39 +40,39 @@ void Transport::Stop() {
 
 void Transport::SetTempo(int tempo) {
     tempo = std::clamp(tempo, 20, 250);
-    state_.drums.TempoValue = tempo;
-    state_.Engine.Tempo = tempo;
-    common::SendParams(engine_, state_.Engine);
+    drums_.TempoValue = tempo;
+    params_.Tempo = tempo;
+    common::SendParams(engine_, params_);
 }
 
 void Transport::SetBars(int position) {
-    state_.drums.Bars = static_cast<std::int8_t>(std::clamp(position / 100, 1, 8));
-    common::SendCommand(engine_, state_.Engine, static_cast<std::uint8_t>(state_.drums.Bars));
+    drums_.Bars = static_cast<std::int8_t>(std::clamp(position / 100, 1, 8));
+    common::SendCommand(engine_, params_, static_cast<std::uint8_t>(drums_.Bars));
 }
 
 void Transport::ToggleMeter() {
-    DrumState& d = state_.drums;
+    DrumState& d = drums_;
     d.MeterSign = static_cast<std::int8_t>(-d.MeterSign);
     d.WaltzMode = d.MeterSign > 0 ? 1 : 0;
-    state_.Engine.Aux = d.MeterSign > 0 ? 0 : 1;
-    common::SendCommand(engine_, state_.Engine, common::CmdMeter);
+    params_.Aux = d.MeterSign > 0 ? 0 : 1;
+    common::SendCommand(engine_, params_, common::CmdMeter);
 }
 
 std::string Transport::ToggleQuantise() {
-    std::int8_t& q = state_.transport.QuantiseState;
+    std::int8_t& q = transport_.QuantiseState;
     q = static_cast<std::int8_t>(-q);
-    common::SendCommand(engine_, state_.Engine, q > 0 ? common::CmdStrictTiming : common::CmdJitterTiming);
+    common::SendCommand(engine_, params_, q > 0 ? common::CmdStrictTiming : common::CmdJitterTiming);
     return QuantiseCaption(q);
 }
 
 void Transport::SetDrumPan(int drum, int pan) {
     if (drum < 0 || drum >= kPanCount) return;
     pan = std::clamp(pan, 0, 127);
-    state_.drums.DrumPans[static_cast<std::size_t>(drum)] = pan;
-    common::EngineParams& p = state_.Engine;
+    drums_.DrumPans[static_cast<std::size_t>(drum)] = pan;
+    common::EngineParams& p = params_;
     p.Aux = static_cast<std::uint8_t>(pan);
     p.Drum = static_cast<std::uint8_t>(drum);
-    p.CellValue = CellByte(state_.drums.DrumPattern[p.Step][p.Drum]);
+    p.CellValue = CellByte(drums_.DrumPattern[p.Step][p.Drum]);
     common::SendCommand(engine_, p, common::CmdDrumPan);
 }
 

@@ -8,14 +8,17 @@
 
 #include "common/engine_link.h"
 #include "common/midi_devices.h"
-#include "program/program_state.h"
 #include "drums/drum_pattern.h"
+#include "drums/drum_state.h"
+#include "drums/playing.h"
 
 namespace drums {
 
 class Transport {
   public:
-    Transport(app::ProgramState& state, common::EngineLink& engine, common::MidiDevices& devices, DrumOps& ops);
+    Transport(DrumState& drums, TransportState& transport, common::EngineParams& params,
+              common::EngineLink& engine, common::MidiDevices& devices, DrumOps& ops,
+              PlayingListener& playing);
 
     // Page steps of start: the orchestra page's note buttons to rest (before the output opens)
     // and the beat lights reset (before the window is handed to the engine).
@@ -42,10 +45,13 @@ class Transport {
     static const char* QuantiseCaption(std::int8_t q) { return q > 0 ? "QUANTISE ON " : "QUANTISE OFF "; }
 
   private:
-    app::ProgramState& state_;
+    DrumState& drums_;
+    TransportState& transport_;
+    common::EngineParams& params_;
     common::EngineLink& engine_;
     common::MidiDevices& devices_;
     DrumOps& ops_;
+    PlayingListener& playing_;
 };
 
 }  // namespace drums

@@ -15,6 +15,7 @@
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/launcher.h"
+#include "program/accompaniment_playing.h"
 #include "program/program_state.h"
 #include "program/save_offer.h"
 #include "program/shell.h"
@@ -56,6 +57,7 @@ class QuintoraProgram final : public ShellPages {
     common::EngineLink& engine_;
     platform::DialogService& dialogs_;
     common::MidiDevices devices_;
+    AccompanimentPlaying playing_;
     drums::DrumOps drums_;
     drums::Transport transport_;
     SaveOffer save_;

@@ -76,7 +76,8 @@ void TChangeDrum::CHANGEClick() {
     context_.state.shell.PageCode = "DT";
     hide();
     const int to = chosenDrum();
-    const bool moved = to >= 0 && MoveDrum(context_.state, context_.drums, context_.transport, from, to);
+    const bool moved =
+        to >= 0 && MoveDrum(context_.state.drums, context_.drums, context_.transport, from, to);
     TDrumTab* tab = pages_.DrumTab;
     if (!tab) return;
     tab->show();

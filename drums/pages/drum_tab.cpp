@@ -113,7 +113,7 @@ ui::ColourPanel* tempoPanel(QWidget* parent, const char* name, const char* capti
 }  // namespace
 
 TDrumTab::TDrumTab(ui::ProgramContext& context, DrumPages& pages)
-    : context_(context), pages_(pages), clipboard_(context.state, context.drums, context.dialogs) {
+    : context_(context), pages_(pages), clipboard_(context.state.drums, context.drums, context.dialogs) {
     setObjectName("DrumTab");
     setWindowTitle("DrumTab");
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);

@@ -58,8 +58,8 @@ class OrchestraOps : public testsupport::ProgramFixture {
     bool playing() { return link.engine.snapshot().running == 1; }
     std::vector<Bytes> sent() const { return platform.output->messages(); }
 
-    drums::DrumOps drumOps{state, link};
-    drums::Transport transport{state, link, devices, drumOps};
+    drums::DrumOps drumOps{state.drums, state.Engine, link, listener};
+    drums::Transport transport{state.drums, state.transport, state.Engine, link, devices, drumOps, listener};
     EngineHost host{link};
     live::LiveAccompaniment live{state.live, host, state.Engine.DrumChannel, state.drums.WaltzMode};
     accompaniment::OrchestraOps ops{state, link, drumOps, transport, dialogs, live.players};

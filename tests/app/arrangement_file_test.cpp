@@ -89,7 +89,9 @@ TEST_F(ArrangementFile, AFullArrangementRoundTripsByteForByte) {
 
     auto fresh = std::make_unique<app::ProgramState>();
     testsupport::TestEngineLink engine{platform};
-    drums::DrumOps(*fresh, engine).ClearEngineDrums();  // as NEW leaves it before a file is read
+    app::AccompanimentPlaying freshListener{fresh->live};
+    // As NEW leaves it before a file is read.
+    drums::DrumOps(fresh->drums, fresh->Engine, engine, freshListener).ClearEngineDrums();
     const auto staged = app::ParseArrangement(file, true);
     ASSERT_TRUE(staged.has_value());
     app::ApplyArrangement(*staged, *fresh, engine);

@@ -120,7 +120,7 @@ class ArrangementFlow : public testsupport::ProgramFixture {
         return app::EncodeArrangement(*other, 200);
     }
 
-    drums::DrumOps ops{state, link};
+    drums::DrumOps ops{state.drums, state.Engine, link, listener};
     app::SaveOffer save{state, dialogs};
     JournalPages pages{state, ops, save};
     testsupport::TestDisk disk;

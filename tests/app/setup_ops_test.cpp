@@ -248,7 +248,7 @@ TEST_F(HelpInstall, FailuresAreReported) {
 }
 
 TEST_F(HelpInstall, TheShippedPagesCoverEveryTopicAndFoundTheHelp) {
-    drums::DrumOps ops(state, link);
+    drums::DrumOps ops(state.drums, state.Engine, link, listener);
     app::SaveOffer save(state, dialogs);
     app::Shell shell(state, link, devices, ops, save, dialogs);
     shell.ProbeFiles();

@@ -58,7 +58,7 @@ class Shell : public testsupport::ProgramFixture {
     Shell() {
         ops.setPanicAction([this] { link.Params(state.Engine); });
     }
-    drums::DrumOps ops{state, link};
+    drums::DrumOps ops{state.drums, state.Engine, link, listener};
     app::SaveOffer save{state, dialogs};
     app::Shell shell{state, link, devices, ops, save, dialogs};
 

@@ -53,8 +53,8 @@ class DrumClipboard : public testsupport::ProgramFixture {
         return ::testing::AssertionSuccess();
     }
 
-    drums::DrumOps ops{state, link};
-    drums::DrumClipboard clipboard{state, ops, dialogs};
+    drums::DrumOps ops{state.drums, state.Engine, link, listener};
+    drums::DrumClipboard clipboard{state.drums, ops, dialogs};
 };
 
 TEST_F(DrumClipboard, CopyThenPasteReproducesTheBarElsewhere) {

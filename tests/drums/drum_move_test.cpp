@@ -39,13 +39,13 @@ class DrumMove : public testsupport::ProgramFixture {
         for (int s = 0; s < 256; ++s) out.push_back(cell(s, drum));
         return out;
     }
-    drums::DrumOps ops{state, link};
-    drums::Transport transport{state, link, devices, ops};
+    drums::DrumOps ops{state.drums, state.Engine, link, listener};
+    drums::Transport transport{state.drums, state.transport, state.Engine, link, devices, ops, listener};
 };
 
 TEST_F(DrumMove, EveryHitAndThePanMoveAndNothingStaysBehind) {
     const std::vector<std::int32_t> moved = column(9);
-    ASSERT_TRUE(drums::MoveDrum(state, ops, transport, 9, 0));
+    ASSERT_TRUE(drums::MoveDrum(state.drums, ops, transport, 9, 0));
     EXPECT_EQ(column(0), moved) << "drum 0's own hits are replaced, not merged";
     EXPECT_EQ(column(9), std::vector<std::int32_t>(256, 0));
     EXPECT_EQ(cell(17, 11), 70);
@@ -68,7 +68,7 @@ TEST_F(DrumMove, TheSameDrumOrOneOutsideTheEditedRangeMovesAndSendsNothing) {
     for (auto [from, to] : {std::pair{9, 9}, {9, 70}, {9, -1}, {70, 0}, {-1, 0}}) {
         SCOPED_TRACE(std::to_string(from) + " -> " + std::to_string(to));
         const auto before = std::make_unique<decltype(state.drums.DrumPattern)>(state.drums.DrumPattern);
-        EXPECT_FALSE(drums::MoveDrum(state, ops, transport, from, to));
+        EXPECT_FALSE(drums::MoveDrum(state.drums, ops, transport, from, to));
         EXPECT_TRUE(state.drums.DrumPattern == *before);
         EXPECT_EQ(state.drums.DrumPans[9], 30);
         EXPECT_EQ(state.drums.Modified, 0);

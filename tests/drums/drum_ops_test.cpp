@@ -17,7 +17,7 @@ class DrumOps : public testsupport::ProgramFixture {
         ops.ClearEngineDrums();
         link.clearJournal();
     }
-    drums::DrumOps ops{state, link};
+    drums::DrumOps ops{state.drums, state.Engine, link, listener};
     int panics = 0;
 };
 

@@ -22,8 +22,8 @@ class Transport : public testsupport::ProgramFixture {
         ops.ClearEngineDrums();
         link.clearJournal();
     }
-    drums::DrumOps ops{state, link};
-    drums::Transport transport{state, link, devices, ops};
+    drums::DrumOps ops{state.drums, state.Engine, link, listener};
+    drums::Transport transport{state.drums, state.transport, state.Engine, link, devices, ops, listener};
     Strings notes;
     HWND window = reinterpret_cast<HWND>(0x4242);
 };

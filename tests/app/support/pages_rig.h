@@ -25,8 +25,8 @@ class PagesRig : public ProgramFixture {
     PagesRig();
     ~PagesRig() override;
 
-    drums::DrumOps ops{state, link};
-    drums::Transport transport{state, link, devices, ops};
+    drums::DrumOps ops{state.drums, state.Engine, link, listener};
+    drums::Transport transport{state.drums, state.transport, state.Engine, link, devices, ops, listener};
     app::SaveOffer save{state, dialogs};
     app::Pages pages;
     app::PageNavigator navigator{pages};

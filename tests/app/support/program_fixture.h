@@ -9,6 +9,7 @@
 
 #include "common/folders.h"
 #include "common/midi_devices.h"
+#include "program/accompaniment_playing.h"
 #include "program/program_state.h"
 #include "platform/testing/scripted_dialogs.h"
 #include "tests/app/support/test_engine.h"
@@ -35,6 +36,8 @@ class ProgramFixture : public ::testing::Test {
     TempProgramFolder folder;
     std::unique_ptr<app::ProgramState> owned = std::make_unique<app::ProgramState>();
     app::ProgramState& state = *owned;
+    // The live accompaniment's side of the drums' start and stop, as the program links it.
+    app::AccompanimentPlaying listener{state.live};
     platform::testing::ScriptedDialogs dialogs;
     TestEngineLink link{platform};
     common::MidiDevices devices{state, state.live.parts.ThruChannel, link, dialogs, platform::services().midiIn()};

@@ -58,7 +58,7 @@ class ImportFixture : public testsupport::ProgramFixture {
     }
 
     midiimport::ImportState import;
-    drums::DrumOps ops{state, link};
+    drums::DrumOps ops{state.drums, state.Engine, link, listener};
     RecordingPages pages{state};
     midiimport::ImportContext ctx{import, {state, state.drums, state.live}, link, ops, dialogs, pages,
                                   nullptr};

@@ -11,6 +11,8 @@
 #include "import/dump_parser.h"
 #include "import/split.h"
 #include "platform/testing/scripted_dialogs.h"
+#include "program/accompaniment_playing.h"
+#include "program/program_state.h"
 #include "tests/app/support/null_engine.h"
 
 namespace importfuzz {
@@ -35,7 +37,8 @@ class MeterPages final : public midiimport::ImportPages {
 struct Rig {
     app::ProgramState state;
     testsupport::NullEngineLink engine;
-    drums::DrumOps ops{state, engine};
+    app::AccompanimentPlaying playing{state.live};
+    drums::DrumOps ops{state.drums, state.Engine, engine, playing};
     platform::testing::ScriptedDialogs dialogs;
     MeterPages pages{state};
     midiimport::ImportState import;
