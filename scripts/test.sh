@@ -21,6 +21,8 @@ run_ctest() {
 
 echo "== normal build =="
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUINTORA_WERROR=ON >/dev/null
+# Every include and library link goes down the folders' layers.
+scripts/check_layers.sh build
 cmake --build build -j "$jobs"
 run_ctest --test-dir build --output-on-failure -j "$jobs" --timeout 600
 
