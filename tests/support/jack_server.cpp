@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -28,9 +29,20 @@ constexpr auto kStopDeadline = std::chrono::seconds(20);
 
 void silent(const char*) {}
 
+// QUINTORA_TEST_JACK_LOGS names a folder where every server's log is kept, verbose, to find out
+// afterwards what the server saw during a failed test.
+const char* keptLogFolder() {
+    const char* folder = std::getenv("QUINTORA_TEST_JACK_LOGS");
+    return folder && *folder ? folder : nullptr;
+}
+
 bool serverAnswers(const std::string& name) {
+    // A name of this process's own: libjack puts a client's socket at a path made of the client
+    // name alone, so probes of one name from tests running at once beside each other, each on
+    // its own server, would take each other's socket.
+    const std::string probe = "probe-" + std::to_string(getpid());
     jack_status_t status{};
-    jack_client_t* c = jack_client_open("probe", static_cast<jack_options_t>(JackNoStartServer | JackServerName),
+    jack_client_t* c = jack_client_open(probe.c_str(), static_cast<jack_options_t>(JackNoStartServer | JackServerName),
                                         &status, name.c_str());
     if (!c) return false;
     jack_client_close(c);
@@ -141,6 +153,7 @@ void JackServer::start() {
     }
     std::vector<std::string> args = {"jackd", "--sync", "--no-realtime", "-t", "2000", "-n", name_,
                                      "-d", "dummy", "-r", "48000", "-p", "256"};
+    if (keptLogFolder()) args.insert(args.begin() + 1, "-v");
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
@@ -226,6 +239,12 @@ void JackServer::stop() {
     }
     if (!logPath_.empty()) {
         std::error_code ignored;
+        if (const char* folder = keptLogFolder()) {
+            const auto kept = std::filesystem::path(folder) /
+                              (name_ + "-" + std::to_string(getpid()) + "-" + std::to_string(time(nullptr)) + ".log");
+            std::filesystem::copy_file(logPath_, kept, std::filesystem::copy_options::overwrite_existing, ignored);
+            std::fprintf(stderr, "jackd's log kept in %s\n", kept.c_str());
+        }
         std::filesystem::remove(logPath_, ignored);
         logPath_.clear();
     }
