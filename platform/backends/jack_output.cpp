@@ -1,5 +1,7 @@
 #include "platform/backends/jack_output.h"
 
+#include "platform/backends/jack_client_name.h"
+
 #include <jack/jack.h>
 #include <jack/midiport.h>
 #include <jack/ringbuffer.h>
@@ -38,14 +40,6 @@ jack_client_t* openClient(const char* name) {
     return jack_client_open(name, JackNoStartServer, &status);
 }
 
-// A client name of its own for every output: libjack keeps a client's socket under a path made
-// of the client's name and the user alone, so clients of the same name (an output reopened at
-// once, or another Quintora2 on another server) would take each other's socket.
-std::string uniqueClientName() {
-    static std::atomic<unsigned> next{0};
-    return std::string(kOwnPrefix) + "-" + std::to_string(getpid()) + "-" + std::to_string(++next);
-}
-
 std::vector<std::string> foreignInputs(jack_client_t* client) {
     std::vector<std::string> out;
     const char** ports = jack_get_ports(client, nullptr, JACK_DEFAULT_MIDI_TYPE, JackPortIsInput);
@@ -69,7 +63,7 @@ class JackOutPort final : public MidiOutPort {
 
     // Makes the client and its port and connects it to `target`; false (and error) on failure.
     bool start(const std::string& target, MMRESULT& error) {
-        client_ = openClient(uniqueClientName().c_str());
+        client_ = openClient(uniqueJackClientName(kOwnPrefix).c_str());
         if (!client_) {
             error = MMSYSERR_NODRIVER;
             return false;
@@ -236,7 +230,7 @@ JackOutPorts::~JackOutPorts() {
 
 bool JackOutPorts::list(std::vector<std::string>& names) {
     std::lock_guard lock(mutex_);
-    if (!probe_) probe_ = openClient((uniqueClientName() + "-list").c_str());
+    if (!probe_) probe_ = openClient(uniqueJackClientName(std::string(kOwnPrefix) + " list").c_str());
     if (!probe_) return false;
     names = foreignInputs(probe_);
     return true;

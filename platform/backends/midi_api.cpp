@@ -1,5 +1,7 @@
 #include "platform/backends/midi_api.h"
 
+#include "platform/backends/jack_client_name.h"
+
 #include <jack/jack.h>
 
 #include <cstdlib>
@@ -16,7 +18,7 @@ bool jackServerRuns() {
     jack_set_error_function(&silent);
     jack_set_info_function(&silent);
     jack_status_t status{};
-    jack_client_t* c = jack_client_open("Quintora2-probe", JackNoStartServer, &status);
+    jack_client_t* c = jack_client_open(uniqueJackClientName("Quintora2-probe").c_str(), JackNoStartServer, &status);
     if (!c) return false;
     jack_client_close(c);
     return true;

@@ -1,5 +1,7 @@
 #include "platform/backends/rtmidi_ports.h"
 
+#include "platform/backends/jack_client_name.h"
+
 #include <rtmidi/RtMidi.h>
 
 #include <cstdio>
@@ -84,7 +86,9 @@ std::unique_ptr<RtClient<Rt>> makeClient(MidiApi api, const std::string& name) {
     if (api == MidiApi::None) return nullptr;
     auto c = std::make_unique<RtClient<Rt>>();
     try {
-        c->rt = std::make_unique<Rt>(rtApi(api), name);
+        // JACK needs a name no other client on the machine has at the same moment; ALSA gives
+        // every client a number of its own, so there the plain name stays.
+        c->rt = std::make_unique<Rt>(rtApi(api), api == MidiApi::Jack ? uniqueJackClientName(name) : name);
     } catch (const RtMidiError& e) {
         printOnce(e.getMessage());
         return nullptr;

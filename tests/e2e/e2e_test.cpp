@@ -38,7 +38,7 @@ TEST(EndToEnd, ADrumCellPlaysOnChannelTenAndExitSilencesEverything) {
     ASSERT_TRUE(server.ready()) << server.failure();
     testsupport::JackMidiClient recorder("recorder");
     ASSERT_TRUE(recorder.ok()) << recorder.failure();
-    const int device = deviceOf("recorder:in");
+    const int device = deviceOf(recorder.inputPortName());
     ASSERT_GE(device, 0) << "the recorder's port is an output device";
 
     TempFolder home;

@@ -9,10 +9,18 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <mutex>
+#include <set>
 #include <string>
+#include <string_view>
+#include <thread>
 #include <vector>
 
+#include <jack/jack.h>
+#include <unistd.h>
+
 #include "midifile/MidiWrite.h"
+#include "platform/backends/rtmidi_ports.h"
 #include "platform/backends/system_output.h"
 #include "platform/midi_out.h"
 #include "player/midi_file_player.h"
@@ -110,6 +118,68 @@ TEST_F(JackOutput, ExclusiveMessagesArriveWholeOrAreRefusedWithAnError) {
     ASSERT_EQ(got.size(), 2u);
     EXPECT_TRUE(got[0] == carried) << "the large message arrived byte for byte (" << got[0].size() << " bytes)";
     EXPECT_EQ(got[1], note);
+}
+
+// libjack puts a client's socket at a path made of the client's name and the user, whatever the
+// server: two clients of one name opening at the same moment, on two servers (a program and a
+// second one, or a test beside another), take each other's socket and fail to open. So every
+// client of ours, the lists' clients, the output and the input alike, carries this process's id.
+TEST_F(JackOutput, EveryClientOfOursHasANameNoOtherProcessUses) {
+    struct Registrations {
+        std::mutex mutex;
+        std::vector<std::string> names;
+        static void added(const char* name, int registered, void* self) {
+            auto* r = static_cast<Registrations*>(self);
+            std::lock_guard lock(r->mutex);
+            if (registered && std::string_view(name).starts_with("Quintora2")) r->names.emplace_back(name);
+        }
+        std::vector<std::string> seen() {
+            std::lock_guard lock(mutex);
+            return names;
+        }
+    } registrations;
+    const std::string listenerName = "listener-" + std::to_string(getpid());
+    jack_status_t status{};
+    jack_client_t* listener = jack_client_open(listenerName.c_str(), JackNoStartServer, &status);
+    ASSERT_NE(listener, nullptr);
+    jack_set_client_registration_callback(listener, &Registrations::added, &registrations);
+    ASSERT_EQ(jack_activate(listener), 0);
+
+    struct NoSink : platform::MidiInSink {
+        void shortMessage(std::uint32_t) override {}
+    } sink;
+    {
+        platform::MidiOutRegistry outs(std::make_unique<platform::SystemMidiOutBackend>(platform::MidiApi::Jack));
+        platform::RtMidiInBackend ins(platform::MidiApi::Jack);
+        int outDevice = -1, inDevice = -1;
+        for (int i = 0; i < static_cast<int>(outs.numDevs()); ++i) {
+            std::string name;
+            if (outs.getDevCaps(i, name) == platform::MMSYSERR_NOERROR && name == rig.inputPortName()) outDevice = i;
+        }
+        const auto inputs = ins.portNames();
+        for (std::size_t i = 0; i < inputs.size(); ++i)
+            if (inputs[i] == rig.outputPortName()) inDevice = static_cast<int>(i);
+        ASSERT_GE(outDevice, 0);
+        ASSERT_GE(inDevice, 0);
+        platform::HMIDIOUT out = nullptr;
+        ASSERT_EQ(outs.open(&out, outDevice), platform::MMSYSERR_NOERROR);
+        platform::MMRESULT error = platform::MMSYSERR_NOERROR;
+        auto in = ins.open(inDevice, &sink, error);
+        ASSERT_TRUE(in) << error;
+
+        // Two lists' clients, the output's and the input's.
+        const auto deadline = std::chrono::steady_clock::now() + 30s;
+        while (registrations.seen().size() < 4 && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(10ms);
+        EXPECT_EQ(outs.close(out), platform::MMSYSERR_NOERROR);
+    }
+    jack_client_close(listener);
+
+    const auto names = registrations.seen();
+    ASSERT_EQ(names.size(), 4u);
+    const std::string ours = "-" + std::to_string(getpid()) + "-";
+    for (const auto& name : names) EXPECT_NE(name.find(ours), std::string::npos) << name;
+    EXPECT_EQ(std::set<std::string>(names.begin(), names.end()).size(), names.size()) << "each name once";
 }
 
 // The player over the real port: a chord whose note-offs fall at the file's very end, or that

@@ -71,8 +71,8 @@ void ProgramOnJack::SetUp() {
     for (;;) {
         platform::SystemMidiOutBackend outputs(platform::MidiApi::Jack);
         platform::RtMidiInBackend inputs(platform::MidiApi::Jack);
-        outDevice = indexOf(outputs.portNames(), "rig:in");
-        inDevice = indexOf(inputs.portNames(), "rig:out");
+        outDevice = indexOf(outputs.portNames(), rig.inputPortName());
+        inDevice = indexOf(inputs.portNames(), rig.outputPortName());
         if ((outDevice >= 0 && inDevice >= 0) || std::chrono::steady_clock::now() >= deadline) break;
         std::this_thread::sleep_for(200ms);
     }

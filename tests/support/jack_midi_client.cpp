@@ -5,6 +5,8 @@
 #include <cstring>
 #include <thread>
 
+#include <unistd.h>
+
 namespace testsupport {
 
 namespace {
@@ -15,16 +17,19 @@ std::string hex(unsigned v) {
 }
 }  // namespace
 
-JackMidiClient::JackMidiClient(const std::string& name) : name_(name) {
+// libjack puts a client's socket at a path made of the client name alone, not the server's:
+// clients of one name opening at the same moment in tests beside each other, each on its own
+// server, would take each other's socket. The process id makes the name the test's own.
+JackMidiClient::JackMidiClient(const std::string& name) : name_(name + "-" + std::to_string(getpid())) {
     // A server just started, on a loaded machine, may refuse a client for a moment: tries again
     // for a while. The exact name, so that a second try never makes "<name>-01".
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
     for (;;) {
         jack_status_t status{};
-        client_ = jack_client_open(name.c_str(), static_cast<jack_options_t>(JackNoStartServer | JackUseExactName),
+        client_ = jack_client_open(name_.c_str(), static_cast<jack_options_t>(JackNoStartServer | JackUseExactName),
                                    &status);
         if (client_) break;
-        failure_ = "jack_client_open(\"" + name + "\") failed, status 0x" + hex(status);
+        failure_ = "jack_client_open(\"" + name_ + "\") failed, status 0x" + hex(status);
         if (std::chrono::steady_clock::now() >= deadline) return;
         std::fprintf(stderr, "%s; trying again\n", failure_.c_str());
         std::this_thread::sleep_for(std::chrono::milliseconds(200));

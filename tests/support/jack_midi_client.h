@@ -20,13 +20,14 @@ struct ReceivedMidi {
 
 class JackMidiClient {
   public:
+    // The client is named "<name>-<process id>".
     explicit JackMidiClient(const std::string& name);
     ~JackMidiClient();
     bool ok() const { return client_ != nullptr; }
     // Why the client is not ok.
     const std::string& failure() const { return failure_; }
-    std::string inputPortName() const;   // "<name>:in"
-    std::string outputPortName() const;  // "<name>:out"
+    std::string inputPortName() const;   // "<client name>:in"
+    std::string outputPortName() const;  // "<client name>:out"
 
     std::vector<ReceivedMidi> received() const;
     void clear();
