@@ -89,11 +89,11 @@ class JackOutPort final : public MidiOutPort {
         }
         // The connection stands once the server's current graph holds it and a period has run
         // on that graph (so its buffer size is known too).
-        const auto deadline = Clock::now() + kConnectLimit;
-        while (!gone_.load() && !jack_port_connected_to(port_, target.c_str()) && Clock::now() < deadline)
+        Progress progress(cycles_);
+        while (!gone_.load() && !jack_port_connected_to(port_, target.c_str()) && !progress.stalled())
             std::this_thread::sleep_for(kPoll);
         const std::uint64_t seen = cycles_.load();
-        while (!gone_.load() && cycles_.load() < seen + 2 && Clock::now() < deadline)
+        while (!gone_.load() && cycles_.load() < seen + 2 && !progress.stalled())
             std::this_thread::sleep_for(kPoll);
         if (gone_.load()) {
             error = MMSYSERR_NODRIVER;
@@ -146,25 +146,46 @@ class JackOutPort final : public MidiOutPort {
 
   private:
     // Waits until the callback has handed on the whole queue and one period more has run, so
-    // that the receiver has read the last period's buffer. MIDIERR_STILLPLAYING when the limit
-    // passed first (the server stalled): what was still queued is lost.
+    // that the receiver has read the last period's buffer. MIDIERR_STILLPLAYING when the server
+    // stalled first: what was still queued is lost.
     MMRESULT drain() {
         if (!active_ || gone_.load()) return MMSYSERR_NOERROR;
-        const auto deadline = Clock::now() + kDrainLimit;
+        Progress progress(cycles_);
         while (jack_ringbuffer_read_space(queue_) > 0) {
             if (gone_.load()) return MMSYSERR_NOERROR;
-            if (Clock::now() >= deadline) return MIDIERR_STILLPLAYING;
+            if (progress.stalled()) return MIDIERR_STILLPLAYING;
             std::this_thread::sleep_for(kPoll);
         }
         // The callback that took the last record may still be running: its period ends at the
         // next count, and one more period follows.
         const std::uint64_t seen = cycles_.load();
         while (!gone_.load() && cycles_.load() < seen + 2) {
-            if (Clock::now() >= deadline) return MIDIERR_STILLPLAYING;
+            if (progress.stalled()) return MIDIERR_STILLPLAYING;
             std::this_thread::sleep_for(kPoll);
         }
         return MMSYSERR_NOERROR;
     }
+
+    // Whether the server has run no period for kStallLimit since the last one this saw.
+    class Progress {
+      public:
+        explicit Progress(const std::atomic<std::uint64_t>& cycles)
+            : cycles_(cycles), seen_(cycles.load()), at_(Clock::now()) {}
+        bool stalled() {
+            const std::uint64_t now = cycles_.load();
+            if (now != seen_) {
+                seen_ = now;
+                at_ = Clock::now();
+                return false;
+            }
+            return Clock::now() - at_ >= kStallLimit;
+        }
+
+      private:
+        const std::atomic<std::uint64_t>& cycles_;
+        std::uint64_t seen_;
+        Clock::time_point at_;
+    };
 
     void shut() {
         if (client_) {

@@ -6,7 +6,9 @@
 //  - opening returns once the connection stands in the server's graph, so the first messages
 //    are not handed to a port that leads nowhere yet;
 //  - closing first lets the callback hand on everything queued, and one period more so that
-//    the receiver has read it, before the client goes (bounded by kDrainLimit);
+//    the receiver has read it, before the client goes;
+//  - both wait for as long as the server goes on running periods, however slowly, and give up
+//    only on a server that ran none for kStallLimit;
 //  - a message larger than one period's port buffer can carry is refused (MIDIERR_TOOLARGE),
 //    never dropped as a success; one that fits is sent whole, in one period.
 // Ports of our own clients (names starting with "Quintora2") are left out of the list.
@@ -26,10 +28,12 @@ struct _jack_client;
 
 namespace platform {
 
-// How long a close waits at most for the queue to reach the receiver.
-inline constexpr std::chrono::milliseconds kDrainLimit{250};
-// How long an open waits at most for its connection to stand.
-inline constexpr std::chrono::milliseconds kConnectLimit{1000};
+// How long an open or a close waits for the server's next period before it gives up on the
+// server. A server that is merely slow (waiting for a late client, its driver thread starved on
+// a loaded machine) runs periods late but runs them; JACK itself takes a server whose driver ran
+// no period for 5 s as not running and refuses new clients then. A close that gives up loses
+// what was still queued (note-offs among it), so it waits as long as JACK would.
+inline constexpr std::chrono::milliseconds kStallLimit{5000};
 
 class JackOutPorts {
   public:
