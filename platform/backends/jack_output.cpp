@@ -89,12 +89,15 @@ class JackOutPort final : public MidiOutPort {
         }
         // The connection stands once the server's current graph holds it and a period has run
         // on that graph (so its buffer size is known too).
+        // Periods may run while the server holds back the switch to the graph with our
+        // connection (for a late client, up to the server's timeout), so the wait is bounded as
+        // a whole too, by the same limit.
         Progress progress(cycles_);
-        while (!gone_.load() && !jack_port_connected_to(port_, target.c_str()) && !progress.stalled())
-            std::this_thread::sleep_for(kPoll);
+        const auto deadline = Clock::now() + kStallLimit;
+        const auto waiting = [&] { return !gone_.load() && !progress.stalled() && Clock::now() < deadline; };
+        while (waiting() && !jack_port_connected_to(port_, target.c_str())) std::this_thread::sleep_for(kPoll);
         const std::uint64_t seen = cycles_.load();
-        while (!gone_.load() && cycles_.load() < seen + 2 && !progress.stalled())
-            std::this_thread::sleep_for(kPoll);
+        while (waiting() && cycles_.load() < seen + 2) std::this_thread::sleep_for(kPoll);
         if (gone_.load()) {
             error = MMSYSERR_NODRIVER;
             return false;

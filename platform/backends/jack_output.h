@@ -8,7 +8,8 @@
 //  - closing first lets the callback hand on everything queued, and one period more so that
 //    the receiver has read it, before the client goes;
 //  - both wait for as long as the server goes on running periods, however slowly, and give up
-//    only on a server that ran none for kStallLimit;
+//    on a server that ran none for kStallLimit (an open also when its connection has not stood
+//    within kStallLimit; a close always ends, as every period hands on part of the queue);
 //  - a message larger than one period's port buffer can carry is refused (MIDIERR_TOOLARGE),
 //    never dropped as a success; one that fits is sent whole, in one period.
 // Ports of our own clients (names starting with "Quintora2") are left out of the list.
