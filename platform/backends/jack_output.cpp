@@ -246,6 +246,21 @@ class JackOutPort final : public MidiOutPort {
 
 }  // namespace
 
+bool awaitJackConnection(const std::string& from, const std::string& to) {
+    jack_client_t* client = openClient(uniqueJackClientName(std::string(kOwnPrefix) + " check").c_str());
+    if (!client) return false;
+    const auto deadline = Clock::now() + kStallLimit;
+    bool connected = false;
+    for (;;) {
+        const jack_port_t* port = jack_port_by_name(client, from.c_str());
+        connected = port && jack_port_connected_to(port, to.c_str());
+        if (connected || Clock::now() >= deadline) break;
+        std::this_thread::sleep_for(kPoll);
+    }
+    jack_client_close(client);
+    return connected;
+}
+
 JackOutPorts::JackOutPorts() = default;
 
 JackOutPorts::~JackOutPorts() {

@@ -36,6 +36,11 @@ namespace platform {
 // what was still queued (note-offs among it), so it waits as long as JACK would.
 inline constexpr std::chrono::milliseconds kStallLimit{5000};
 
+// Waits until the server's current graph connects the port `from` to the port `to` (full
+// names), at most kStallLimit; whether it does. A connection asked for stands only from the
+// server's next graph on, and what the source sends before that never reaches `to`.
+bool awaitJackConnection(const std::string& from, const std::string& to);
+
 class JackOutPorts {
   public:
     JackOutPorts();

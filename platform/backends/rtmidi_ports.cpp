@@ -8,6 +8,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 namespace platform {
 
@@ -77,6 +78,7 @@ template <class Rt>
 struct RtClient {
     std::unique_ptr<RtReport> report = std::make_unique<RtReport>();
     std::unique_ptr<Rt> rt;
+    std::string name;  // the client's name
 };
 
 namespace {
@@ -88,7 +90,8 @@ std::unique_ptr<RtClient<Rt>> makeClient(MidiApi api, const std::string& name) {
     try {
         // JACK needs a name no other client on the machine has at the same moment; ALSA gives
         // every client a number of its own, so there the plain name stays.
-        c->rt = std::make_unique<Rt>(rtApi(api), api == MidiApi::Jack ? uniqueJackClientName(name) : name);
+        c->name = api == MidiApi::Jack ? uniqueJackClientName(name) : name;
+        c->rt = std::make_unique<Rt>(rtApi(api), c->name);
     } catch (const RtMidiError& e) {
         printOnce(e.getMessage());
         return nullptr;
@@ -149,6 +152,14 @@ std::unique_ptr<RtClient<Rt>> openForeignPort(MidiApi api, int device, const cha
     if (!client->rt->isPortOpen()) {
         error = MMSYSERR_ALLOCATED;
         return nullptr;
+    }
+    if (api == MidiApi::Jack && std::is_same_v<Rt, RtMidiIn>) {
+        // RtMidi asks JACK for the connection and returns; keys played before the server's graph
+        // holds it would be lost (the input is opened anew at every stop, and a musician plays
+        // on at once). Waits for it as the outputs do; a port whose connection comes later
+        // still works from then on.
+        const std::string& source = ports[static_cast<std::size_t>(device)].second;
+        awaitJackConnection(source, client->name + ":" + std::string(kOwnPrefix) + portSuffix);
     }
     return client;
 }
