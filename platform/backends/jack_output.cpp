@@ -95,7 +95,8 @@ class JackOutPort final : public MidiOutPort {
         Progress progress(cycles_);
         const auto deadline = Clock::now() + kStallLimit;
         const auto waiting = [&] { return !gone_.load() && !progress.stalled() && Clock::now() < deadline; };
-        while (waiting() && !jack_port_connected_to(port_, target.c_str())) std::this_thread::sleep_for(kPoll);
+        while (waiting() && !jack_port_connected_to(port_, target.c_str()))
+            std::this_thread::sleep_for(kPoll);
         const std::uint64_t seen = cycles_.load();
         while (waiting() && cycles_.load() < seen + 2) std::this_thread::sleep_for(kPoll);
         if (gone_.load()) {

@@ -18,7 +18,8 @@ bool jackServerRuns() {
     jack_set_error_function(&silent);
     jack_set_info_function(&silent);
     jack_status_t status{};
-    jack_client_t* c = jack_client_open(uniqueJackClientName("Quintora2-probe").c_str(), JackNoStartServer, &status);
+    jack_client_t* c =
+        jack_client_open(uniqueJackClientName("Quintora2-probe").c_str(), JackNoStartServer, &status);
     if (!c) return false;
     jack_client_close(c);
     return true;

@@ -149,12 +149,14 @@ TEST_F(JackOutput, EveryClientOfOursHasANameNoOtherProcessUses) {
         void shortMessage(std::uint32_t) override {}
     } sink;
     {
-        platform::MidiOutRegistry outs(std::make_unique<platform::SystemMidiOutBackend>(platform::MidiApi::Jack));
+        platform::MidiOutRegistry outs(
+            std::make_unique<platform::SystemMidiOutBackend>(platform::MidiApi::Jack));
         platform::RtMidiInBackend ins(platform::MidiApi::Jack);
         int outDevice = -1, inDevice = -1;
         for (int i = 0; i < static_cast<int>(outs.numDevs()); ++i) {
             std::string name;
-            if (outs.getDevCaps(i, name) == platform::MMSYSERR_NOERROR && name == rig.inputPortName()) outDevice = i;
+            if (outs.getDevCaps(i, name) == platform::MMSYSERR_NOERROR && name == rig.inputPortName())
+                outDevice = i;
         }
         const auto inputs = ins.portNames();
         for (std::size_t i = 0; i < inputs.size(); ++i)

@@ -37,7 +37,8 @@ TEST(RealPort, TwoBarPatternArrivesOnAJackPortInStepOrder) {
     std::string name;
     int device = -1;
     for (unsigned i = 0; i < services.midiOut().numDevs(); ++i)
-        if (services.midiOut().getDevCaps(static_cast<int>(i), name) == 0 && name.find(recorder.inputPortName()) != std::string::npos)
+        if (services.midiOut().getDevCaps(static_cast<int>(i), name) == 0 &&
+            name.find(recorder.inputPortName()) != std::string::npos)
             device = static_cast<int>(i);
     ASSERT_GE(device, 0) << "the recorder's port is listed as an output device";
 

@@ -26,8 +26,8 @@ JackMidiClient::JackMidiClient(const std::string& name) : name_(name + "-" + std
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
     for (;;) {
         jack_status_t status{};
-        client_ = jack_client_open(name_.c_str(), static_cast<jack_options_t>(JackNoStartServer | JackUseExactName),
-                                   &status);
+        client_ = jack_client_open(
+            name_.c_str(), static_cast<jack_options_t>(JackNoStartServer | JackUseExactName), &status);
         if (client_) break;
         failure_ = "jack_client_open(\"" + name_ + "\") failed, status 0x" + hex(status);
         if (std::chrono::steady_clock::now() >= deadline) return;

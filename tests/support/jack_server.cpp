@@ -42,8 +42,9 @@ bool serverAnswers(const std::string& name) {
     // its own server, would take each other's socket.
     const std::string probe = "probe-" + std::to_string(getpid());
     jack_status_t status{};
-    jack_client_t* c = jack_client_open(probe.c_str(), static_cast<jack_options_t>(JackNoStartServer | JackServerName),
-                                        &status, name.c_str());
+    jack_client_t* c =
+        jack_client_open(probe.c_str(), static_cast<jack_options_t>(JackNoStartServer | JackServerName),
+                         &status, name.c_str());
     if (!c) return false;
     jack_client_close(c);
     return true;
@@ -240,9 +241,10 @@ void JackServer::stop() {
     if (!logPath_.empty()) {
         std::error_code ignored;
         if (const char* folder = keptLogFolder()) {
-            const auto kept = std::filesystem::path(folder) /
-                              (name_ + "-" + std::to_string(getpid()) + "-" + std::to_string(time(nullptr)) + ".log");
-            std::filesystem::copy_file(logPath_, kept, std::filesystem::copy_options::overwrite_existing, ignored);
+            const auto kept = std::filesystem::path(folder) / (name_ + "-" + std::to_string(getpid()) + "-" +
+                                                               std::to_string(time(nullptr)) + ".log");
+            std::filesystem::copy_file(logPath_, kept, std::filesystem::copy_options::overwrite_existing,
+                                       ignored);
             std::fprintf(stderr, "jackd's log kept in %s\n", kept.c_str());
         }
         std::filesystem::remove(logPath_, ignored);
