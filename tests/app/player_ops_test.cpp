@@ -62,7 +62,7 @@ class PlayerOpsTest : public testsupport::ProgramFixture {
         ASSERT_TRUE(ops.media().IsPlaying());
         clock.SetStepping(false);
         clock.wake();
-        ASSERT_TRUE(ops.media().WaitUntilStopped(5s));
+        ASSERT_TRUE(ops.media().WaitUntilStopped(60s));
         clock.SetStepping(true);
     }
     // The keys of every note-on the output received, in order.

@@ -22,7 +22,7 @@ struct Counter final : platform::WindowProc {
     void windowMessage(std::uint32_t, std::uintptr_t w, std::intptr_t) override { got.push_back(w); }
 };
 
-// Runs the Qt loop until done() holds or 5 s have passed.
+// Runs the Qt loop until done() holds or a generous 60 s have passed.
 template <typename Done>
 void runLoopUntil(Done done) {
     QEventLoop loop;
@@ -31,7 +31,7 @@ void runLoopUntil(Done done) {
         if (done()) loop.quit();
     });
     poll.start(5);
-    QTimer::singleShot(5000, &loop, &QEventLoop::quit);
+    QTimer::singleShot(60000, &loop, &QEventLoop::quit);
     loop.exec();
 }
 
@@ -101,7 +101,7 @@ TEST(QtDialogs, ABoxShowsItsTextCaptionIconAndButtons) {
         for (QWidget* w : QApplication::topLevelWidgets())
             if (auto* b = qobject_cast<QMessageBox*>(w); b && b->isVisible()) box = b;
         if (!box) {
-            if (++tries < 500) QTimer::singleShot(10, answer);
+            if (++tries < 6000) QTimer::singleShot(10, answer);  // a minute at the least
             return;
         }
         found = true;

@@ -30,7 +30,7 @@ struct Fired {
     }
     bool waitFor(std::size_t n) {
         std::unique_lock l(m);
-        return cv.wait_for(l, 2s, [&] { return order.size() >= n; });
+        return cv.wait_for(l, 60s, [&] { return order.size() >= n; });
     }
 };
 
@@ -44,20 +44,36 @@ void onFire(platform::TimerId, void* p) {
     t->fired->add(t->tag);
 }
 
+// A callback that holds the timer thread until it is let go: events armed meanwhile are all
+// pending at once however slowly the arming thread runs.
+struct Gate {
+    std::promise<void> entered, go;
+    static void hold(platform::TimerId, void* p) {
+        auto* g = static_cast<Gate*>(p);
+        g->entered.set_value();
+        g->go.get_future().wait();
+    }
+};
+
 TEST(TimerThread, FiresInDeadlineOrderAndKilledEventsNever) {
     platform::TimerThread timer;
     Fired fired;
-    Tagged a{&fired, 1}, b{&fired, 2}, c{&fired, 3};
+    Gate gate;
+    Tagged a{&fired, 1}, b{&fired, 2}, c{&fired, 3}, last{&fired, 4};
     const auto now = std::chrono::steady_clock::now();
+    timer.setOneShot(now, &Gate::hold, &gate);
+    gate.entered.get_future().wait();
     timer.setOneShot(now + 30ms, &onFire, &c);
     const auto killed = timer.setOneShot(now + 10ms, &onFire, &b);
     timer.setOneShot(now + 5ms, &onFire, &a);
+    timer.setOneShot(now + 40ms, &onFire, &last);  // after the killed one's deadline
     EXPECT_TRUE(timer.kill(killed));
     EXPECT_FALSE(timer.kill(killed)) << "a second kill finds nothing";
-    ASSERT_TRUE(fired.waitFor(2));
-    std::this_thread::sleep_for(20ms);
+    gate.go.set_value();
+    // The last event fires after the killed one's deadline: had that one stayed, it would be in.
+    ASSERT_TRUE(fired.waitFor(3));
     std::lock_guard l(fired.m);
-    EXPECT_EQ(fired.order, (std::vector<int>{1, 3}));
+    EXPECT_EQ(fired.order, (std::vector<int>{1, 3, 4}));
 }
 
 // A callback may arm the next event itself (the step clock does), and no event fires early.
@@ -91,21 +107,23 @@ TEST(TimerThread, CallbackMayArmTheNextEventAndNoneFiresEarly) {
         timer.setOneShot(chain.deadline, &Chain::step, &chain);
     }
     std::unique_lock l(chain.m);
-    ASSERT_TRUE(chain.cv.wait_for(l, 2s, [&] { return chain.left == 0; }));
+    ASSERT_TRUE(chain.cv.wait_for(l, 60s, [&] { return chain.left == 0; }));
     ASSERT_EQ(chain.lateMs.size(), 5u);
     for (double late : chain.lateMs) EXPECT_GE(late, 0.0);
 }
 
-// A callback that signals when it starts, then takes its time.
+// A callback that signals when it starts, waits to be let go when gated, then takes its time.
 struct Slow {
     platform::TimerThread* timer = nullptr;
-    std::promise<void> started;
+    std::promise<void> started, go;
     std::atomic<bool> finished{false};
     std::atomic<int> selfKill{-1};  // what killAndWait of its own id returned inside the callback
     bool killItself = false;
+    bool gated = false;
     static void run(platform::TimerId id, void* p) {
         auto* s = static_cast<Slow*>(p);
         s->started.set_value();
+        if (s->gated) s->go.get_future().wait();
         if (s->killItself) s->selfKill = s->timer->killAndWait(id) ? 1 : 0;
         std::this_thread::sleep_for(50ms);
         s->finished = true;
@@ -115,6 +133,7 @@ struct Slow {
 TEST(TimerThread, KillAndWaitReturnsOnlyAfterTheRunningCallbackOfThatId) {
     platform::TimerThread timer;
     Slow slow{&timer};
+    slow.gated = true;  // it cannot finish before the first check, however late that runs
     Fired fired;
     Tagged other{&fired, 1};
     const auto now = std::chrono::steady_clock::now();
@@ -123,6 +142,7 @@ TEST(TimerThread, KillAndWaitReturnsOnlyAfterTheRunningCallbackOfThatId) {
     slow.started.get_future().wait();
     EXPECT_TRUE(timer.killAndWait(later)) << "a pending event is simply cancelled";
     EXPECT_FALSE(slow.finished) << "... without waiting for another id's callback";
+    slow.go.set_value();  // still 50 ms to run: a wait that returned early finds it unfinished
     EXPECT_FALSE(timer.killAndWait(id)) << "it had already fired";
     EXPECT_TRUE(slow.finished) << "the running callback has returned";
     EXPECT_FALSE(timer.killAndWait(id)) << "an id that is done returns at once";
@@ -136,7 +156,8 @@ TEST(TimerThread, ACallbackMayKillAndWaitForItself) {
     slow.killItself = true;
     timer->setOneShot(std::chrono::steady_clock::now(), &Slow::run, &slow);
     slow.started.get_future().wait();
-    for (int i = 0; i < 200 && !slow.finished; ++i) std::this_thread::sleep_for(10ms);
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    while (!slow.finished && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(10ms);
     ASSERT_TRUE(slow.finished) << "the callback is stuck in its own killAndWait";
     EXPECT_EQ(slow.selfKill, 0);
     delete timer;
@@ -297,7 +318,7 @@ TEST(MidiOutput, ASlowSendHoldsUpNeitherOtherPortsNorTheRegistry) {
                         out.numDevs() == 2;
         return ok;
     });
-    const bool othersDone = others.wait_for(2s) == std::future_status::ready;
+    const bool othersDone = others.wait_for(60s) == std::future_status::ready;
     // A close of the slow port waits for its send instead of freeing the port under it.
     std::thread closer([&] { EXPECT_EQ(out.close(slow), 0u); });
     std::this_thread::sleep_for(50ms);

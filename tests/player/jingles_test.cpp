@@ -54,7 +54,7 @@ TEST_P(Jingles, AFewSecondsOfPianoAndDrumsThatEndEveryNote) {
     MidiFilePlayer player(registry, clock);
     ASSERT_TRUE(player.Open(path, platform::MIDI_MAPPER));
     ASSERT_EQ(player.Play(), platform::MMSYSERR_NOERROR);
-    ASSERT_TRUE(player.WaitUntilStopped(std::chrono::seconds(10)));
+    ASSERT_TRUE(player.WaitUntilStopped(std::chrono::seconds(60)));
     EXPECT_EQ(log->messages().size(), song.events.size());
 }
 

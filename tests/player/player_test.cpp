@@ -261,7 +261,7 @@ TEST_P(SongPlays, ExactLengthSequenceAndTimes) {
     EXPECT_EQ(player_->PositionMs(), 0u);
     MarkStart();
     ASSERT_EQ(player_->Play(), platform::MMSYSERR_NOERROR);
-    ASSERT_TRUE(player_->WaitUntilStopped(std::chrono::seconds(10)));
+    ASSERT_TRUE(player_->WaitUntilStopped(std::chrono::seconds(60)));
     EXPECT_FALSE(player_->IsPlaying());
     EXPECT_EQ(player_->PositionMs(), c.lengthMs);
 
@@ -392,7 +392,7 @@ TEST_F(PlayerTest, ADeviceThatCannotBeOpenedStartsNothing) {
     EXPECT_EQ(log_->size(), 0u);
     backend_->failOpen(0, platform::MMSYSERR_NOERROR);
     EXPECT_EQ(player_->Play(), platform::MMSYSERR_NOERROR);
-    EXPECT_TRUE(player_->WaitUntilStopped(std::chrono::seconds(10)));
+    EXPECT_TRUE(player_->WaitUntilStopped(std::chrono::seconds(60)));
 }
 
 TEST_F(PlayerTest, AFileThatPlayedToItsEndPlaysAgainFromTheStart) {
@@ -407,7 +407,7 @@ TEST_F(PlayerTest, AFileThatPlayedToItsEndPlaysAgainFromTheStart) {
         const size_t from = log_->size();
         MarkStart();
         ASSERT_EQ(player_->Play(), platform::MMSYSERR_NOERROR);
-        ASSERT_TRUE(player_->WaitUntilStopped(std::chrono::seconds(10)));
+        ASSERT_TRUE(player_->WaitUntilStopped(std::chrono::seconds(60)));
         EXPECT_EQ(Sent(from), (Lines{"open -1", "0 90 3C 64", "500 90 3C 00", "close -1"})) << round;
     }
     player_->Close();
@@ -422,18 +422,18 @@ TEST_F(PlayerTest, AMessageTheDeviceRefusesIsReportedOncePerFileAndPlayingGoesOn
     backend_->failSends(platform::MIDIERR_TOOLARGE);
     EXPECT_EQ(player_->TakeFailure(), "") << "nothing has failed yet";
     ASSERT_EQ(player_->Play(), platform::MMSYSERR_NOERROR);
-    ASSERT_TRUE(player_->WaitUntilStopped(std::chrono::seconds(10)));
+    ASSERT_TRUE(player_->WaitUntilStopped(std::chrono::seconds(60)));
     EXPECT_EQ(player_->PositionMs(), player_->LengthMs()) << "played to its end";
     EXPECT_EQ(player_->TakeFailure(), std::string(file.path()) +
                                           ": the MIDI output device did not take a message of the file: " +
                                           platform::midiErrorText(platform::MIDIERR_TOOLARGE));
     // Once per file: playing it again reports nothing more; opening it afresh does.
     ASSERT_EQ(player_->Play(), platform::MMSYSERR_NOERROR);
-    ASSERT_TRUE(player_->WaitUntilStopped(std::chrono::seconds(10)));
+    ASSERT_TRUE(player_->WaitUntilStopped(std::chrono::seconds(60)));
     EXPECT_EQ(player_->TakeFailure(), "");
     ASSERT_TRUE(player_->Open(file.path(), platform::MIDI_MAPPER));
     ASSERT_EQ(player_->Play(), platform::MMSYSERR_NOERROR);
-    ASSERT_TRUE(player_->WaitUntilStopped(std::chrono::seconds(10)));
+    ASSERT_TRUE(player_->WaitUntilStopped(std::chrono::seconds(60)));
     EXPECT_NE(player_->TakeFailure(), "");
 }
 
@@ -448,7 +448,7 @@ TEST_F(PlayerTest, LengthAndPositionRoundToTheNearestMillisecond) {
     ASSERT_TRUE(player_->Open(file.path(), platform::MIDI_MAPPER));
     EXPECT_EQ(player_->LengthMs(), 167u);
     ASSERT_EQ(player_->Play(), platform::MMSYSERR_NOERROR);
-    ASSERT_TRUE(player_->WaitUntilStopped(std::chrono::seconds(10)));
+    ASSERT_TRUE(player_->WaitUntilStopped(std::chrono::seconds(60)));
     EXPECT_EQ(player_->PositionMs(), 167u);
 }
 
@@ -464,7 +464,7 @@ TEST_F(PlayerTest, TheDeviceGoingAwayEndsThePlaying) {
     registry_->setBackend(std::make_unique<platform::testing::RecordingOutput>(log_, fake_));
     clock_.SetStepping(false);
     clock_.wake();
-    ASSERT_TRUE(player_->WaitUntilStopped(std::chrono::seconds(10)));
+    ASSERT_TRUE(player_->WaitUntilStopped(std::chrono::seconds(60)));
     EXPECT_EQ(player_->LastError(), "the MIDI output device failed while playing");
     EXPECT_NE(player_->TakeFailure(), "") << "the page is told";
     EXPECT_EQ(player_->PositionMs(), 500u);

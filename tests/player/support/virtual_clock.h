@@ -48,12 +48,12 @@ class VirtualClock final : public PlayerClock {
 
     // Stepping: lets the player send everything due up to `ms` after the clock's zero, and
     // returns with the player asleep until later and the time at `ms`. False when the player did
-    // not come back to sleep within a few seconds of real time (it ended, or hangs).
+    // not come back to sleep within a generous minute of real time (it ended, or hangs).
     bool AdvanceTo(double ms) {
         const platform::SteadyTime t{std::chrono::nanoseconds(static_cast<int64_t>(ms * 1e6))};
         std::unique_lock lock(mutex_);
         for (;;) {
-            if (!changed_.wait_for(lock, std::chrono::seconds(5), [this] { return sleeping_ && !released_; }))
+            if (!changed_.wait_for(lock, std::chrono::seconds(60), [this] { return sleeping_ && !released_; }))
                 return false;
             if (deadline_ > t) {
                 if (clock_.now() < t) clock_.set(t);
