@@ -86,8 +86,10 @@ TEST(RealPort, TwoBarPatternArrivesOnAJackPortInStepOrder) {
     ASSERT_GE(notes.size(), 2 * onePass.size()) << "two passes arrived";
     for (std::size_t i = 0; i < notes.size(); ++i) EXPECT_EQ(notes[i], onePass[i % onePass.size()]) << i;
     ASSERT_GE(kickTimes.size(), 2u);
-    // 64 steps of 28 ms apart, within a JACK period or two.
-    EXPECT_NEAR(kickTimes[1] - kickTimes[0], 64 * 0.028, 0.03);
+    // 64 steps of 28 ms apart. Each kick is stamped when the recorder's period takes it in, and
+    // on a loaded machine the clock may play a step late and catch up: one step and two server
+    // periods, as everywhere the tests time messages on JACK.
+    EXPECT_NEAR(kickTimes[1] - kickTimes[0], 64 * 0.028, 0.028 + 2 * recorder.periodSeconds());
     services.midiOut().setBackend(nullptr);
 }
 
