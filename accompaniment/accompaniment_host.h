@@ -8,7 +8,7 @@
 namespace accompaniment {
 
 class AccompanimentHost {
-public:
+  public:
     virtual ~AccompanimentHost() = default;
     // One short message through the engine: status - 0x80, data 1, data 2.
     virtual int ShortMidiMsg(int first, int data1, int data2) = 0;

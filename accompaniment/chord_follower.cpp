@@ -4,8 +4,8 @@
 
 namespace accompaniment {
 
-ChordFollower::ChordFollower(ChordState& state, AccompanimentHost& host, PartPlayers& players, ChordVoicing& voicing,
-                             const std::uint8_t& waltzMode)
+ChordFollower::ChordFollower(ChordState& state, AccompanimentHost& host, PartPlayers& players,
+                             ChordVoicing& voicing, const std::uint8_t& waltzMode)
     : s_(state), host_(host), players_(players), voicing_(voicing), waltzMode_(waltzMode) {}
 
 void ChordFollower::SetChordKey(std::uint32_t pitchClass, std::int32_t velocity) {
@@ -25,7 +25,9 @@ std::int32_t ChordFollower::CountHeldKeys() const {
     return n;
 }
 
-void ChordFollower::RecogniseChord() { accompaniment::RecogniseChord(s_.ChordSnapshot, s_.SeventhMode == 1, s_.chord); }
+void ChordFollower::RecogniseChord() {
+    accompaniment::RecogniseChord(s_.ChordSnapshot, s_.SeventhMode == 1, s_.chord);
+}
 
 void ChordFollower::SingleKeyCommand() {
     s_.SingleKeyCounter = 0;
@@ -33,15 +35,21 @@ void ChordFollower::SingleKeyCommand() {
     for (int c = 0; c < 12; ++c)
         if (s_.HeldKeys[static_cast<std::size_t>(c)] > 0) held = c;
     switch (held) {
-        case 0: s_.ChordHoldMode = 1; break;
+        case 0:
+            s_.ChordHoldMode = 1;
+            break;
         case 1:
             if (s_.ChordHoldMode == 1) {
                 s_.ChordHoldMode = 0;
                 voicing_.ReleaseHeldChordNotes();
             }
             break;
-        case 4: s_.EndRequested = 1; break;
-        default: host_.Panic(); break;
+        case 4:
+            s_.EndRequested = 1;
+            break;
+        default:
+            host_.Panic();
+            break;
     }
 }
 

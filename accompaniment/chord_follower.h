@@ -16,7 +16,7 @@ struct PlayerState;
 
 // The held-chord voicing on the THRU channel, which the follower drives on chord changes.
 class ChordVoicing {
-public:
+  public:
     virtual ~ChordVoicing() = default;
     virtual void ReleaseHeldChordNotes() = 0;  // all six remembered voices
     virtual void ReleaseThirdVoice() = 0;      // current voice 3
@@ -45,7 +45,7 @@ void PlayingStarted(ChordState& chord, PlayerState& players);
 void PlayingStopped(ChordState& chord);
 
 class ChordFollower {
-public:
+  public:
     ChordFollower(ChordState& state, AccompanimentHost& host, PartPlayers& players, ChordVoicing& voicing,
                   const std::uint8_t& waltzMode);
 
@@ -55,7 +55,7 @@ public:
     // One tick; step 0..255 as the engine posted it.
     void StepAccompaniment(std::int32_t step);
 
-private:
+  private:
     void SingleKeyCommand();
     void RecogniseChord();
     ChordState& s_;

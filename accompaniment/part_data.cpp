@@ -15,19 +15,26 @@ void SetPartOctave(PartData& d, int part, std::int32_t item) {
 
 std::int32_t OctaveOffsetToIndex(std::int8_t offset) {
     switch (offset) {
-        case 24: return 0;
-        case 12: return 1;
-        case 0: return 2;
-        case -12: return 3;
-        case -24: return 4;
-        default: return 0;
+        case 24:
+            return 0;
+        case 12:
+            return 1;
+        case 0:
+            return 2;
+        case -12:
+            return 3;
+        case -24:
+            return 4;
+        default:
+            return 0;
     }
 }
 
 void CommitGridToPart(PartData& d, bool loadingArrangement) {
     if (loadingArrangement || d.CurrentPart < 1 || d.CurrentPart > kParts) return;
     auto& table = d.PartSteps[static_cast<std::size_t>(d.CurrentPart - 1)];
-    for (std::size_t i = 0; i < kSteps; ++i) table[i] = {d.GridNotes[i], d.GridVelocities[i], d.GridDurations[i]};
+    for (std::size_t i = 0; i < kSteps; ++i)
+        table[i] = {d.GridNotes[i], d.GridVelocities[i], d.GridDurations[i]};
 }
 
 void ResetOrchestraData(PartData& d) {

@@ -1,14 +1,14 @@
 #include <cstdio>
 
-#include "common/folders.h"
-#include "player/jingles.h"
 #include "app/pages/program.h"
 #include "app/plenwick_link.h"
-#include "program/shell.h"
+#include "common/folders.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_launcher.h"
 #include "platform/qt/qt_message_pump.h"
 #include "platform/services.h"
+#include "player/jingles.h"
+#include "program/shell.h"
 
 namespace app {
 
@@ -25,7 +25,7 @@ int RunQuintora2(QApplication& application, const std::function<void(QuintoraPro
         std::fprintf(stderr, "Quintora2: %s; help is not available\n", error.c_str());
     // So do the jingles; a jingle still missing afterwards is simply not played.
     if (!player::InstallJingles(QCoreApplication::applicationDirPath().toStdString(),
-                        std::filesystem::current_path(ec), error))
+                                std::filesystem::current_path(ec), error))
         std::fprintf(stderr, "Quintora2: %s\n", error.c_str());
     platform::qt::QtLauncher launcher;
     PlenwickLink engine;

@@ -49,8 +49,7 @@ void WriteConfig(ProgramWide& state, std::int32_t thruChannel, DiskIo& disk) {
     // Anywhere but the program folder the file would be lost, or clutter a folder of the user's.
     if (SelectFolder(state.shell, kProgramFolderRequest).empty()) return;
     const std::uint8_t bytes[3] = {static_cast<std::uint8_t>(state.Engine.MidiOutDevice),
-                                   state.Engine.MidiInDevice,
-                                   static_cast<std::uint8_t>(thruChannel & 0xFF)};
+                                   state.Engine.MidiInDevice, static_cast<std::uint8_t>(thruChannel & 0xFF)};
     std::string error;
     (void)SaveFileAtomically(kConfigFileName, bytes, disk, error);
 }

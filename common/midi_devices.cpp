@@ -9,8 +9,8 @@ using platform::BoxButtons;
 using platform::BoxIcon;
 using platform::MMSYSERR_NOERROR;
 
-MidiDevices::MidiDevices(ProgramWide& state, std::int32_t& thruChannel, EngineLink& engine, platform::DialogService& dialogs,
-                         platform::MidiInRegistry& inputs)
+MidiDevices::MidiDevices(ProgramWide& state, std::int32_t& thruChannel, EngineLink& engine,
+                         platform::DialogService& dialogs, platform::MidiInRegistry& inputs)
     : state_(state), thruChannel_(thruChannel), engine_(engine), dialogs_(dialogs), inputs_(inputs) {}
 
 void MidiDevices::OpenMidiOut() {

@@ -16,8 +16,8 @@ namespace common {
 
 class MidiDevices {
   public:
-    MidiDevices(ProgramWide& state, std::int32_t& thruChannel, EngineLink& engine, platform::DialogService& dialogs,
-                platform::MidiInRegistry& inputs);
+    MidiDevices(ProgramWide& state, std::int32_t& thruChannel, EngineLink& engine,
+                platform::DialogService& dialogs, platform::MidiInRegistry& inputs);
 
     // The window that receives the input's messages (the hidden input window).
     void setInputWindow(HWND window) { inputWindow_ = window; }

@@ -18,8 +18,9 @@ struct HWND__;
 
 /* The eleven-field parameter block, whole and in this order. Every call also stores cellValue
  * into the engine's cell [step][drum]. command selects what else happens (0 = nothing). */
-PLENWICK_API void Params(char channel, char drumChannel, char cellValue, char midiInDevice, char midiOutDevice,
-                         char aux, unsigned int tempo, char spare, char step, char drum, char command);
+PLENWICK_API void Params(char channel, char drumChannel, char cellValue, char midiInDevice,
+                         char midiOutDevice, char aux, unsigned int tempo, char spare, char step, char drum,
+                         char command);
 
 /* Sends (first + 0x80, data1, data2) as one short message; returns the send's result code
  * (0 = sent; malformed messages are refused with a non-zero code). */

@@ -5,7 +5,8 @@
 namespace live {
 
 HeldChordVoicing::HeldChordVoicing(HeldChordState& state, const accompaniment::ChordState& chord,
-                                   const accompaniment::PartData& data, accompaniment::AccompanimentHost& host)
+                                   const accompaniment::PartData& data,
+                                   accompaniment::AccompanimentHost& host)
     : s_(state), chord_(chord), d_(data), host_(host) {}
 
 std::int32_t HeldChordVoicing::PlaceBelow(std::int32_t cls, std::int32_t t) {
@@ -54,7 +55,9 @@ void HeldChordVoicing::ReleaseHeldChordNotes() {
     for (const Voice& v : rest) release(v.channel, v.note);
 }
 
-void HeldChordVoicing::ReleaseThirdVoice() { release(d_.ThruChannel & 0x0F, s_.HeldChordNotes[2]); }
+void HeldChordVoicing::ReleaseThirdVoice() {
+    release(d_.ThruChannel & 0x0F, s_.HeldChordNotes[2]);
+}
 
 void HeldChordVoicing::ThruKeyReleased(std::int32_t thruNote) {
     auto mine = sounding_;

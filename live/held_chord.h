@@ -17,7 +17,7 @@ struct HeldChordState {
 };
 
 class HeldChordVoicing final : public accompaniment::ChordVoicing {
-public:
+  public:
     HeldChordVoicing(HeldChordState& state, const accompaniment::ChordState& chord,
                      const accompaniment::PartData& data, accompaniment::AccompanimentHost& host);
 
@@ -36,7 +36,7 @@ public:
     // The key of class k placed at or below t.
     static std::int32_t PlaceBelow(std::int32_t cls, std::int32_t t);
 
-private:
+  private:
     struct Voice {
         int channel;
         std::int32_t note;

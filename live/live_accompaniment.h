@@ -25,10 +25,11 @@ struct LiveState {
 };
 
 class LiveAccompaniment {
-public:
+  public:
     // drumChannel and waltzMode are read at every message and step (they belong to the engine
     // block and the drum state).
-    LiveAccompaniment(LiveState& state, LiveHost& host, const std::uint8_t& drumChannel, const std::uint8_t& waltzMode)
+    LiveAccompaniment(LiveState& state, LiveHost& host, const std::uint8_t& drumChannel,
+                      const std::uint8_t& waltzMode)
         : players(state.players, state.parts, state.chord.chord, host),
           voicing(state.held, state.chord, state.parts, host),
           follower(state.chord, host, players, voicing, waltzMode),

@@ -9,7 +9,7 @@
 namespace live {
 
 class LiveHost : public accompaniment::AccompanimentHost {
-public:
+  public:
     // The note display: the key number as text, and the key lit by class, velocity, channel.
     virtual void ShowPlayedNote(int key, int pitchClass, int velocity, int channel) = 0;
     // The orchestra page's caption of the instrument last chosen on the keyboard.

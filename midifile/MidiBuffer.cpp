@@ -50,9 +50,13 @@ MidiBuffer::~MidiBuffer() {
     if (bufferOwned_) delete[] buffer_;
 }
 
-void MidiBuffer::OnError(const char* text) { std::fprintf(stderr, "error: %s\n", text); }
+void MidiBuffer::OnError(const char* text) {
+    std::fprintf(stderr, "error: %s\n", text);
+}
 
-void MidiBuffer::OnWarning(const char* text) { std::fprintf(stderr, "warning: %s\n", text); }
+void MidiBuffer::OnWarning(const char* text) {
+    std::fprintf(stderr, "warning: %s\n", text);
+}
 
 void MidiBuffer::ReportError(const char* text) {
     errorSeen_ = true;
@@ -103,7 +107,8 @@ uint8_t* MidiBuffer::BlockAtSlow(int64_t offset, int64_t n) {
     }
     if (offset > size_) return nullptr;
     if (file_ != nullptr) {
-        bool keep = offset >= winStart_ && offset <= winStart_ + winLen_ && offset + n <= winStart_ + capacity_;
+        bool keep =
+            offset >= winStart_ && offset <= winStart_ + winLen_ && offset + n <= winStart_ + capacity_;
         if (!keep) {
             FlushWindow();
             winStart_ = offset;

@@ -12,7 +12,7 @@
 namespace midifile {
 
 class MidiBuffer {
-public:
+  public:
     // The constructor's mode argument.
     enum BufferMode : int { WindowRead = 0, WholeFileRead = 1, Write = 2 };
     static constexpr int64_t WindowSize = 1024;
@@ -59,7 +59,7 @@ public:
     // is reported as "write error (maybe disk full)"; the data then stays in the window.
     bool FlushWindow();
 
-protected:
+  protected:
     // Flushes, then closes the file when this object opened it. Returns false when the flush or
     // the close failed (reported through OnError). Safe to call more than once.
     bool CloseFile();
@@ -68,7 +68,7 @@ protected:
     bool ErrorSeen() const { return errorSeen_; }
     void ClearErrorSeen() { errorSeen_ = false; }
 
-private:
+  private:
     uint8_t* BlockAtSlow(int64_t offset, int64_t n);
 
     const char* path_ = nullptr;

@@ -200,7 +200,9 @@ void MidiRead::RefreshClockCache() {
     divisionInverse_ = UINT64_MAX / divisionMillis_;
 }
 
-void MidiRead::AdvanceClock(uint32_t ticks) { AdvanceClockInline(ticks); }
+void MidiRead::AdvanceClock(uint32_t ticks) {
+    AdvanceClockInline(ticks);
+}
 
 // Once per event: inline in the track loop (a shared library's exported function would not be).
 inline void MidiRead::AdvanceClockInline(uint32_t ticks) {

@@ -38,14 +38,19 @@ Trackinfo* MidiTrackinfo::TrackAt(int n) {
     return tracks_[static_cast<size_t>(n - 1)].get();
 }
 
-const Trackinfo* MidiTrackinfo::TrackAt(int n) const { return const_cast<MidiTrackinfo*>(this)->TrackAt(n); }
+const Trackinfo* MidiTrackinfo::TrackAt(int n) const {
+    return const_cast<MidiTrackinfo*>(this)->TrackAt(n);
+}
 
-Trackinfo* MidiTrackinfo::Current() { return TrackAt(CurrentTrack()); }
+Trackinfo* MidiTrackinfo::Current() {
+    return TrackAt(CurrentTrack());
+}
 
 void MidiTrackinfo::OnError(const char*) {
     // The reader's own text is not shown; the reading stops after this.
     dialogs_.beep(platform::BeepSound::Stop);
-    dialogs_.messageBox(nullptr, "TRACK ERROR", "ERROR", platform::BoxButtons::Ok, platform::BoxIcon::Exclamation);
+    dialogs_.messageBox(nullptr, "TRACK ERROR", "ERROR", platform::BoxButtons::Ok,
+                        platform::BoxIcon::Exclamation);
 }
 
 void MidiTrackinfo::OnHeader(int, int count, int) {
@@ -84,7 +89,9 @@ void MidiTrackinfo::OnTimeSignature(int num, int den, int, int) {
     denominator = den;
 }
 
-void MidiTrackinfo::OnTempo(uint32_t microsecondsPerQuarter) { tempo = microsecondsPerQuarter; }
+void MidiTrackinfo::OnTempo(uint32_t microsecondsPerQuarter) {
+    tempo = microsecondsPerQuarter;
+}
 
 void MidiTrackinfo::FirstValue(std::array<int, 16> Trackinfo::*field, int channel, int value) {
     Trackinfo* t = Current();
@@ -94,13 +101,27 @@ void MidiTrackinfo::FirstValue(std::array<int, 16> Trackinfo::*field, int channe
     t->used[static_cast<size_t>(channel)] = 1;
 }
 
-void MidiTrackinfo::OnProgramChange(int channel, int program) { FirstValue(&Trackinfo::program, channel, program); }
-void MidiTrackinfo::OnBankSelectMsb(int channel, int value) { FirstValue(&Trackinfo::bankMsb, channel, value); }
-void MidiTrackinfo::OnVolume(int channel, int value) { FirstValue(&Trackinfo::volume, channel, value); }
-void MidiTrackinfo::OnPan(int channel, int value) { FirstValue(&Trackinfo::pan, channel, value); }
-void MidiTrackinfo::OnBankSelectLsb(int channel, int value) { FirstValue(&Trackinfo::bankLsb, channel, value); }
-void MidiTrackinfo::OnReverb(int channel, int value) { FirstValue(&Trackinfo::reverb, channel, value); }
-void MidiTrackinfo::OnChorus(int channel, int value) { FirstValue(&Trackinfo::chorus, channel, value); }
+void MidiTrackinfo::OnProgramChange(int channel, int program) {
+    FirstValue(&Trackinfo::program, channel, program);
+}
+void MidiTrackinfo::OnBankSelectMsb(int channel, int value) {
+    FirstValue(&Trackinfo::bankMsb, channel, value);
+}
+void MidiTrackinfo::OnVolume(int channel, int value) {
+    FirstValue(&Trackinfo::volume, channel, value);
+}
+void MidiTrackinfo::OnPan(int channel, int value) {
+    FirstValue(&Trackinfo::pan, channel, value);
+}
+void MidiTrackinfo::OnBankSelectLsb(int channel, int value) {
+    FirstValue(&Trackinfo::bankLsb, channel, value);
+}
+void MidiTrackinfo::OnReverb(int channel, int value) {
+    FirstValue(&Trackinfo::reverb, channel, value);
+}
+void MidiTrackinfo::OnChorus(int channel, int value) {
+    FirstValue(&Trackinfo::chorus, channel, value);
+}
 
 void MidiTrackinfo::OnControlChange(int channel, int, int) {
     if (Trackinfo* t = Current(); t != nullptr && channel >= 0 && channel <= 15)
@@ -182,8 +203,8 @@ bool MidiTrackinfo::DescribeChannel(int track, int channel, bool longForm) {
     const bool real = channel >= 0 && channel <= 15;
     const size_t c = real ? static_cast<size_t>(channel) : 0;
     if (channel >= 0 && (!real || !t->used[c])) return true;
-    const char* name = real ? InstrumentName(channel, t->bankMsb[c], t->bankLsb[c], t->program[c], SoundSetMode)
-                            : nullptr;
+    const char* name =
+        real ? InstrumentName(channel, t->bankMsb[c], t->bankLsb[c], t->program[c], SoundSetMode) : nullptr;
     const std::string shown = name != nullptr ? name : "???";
     if (!longForm) {
         if (channel != NOCHANNEL) Append("(" + shown + ")");

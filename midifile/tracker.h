@@ -20,7 +20,7 @@
 namespace midifile {
 
 class Trackinfo {
-public:
+  public:
     Trackinfo();
 
     // A negative length means the text's own (terminated) length. No text, length <= 0 or an
@@ -36,12 +36,12 @@ public:
     int64_t start = 0;         // file offset of the track's "MTrk" tag
     int64_t length = 0;        // track chunk length
 
-private:
+  private:
     std::string name_;
 };
 
 class MidiTrackinfo : public MidiRead {
-public:
+  public:
     struct Hooks {
         // Adds one line to the instrument chooser's list (the chooser copies it to its others).
         std::function<void(const std::string&)> addBrassListItem;
@@ -69,13 +69,13 @@ public:
     void ClearDescriptionLine() { line_.clear(); }
     const std::string& DescriptionLine() const { return line_; }
 
-    uint32_t tempo = 0;     // microseconds per quarter: the last tempo event, 500000 when none
-    int numerator = 0;      // the last time signature, 4/4 when none
+    uint32_t tempo = 0;  // microseconds per quarter: the last tempo event, 500000 when none
+    int numerator = 0;   // the last time signature, 4/4 when none
     int denominator = 0;
-    int SoundSetMode = 0;   // 0 GM, 1 GS, 2 XG: the last reset before the survey froze
-    int SurveyFrozen = 0;   // 1 after the first note-on of a track that is not MULTICHANNEL
+    int SoundSetMode = 0;  // 0 GM, 1 GS, 2 XG: the last reset before the survey froze
+    int SurveyFrozen = 0;  // 1 after the first note-on of a track that is not MULTICHANNEL
 
-protected:
+  protected:
     void OnError(const char* text) override;
     void OnHeader(int format, int trackCount, int division) override;
     void OnTrackStart(int track, int64_t length, int trackChannel) override;
@@ -100,7 +100,7 @@ protected:
     void OnKeySignature(int, int) override {}
     void OnEndOfFile() override {}
 
-private:
+  private:
     Trackinfo* Current();
     // Stores a first value (unless frozen) and marks the channel used.
     void FirstValue(std::array<int, 16> Trackinfo::*field, int channel, int value);

@@ -23,7 +23,7 @@ struct FileDialogRequest {
 };
 
 class DialogService {
-public:
+  public:
     virtual ~DialogService() = default;
     // owner: the page's opaque window, or nullptr for the application's box.
     virtual BoxAnswer messageBox(const void* owner, const std::string& text, const std::string& caption,

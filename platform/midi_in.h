@@ -21,13 +21,13 @@ using HMIDIIN = MidiInHandle*;
 
 // Where a port delivers; called on the port's own thread.
 class MidiInSink {
-public:
+  public:
     virtual ~MidiInSink() = default;
     virtual void shortMessage(std::uint32_t packed) = 0;
 };
 
 class MidiInPort {
-public:
+  public:
     virtual ~MidiInPort() = default;
     // Backends may fail these to report a device fault; the real ports always succeed.
     virtual MMRESULT start() { return MMSYSERR_NOERROR; }
@@ -37,7 +37,7 @@ public:
 };
 
 class MidiInBackend {
-public:
+  public:
     virtual ~MidiInBackend() = default;
     virtual std::vector<std::string> portNames() = 0;
     // The description of port `device` (0..n-1): its name, or the failure code when it cannot
@@ -47,7 +47,7 @@ public:
 };
 
 class MidiInRegistry {
-public:
+  public:
     MidiInRegistry(std::unique_ptr<MidiInBackend> backend, MessageQueue& queue);
     ~MidiInRegistry();
     void setBackend(std::unique_ptr<MidiInBackend> backend);
@@ -60,7 +60,7 @@ public:
     MMRESULT reset(HMIDIIN handle);
     MMRESULT close(HMIDIIN handle);
 
-private:
+  private:
     struct Open;
     Open* find(HMIDIIN handle);
     std::mutex mutex_;

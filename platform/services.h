@@ -12,7 +12,7 @@
 namespace platform {
 
 class Services {
-public:
+  public:
     Services();
     ~Services();
     Clock& clock();
@@ -25,7 +25,7 @@ public:
     void overrideClock(Clock* clock);
     void overrideTimer(TimerService* timer);
 
-private:
+  private:
     struct Real;
     Real* real_;
     Clock* clock_ = nullptr;

@@ -100,8 +100,8 @@ class MidiFilePlayer {
     size_t next_ = 0;  // the next event to send
     std::string error_;
     std::string path_;
-    std::string failure_;     // not yet taken
-    bool failed_ = false;     // this file has failed once already
+    std::string failure_;  // not yet taken
+    bool failed_ = false;  // this file has failed once already
 
     // The player thread's own while it runs.
     platform::HMIDIOUT out_ = nullptr;

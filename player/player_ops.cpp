@@ -207,7 +207,8 @@ void PlayerOps::FirstRunHelp(platform::Launcher& launcher) {
     // The help is our own pages in the desktop's browser: there is no viewer to install, so a
     // program without them only points F1 at the introduction.
     if (state_.shell.HelpViewerFound == 0) state_.shell.PageCode = "HH";
-    if (state_.shell.ConfigFound == 0) common::ShowHelpTopic(state_.shell, launcher, dialogs_, common::kIntroTopic);
+    if (state_.shell.ConfigFound == 0)
+        common::ShowHelpTopic(state_.shell, launcher, dialogs_, common::kIntroTopic);
 }
 
 }  // namespace player

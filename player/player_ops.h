@@ -12,8 +12,9 @@
 //
 // A file the media player cannot open or play is reported in the device-error box and the rest
 // of the handler is skipped. What goes wrong while a file plays (a message the device refused,
-// the device gone) is shown in the same box once per file, at the next handler or timer tick: in auto play the file has been counted and PlayerBusy stays 1, so a
-// running poll moves on to the next file and a fresh start stops there.
+// the device gone) is shown in the same box once per file, at the next handler or timer tick: in auto play
+// the file has been counted and PlayerBusy stays 1, so a running poll moves on to the next file and a fresh
+// start stops there.
 //
 // User-interface thread only; the media player plays on its own thread. PlayJingle blocks until
 // the jingle has ended, at most its own length and kJingleMargin; meanwhile it calls
@@ -65,8 +66,9 @@ struct PlayerView {
 class PlayerOps {
   public:
     // `outputs` and `clock` drive the media player; it plays on the device MidiOutDevice names.
-    PlayerOps(common::ProgramWide& state, common::EngineLink& engine, common::MidiDevices& devices, platform::DialogService& dialogs,
-              platform::MidiOutRegistry& outputs, player::PlayerClock& clock);
+    PlayerOps(common::ProgramWide& state, common::EngineLink& engine, common::MidiDevices& devices,
+              platform::DialogService& dialogs, platform::MidiOutRegistry& outputs,
+              player::PlayerClock& clock);
 
     // The list box's items: file names in the MidiFile folder.
     std::vector<std::string> Files;

@@ -42,9 +42,10 @@ void FileMissingWarning(const ProgramState& state, platform::DialogService& dial
     dialogs.messageBox(nullptr, text, "WARNING", platform::BoxButtons::Ok, platform::BoxIcon::Exclamation);
 }
 
-ArrangementFlow::ArrangementFlow(ProgramState& state, common::EngineLink& engine, platform::DialogService& dialogs,
-                                 common::MidiDevices& devices, drums::DrumOps& drums, SaveOffer& save,
-                                 ArrangementPages& pages, common::DiskIo& disk)
+ArrangementFlow::ArrangementFlow(ProgramState& state, common::EngineLink& engine,
+                                 platform::DialogService& dialogs, common::MidiDevices& devices,
+                                 drums::DrumOps& drums, SaveOffer& save, ArrangementPages& pages,
+                                 common::DiskIo& disk)
     : state_(state),
       engine_(engine),
       dialogs_(dialogs),

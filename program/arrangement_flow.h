@@ -6,13 +6,13 @@
 #include <array>
 #include <string>
 
-#include "program/arrangement_file.h"
 #include "common/engine_link.h"
 #include "common/midi_devices.h"
-#include "program/program_state.h"
-#include "program/save_offer.h"
 #include "drums/drum_pattern.h"
 #include "platform/dialogs.h"
+#include "program/arrangement_file.h"
+#include "program/program_state.h"
+#include "program/save_offer.h"
 
 namespace app {
 
@@ -52,8 +52,8 @@ void FileMissingWarning(const ProgramState& state, platform::DialogService& dial
 class ArrangementFlow {
   public:
     ArrangementFlow(ProgramState& state, common::EngineLink& engine, platform::DialogService& dialogs,
-                    common::MidiDevices& devices, drums::DrumOps& drums, SaveOffer& save, ArrangementPages& pages,
-                    common::DiskIo& disk);
+                    common::MidiDevices& devices, drums::DrumOps& drums, SaveOffer& save,
+                    ArrangementPages& pages, common::DiskIo& disk);
 
     // Stops playing, offers to save, asks for a file and replaces the arrangement with it (only
     // the drums while MergingDrums is 1). True when a file was read; a cancelled dialog still

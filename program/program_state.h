@@ -9,9 +9,9 @@
 
 #include "accompaniment/orchestra_grid.h"
 #include "common/program_wide.h"
-#include "live/live_accompaniment.h"
 #include "drums/drum_state.h"
 #include "import/import_state.h"
+#include "live/live_accompaniment.h"
 
 namespace app {
 

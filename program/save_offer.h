@@ -4,8 +4,8 @@
 
 #include <functional>
 
-#include "program/program_state.h"
 #include "platform/dialogs.h"
+#include "program/program_state.h"
 
 namespace app {
 

@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "common/engine_link.h"
-#include "program/program_state.h"
 #include "platform/dialogs.h"
 #include "platform/midi_in.h"
 #include "platform/midi_out.h"
+#include "program/program_state.h"
 
 namespace app {
 

@@ -34,8 +34,8 @@ void DeleteTemporaryFiles(common::ShellState& shell) {
     std::remove("$$$$");
 }
 
-Shell::Shell(ProgramState& state, common::EngineLink& engine, common::MidiDevices& devices, drums::DrumOps& drums,
-             SaveOffer& save, platform::DialogService& dialogs)
+Shell::Shell(ProgramState& state, common::EngineLink& engine, common::MidiDevices& devices,
+             drums::DrumOps& drums, SaveOffer& save, platform::DialogService& dialogs)
     : state_(state), engine_(engine), devices_(devices), drums_(drums), save_(save), dialogs_(dialogs) {}
 
 void Shell::ClearArrangement() {

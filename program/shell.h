@@ -6,10 +6,10 @@
 
 #include "common/engine_link.h"
 #include "common/midi_devices.h"
-#include "program/program_state.h"
-#include "program/save_offer.h"
 #include "drums/drum_pattern.h"
 #include "platform/dialogs.h"
+#include "program/program_state.h"
+#include "program/save_offer.h"
 
 namespace app {
 
@@ -47,8 +47,8 @@ void AllNotesOffSweep(common::EngineLink& engine);
 
 class Shell {
   public:
-    Shell(ProgramState& state, common::EngineLink& engine, common::MidiDevices& devices, drums::DrumOps& drums,
-          SaveOffer& save, platform::DialogService& dialogs);
+    Shell(ProgramState& state, common::EngineLink& engine, common::MidiDevices& devices,
+          drums::DrumOps& drums, SaveOffer& save, platform::DialogService& dialogs);
 
     // Start-up's first steps: pattern cells 0..255 x 0..255 := 0, pans := 64, the engine's copy
     // cleared.

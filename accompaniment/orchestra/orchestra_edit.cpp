@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
-#include "live/transposition.h"
 #include "accompaniment/orchestra/orchestra_ops.h"
+#include "live/transposition.h"
 
 namespace accompaniment {
 

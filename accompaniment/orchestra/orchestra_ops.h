@@ -17,13 +17,12 @@
 #include "accompaniment/orchestra_grid.h"
 #include "accompaniment/part_players.h"
 #include "common/engine_link.h"
-#include "program/program_state.h"
 #include "drums/drum_pattern.h"
 #include "drums/transport.h"
 #include "platform/dialogs.h"
+#include "program/program_state.h"
 
 namespace accompaniment {
-
 
 // The page's control values that the operations read and write.
 struct OrchestraControls {
@@ -59,8 +58,9 @@ std::int32_t SpinVelocity(int value);
 
 class OrchestraOps {
   public:
-    OrchestraOps(app::ProgramState& state, common::EngineLink& engine, drums::DrumOps& drums, drums::Transport& transport,
-                 platform::DialogService& dialogs, accompaniment::PartPlayers& players);
+    OrchestraOps(app::ProgramState& state, common::EngineLink& engine, drums::DrumOps& drums,
+                 drums::Transport& transport, platform::DialogService& dialogs,
+                 accompaniment::PartPlayers& players);
 
     OrchestraControls controls;
 

@@ -2,8 +2,8 @@
 // The pages' part of opening and saving an arrangement: the controls the two flows read and
 // set, on whichever pages exist.
 
-#include "program/arrangement_flow.h"
 #include "app/pages/pages.h"
+#include "program/arrangement_flow.h"
 
 namespace app {
 

@@ -418,7 +418,7 @@ void TQuintoraForm::ContentsClick() {
 
 void TQuintoraForm::SearchClick() {
     common::ShowHelpTopic(context_.state.shell, context_.launcher, context_.dialogs,
-                  common::SearchTopic(context_.state.shell.PageCode));
+                          common::SearchTopic(context_.state.shell.PageCode));
     if (common::ReturnToPlayerAfterHelp(context_.state.shell)) showPlayer();
 }
 

@@ -25,7 +25,8 @@
 namespace {
 
 double nowMs() {
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 }  // namespace
@@ -70,7 +71,7 @@ int main(int argc, char** argv) {
             latencies.reserve(static_cast<std::size_t>(keys));
             std::size_t seen = log->size();
             for (int i = 0; i < keys; ++i) {
-                const int key = 60 + (i / 2) % 24;  // each key pressed, then released
+                const int key = 60 + (i / 2) % 24;          // each key pressed, then released
                 const int velocity = i % 2 == 0 ? 100 : 0;  // press, then release
                 const double sent = nowMs();
                 keyboard->inject(0, static_cast<std::uint32_t>(0x93 | (key << 8) | (velocity << 16)));
@@ -89,9 +90,9 @@ int main(int argc, char** argv) {
                 if (arrived >= 0) latencies.push_back((arrived - sent) * 1000.0);
             }
             done = true;
-            QMetaObject::invokeMethod(program.pages().QuintoraForm, [&program] {
-                program.pages().QuintoraForm->ExitItem->trigger();
-            }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                program.pages().QuintoraForm,
+                [&program] { program.pages().QuintoraForm->ExitItem->trigger(); }, Qt::QueuedConnection);
         });
     });
     if (player.joinable()) player.join();

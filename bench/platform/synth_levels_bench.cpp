@@ -31,7 +31,8 @@ bool Report(const std::string& label, const std::string& path, double seconds) {
     }
     const platform::testing::AudioLevels l = platform::testing::RenderSongLevels(synth, song, seconds);
     std::printf("%s peak %.3f\n", label.c_str(), static_cast<double>(l.peak));
-    std::printf("%s peak_dbfs %.1f\n", label.c_str(), 20.0 * std::log10(std::max(1e-9, static_cast<double>(l.peak))));
+    std::printf("%s peak_dbfs %.1f\n", label.c_str(),
+                20.0 * std::log10(std::max(1e-9, static_cast<double>(l.peak))));
     std::printf("%s clipped_samples %zu\n", label.c_str(), l.clipped);
     std::printf("%s seconds %.1f\n", label.c_str(), seconds);
     return true;

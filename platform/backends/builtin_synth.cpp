@@ -143,7 +143,8 @@ void BuiltinSynth::allSoundsOff() {
 
 fluid_audio_driver_t* BuiltinSynth::openDriver() {
     // Through our callback, for the limiter; a driver without callbacks plays the synth as is.
-    if (fluid_audio_driver_t* d = new_fluid_audio_driver2(settings_, &BuiltinSynth::processAudio, this)) return d;
+    if (fluid_audio_driver_t* d = new_fluid_audio_driver2(settings_, &BuiltinSynth::processAudio, this))
+        return d;
     return new_fluid_audio_driver(settings_, synth_);
 }
 

@@ -25,7 +25,7 @@ typedef struct _fluid_audio_driver_t fluid_audio_driver_t;
 namespace platform {
 
 class BuiltinSynth {
-public:
+  public:
     enum class Audio { Driver, None };
     explicit BuiltinSynth(Audio audio);
     ~BuiltinSynth();
@@ -51,7 +51,7 @@ public:
     // The synth's gain (FluidSynth's synth.gain).
     static constexpr double kGain = 0.6;
 
-private:
+  private:
     fluid_audio_driver_t* openDriver();
     static int processAudio(void* self, int frames, int nfx, float* fx[], int nout, float* out[]);
 

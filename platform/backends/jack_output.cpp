@@ -240,9 +240,9 @@ class JackOutPort final : public MidiOutPort {
     jack_ringbuffer_t* queue_ = nullptr;
     bool active_ = false;
     std::atomic<bool> gone_{false};
-    std::atomic<std::uint64_t> cycles_{0};   // periods the callback has finished
-    std::atomic<std::size_t> capacity_{0};   // the largest message one period carries; 0 = unknown
-    std::atomic<unsigned> dropped_{0};       // messages no period could carry
+    std::atomic<std::uint64_t> cycles_{0};  // periods the callback has finished
+    std::atomic<std::size_t> capacity_{0};  // the largest message one period carries; 0 = unknown
+    std::atomic<unsigned> dropped_{0};      // messages no period could carry
 };
 
 }  // namespace

@@ -13,11 +13,12 @@ namespace platform {
 
 class PeakLimiter {
   public:
-    static constexpr float kCeiling = 0.9f;         // about -1 dBFS
-    static constexpr double kReleaseSeconds = 0.25; // slow enough not to follow single waves
+    static constexpr float kCeiling = 0.9f;          // about -1 dBFS
+    static constexpr double kReleaseSeconds = 0.25;  // slow enough not to follow single waves
 
     explicit PeakLimiter(double sampleRate)
-        : release_(static_cast<float>(1.0 - std::exp(-1.0 / (kReleaseSeconds * std::max(1.0, sampleRate))))) {}
+        : release_(static_cast<float>(1.0 - std::exp(-1.0 / (kReleaseSeconds * std::max(1.0, sampleRate))))) {
+    }
 
     void process(float* left, float* right, int frames) {
         for (int i = 0; i < frames; ++i) {

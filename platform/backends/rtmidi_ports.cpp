@@ -18,9 +18,12 @@ constexpr std::string_view kOwnPrefix = "Quintora2";
 
 RtMidi::Api rtApi(MidiApi api) {
     switch (api) {
-        case MidiApi::Alsa: return RtMidi::LINUX_ALSA;
-        case MidiApi::Jack: return RtMidi::UNIX_JACK;
-        default: return RtMidi::RTMIDI_DUMMY;
+        case MidiApi::Alsa:
+            return RtMidi::LINUX_ALSA;
+        case MidiApi::Jack:
+            return RtMidi::UNIX_JACK;
+        default:
+            return RtMidi::RTMIDI_DUMMY;
     }
 }
 
@@ -127,7 +130,8 @@ std::vector<std::string> namesOf(RtClient<Rt>* client) {
 
 // A new client of ours connected to the device-th foreign port; nothing (and error) on failure.
 template <class Rt>
-std::unique_ptr<RtClient<Rt>> openForeignPort(MidiApi api, int device, const char* portSuffix, MMRESULT& error) {
+std::unique_ptr<RtClient<Rt>> openForeignPort(MidiApi api, int device, const char* portSuffix,
+                                              MMRESULT& error) {
     auto client = makeClient<Rt>(api, std::string(kOwnPrefix));
     if (!client) {
         error = api == MidiApi::None ? MMSYSERR_BADDEVICEID : MMSYSERR_NODRIVER;
@@ -140,7 +144,8 @@ std::unique_ptr<RtClient<Rt>> openForeignPort(MidiApi api, int device, const cha
     }
     client->report->begin();
     try {
-        client->rt->openPort(ports[static_cast<std::size_t>(device)].first, std::string(kOwnPrefix) + portSuffix);
+        client->rt->openPort(ports[static_cast<std::size_t>(device)].first,
+                             std::string(kOwnPrefix) + portSuffix);
     } catch (const RtMidiError& e) {
         printOnce(e.getMessage());
         client->report->end();
@@ -166,10 +171,10 @@ std::unique_ptr<RtClient<Rt>> openForeignPort(MidiApi api, int device, const cha
 
 // An ALSA sequencer port: RtMidi hands each message to the sequencer before it returns.
 class RtOutPort final : public MidiOutPort {
-public:
+  public:
     explicit RtOutPort(std::unique_ptr<RtClient<RtMidiOut>> out) : out_(std::move(out)) {}
 
-protected:
+  protected:
     MMRESULT sendBytes(const std::uint8_t* bytes, std::size_t length) override {
         // A message RtMidi could not send is reported through the callback, and the call
         // returns as if it had been sent: the report is this send's result.
@@ -198,12 +203,12 @@ protected:
         return r;
     }
 
-private:
+  private:
     std::unique_ptr<RtClient<RtMidiOut>> out_;
 };
 
 class RtInPort final : public MidiInPort {
-public:
+  public:
     RtInPort(std::unique_ptr<RtClient<RtMidiIn>> in, MidiInSink* sink) : in_(std::move(in)), sink_(sink) {
         in_->rt->ignoreTypes(true, true, true);
         in_->rt->setCallback(&RtInPort::received, this);
@@ -217,7 +222,7 @@ public:
         }
     }
 
-private:
+  private:
     static void received(double, std::vector<unsigned char>* message, void* self) {
         if (!message || message->empty() || message->size() > 3) return;
         const auto& m = *message;

@@ -21,13 +21,13 @@ template <class Rt>
 struct RtClient;
 
 class RtMidiOutPorts {
-public:
+  public:
     explicit RtMidiOutPorts(MidiApi api);
     ~RtMidiOutPorts();
     std::vector<std::string> names();
     std::unique_ptr<MidiOutPort> open(int device, MMRESULT& error);
 
-private:
+  private:
     MidiApi api_;
     std::mutex mutex_;
     std::unique_ptr<RtClient<RtMidiOut>> probe_;  // one client for listing, made on first use
@@ -35,13 +35,13 @@ private:
 };
 
 class RtMidiInBackend final : public MidiInBackend {
-public:
+  public:
     explicit RtMidiInBackend(MidiApi api);
     ~RtMidiInBackend() override;
     std::vector<std::string> portNames() override;
     std::unique_ptr<MidiInPort> open(int device, MidiInSink* sink, MMRESULT& error) override;
 
-private:
+  private:
     MidiApi api_;
     std::mutex mutex_;
     std::unique_ptr<RtClient<RtMidiIn>> probe_;

@@ -21,7 +21,7 @@ struct Services::Real {
         return chosen;
     }
 
-private:
+  private:
     std::once_flag apiOnce;
     MidiApi chosen = MidiApi::None;
 };
@@ -36,7 +36,9 @@ Services::~Services() {
     delete real_;
 }
 
-Clock& Services::clock() { return clock_ ? *clock_ : real_->clock; }
+Clock& Services::clock() {
+    return clock_ ? *clock_ : real_->clock;
+}
 
 TimerService& Services::timer() {
     if (timer_) return *timer_;
@@ -44,11 +46,14 @@ TimerService& Services::timer() {
     return *real_->timer;
 }
 
-MessageQueue& Services::queue() { return real_->queue; }
+MessageQueue& Services::queue() {
+    return real_->queue;
+}
 
 MidiOutRegistry& Services::midiOut() {
     std::call_once(real_->outOnce, [this] {
-        real_->midiOut = std::make_unique<MidiOutRegistry>(std::make_unique<SystemMidiOutBackend>(real_->api()));
+        real_->midiOut =
+            std::make_unique<MidiOutRegistry>(std::make_unique<SystemMidiOutBackend>(real_->api()));
     });
     return *real_->midiOut;
 }
@@ -61,8 +66,12 @@ MidiInRegistry& Services::midiIn() {
     return *real_->midiIn;
 }
 
-void Services::overrideClock(Clock* clock) { clock_ = clock; }
-void Services::overrideTimer(TimerService* timer) { timer_ = timer; }
+void Services::overrideClock(Clock* clock) {
+    clock_ = clock;
+}
+void Services::overrideTimer(TimerService* timer) {
+    timer_ = timer;
+}
 
 Services& services() {
     static Services s;

@@ -6,10 +6,10 @@ namespace platform {
 
 namespace {
 class SynthPort final : public MidiOutPort {
-public:
+  public:
     explicit SynthPort(std::shared_ptr<BuiltinSynth> synth) : synth_(std::move(synth)) {}
 
-protected:
+  protected:
     MMRESULT sendBytes(const std::uint8_t* bytes, std::size_t length) override {
         synth_->send(bytes, length);
         return MMSYSERR_NOERROR;
@@ -19,7 +19,7 @@ protected:
         return MMSYSERR_NOERROR;
     }
 
-private:
+  private:
     std::shared_ptr<BuiltinSynth> synth_;
 };
 }  // namespace
@@ -27,9 +27,13 @@ private:
 SystemMidiOutBackend::SystemMidiOutBackend(MidiApi api) : ports_(api) {}
 SystemMidiOutBackend::~SystemMidiOutBackend() = default;
 
-std::string SystemMidiOutBackend::synthName() { return "Quintora2 GM Synth"; }
+std::string SystemMidiOutBackend::synthName() {
+    return "Quintora2 GM Synth";
+}
 
-std::vector<std::string> SystemMidiOutBackend::portNames() { return ports_.names(); }
+std::vector<std::string> SystemMidiOutBackend::portNames() {
+    return ports_.names();
+}
 
 std::unique_ptr<MidiOutPort> SystemMidiOutBackend::open(int device, MMRESULT& error) {
     if (device == MIDI_MAPPER) {

@@ -13,14 +13,14 @@ namespace platform {
 class BuiltinSynth;
 
 class SystemMidiOutBackend final : public MidiOutBackend {
-public:
+  public:
     explicit SystemMidiOutBackend(MidiApi api);
     ~SystemMidiOutBackend() override;
     std::string synthName() override;
     std::vector<std::string> portNames() override;
     std::unique_ptr<MidiOutPort> open(int device, MMRESULT& error) override;
 
-private:
+  private:
     std::mutex mutex_;
     // Loaded on the first open of device -1 and kept: loading the SoundFont takes a moment and
     // the program reopens its output on every page change.

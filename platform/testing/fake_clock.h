@@ -8,7 +8,7 @@
 namespace platform::testing {
 
 class FakeClock final : public Clock {
-public:
+  public:
     SteadyTime now() override { return SteadyTime(std::chrono::nanoseconds(ns_.load())); }
     void waitMs(std::uint32_t ms) override { advanceMs(ms); }
     void advanceMs(std::int64_t ms) { ns_ += ms * 1'000'000; }
@@ -16,7 +16,7 @@ public:
     // Milliseconds since the clock's zero.
     double ms() const { return static_cast<double>(ns_.load()) / 1e6; }
 
-private:
+  private:
     std::atomic<std::int64_t> ns_{1'000'000'000};  // not zero, so that "time 0" is never special
 };
 

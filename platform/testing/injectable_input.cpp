@@ -5,11 +5,16 @@ namespace platform::testing {
 namespace {
 const char* opName(InjectableInput::Op op) {
     switch (op) {
-        case InjectableInput::Op::Open: return "open";
-        case InjectableInput::Op::Start: return "start";
-        case InjectableInput::Op::Stop: return "stop";
-        case InjectableInput::Op::Reset: return "reset";
-        case InjectableInput::Op::Close: return "close";
+        case InjectableInput::Op::Open:
+            return "open";
+        case InjectableInput::Op::Start:
+            return "start";
+        case InjectableInput::Op::Stop:
+            return "stop";
+        case InjectableInput::Op::Reset:
+            return "reset";
+        case InjectableInput::Op::Close:
+            return "close";
     }
     return "?";
 }
@@ -23,8 +28,9 @@ MMRESULT InjectableInput::Shared::record(Op op, int device) {
 }
 
 class InjectableInput::Port final : public MidiInPort {
-public:
-    Port(std::shared_ptr<Shared> s, int device, MidiInSink* sink) : s_(std::move(s)), device_(device), sink_(sink) {
+  public:
+    Port(std::shared_ptr<Shared> s, int device, MidiInSink* sink)
+        : s_(std::move(s)), device_(device), sink_(sink) {
         std::lock_guard lock(s_->mutex);
         s_->sinks.emplace(device_, sink_);
     }
@@ -41,7 +47,7 @@ public:
     MMRESULT reset() override { return s_->record(Op::Reset, device_); }
     MMRESULT close() override { return s_->record(Op::Close, device_); }
 
-private:
+  private:
     std::shared_ptr<Shared> s_;
     int device_;
     MidiInSink* sink_;

@@ -13,7 +13,7 @@
 namespace platform::testing {
 
 class InjectableInput final : public MidiInBackend {
-public:
+  public:
     enum class Op { Open, Start, Stop, Reset, Close };
     explicit InjectableInput(std::vector<std::string> ports = {"Keyboard A", "Keyboard B"});
 
@@ -32,7 +32,7 @@ public:
     MMRESULT portName(int device, std::string& name) override;
     std::unique_ptr<MidiInPort> open(int device, MidiInSink* sink, MMRESULT& error) override;
 
-private:
+  private:
     struct Shared {
         mutable std::mutex mutex;
         std::map<Op, MMRESULT> failures;

@@ -36,13 +36,13 @@ double RecordingOutput::Shared::now() {
 }
 
 class RecordingOutput::Port final : public MidiOutPort {
-public:
+  public:
     Port(std::shared_ptr<Shared> s, int device) : s_(std::move(s)), device_(device) {
         s_->log->add({OutputEvent::Kind::Open, device_, {}, s_->now()});
     }
     ~Port() override { s_->log->add({OutputEvent::Kind::Close, device_, {}, s_->now()}); }
 
-protected:
+  protected:
     MMRESULT sendBytes(const std::uint8_t* bytes, std::size_t length) override {
         {
             std::lock_guard lock(s_->mutex);
@@ -56,7 +56,7 @@ protected:
         return MMSYSERR_NOERROR;
     }
 
-private:
+  private:
     std::shared_ptr<Shared> s_;
     int device_;
 };

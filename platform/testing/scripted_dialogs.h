@@ -10,7 +10,7 @@
 namespace platform::testing {
 
 class ScriptedDialogs final : public DialogService {
-public:
+  public:
     struct Entry {
         enum class Kind { Box, Beep, Open, Save } kind;
         std::string text;     // box text, or the file dialog's title
@@ -61,7 +61,7 @@ public:
         return file(Entry::Kind::Save, request);
     }
 
-private:
+  private:
     std::optional<std::string> file(Entry::Kind kind, const FileDialogRequest& request) {
         Entry e{kind, request.title, request.filter};
         e.request = request;

@@ -13,9 +13,9 @@
 namespace platform::testing {
 
 struct AudioLevels {
-    float peak = 0;            // the largest |sample| of either channel
-    std::size_t clipped = 0;   // samples of either channel at or beyond full scale (|x| >= 1)
-    std::size_t samples = 0;   // samples rendered, both channels counted
+    float peak = 0;           // the largest |sample| of either channel
+    std::size_t clipped = 0;  // samples of either channel at or beyond full scale (|x| >= 1)
+    std::size_t samples = 0;  // samples rendered, both channels counted
 };
 
 // Sends the song's events (short and exclusive) to `synth` at their times and renders

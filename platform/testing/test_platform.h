@@ -13,7 +13,7 @@
 namespace platform::testing {
 
 class TestPlatform {
-public:
+  public:
     TestPlatform();
     ~TestPlatform();
     TestPlatform(const TestPlatform&) = delete;

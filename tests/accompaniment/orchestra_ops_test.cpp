@@ -9,15 +9,15 @@
 #include <map>
 #include <string>
 
+#include "accompaniment/orchestra/orchestra_ops.h"
 #include "common/config_file.h"
 #include "live/live_accompaniment.h"
-#include "accompaniment/orchestra/orchestra_ops.h"
 #include "tests/app/support/program_fixture.h"
 
 namespace {
 
-using accompaniment::PartStep;
 using accompaniment::Ink;
+using accompaniment::PartStep;
 using Bytes = std::vector<std::uint8_t>;
 
 // The accompaniment's host: messages through the test engine, timers only recorded.

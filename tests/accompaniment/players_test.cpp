@@ -21,12 +21,14 @@ TEST(PartPlayers, SoundingNotes) {
     const ChordResult aMinor{9, {AdjustPair{4, -1}, none, none}};
     const ChordResult aMajor{9, {none, none, none}};
     const ChordResult c7{0, {none, AdjustPair{0, -2}, none}};
-    const SoundCase cases[] = {
-        {0, 60, 3, cMajor, 48}, {0, 60, 3, gMajor, 55}, {1, 64, 2, aMinor, 72}, {1, 64, 2, aMajor, 73},
-        {3, 48, 2, c7, 46},     {3, 52, 2, c7, 52},
-        {0, 120, 0, gMajor, 127},  // 120 + 24 + 7 = 151, folded down by two octaves
-        {2, 1, 4, cMajor, 1},      // 1 - 24 = -23, folded up by two octaves
-    };
+    const SoundCase
+        cases[] =
+            {
+                {0, 60, 3, cMajor, 48},   {0, 60, 3, gMajor, 55}, {1, 64, 2, aMinor, 72},
+                {1, 64, 2, aMajor, 73},   {3, 48, 2, c7, 46},     {3, 52, 2, c7, 52},
+                {0, 120, 0, gMajor, 127},  // 120 + 24 + 7 = 151, folded down by two octaves
+                {2, 1, 4, cMajor, 1},      // 1 - 24 = -23, folded up by two octaves
+            };
     for (const auto& c : cases) {
         LiveRig r;
         accompaniment::SetPartOctave(r.d, c.part, c.octaveItem);
@@ -45,8 +47,12 @@ TEST(PartPlayers, StepSequenceReleaseProgramNoteTimer) {
     EXPECT_EQ(r.host.armed, (std::map<int, int>{{0, 100}}));
     r.host.sent.clear();
     r.players.PlayStep(2);
-    EXPECT_EQ(r.host.sent, (std::vector<Bytes>{{0x90, 60, 0}, {0xC0, 0, 0}, {0x90, 64, 80},   // piano
-                                               {0x91, 0, 0},  {0xC1, 61, 0}, {0x91, 67, 70}}));  // brass
+    EXPECT_EQ(r.host.sent, (std::vector<Bytes>{{0x90, 60, 0},
+                                               {0xC0, 0, 0},
+                                               {0x90, 64, 80},  // piano
+                                               {0x91, 0, 0},
+                                               {0xC1, 61, 0},
+                                               {0x91, 67, 70}}));  // brass
     EXPECT_EQ(r.host.armed, (std::map<int, int>{{2, 300}})) << "a duration of 0 arms no release";
     r.host.sent.clear();
     r.players.PartTimerFired(2);
@@ -80,11 +86,15 @@ TEST(PartPlayers, ThruClashStopsAndShowsTheBoxOnce) {
     r.d.PartSteps[0][1] = {60, 90, 100};
     r.players.PlayStep(1);
     r.players.PlayStep(2);  // a step already on its way
-    EXPECT_EQ(std::count(r.host.calls.begin(), r.host.calls.end(), std::string("box ") + accompaniment::kThruClashText), 1);
+    EXPECT_EQ(std::count(r.host.calls.begin(), r.host.calls.end(),
+                         std::string("box ") + accompaniment::kThruClashText),
+              1);
     for (auto& m : r.host.sent) EXPECT_NE(m[0], 0x90) << "no note of the step is sent";
     accompaniment::PlayingStarted(r.c, r.ps);
     r.players.PlayStep(3);
-    EXPECT_EQ(std::count(r.host.calls.begin(), r.host.calls.end(), std::string("box ") + accompaniment::kThruClashText), 2)
+    EXPECT_EQ(std::count(r.host.calls.begin(), r.host.calls.end(),
+                         std::string("box ") + accompaniment::kThruClashText),
+              2)
         << "a restart with the clash still there shows it again";
 }
 

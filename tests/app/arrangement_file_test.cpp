@@ -11,8 +11,8 @@
 #include <functional>
 #include <iterator>
 
-#include "program/arrangement_file.h"
 #include "drums/drum_pattern.h"
+#include "program/arrangement_file.h"
 #include "tests/app/support/program_fixture.h"
 #include "tests/app/support/test_disk.h"
 
@@ -382,7 +382,8 @@ TEST_F(ArrangementFile, AReadOnlyFolderKeepsItsFile) {
     EXPECT_FALSE(saved);
     EXPECT_NE(error.find("cannot create a file in the folder"), std::string::npos) << error;
     EXPECT_EQ(readFile(locked / "a.QTR"), (Bytes{4, 5}));
-    EXPECT_EQ(std::distance(fs::directory_iterator(locked), fs::directory_iterator()), 1) << "nothing left beside it";
+    EXPECT_EQ(std::distance(fs::directory_iterator(locked), fs::directory_iterator()), 1)
+        << "nothing left beside it";
 }
 
 }  // namespace

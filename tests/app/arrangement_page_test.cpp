@@ -8,8 +8,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "program/arrangement_file.h"
 #include "app/pages/program.h"
+#include "program/arrangement_file.h"
 #include "tests/app/support/pages_rig.h"
 
 namespace {

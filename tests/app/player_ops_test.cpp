@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "common/help.h"
-#include "player/jingles.h"
-#include "player/player_ops.h"
 #include "midifile/MidiWrite.h"
 #include "platform/testing/launch_log.h"
+#include "player/jingles.h"
+#include "player/player_ops.h"
 #include "tests/app/support/program_fixture.h"
 #include "tests/player/support/virtual_clock.h"
 

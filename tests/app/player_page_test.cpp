@@ -162,7 +162,8 @@ TEST_F(PlayerPage, WhileAJingleHoldsTheProgramWindowsRepaintAndNothingElseRuns) 
     EXPECT_EQ(watcher.messages.whilePlaying, 0);
 
     // Afterwards the loop handles what waited.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return watcher.timerRan.after > 0 && watcher.messages.after > 0; }, 60000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return watcher.timerRan.after > 0 && watcher.messages.after > 0; }, 60000));
     QCoreApplication::processEvents();
     EXPECT_EQ(watcher.messages.after, 1);
     EXPECT_TRUE(watcher.isVisible());

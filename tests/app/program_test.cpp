@@ -10,8 +10,8 @@
 #include <iterator>
 #include <stdexcept>
 
-#include "common/config_file.h"
 #include "app/pages/program.h"
+#include "common/config_file.h"
 #include "platform/testing/launch_log.h"
 #include "tests/app/support/pages_rig.h"
 

@@ -8,9 +8,9 @@
 
 #include "common/config_file.h"
 #include "common/help.h"
+#include "platform/testing/launch_log.h"
 #include "program/setup_ops.h"
 #include "program/shell.h"
-#include "platform/testing/launch_log.h"
 #include "tests/app/support/program_fixture.h"
 
 namespace {

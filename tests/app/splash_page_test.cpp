@@ -147,7 +147,8 @@ TEST_F(SplashProgram, TheClosingSplashIsPaintedAndStandsToBeSeen) {
                 }
                 if (event->type() == QEvent::Paint && paintedMs < 0) paintedMs = clock.ms();
             }
-            if (watched->objectName() == "QuintoraForm" && event->type() == QEvent::Hide) pagesGoneMs = clock.ms();
+            if (watched->objectName() == "QuintoraForm" && event->type() == QEvent::Hide)
+                pagesGoneMs = clock.ms();
             return false;
         }
         platform::testing::FakeClock& clock;

@@ -109,7 +109,8 @@ TEST_F(ArrangementEndToEnd, PartsFromAFilePlayAfterAChordForTheirFullDuration) {
         }
     // The note's timer may fire late on a loaded machine and its messages be delayed; it is
     // never early by more than a step.
-    EXPECT_GT(off - on, 0.300 - stepTolerance(0.028, rig)) << "the piano's note lasts its 300 ms, not the 44 of the low byte";
+    EXPECT_GT(off - on, 0.300 - stepTolerance(0.028, rig))
+        << "the piano's note lasts its 300 ms, not the 44 of the low byte";
     EXPECT_LT(off - on, 0.300 + stepTolerance(0.028, rig, 8));
     release({48, 52, 43});
     ASSERT_TRUE(act("click DrumStopButton"));

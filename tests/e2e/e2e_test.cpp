@@ -100,7 +100,8 @@ TEST(EndToEnd, ADrumCellPlaysOnChannelTenAndExitSilencesEverything) {
     auto offsAfterLastOn = [](const std::vector<testsupport::ReceivedMidi>& got) {
         std::size_t lastOn = 0;
         for (std::size_t i = 0; i < got.size(); ++i)
-            if (got[i].bytes.size() == 3 && (got[i].bytes[0] & 0xF0) == 0x90 && got[i].bytes[2] > 0) lastOn = i;
+            if (got[i].bytes.size() == 3 && (got[i].bytes[0] & 0xF0) == 0x90 && got[i].bytes[2] > 0)
+                lastOn = i;
         std::set<std::pair<int, int>> offs;
         for (std::size_t i = lastOn + 1; i < got.size(); ++i) {
             const Bytes& b = got[i].bytes;

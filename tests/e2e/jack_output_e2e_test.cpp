@@ -37,7 +37,8 @@ namespace fs = std::filesystem;
 
 constexpr int kRounds = 200;
 
-[[maybe_unused]] std::string firstDifference(const std::vector<Bytes>& got, const std::vector<Bytes>& expected) {
+[[maybe_unused]] std::string firstDifference(const std::vector<Bytes>& got,
+                                             const std::vector<Bytes>& expected) {
     std::size_t i = 0;
     while (i < got.size() && i < expected.size() && got[i] == expected[i]) ++i;
     return "first difference at message " + std::to_string(i) + " of " + std::to_string(expected.size());
@@ -116,7 +117,8 @@ TEST_F(JackOutput, ExclusiveMessagesArriveWholeOrAreRefusedWithAnError) {
     EXPECT_EQ(outputs->close(out), platform::MMSYSERR_NOERROR);
     const std::vector<Bytes> got = awaitMessages(2);
     ASSERT_EQ(got.size(), 2u);
-    EXPECT_TRUE(got[0] == carried) << "the large message arrived byte for byte (" << got[0].size() << " bytes)";
+    EXPECT_TRUE(got[0] == carried) << "the large message arrived byte for byte (" << got[0].size()
+                                   << " bytes)";
     EXPECT_EQ(got[1], note);
 }
 
@@ -216,8 +218,12 @@ class PlayerOverJack : public JackOutput {
 
     // The chord's note-ons and the note-offs that end it.
     static std::vector<Bytes> chordRound(std::uint8_t offStatus, std::uint8_t offVelocity) {
-        return {{0x90, 60, 100},          {0x90, 64, 100},          {0x90, 67, 100},
-                {offStatus, 60, offVelocity}, {offStatus, 64, offVelocity}, {offStatus, 67, offVelocity}};
+        return {{0x90, 60, 100},
+                {0x90, 64, 100},
+                {0x90, 67, 100},
+                {offStatus, 60, offVelocity},
+                {offStatus, 64, offVelocity},
+                {offStatus, 67, offVelocity}};
     }
 
     fs::path folder;

@@ -86,9 +86,10 @@ TEST_F(PlayerOnJack, AutoPlayPlaysTheMidiFileFolderInOrderAndInTimeAndStopEndsEv
     // Auto play: the first file at once, the second at a poll after it. Waits until the second
     // file's last note has ended.
     ASSERT_TRUE(act("click BitBtn1"));
-    ASSERT_TRUE(waitUntil(rig, 30s, [](const Received& got) {
-        return noteOns(got).size() >= 6 && e2e::unendedNotes(got).empty();
-    })) << noteOns(rig.received()).size() << " notes arrived; " << e2e::describe(rig.received());
+    ASSERT_TRUE(waitUntil(
+        rig, 30s,
+        [](const Received& got) { return noteOns(got).size() >= 6 && e2e::unendedNotes(got).empty(); }))
+        << noteOns(rig.received()).size() << " notes arrived; " << e2e::describe(rig.received());
     const Received got = rig.received();
     const auto ons = noteOns(got);
     ASSERT_EQ(ons.size(), 6u);
@@ -103,7 +104,8 @@ TEST_F(PlayerOnJack, AutoPlayPlaysTheMidiFileFolderInOrderAndInTimeAndStopEndsEv
     const double late = 0.2;
     auto keepsItsTimes = [&](std::size_t first, const std::vector<double>& due, const char* file) {
         double start = ons[first]->seconds - due[0];
-        for (std::size_t i = 0; i < due.size(); ++i) start = std::min(start, ons[first + i]->seconds - due[i]);
+        for (std::size_t i = 0; i < due.size(); ++i)
+            start = std::min(start, ons[first + i]->seconds - due[i]);
         for (std::size_t i = 0; i < due.size(); ++i) {
             const double delay = ons[first + i]->seconds - due[i] - start;
             EXPECT_GT(delay, -early) << file << " note " << i;

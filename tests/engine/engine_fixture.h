@@ -21,7 +21,7 @@ struct Block {
 };
 
 class StepWindow : public platform::WindowProc {
-public:
+  public:
     void windowMessage(std::uint32_t msg, std::uintptr_t w, std::intptr_t l) override {
         if (msg == platform::WM_USER + 1 && l == 0) steps.push_back(static_cast<int>(w));
     }
@@ -29,7 +29,7 @@ public:
 };
 
 class EngineTest : public ::testing::Test {
-protected:
+  protected:
     platform::testing::TestPlatform tp;
     std::unique_ptr<engine::Engine> e = std::make_unique<engine::Engine>(platform::services());
     StepWindow window;

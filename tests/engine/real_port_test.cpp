@@ -28,9 +28,9 @@ struct Sender {
 };
 
 // One pass of the pattern below: each drum's pan, then its note, on channel 10.
-const std::vector<Bytes> kOnePass = {{0xB9, 10, 64}, {0x99, 36, 100}, {0xB9, 10, 64}, {0x99, 38, 90},
-                                     {0xB9, 10, 100}, {0x99, 42, 70}, {0xB9, 10, 64}, {0x99, 36, 110},
-                                     {0xB9, 10, 64}, {0x99, 38, 80}};
+const std::vector<Bytes> kOnePass = {{0xB9, 10, 64},  {0x99, 36, 100}, {0xB9, 10, 64}, {0x99, 38, 90},
+                                     {0xB9, 10, 100}, {0x99, 42, 70},  {0xB9, 10, 64}, {0x99, 36, 110},
+                                     {0xB9, 10, 64},  {0x99, 38, 80}};
 
 // The drum notes and pan changes that have arrived, in order.
 std::vector<Bytes> drumMessages(const testsupport::JackMidiClient& recorder) {
@@ -62,16 +62,19 @@ TEST(RealPort, TwoBarPatternArrivesOnAJackPortInStepOrder) {
         Sender s{e, static_cast<std::uint8_t>(device), 250};
         s.call(engine::CmdClearGrid);
         // Hits on steps 1 (kick 36), 9 (snare 38, and hat 42 with pan 100), 33 and 64.
-        const std::tuple<int, int, int> hits[] = {{1, 9, 100}, {9, 11, 90}, {9, 15, 70}, {33, 9, 110}, {64, 11, 80}};
+        const std::tuple<int, int, int> hits[] = {
+            {1, 9, 100}, {9, 11, 90}, {9, 15, 70}, {33, 9, 110}, {64, 11, 80}};
         for (auto [st, d, v] : hits)
-            s.call(0, static_cast<std::uint8_t>(st), static_cast<std::uint8_t>(d), static_cast<std::uint8_t>(v));
+            s.call(0, static_cast<std::uint8_t>(st), static_cast<std::uint8_t>(d),
+                   static_cast<std::uint8_t>(v));
         s.call(engine::CmdDrumPan, 64, 15, 0, 100);  // CellValue = pattern[64][15] = 0
         s.call(2, 64, 11, 80);
         s.call(engine::CmdStart, 64, 11, 80);
         // Two passes of two bars at 28 ms a step: the wait ends when both have arrived, or
         // after a generous minute however slowly a loaded machine runs them.
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (drumMessages(recorder).size() < 2 * kOnePass.size() && std::chrono::steady_clock::now() < deadline)
+        while (drumMessages(recorder).size() < 2 * kOnePass.size() &&
+               std::chrono::steady_clock::now() < deadline)
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         s.call(engine::CmdStop, 64, 11, 80);
         s.call(engine::CmdCloseOut, 64, 11, 80);
@@ -95,7 +98,7 @@ TEST(RealPort, TwoBarPatternArrivesOnAJackPortInStepOrder) {
 
 // A backend that puts one in-process synth behind device -1.
 class RenderBackend final : public platform::MidiOutBackend {
-public:
+  public:
     explicit RenderBackend(std::shared_ptr<platform::BuiltinSynth> s) : synth_(std::move(s)) {}
     std::string synthName() override { return "render"; }
     std::vector<std::string> portNames() override { return {}; }
@@ -103,7 +106,7 @@ public:
         return platform::makeSynthPort(synth_);
     }
 
-private:
+  private:
     std::shared_ptr<platform::BuiltinSynth> synth_;
 };
 
@@ -111,7 +114,9 @@ float peak(platform::BuiltinSynth& synth, int frames) {
     std::vector<float> l(static_cast<std::size_t>(frames)), r(static_cast<std::size_t>(frames));
     synth.render(l.data(), r.data(), frames);
     float p = 0;
-    for (int i = 0; i < frames; ++i) p = std::max({p, std::fabs(l[static_cast<std::size_t>(i)]), std::fabs(r[static_cast<std::size_t>(i)])});
+    for (int i = 0; i < frames; ++i)
+        p = std::max(
+            {p, std::fabs(l[static_cast<std::size_t>(i)]), std::fabs(r[static_cast<std::size_t>(i)])});
     return p;
 }
 

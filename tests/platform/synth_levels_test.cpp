@@ -4,12 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <string>
 #include <vector>
-#include <unistd.h>
 
 #include "platform/testing/synth_levels.h"
 
@@ -45,7 +45,8 @@ class SynthLevels : public ::testing::Test {
         return platform::testing::RenderSongLevels(*synth, song, seconds);
     }
     static BuiltinSynth* synth;
-    std::string path = (fs::temp_directory_path() / ("synth_levels_" + std::to_string(::getpid()) + ".mid")).string();
+    std::string path =
+        (fs::temp_directory_path() / ("synth_levels_" + std::to_string(::getpid()) + ".mid")).string();
 };
 
 BuiltinSynth* SynthLevels::synth = nullptr;

@@ -132,7 +132,8 @@ void JackServer::start() {
     const std::string user = std::to_string(getuid());
     int slot = 0;
     for (; slot < kNames; ++slot) {
-        const std::string lockPath = (folder / ("quintora-jack-" + user + "-" + std::to_string(slot) + ".lock")).string();
+        const std::string lockPath =
+            (folder / ("quintora-jack-" + user + "-" + std::to_string(slot) + ".lock")).string();
         lock_ = open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
         if (lock_ >= 0 && flock(lock_, LOCK_EX | LOCK_NB) == 0) break;
         if (lock_ >= 0) close(lock_);
@@ -152,8 +153,8 @@ void JackServer::start() {
         failure_ = "cannot write the server's log " + logPath_;
         return;
     }
-    std::vector<std::string> args = {"jackd", "--sync", "--no-realtime", "-t", "2000", "-n", name_,
-                                     "-d", "dummy", "-r", "48000", "-p", "256"};
+    std::vector<std::string> args = {"jackd", "--sync", "--no-realtime", "-t", "2000", "-n", name_, "-d",
+                                     "dummy", "-r",     "48000",         "-p", "256"};
     if (keptLogFolder()) args.insert(args.begin() + 1, "-v");
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());

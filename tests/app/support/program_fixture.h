@@ -9,9 +9,9 @@
 
 #include "common/folders.h"
 #include "common/midi_devices.h"
+#include "platform/testing/scripted_dialogs.h"
 #include "program/accompaniment_playing.h"
 #include "program/program_state.h"
-#include "platform/testing/scripted_dialogs.h"
 #include "tests/app/support/test_engine.h"
 
 namespace testsupport {
@@ -40,7 +40,8 @@ class ProgramFixture : public ::testing::Test {
     app::AccompanimentPlaying listener{state.live};
     platform::testing::ScriptedDialogs dialogs;
     TestEngineLink link{platform};
-    common::MidiDevices devices{state, state.live.parts.ThruChannel, link, dialogs, platform::services().midiIn()};
+    common::MidiDevices devices{state, state.live.parts.ThruChannel, link, dialogs,
+                                platform::services().midiIn()};
     HWND inputWindow = nullptr;
 
     ~ProgramFixture() override;

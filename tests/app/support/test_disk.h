@@ -28,7 +28,8 @@ class TestDisk final : public common::DiskIo {
     }
     bool writeAll(int fd, std::span<const std::uint8_t> bytes) override {
         if (!failWrites) return common::DiskIo::writeAll(fd, bytes);
-        (void)common::DiskIo::writeAll(fd, bytes.first(bytes.size() / 2));  // half written, then the disk fails
+        (void)common::DiskIo::writeAll(fd,
+                                       bytes.first(bytes.size() / 2));  // half written, then the disk fails
         errno = EIO;
         return false;
     }

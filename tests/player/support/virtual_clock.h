@@ -53,7 +53,8 @@ class VirtualClock final : public PlayerClock {
         const platform::SteadyTime t{std::chrono::nanoseconds(static_cast<int64_t>(ms * 1e6))};
         std::unique_lock lock(mutex_);
         for (;;) {
-            if (!changed_.wait_for(lock, std::chrono::seconds(60), [this] { return sleeping_ && !released_; }))
+            if (!changed_.wait_for(lock, std::chrono::seconds(60),
+                                   [this] { return sleeping_ && !released_; }))
                 return false;
             if (deadline_ > t) {
                 if (clock_.now() < t) clock_.set(t);
