@@ -1,6 +1,7 @@
 #include "platform/backends/jack_output.h"
 
 #include "platform/backends/jack_client_name.h"
+#include "platform/backends/uncancelled.h"
 
 #include <jack/jack.h>
 #include <jack/midiport.h>
@@ -204,32 +205,37 @@ class JackOutPort final : public MidiOutPort {
         }
     }
 
-    // JACK's thread, once a period: as many whole queued messages as the buffer takes.
+    // JACK's thread, once a period.
     static int process(jack_nframes_t frames, void* arg) {
         auto* self = static_cast<JackOutPort*>(arg);
-        void* buffer = jack_port_get_buffer(self->port_, frames);
+        return runUncancelled([self, frames] { return self->pass(frames); });
+    }
+
+    // As many whole queued messages as the period's buffer takes.
+    int pass(jack_nframes_t frames) {
+        void* buffer = jack_port_get_buffer(port_, frames);
         jack_midi_clear_buffer(buffer);
         const std::size_t capacity = jack_midi_max_event_size(buffer);
-        self->capacity_.store(capacity);
+        capacity_.store(capacity);
         for (;;) {
             RecordLength n = 0;
-            const std::size_t available = jack_ringbuffer_read_space(self->queue_);
+            const std::size_t available = jack_ringbuffer_read_space(queue_);
             if (available < sizeof n) break;
-            jack_ringbuffer_peek(self->queue_, reinterpret_cast<char*>(&n), sizeof n);
+            jack_ringbuffer_peek(queue_, reinterpret_cast<char*>(&n), sizeof n);
             if (available < sizeof n + n) break;  // its bytes are still being written
             if (n > capacity) {
                 // Queued before the period's size was known, and no period can carry it.
-                jack_ringbuffer_read_advance(self->queue_, sizeof n + n);
-                self->dropped_.fetch_add(1);
+                jack_ringbuffer_read_advance(queue_, sizeof n + n);
+                dropped_.fetch_add(1);
                 continue;
             }
             if (n > jack_midi_max_event_size(buffer)) break;  // the next period takes it
             jack_midi_data_t* slot = jack_midi_event_reserve(buffer, 0, n);
             if (!slot) break;
-            jack_ringbuffer_read_advance(self->queue_, sizeof n);
-            jack_ringbuffer_read(self->queue_, reinterpret_cast<char*>(slot), n);
+            jack_ringbuffer_read_advance(queue_, sizeof n);
+            jack_ringbuffer_read(queue_, reinterpret_cast<char*>(slot), n);
         }
-        self->cycles_.fetch_add(1);
+        cycles_.fetch_add(1);
         return 0;
     }
 

@@ -1,6 +1,7 @@
 #include "platform/backends/rtmidi_ports.h"
 
 #include "platform/backends/jack_client_name.h"
+#include "platform/backends/uncancelled.h"
 
 #include <rtmidi/RtMidi.h>
 
@@ -223,13 +224,18 @@ class RtInPort final : public MidiInPort {
     }
 
   private:
+    // On the backend's thread; under JACK that thread is cancelled when the port closes, and
+    // the sink's queue must not be left half written.
     static void received(double, std::vector<unsigned char>* message, void* self) {
+        runUncancelled([message, self] { static_cast<RtInPort*>(self)->pass(message); });
+    }
+    void pass(const std::vector<unsigned char>* message) {
         if (!message || message->empty() || message->size() > 3) return;
         const auto& m = *message;
         std::uint32_t packed = m[0];
         if (m.size() > 1) packed |= std::uint32_t{m[1]} << 8;
         if (m.size() > 2) packed |= std::uint32_t{m[2]} << 16;
-        static_cast<RtInPort*>(self)->sink_->shortMessage(packed);
+        sink_->shortMessage(packed);
     }
     std::unique_ptr<RtClient<RtMidiIn>> in_;
     MidiInSink* sink_;

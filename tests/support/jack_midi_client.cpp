@@ -1,5 +1,7 @@
 #include "tests/support/jack_midi_client.h"
 
+#include "platform/backends/uncancelled.h"
+
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -59,36 +61,42 @@ std::string JackMidiClient::outputPortName() const {
     return name_ + ":out";
 }
 
-// Runs on JACK's thread. It never waits for the test's thread: a process callback that misses
-// its period makes the server drop or repeat a period of MIDI for every client. What arrives
-// while the test holds the lock waits here and is handed over at the next period.
+// Runs on JACK's thread, which libjack cancels when the client closes: never halfway through a
+// period, with the lock or a vector half handled.
 int JackMidiClient::process(jack_nframes_t frames, void* arg) {
     auto* self = static_cast<JackMidiClient*>(arg);
+    platform::runUncancelled([self, frames] { self->pass(frames); });
+    return 0;
+}
+
+// It never waits for the test's thread: a process callback that misses its period makes the
+// server drop or repeat a period of MIDI for every client. What arrives while the test holds the
+// lock waits here and is handed over at the next period.
+void JackMidiClient::pass(jack_nframes_t frames) {
     // Stamped on JACK's microsecond clock when this period runs, not by the period's frame
     // count: the dummy driver's frame count falls behind on a loaded machine (by a second in ten
     // seconds), while the program times its messages on the same monotonic clock as this.
-    const double rate = jack_get_sample_rate(self->client_);
+    const double rate = jack_get_sample_rate(client_);
     const double start = static_cast<double>(jack_get_time()) / 1e6;
-    void* inBuf = jack_port_get_buffer(self->in_, frames);
-    void* outBuf = jack_port_get_buffer(self->out_, frames);
+    void* inBuf = jack_port_get_buffer(in_, frames);
+    void* outBuf = jack_port_get_buffer(out_, frames);
     jack_midi_clear_buffer(outBuf);
     const jack_nframes_t n = jack_midi_get_event_count(inBuf);
     for (jack_nframes_t i = 0; i < n; ++i) {
         jack_midi_event_t ev;
         if (jack_midi_event_get(&ev, inBuf, i) != 0) continue;
-        self->arriving_.push_back({{ev.buffer, ev.buffer + ev.size}, start + ev.time / rate});
+        arriving_.push_back({{ev.buffer, ev.buffer + ev.size}, start + ev.time / rate});
     }
-    std::unique_lock lock(self->mutex_, std::try_to_lock);
-    if (!lock.owns_lock()) return 0;
-    for (auto& m : self->arriving_) self->received_.push_back(std::move(m));
-    self->arriving_.clear();
+    std::unique_lock lock(mutex_, std::try_to_lock);
+    if (!lock.owns_lock()) return;
+    for (auto& m : arriving_) received_.push_back(std::move(m));
+    arriving_.clear();
     jack_nframes_t t = 0;
-    for (auto& m : self->outgoing_) {
+    for (auto& m : outgoing_) {
         if (jack_midi_event_write(outBuf, t, m.data(), m.size()) != 0) break;
         if (t + 1 < frames) ++t;
     }
-    self->outgoing_.clear();
-    return 0;
+    outgoing_.clear();
 }
 
 std::vector<ReceivedMidi> JackMidiClient::received() const {

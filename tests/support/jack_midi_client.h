@@ -42,6 +42,7 @@ class JackMidiClient {
 
   private:
     static int process(jack_nframes_t frames, void* self);
+    void pass(jack_nframes_t frames);
     std::string name_;
     std::string failure_;
     jack_client_t* client_ = nullptr;
