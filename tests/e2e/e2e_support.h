@@ -6,6 +6,7 @@
 // deadline (the machine may be loaded), then asserts what must hold.
 
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -57,6 +58,12 @@ inline bool waitUntilServerTime(const testsupport::JackMidiClient& client, doubl
 // milliseconds later still: a check that must hold under load allows for that in its steps.
 inline double stepTolerance(double stepSeconds, const testsupport::JackMidiClient& client, int steps = 1) {
     return (steps < 1 ? 1 : steps) * stepSeconds + 2 * client.periodSeconds();
+}
+
+// Whether `gap` seconds between two hits of a looping pattern is `steps` steps of `stepSeconds`,
+// give or take whole loops of `loopSteps` steps, within `tolerance`.
+inline bool gapOfSteps(double gap, int steps, double stepSeconds, int loopSteps, double tolerance) {
+    return std::fabs(std::remainder(gap - steps * stepSeconds, loopSteps * stepSeconds)) <= tolerance;
 }
 
 }  // namespace e2e

@@ -244,9 +244,16 @@ void JackServer::stop() {
         if (const char* folder = keptLogFolder()) {
             const auto kept = std::filesystem::path(folder) / (name_ + "-" + std::to_string(getpid()) + "-" +
                                                                std::to_string(time(nullptr)) + ".log");
-            std::filesystem::copy_file(logPath_, kept, std::filesystem::copy_options::overwrite_existing,
-                                       ignored);
-            std::fprintf(stderr, "jackd's log kept in %s\n", kept.c_str());
+            std::error_code failed;
+            std::filesystem::create_directories(folder, failed);
+            if (!failed)
+                std::filesystem::copy_file(logPath_, kept, std::filesystem::copy_options::overwrite_existing,
+                                           failed);
+            if (failed)
+                std::fprintf(stderr, "jackd's log could not be kept in %s: %s\n", kept.c_str(),
+                             failed.message().c_str());
+            else
+                std::fprintf(stderr, "jackd's log kept in %s\n", kept.c_str());
         }
         std::filesystem::remove(logPath_, ignored);
         logPath_.clear();
