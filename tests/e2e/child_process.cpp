@@ -105,4 +105,17 @@ std::optional<int> ChildProcess::waitExit(std::chrono::milliseconds timeout) {
     }
 }
 
+std::string ChildProcess::threadStacks() const {
+    if (pid_ <= 0) return "no child";
+    const std::string command =
+        "gdb -p " + std::to_string(pid_) + " -batch -ex 'thread apply all bt' 2>&1 </dev/null";
+    FILE* gdb = popen(command.c_str(), "r");
+    if (!gdb) return "gdb could not be started";
+    std::string text = "the child's threads:\n";
+    char chunk[4096];
+    while (std::size_t n = std::fread(chunk, 1, sizeof chunk, gdb)) text.append(chunk, n);
+    pclose(gdb);
+    return text;
+}
+
 }  // namespace e2e

@@ -28,6 +28,9 @@ class ChildProcess {
     bool waitFor(const std::string& expected, std::chrono::milliseconds timeout);
     // The exit status when the child ended before the deadline.
     std::optional<int> waitExit(std::chrono::milliseconds timeout);
+    // Every thread's stack of the running child, read by gdb: what a child that stopped answering
+    // is waiting for.
+    std::string threadStacks() const;
 
   private:
     pid_t pid_ = -1;

@@ -90,7 +90,7 @@ void ProgramOnJack::startProgram() {
                                                             {"QUINTORA_MIDI_API", "jack"},
                                                             {"QUINTORA_HOME", home.path.string()}});
     ASSERT_TRUE(program->started());
-    ASSERT_TRUE(program->waitFor("ready ", 30s));
+    ASSERT_TRUE(program->waitFor("ready ", 30s)) << program->threadStacks();
 }
 
 bool ProgramOnJack::act(const std::string& action, std::chrono::seconds timeout) {
@@ -125,9 +125,9 @@ void ProgramOnJack::release(std::initializer_list<int> keys) {
 void ProgramOnJack::exitProgram(bool answerNo) {
     program->writeLine("trigger ExitItem");
     if (answerNo) program->writeLine("answer No");  // answered only if the box comes up
-    ASSERT_TRUE(program->waitFor("done trigger ExitItem", 30s));
+    ASSERT_TRUE(program->waitFor("done trigger ExitItem", 30s)) << program->threadStacks();
     const auto status = program->waitExit(30s);
-    ASSERT_TRUE(status.has_value());
+    ASSERT_TRUE(status.has_value()) << program->threadStacks();
     EXPECT_EQ(*status, 0);
 }
 
