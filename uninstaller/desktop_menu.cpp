@@ -1,6 +1,7 @@
 #include "uninstaller/desktop_menu.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "uninstaller/file_removal.h"
 #include "uninstaller/ini_file.h"
@@ -54,15 +55,34 @@ bool DesktopMenu::connect() {
     return connected_;
 }
 
-std::optional<std::string> DesktopMenu::findGroup(std::string_view group) const {
+std::optional<std::string> DesktopMenu::findGroup(std::string_view group) {
     if (!menu_ || !menuNameRefusal(group).empty()) return std::nullopt;
-    for (const auto& name : sortedNames(*menu_))
-        if (equalsNoCase(name, group) && menu_->kind(name) == EntryKind::Folder) return name;
-    return std::nullopt;
+    std::optional<std::string> found;
+    for (const auto& name : sortedNames(*menu_)) {
+        if (!equalsNoCase(name, group)) continue;
+        const EntryKind kind = menu_->kind(name);
+        if (kind == EntryKind::Folder) {
+            if (!found) found = name;
+            continue;
+        }
+        // Something else stands under the group's name: it is left, and the user told why.
+        const std::string shown = inQuotes((root_.layout().menuDir / name).native());
+        if (kind == EntryKind::Link)
+            leave("Left the menu group " + shown +
+                  " with its items: it is a symbolic link, which the uninstaller never follows.");
+        else if (kind != EntryKind::Missing)
+            leave("Left " + shown + ", which stands under the menu group's name: it is not a folder.");
+    }
+    return found;
 }
 
 std::optional<Folder> DesktopMenu::openGroup(const std::string& name) {
     Reached folder = menu_->child(name);
+    if (folder.reach == Reach::Failed)
+        leave("Left the menu group " + inQuotes((root_.layout().menuDir / name).native()) +
+              " with its items: it cannot be opened" +
+              (folder.error != 0 ? " (" + std::string(std::strerror(folder.error)) + ")" : std::string()) +
+              ".");
     if (folder.reach != Reach::Ok) return std::nullopt;
     if (!folder.folder->mount().sameMountAs(root_.mount())) {
         leave("Left the menu group " + inQuotes((root_.layout().menuDir / name).native()) +
@@ -116,7 +136,14 @@ bool DesktopMenu::deleteItem(std::string_view item) {
     if (candidates.next == candidates.files.size()) return false;
     const std::size_t index = candidates.files[candidates.next];
     items.deleted[index] = true;
-    return deleteWithAttributes(*current_, items.files[index]);
+    const int error = deleteEntry(*current_, items.files[index]);
+    // One line an item, so not through leave, whose look for a line already there would cost a
+    // scan of all of them for each.
+    if (error != 0)
+        left_.push_back("Left the menu item " +
+                        inQuotes((root_.layout().menuDir / currentName_ / items.files[index]).native()) +
+                        ": it could not be deleted (" + std::strerror(error) + ").");
+    return error == 0;
 }
 
 bool DesktopMenu::deleteGroup(std::string_view group) {

@@ -4,7 +4,8 @@
 // its file name without ".desktop" or by the Name of its [Desktop Entry]. Group and item names
 // compare case-insensitively, as the old group manager's did. Everything is reached through the
 // root opened at start (install_root.h); links are never followed, and a menu folder or group on
-// another mount is left and reported.
+// another mount, a group that is a link or cannot be opened, and an item that cannot be deleted are
+// left and reported.
 //
 // A group's items are read once, when the group is first shown in a conversation: a script of a
 // million items deletes them in time proportional to its length.
@@ -52,9 +53,11 @@ class DesktopMenu : public MenuLayer {
         std::unordered_map<std::string, Candidates> byName;
     };
 
-    // The name of the group's folder as it is spelled on disk.
-    std::optional<std::string> findGroup(std::string_view group) const;
-    // The group's folder inside the menu, if it lies on the root's mount (else noted as left).
+    // The name of the group's folder as it is spelled on disk. Anything else under the group's name
+    // (a link, a file) is noted as left.
+    std::optional<std::string> findGroup(std::string_view group);
+    // The group's folder inside the menu, if it lies on the root's mount and can be opened (else
+    // noted as left).
     std::optional<Folder> openGroup(const std::string& name);
     void leave(std::string reason);
 

@@ -103,17 +103,18 @@ void removeContents(const Folder& folder, const MountIdentity& top, const std::s
 }  // namespace
 
 bool deleteWithAttributes(const Folder& folder, std::string_view name) {
-    switch (folder.kind(name)) {
-        case EntryKind::Missing:
-            return true;
-        case EntryKind::Folder:
-        case EntryKind::Failed:
-            return false;
-        default:
-            break;
-    }
+    return deleteEntry(folder, name) == 0;
+}
+
+int deleteEntry(const Folder& folder, std::string_view name) {
+    if (!isEntryName(name)) return EINVAL;
+    const std::string entry(name);
+    struct stat st {};
+    if (::fstatat(folder.fd(), entry.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return errno == ENOENT ? 0 : errno;
+    if (S_ISDIR(st.st_mode)) return EISDIR;
     RetryWidening widening(folder);
-    return unlinkEntry(folder, widening, std::string(name), false) == 0;
+    return unlinkEntry(folder, widening, entry, false);
 }
 
 TreeRemoval removeTree(const Folder& parent, std::string_view name) {

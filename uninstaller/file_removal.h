@@ -23,6 +23,9 @@ constexpr int kMaxTreeDepth = 200;
 // Deletes the entry name of folder (a link is removed itself). A name that does not exist counts
 // as deleted. A folder is not a file: false.
 bool deleteWithAttributes(const Folder& folder, std::string_view name);
+// As deleteWithAttributes, saying why the entry stays: 0 when it is gone, EISDIR for a folder, else
+// the system's error number.
+int deleteEntry(const Folder& folder, std::string_view name);
 
 // A folder the walk could not do anything about, with the system's error number.
 struct LeftFolder {

@@ -173,25 +173,45 @@ std::vector<std::string> Folder::list() const {
     return names;
 }
 
-std::optional<std::string> Folder::read(std::string_view name) const {
-    if (!isEntryName(name)) return std::nullopt;
-    const int fd =
-        ::openat(fd_, std::string(name).c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
-    std::optional<std::string> text;
+std::optional<std::string> Folder::read(std::string_view name, ReadFailure* failure) const {
+    ReadFailure why;
+    const auto fail = [&](EntryKind kind, int error) -> std::optional<std::string> {
+        if (failure) *failure = ReadFailure{kind, error};
+        return std::nullopt;
+    };
+    if (!isEntryName(name)) return fail(EntryKind::Failed, EINVAL);
+    const std::string n(name);
     struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+    if (::fstatat(fd_, n.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return fail(errno == ENOENT ? EntryKind::Missing : EntryKind::Failed, errno);
+    if (S_ISDIR(st.st_mode)) return fail(EntryKind::Folder, 0);
+    if (S_ISLNK(st.st_mode)) return fail(EntryKind::Link, 0);
+    if (!S_ISREG(st.st_mode)) return fail(EntryKind::Other, 0);
+    // Swapped for something else since the look: O_NONBLOCK keeps a FIFO from blocking the open,
+    // and the kind is asked again of what was opened.
+    const int fd = ::openat(fd_, n.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return fail(errno == ELOOP ? EntryKind::Link : EntryKind::File, errno);
+    std::optional<std::string> text;
+    if (::fstat(fd, &st) != 0) {
+        why = ReadFailure{EntryKind::File, errno};
+    } else if (!S_ISREG(st.st_mode)) {
+        why = ReadFailure{S_ISDIR(st.st_mode) ? EntryKind::Folder : EntryKind::Other, 0};
+    } else {
         text.emplace();
         char buffer[65536];
         for (;;) {
-            const auto n = ::read(fd, buffer, sizeof buffer);
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) text.reset();
-            if (n <= 0) break;
-            text->append(buffer, static_cast<std::size_t>(n));
+            const auto got = ::read(fd, buffer, sizeof buffer);
+            if (got < 0 && errno == EINTR) continue;
+            if (got < 0) {
+                why = ReadFailure{EntryKind::File, errno};
+                text.reset();
+            }
+            if (got <= 0) break;
+            text->append(buffer, static_cast<std::size_t>(got));
         }
     }
     ::close(fd);
+    if (!text) return fail(why.kind, why.error);
     return text;
 }
 
@@ -222,15 +242,12 @@ bool Folder::writeAtomically(std::string_view name, std::string_view text) const
 }
 
 bool Folder::append(std::string_view name, std::string_view text) const {
-    if (!isEntryName(name)) return false;
-    const int fd =
-        ::openat(fd_, std::string(name).c_str(),
-                 O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
-    struct stat st {};
-    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && writeAll(fd, text);
-    ok = (::close(fd) == 0) && ok;
-    return ok;
+    ReadFailure failure;
+    auto content = read(name, &failure);
+    if (!content && failure.kind != EntryKind::Missing) return false;
+    if (!content) content.emplace();
+    content->append(text);
+    return writeAtomically(name, *content);
 }
 
 FolderIdentity Folder::identity() const {

@@ -51,6 +51,14 @@ struct Reached;
 // What kind of entry a name is, without following a link.
 enum class EntryKind { Missing, Folder, File, Link, Other, Failed };
 
+// Why a read gave no text: the kind of entry that stands at the name (File when a regular file
+// could not be read, Failed when not even its kind could be asked) and the system's error number
+// for those two (0 when unknown).
+struct ReadFailure {
+    EntryKind kind = EntryKind::Failed;
+    int error = 0;
+};
+
 class Folder {
   public:
     Folder(Folder&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
@@ -78,13 +86,17 @@ class Folder {
     // The names of the entries, "." and ".." left out, in the order the system lists them; empty
     // when the folder cannot be listed.
     std::vector<std::string> list() const;
-    // The whole content of the regular file name (not through a link); nullopt otherwise.
-    std::optional<std::string> read(std::string_view name) const;
+    // The whole content of the regular file name (not through a link); nullopt otherwise, with why
+    // in *failure when asked. Only a regular file is ever opened, so a FIFO or a device in its place
+    // neither blocks the read nor learns of it.
+    std::optional<std::string> read(std::string_view name, ReadFailure* failure = nullptr) const;
     // Replaces (or creates) the regular file name with text through a temporary file in this folder
-    // and a rename, so a reader sees the old or the new content. The file keeps its mode (0644 when
-    // new). False, with the old file untouched, on any failure or when name is not a regular file.
+    // and a rename, so a reader sees the old or the new content, and a file the name shares with
+    // another folder (a hard link) keeps its content there. The file keeps its mode (0644 when new).
+    // False, with the old file untouched, on any failure or when name is not a regular file.
     bool writeAtomically(std::string_view name, std::string_view text) const;
-    // Appends text to the regular file name, creating it (0644 before the umask) when missing.
+    // Appends text to the regular file name, creating it when missing. Written as writeAtomically
+    // writes, never into the file in place: false when the file cannot be read.
     bool append(std::string_view name, std::string_view text) const;
 
     MountIdentity mount() const;

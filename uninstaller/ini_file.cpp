@@ -298,6 +298,24 @@ bool IniFile::removeSection(std::string_view section) {
     return true;
 }
 
+std::size_t IniFile::removeSections(std::string_view section) {
+    std::size_t removed = 0;
+    std::vector<Line> kept;
+    kept.reserve(lines_.size());
+    bool dropping = false;
+    for (const Line& line : lines_) {
+        if (line.kind == Kind::Section) {
+            dropping = equalsNoCase(name(line), section);
+            removed += dropping ? 1 : 0;
+        }
+        if (!dropping) kept.push_back(line);
+    }
+    if (removed == 0) return 0;
+    lines_ = std::move(kept);
+    reindex();
+    return removed;
+}
+
 std::string IniFile::text() const {
     std::string out;
     out.reserve(store_.size() + lines_.size());

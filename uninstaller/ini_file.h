@@ -68,6 +68,8 @@ class IniFile {
     void clearSection(std::string_view section);
     // Removes the first such section, header and body. Returns whether one was there.
     bool removeSection(std::string_view section);
+    // Removes every section of that name, header and body, in one pass. Returns how many there were.
+    std::size_t removeSections(std::string_view section);
 
     std::string text() const;
 

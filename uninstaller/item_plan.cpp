@@ -20,7 +20,7 @@ ItemPlan planItem(const UninstallScript& script, const RootGuard& guard, const I
             path = item.location + "/" + item.name;
         if (auto refusal = plainNameRefusal(item.name); !refusal.empty()) {
             plan.refusals.push_back(std::move(refusal));
-        } else if (Verdict target = guard.removable(path); !target.ok()) {
+        } else if (Verdict target = guard.item(path); !target.ok()) {
             plan.refusals.push_back(std::move(target.refusal));
         } else {
             plan.file = (system || windows) ? ItemPlan::File::System : ItemPlan::File::Ordinary;

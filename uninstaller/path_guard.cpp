@@ -177,6 +177,7 @@ RootGuard::RootGuard(const InstallLayout& layout)
     for (const char* shared : kSharedFolders) shared_.push_back(split(shared));
     for (const auto& p : {layout.menuDir, layout.storeDir})
         if (auto parts = below(p); !parts.empty()) shared_.push_back(std::move(parts));
+    storeParts_ = below(layout.storeDir);
 }
 
 Verdict RootGuard::removable(std::string_view text) const {
@@ -212,6 +213,15 @@ Verdict RootGuard::removable(std::string_view text) const {
     }
     v.path = std::move(path);
     return v;
+}
+
+Verdict RootGuard::item(std::string_view path) const {
+    Verdict v = removable(path);
+    if (!v.ok() || storeParts_.empty() || !isPrefix(storeParts_, v.parts)) return v;
+    return refuse("Refused " + inQuotes(path) + ": it lies in the uninstaller's own folder " +
+                  inQuotes((root_ / joined(storeParts_).substr(1)).string()) +
+                  ", which holds the lists of uninstallable programs, registered components and files to "
+                  "delete at the next start.");
 }
 
 Verdict RootGuard::tree(std::string_view folder) const {

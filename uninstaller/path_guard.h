@@ -33,6 +33,10 @@ class RootGuard {
     // A file (or a link, which is removed itself) that may be deleted: an absolute path without "."
     // or ".." parts and without control bytes, strictly inside the root (as resolved or as spelled).
     Verdict removable(std::string_view path) const;
+    // A file a script's item may delete: removable, and not at or inside kwu's store folder, whose
+    // files stand for the system's own lists (uninstallable programs, registered components,
+    // deletions at the next start), which no item of a script could reach.
+    Verdict item(std::string_view path) const;
     // A folder that may be removed with everything below it: removable, and neither at nor above a
     // folder that must stay (the folders of the layout, the top folders of the
     // prefix: bin, etc, include, lib, lib64, libexec, opt, sbin, share, state, var), nor at or inside
@@ -48,6 +52,7 @@ class RootGuard {
     std::vector<std::string> rootParts_;
     std::vector<std::string> givenParts_;
     std::string rootRefusal_;
+    std::vector<std::string> storeParts_;           // below the root
     std::vector<std::vector<std::string>> kept_;    // below the root
     std::vector<std::vector<std::string>> shared_;  // below the root; a last part "x*" is a prefix
 };

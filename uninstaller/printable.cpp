@@ -34,6 +34,22 @@ std::size_t sequenceLength(std::string_view text, std::size_t i) {
     return length;
 }
 
+// The code point of the well-formed sequence of length bytes at text[i].
+char32_t codePoint(std::string_view text, std::size_t i, std::size_t length) {
+    const auto at = [&](std::size_t k) { return static_cast<unsigned char>(text[i + k]); };
+    static constexpr unsigned char kLeadMask[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+    char32_t c = at(0) & kLeadMask[length];
+    for (std::size_t k = 1; k < length; ++k) c = (c << 6) | (at(k) & 0x3F);
+    return c;
+}
+
+// Characters that are shown escaped although they are well-formed: the C1 controls, the
+// bidirectional controls and the line and paragraph separators.
+bool rearranges(char32_t c) {
+    return (c >= 0x80 && c < 0xA0) || c == 0x061C || c == 0x200E || c == 0x200F || c == 0x2028 ||
+           c == 0x2029 || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+}
+
 void escape(std::string& out, unsigned char c) {
     static constexpr char kHex[] = "0123456789ABCDEF";
     out += "\\x";
@@ -62,9 +78,9 @@ std::string printable(std::string_view text) {
             ++i;
             continue;
         }
-        const bool c1Control = c == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0;
+        const bool escaped = rearranges(codePoint(text, i, length));
         for (std::size_t k = 0; k < length; ++k) {
-            if (c1Control)
+            if (escaped)
                 escape(out, static_cast<unsigned char>(text[i + k]));
             else
                 out += text[i + k];

@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include "uninstaller/file_removal.h"
 #include "uninstaller/ini_file.h"
@@ -40,6 +42,10 @@ std::vector<std::string> allButLast(const std::vector<std::string>& parts) {
     return {parts.begin(), parts.end() - (parts.empty() ? 0 : 1)};
 }
 
+std::string errorText(int error) {
+    return error != 0 ? " (" + std::string(std::strerror(error)) + ")" : std::string();
+}
+
 }  // namespace
 
 Uninstaller::Uninstaller(const UninstallScript& script, const ProgramNames& names, const InstallRoot& root,
@@ -51,6 +57,7 @@ Uninstaller::Uninstaller(const UninstallScript& script, const ProgramNames& name
       guard_(root.layout()),
       prompter_(prompter),
       menu_(menu),
+      caption_(printable(script.texts().title)),
       storeParts_(partsBelow(layout_.storeDir, layout_.root)),
       windowsParts_(partsBelow(layout_.windowsDir, layout_.root)) {}
 
@@ -71,7 +78,7 @@ void Uninstaller::finish() {
         if (refusals_.size() > kRefusalsShown)
             text += "\n\n... and " + std::to_string(refusals_.size() - kRefusalsShown) +
                     " more (see the details).";
-        Message summary{text, script_.texts().title, true, false, true};
+        Message summary{text, caption_, true, false, true};
         if (refusals_.size() > kRefusalsShown) summary.details = std::move(details);
         prompter_.tell(summary);
     }
@@ -92,13 +99,13 @@ void Uninstaller::run(const Choices& choices, RemovalObserver& observer) {
     }
 
     if (!directoryExists()) {
-        prompter_.tell(Message{texts.nothingToUninstall, texts.title, true, false, true});
+        prompter_.tell(Message{texts.nothingToUninstall, caption_, true, false, true});
         finalCleanUp();
         finish();
         return;
     }
     if (!menu_.connect()) {
-        prompter_.tell(Message{script_.menuUnreachableMessage(), texts.title, true, false, true});
+        prompter_.tell(Message{script_.menuUnreachableMessage(), caption_, true, false, true});
         finish();
         return;
     }
@@ -123,7 +130,7 @@ void Uninstaller::run(const Choices& choices, RemovalObserver& observer) {
         observer.itemStarting(script_.progressLine(static_cast<int>(i + 1)), items[i]);
         processItem(items[i]);
         if (cancelRequested_) {
-            if (prompter_.ask(Message{texts.cancelQuestion, texts.title, false, false, false})) break;
+            if (prompter_.ask(Message{texts.cancelQuestion, caption_, false, false, false})) break;
             cancelRequested_ = false;
         }
     }
@@ -156,15 +163,33 @@ void Uninstaller::processItem(std::string_view section) {
     if (!plan.menuItem.empty()) menu_.deleteItem(plan.menuItem);
 }
 
+std::string Uninstaller::stopReason(const Reached& reached, const std::vector<std::string>& parts) const {
+    const bool itself = reached.stoppedAt + 1 == parts.size();
+    const std::string at = inQuotes(pathTo(guard_.root(), parts, reached.stoppedAt).native());
+    switch (reached.reach) {
+        case Reach::Link:
+            return itself ? "it is a symbolic link." : "it leads through the symbolic link " + at + ".";
+        case Reach::OtherMount:
+            return itself ? "it is a mount point: it lies on another device or mount, which the uninstaller "
+                            "never enters."
+                          : "it leads onto another device or mount at " + at +
+                                ", which the uninstaller never enters.";
+        case Reach::Failed:
+            return (itself ? "it" : "the folder " + at) + " cannot be opened" + errorText(reached.error) +
+                   ".";
+        default:
+            return {};
+    }
+}
+
 std::optional<Folder> Uninstaller::folderOf(const Verdict& target) {
     if (target.parts.empty()) return std::nullopt;
     Reached folder = root_.reach(allButLast(target.parts));
-    const auto at = [&] { return inQuotes(pathTo(guard_.root(), target.parts, folder.stoppedAt).native()); };
-    if (folder.reach == Reach::Link)
-        refuse("Refused " + inQuotes(target.path) + ": it leads through the symbolic link " + at() + ".");
-    if (folder.reach == Reach::OtherMount)
-        refuse("Refused " + inQuotes(target.path) + ": it leads onto another device or mount at " + at() +
-               ", which the uninstaller never enters.");
+    const std::string reason = stopReason(folder, target.parts);
+    // A link or a mount on the way is refused; a folder that cannot be entered leaves what lies in it.
+    if (!reason.empty())
+        refuse((folder.reach == Reach::Failed ? "Left " : "Refused ") + inQuotes(target.path) + ": " +
+               reason);
     return std::move(folder.folder);
 }
 
@@ -182,7 +207,13 @@ void Uninstaller::deleteFile(const Verdict& target, bool unregister, const std::
             if (!spelledPath.empty()) registrar.unregister(spelledPath);
         }
     }
-    if (const auto folder = folderOf(target)) deleteWithAttributes(*folder, target.parts.back());
+    const auto folder = folderOf(target);
+    if (!folder) return;
+    const int error = deleteEntry(*folder, target.parts.back());
+    if (error == EISDIR)
+        refuse("Left " + inQuotes(target.path) + ": it is a folder, and an item names a single file.");
+    else if (error != 0)
+        refuse("Left " + inQuotes(target.path) + ": it could not be deleted" + errorText(error) + ".");
 }
 
 bool Uninstaller::directoryExists() const {
@@ -190,29 +221,33 @@ bool Uninstaller::directoryExists() const {
     const Verdict directory = guard_.removable(directory_);
     if (!directory.ok()) return existsAsFolder(directory_);
     const Reached folder = root_.reach(directory.parts);
-    // A link or a mount on the way is there all the same; the tree removal says why it stays.
-    if (folder.reach == Reach::Link || folder.reach == Reach::OtherMount) return true;
-    return folder.reach == Reach::Ok;
+    // A link, a mount or a folder that cannot be entered on the way is there all the same; the tree
+    // removal says why it stays.
+    return folder.reach == Reach::Ok || folder.reach == Reach::Link || folder.reach == Reach::OtherMount ||
+           folder.reach == Reach::Failed;
 }
 
 std::string Uninstaller::treeOwnershipRefusal() const {
     const Verdict tree = guard_.tree(directory_);
     if (!tree.ok()) return tree.refusal;
-    const std::string shown = inQuotes(directory_);
+    const std::string refused = "Refused to remove the folder " + inQuotes(directory_) + ": ";
     const Reached folder = root_.reach(tree.parts);
+    // What keeps the walk from the folder is the reason, whatever the folder holds.
+    if (const std::string reason = stopReason(folder, tree.parts); !reason.empty()) return refused + reason;
     const std::string& title = script_.texts().title;
-    if (folder.reach == Reach::Ok) {
-        if (const auto other = findForeignProgram(*folder.folder, title))
-            return "Refused to remove the folder " + shown + ": its installer log " +
-                   inQuotes((fs::path(tree.path) / other->log).native()) +
-                   " has a section for another program, " + inQuotes(other->section) +
-                   ", whose files the folder may hold.";
-    }
-    const std::string notOwn =
-        "Refused to remove the folder " + shown + ": it holds neither this uninstaller's script " +
-        inQuotes(names_.scriptPath.native()) + " nor an installer log " + std::string(kInstallerLogFile) +
-        " with a section for " + inQuotes(title) + ", so it may hold other programs' files.";
+    const std::string notOwn = refused + "it holds neither this uninstaller's script " +
+                               inQuotes(names_.scriptPath.native()) + " nor an installer log " +
+                               std::string(kInstallerLogFile) + " with a section for " + inQuotes(title) +
+                               ", so it may hold other programs' files.";
     if (folder.reach != Reach::Ok) return notOwn;
+    if (const auto other = findForeignProgram(*folder.folder, title)) {
+        const std::string log = inQuotes((fs::path(tree.path) / other->log).native());
+        if (!other->unreadable.empty())
+            return refused + "its installer log " + log + " cannot be read (" + other->unreadable +
+                   "), so the folder may hold other programs' files.";
+        return refused + "its installer log " + log + " has a section for another program, " +
+               inQuotes(other->section) + ", whose files the folder may hold.";
+    }
     const Verdict script = guard_.removable(names_.scriptPath.native());
     if (script.ok() && script.parts.size() > tree.parts.size() &&
         std::equal(tree.parts.begin(), tree.parts.end(), script.parts.begin())) {
@@ -255,7 +290,10 @@ void Uninstaller::updateLog() {
         refuse(log.refusal);
         return;
     }
-    if (const auto folder = folderOf(log)) updateInstallerLog(*folder, script_.texts().title);
+    const auto folder = folderOf(log);
+    std::string unreadable;
+    if (folder && !updateInstallerLog(*folder, script_.texts().title, &unreadable) && !unreadable.empty())
+        refuse("Left the installer log " + inQuotes(log.path) + ": it cannot be read (" + unreadable + ").");
 }
 
 void Uninstaller::finalCleanUp() {

@@ -6,14 +6,15 @@
 // Every value from the script passes the root guard or the name checks first, and every file is
 // reached through the root opened at start (install_root.h): without following links and never
 // onto another mount. What is refused or left in place (a folder on another mount, a folder that
-// cannot be entered, the program and its script when they cannot be scheduled for deletion) is
-// collected with its reason and shown once, in one summary, when the run ends; the run goes on past
-// it. Single files that cannot be deleted are not reported, as the user can do nothing about them
-// mid-run.
+// cannot be entered, a single file that cannot be deleted, an installer log that cannot be read,
+// the program and its script when they cannot be scheduled for deletion) is collected with its
+// reason and shown once, in one summary, when the run ends; the run goes on past it. Names in the
+// summary, and the application's title wherever it is a caption, are shown with printable().
 //
 // The directory tree goes only when it holds this installation's own files: the uninstall script
 // beside the program, or an installer log kwp.ini with a section for the application; and no
-// installer log in it may have a live section for another program (tree_ownership.h). Both are
+// installer log in it may have a live section for another program, or be unreadable
+// (tree_ownership.h). Both are
 // asked as the tree stood when the run started. A folder that other programs share is refused
 // whatever it holds (path_guard.h).
 //
@@ -81,8 +82,11 @@ class Uninstaller {
     // Why the directory is not this installation's own tree (see above); empty when it is.
     std::string treeOwnershipRefusal() const;
     // The folder holding target, reached from the root; a link or a mount point on the way is
-    // refused.
+    // refused, a folder that cannot be entered is listed as left.
     std::optional<Folder> folderOf(const Verdict& target);
+    // Why a walk from the root down (some of) parts stopped, as the end of a summary line; empty when
+    // nothing stands in the way (the walk got there, or a part is missing or no folder).
+    std::string stopReason(const Reached& reached, const std::vector<std::string>& parts) const;
     std::optional<Folder> storeFolder(bool create) const;
     void refuse(std::string refusal);
     // Shows the collected refusals in one message and ends the run.
@@ -95,6 +99,7 @@ class Uninstaller {
     RootGuard guard_;
     Prompter& prompter_;
     MenuLayer& menu_;
+    std::string caption_;  // the application's title, as message boxes show it
     std::vector<std::string> storeParts_;
     std::vector<std::string> windowsParts_;
     Choices choices_;

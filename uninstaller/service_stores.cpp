@@ -7,22 +7,27 @@
 namespace kwu {
 namespace {
 
-bool removeSectionFrom(const Folder& dir, std::string_view file, std::string_view section) {
+// Rewrites the INI file with edit applied; false when it cannot be read or written, or when edit
+// changed nothing.
+template <typename Edit>
+bool editStore(const Folder& dir, std::string_view file, Edit edit) {
     const auto text = dir.read(file);
     if (!text) return false;
     IniFile ini = IniFile::parse(*text);
-    if (!ini.removeSection(section)) return false;
+    if (!edit(ini)) return false;
     return dir.writeAtomically(file, ini.text());
 }
 
 }  // namespace
 
 bool UninstallEntries::removeEntry(std::string_view program) const {
-    return removeSectionFrom(dir_, kUninstallStoreName, program);
+    return editStore(dir_, kUninstallStoreName,
+                     [program](IniFile& ini) { return ini.removeSections(program) > 0; });
 }
 
 bool ComponentRegistrar::unregister(const std::filesystem::path& component) const {
-    return removeSectionFrom(dir_, kRegistrarStoreName, component.native());
+    return editStore(dir_, kRegistrarStoreName,
+                     [&component](IniFile& ini) { return ini.removeSection(component.native()); });
 }
 
 bool PendingDeletes::schedule(const std::filesystem::path& path) const {

@@ -18,7 +18,8 @@ constexpr std::string_view kPendingListName = "pending-deletes";
 class UninstallEntries {
   public:
     explicit UninstallEntries(const Folder& storeDir) : dir_(storeDir) {}
-    // Deletes the program's section. False when the store cannot be read or written or holds none.
+    // Deletes every section of the program (names compare in any case, so "[kwu]" and "[KWU]" both
+    // go). False when the store cannot be read or written or holds none.
     bool removeEntry(std::string_view program) const;
 
   private:

@@ -10,13 +10,16 @@ std::optional<ForeignProgram> search(const Folder& folder, const MountIdentity& 
                                      const std::string& at, int depth) {
     const auto names = folder.list();
     for (const auto& name : names) {
-        if (!equalsNoCase(name, kInstallerLogFile) || folder.kind(name) != EntryKind::File) continue;
-        const auto text = folder.read(name);
+        if (!equalsNoCase(name, kInstallerLogFile)) continue;
+        const std::string path = at.empty() ? name : at + "/" + name;
+        std::string unreadable;
+        const auto text = readInstallerLog(folder, name, unreadable);
+        if (!unreadable.empty()) return ForeignProgram{path, {}, std::move(unreadable)};
         if (!text) continue;
         const IniFile log = IniFile::parse(*text);
         for (const auto& section : log.sectionNames())
             if (!equalsNoCase(section, title) && isLiveSection(log, section))
-                return ForeignProgram{at.empty() ? name : at + "/" + name, section};
+                return ForeignProgram{path, section, {}};
     }
     if (depth >= kMaxTreeDepth) return std::nullopt;
     for (const auto& name : names) {

@@ -165,5 +165,24 @@ TEST(Printable, EscapesControlBytesAndBytesThatAreNotUtf8) {
     for (const auto& [in, out] : cases) EXPECT_EQ(printable(in), out);
 }
 
+// Characters that reorder or break the line they stand in are escaped byte by byte; their
+// neighbours, and every other character, are shown as they are.
+TEST(Printable, EscapesBidirectionalControlsAndLineSeparatorsButNotTheirNeighbours) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"a\xe2\x80\xae"
+         "b",
+         "a\\xE2\\x80\\xAEb"},                                             // U+202E right-to-left override
+        {"\xe2\x80\xaa", "\\xE2\\x80\\xAA"},                               // U+202A, first of its range
+        {"\xe2\x81\xa6 \xe2\x81\xa9", "\\xE2\\x81\\xA6 \\xE2\\x81\\xA9"},  // U+2066, U+2069
+        {"\xe2\x80\x8e\xe2\x80\x8f", "\\xE2\\x80\\x8E\\xE2\\x80\\x8F"},    // U+200E, U+200F
+        {"\xd8\x9c", "\\xD8\\x9C"},                                        // U+061C Arabic letter mark
+        {"\xe2\x80\xa8\xe2\x80\xa9", "\\xE2\\x80\\xA8\\xE2\\x80\\xA9"},    // U+2028, U+2029
+        {"\xe2\x80\x8d \xe2\x80\xaf \xe2\x81\xa5 \xe2\x81\xaa",            // U+200D, U+202F, U+2065, U+206A
+         "\xe2\x80\x8d \xe2\x80\xaf \xe2\x81\xa5 \xe2\x81\xaa"},
+        {"\xd8\x9b \xd8\x9d \xc2\xa0", "\xd8\x9b \xd8\x9d \xc2\xa0"},  // U+061B, U+061D, U+00A0
+    };
+    for (const auto& [in, out] : cases) EXPECT_EQ(printable(in), out) << out;
+}
+
 }  // namespace
 }  // namespace kwu

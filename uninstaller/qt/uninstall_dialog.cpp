@@ -26,7 +26,9 @@ UninstallDialog::UninstallDialog(const UninstallScript& script, Uninstaller& uni
     QFont font("Helvetica");
     font.setPointSize(8);
     setFont(font);
-    setWindowTitle(q(script.dialogTitle()));
+    // The title names the application: shown escaped, as every name is, so a control byte or a
+    // right-to-left override in it cannot rearrange what the window says.
+    setWindowTitle(q(printable(script.dialogTitle())));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint);
     setFixedSize(units(0, 0, 345, 202).size());
 
@@ -53,7 +55,7 @@ UninstallDialog::UninstallDialog(const UninstallScript& script, Uninstaller& uni
         return c;
     };
 
-    label("title", t.title, Qt::AlignHCenter, units(12, 6, 317, 8));
+    label("title", printable(t.title), Qt::AlignHCenter, units(12, 6, 317, 8));
     label("directoryIntro", t.directoryIntro, Qt::AlignHCenter, units(14, 24, 312, 8));
     label("directoryLabel", t.directoryLabel, Qt::AlignRight, units(16, 42, 103, 12));
     // The removal uses the directory's bytes as the script wrote them; the edit only shows them.
