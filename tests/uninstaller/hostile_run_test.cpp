@@ -103,7 +103,8 @@ class World {
         writeText(app / "kwp.ini", "[Drum App]\nVersion=1\n");
         writeText(program.parent_path() / "kwu", "program");
         writeText(tmp.layout.uninstallStore, "[kwu]\nDisplayName=Drum App\n[other]\nDisplayName=Other\n");
-        writeText(tmp.layout.registrarStore, "[" + (app / "plugin.so").string() + "]\nid=1\n[other.so]\nid=2\n");
+        writeText(tmp.layout.registrarStore,
+                  "[" + (app / "plugin.so").string() + "]\nid=1\n[other.so]\nid=2\n");
         writeText(tmp.layout.pendingList, "/earlier/file\n");
         writeText(group / "drum.desktop", "[Desktop Entry]\nName=Drum Machine\n");
         writeText(otherGroup / "other.desktop", "[Desktop Entry]\nName=Drum Machine\n");
@@ -229,8 +230,9 @@ TEST(HostileRun, AnInstallerLogThatCannotBeReadKeepsTheTreeAndSaysWhy) {
         const fs::path log = world.app / c.log;
         writeText(world.app / "plug" / "other.dat", "the other program's");
         const auto before = world.untouchable();
-        const auto outcome = world.runInChild(world.mainSection("[kwp.ini]\n"), Choices{true, false, false}, true,
-                                              [&] { return testing::giveToNobody(world.tmp.base()) && c.make(log); });
+        const auto outcome =
+            world.runInChild(world.mainSection("[kwp.ini]\n"), Choices{true, false, false}, true,
+                             [&] { return testing::giveToNobody(world.tmp.base()) && c.make(log); });
         if (!outcome) GTEST_SKIP() << "cannot become an unprivileged user here";
         ASSERT_EQ(outcome->code, 0) << "the run did not end (a read blocked?)";
         EXPECT_TRUE(present(log));
@@ -241,7 +243,8 @@ TEST(HostileRun, AnInstallerLogThatCannotBeReadKeepsTheTreeAndSaysWhy) {
                                                 ", so the folder may hold other programs' files."))
             << outcome->texts();
         if (std::string(c.log) == "kwp.ini") {
-            EXPECT_TRUE(holds(outcome->texts(), "Left the installer log " + quoted(log) + ": it cannot be read"))
+            EXPECT_TRUE(
+                holds(outcome->texts(), "Left the installer log " + quoted(log) + ": it cannot be read"))
                 << outcome->texts();
         }
         EXPECT_EQ(world.untouchable(), before);
@@ -258,13 +261,15 @@ TEST(HostileRun, AnInstallerLogWithAnIoErrorKeepsTheTree) {
     writeText(world.app / "plug" / "other.dat", "the other program's");
     const auto before = world.untouchable();
     const auto outcome = world.runInChild(world.mainSection(), Choices{true, false, false}, false, [&] {
-        return ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+        return ::unshare(CLONE_NEWNS) == 0 &&
+               ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
                ::mount("/proc/self/mem", log.c_str(), nullptr, MS_BIND, nullptr) == 0;
     });
     if (!outcome) GTEST_SKIP() << "this test cannot make a mount namespace and mount in it";
     ASSERT_EQ(outcome->code, 0);
     EXPECT_TRUE(present(world.app / "plug" / "other.dat"));
-    EXPECT_TRUE(holds(outcome->texts(), "its installer log " + quoted(log) + " cannot be read (Input/output error)"))
+    EXPECT_TRUE(
+        holds(outcome->texts(), "its installer log " + quoted(log) + " cannot be read (Input/output error)"))
         << outcome->texts();
     EXPECT_EQ(world.untouchable(), before);
 }
@@ -287,7 +292,8 @@ TEST(HostileRun, StoresHardLinkedToFilesOutsideTheRootLeaveThemUnchanged) {
         {"registrar.ini", [](const World& w) { return w.tmp.layout.registrarStore; }, decoy,
          "[plugin.so]\nL=@APP@\n0=1\n", false},
         {"kwp.ini", [](const World& w) { return w.app / "kwp.ini"; }, decoy, "[kwp.ini]\n", false},
-        {"WININIT.INI", [](const World& w) { return w.tmp.layout.windowsDir / "WININIT.INI"; }, profile, "", true},
+        {"WININIT.INI", [](const World& w) { return w.tmp.layout.windowsDir / "WININIT.INI"; }, profile, "",
+         true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -301,11 +307,13 @@ TEST(HostileRun, StoresHardLinkedToFilesOutsideTheRootLeaveThemUnchanged) {
         }
         // What each store's rewrite edits: the program's entry, the component's registration, and a
         // section of another program, so that the log is rewritten rather than deleted.
-        writeText(world.tmp.outside() / "decoy.ini", "[kwu]\nDisplayName=decoy\n[" + (world.app / "plugin.so").string() +
+        writeText(world.tmp.outside() / "decoy.ini", "[kwu]\nDisplayName=decoy\n[" +
+                                                         (world.app / "plugin.so").string() +
                                                          "]\nid=1\n[Old App]\nStatus=Removed\n");
         const auto before = world.untouchable();
         std::string items = c.script;
-        if (const auto at = items.find("@APP@"); at != std::string::npos) items.replace(at, 5, world.app.string());
+        if (const auto at = items.find("@APP@"); at != std::string::npos)
+            items.replace(at, 5, world.app.string());
         const Outcome outcome = world.run(world.mainSection(items), Choices{false, false, false});
         EXPECT_EQ(world.untouchable(), before) << outcome.texts();
         EXPECT_EQ(outcome.texts(), "");
@@ -327,21 +335,20 @@ TEST(HostileRun, ItemsInsideTheUninstallersOwnStoresAreRefused) {
     writeText(store / "sub" / "deep.dat", "kept");
     writeText(world.tmp.layout.windowsDir / "WININIT.INI", "[rename]\n");
     const auto before = world.untouchable();
-    const Outcome outcome = world.run(world.mainSection("[uninstall.ini]\nL=" + store.string() +
-                                                        "\n[registrar.ini]\nL=" + store.string() +
-                                                        "\n[pending-deletes]\nL=" + store.string() +
-                                                        "\n[deep.dat]\nL=" + (store / "sub").string() +
-                                                        "\n[WININIT.INI]\nL=W\n"),
-                                      Choices{false, false, false});
+    const Outcome outcome = world.run(
+        world.mainSection("[uninstall.ini]\nL=" + store.string() + "\n[registrar.ini]\nL=" + store.string() +
+                          "\n[pending-deletes]\nL=" + store.string() +
+                          "\n[deep.dat]\nL=" + (store / "sub").string() + "\n[WININIT.INI]\nL=W\n"),
+        Choices{false, false, false});
     EXPECT_EQ(readText(world.tmp.layout.uninstallStore), "[other]\nDisplayName=Other\n");
     EXPECT_TRUE(holds(readText(world.tmp.layout.registrarStore), "[other.so]"));
     EXPECT_EQ(readText(world.tmp.layout.pendingList).rfind("/earlier/file\n", 0), 0u);
     EXPECT_TRUE(present(store / "sub" / "deep.dat"));
     EXPECT_FALSE(present(world.tmp.layout.windowsDir / "WININIT.INI"));
     for (const fs::path& file : {store / "uninstall.ini", store / "registrar.ini", store / "pending-deletes",
-                                store / "sub" / "deep.dat"})
-        EXPECT_TRUE(holds(outcome.texts(), "Refused " + quoted(file) + ": it lies in the uninstaller's own folder " +
-                                               quoted(store)))
+                                 store / "sub" / "deep.dat"})
+        EXPECT_TRUE(holds(outcome.texts(), "Refused " + quoted(file) +
+                                               ": it lies in the uninstaller's own folder " + quoted(store)))
             << file << "\n"
             << outcome.texts();
     EXPECT_TRUE(holds(outcome.texts(), "4 entries were left in place")) << outcome.texts();
@@ -361,18 +368,19 @@ TEST(HostileRun, ItemsLeftInPlaceAreListedEachWithItsReason) {
     fs::create_directory_symlink(world.otherGroup, world.group);
     const auto otherGroupBefore = listing(world.otherGroup);
     const auto before = world.untouchable();
-    const auto outcome = world.runInChild(
-        world.mainSection("[x.dat]\nL=" + (world.app / "locked").string() + "\n[y.dat]\nL=" +
-                          (world.app / "theirs").string() + "\n[sub]\nL=" + world.app.string() +
-                          "\n[drum]\nT=Drum Machine\n"),
-        Choices{false, true, false}, true, [&] {
-            if (!testing::giveToNobody(world.tmp.base())) return false;
-            // Only root can hand a folder to someone else; without root that case stands out.
-            if (asRoot && (::lchown((world.app / "theirs").c_str(), 0, 0) != 0 ||
-                           ::lchown((world.app / "theirs" / "y.dat").c_str(), 0, 0) != 0))
-                return false;
-            return ::chmod((world.app / "locked").c_str(), 0) == 0;
-        });
+    const auto outcome =
+        world.runInChild(world.mainSection("[x.dat]\nL=" + (world.app / "locked").string() +
+                                           "\n[y.dat]\nL=" + (world.app / "theirs").string() +
+                                           "\n[sub]\nL=" + world.app.string() + "\n[drum]\nT=Drum Machine\n"),
+                         Choices{false, true, false}, true, [&] {
+                             if (!testing::giveToNobody(world.tmp.base())) return false;
+                             // Only root can hand a folder to someone else; without root that case stands
+                             // out.
+                             if (asRoot && (::lchown((world.app / "theirs").c_str(), 0, 0) != 0 ||
+                                            ::lchown((world.app / "theirs" / "y.dat").c_str(), 0, 0) != 0))
+                                 return false;
+                             return ::chmod((world.app / "locked").c_str(), 0) == 0;
+                         });
     ::chmod((world.app / "locked").c_str(), 0755);
     if (!outcome) GTEST_SKIP() << "cannot become an unprivileged user here";
     ASSERT_EQ(outcome->code, 0);
@@ -385,10 +393,12 @@ TEST(HostileRun, ItemsLeftInPlaceAreListedEachWithItsReason) {
                                    ": it could not be deleted (Permission denied)."))
             << all;
     }
-    EXPECT_TRUE(holds(all, "Left " + quoted(world.app / "sub") + ": it is a folder, and an item names a single file."))
+    EXPECT_TRUE(holds(
+        all, "Left " + quoted(world.app / "sub") + ": it is a folder, and an item names a single file."))
         << all;
-    EXPECT_TRUE(holds(all, "Left the menu group " + quoted(world.group) +
-                               " with its items: it is a symbolic link, which the uninstaller never follows."))
+    EXPECT_TRUE(
+        holds(all, "Left the menu group " + quoted(world.group) +
+                       " with its items: it is a symbolic link, which the uninstaller never follows."))
         << all;
     EXPECT_TRUE(holds(all, std::to_string(asRoot ? 4 : 3) + " entries were left in place")) << all;
     EXPECT_TRUE(present(world.app / "locked" / "x.dat"));
@@ -441,7 +451,8 @@ TEST(HostileRun, NamesThatWouldRearrangeALineAreShownEscapedEverywhere) {
     EXPECT_EQ(outcome.itemLine, "evil\\xE2\\x80\\xAEgpj.exe");
     ASSERT_EQ(outcome.boxes.size(), 1u);
     EXPECT_EQ(outcome.boxes[0].first, title);
-    EXPECT_TRUE(holds(outcome.boxes[0].second, "\"/etc/evil\\xE2\\x80\\xAEgpj.exe\"")) << outcome.boxes[0].second;
+    EXPECT_TRUE(holds(outcome.boxes[0].second, "\"/etc/evil\\xE2\\x80\\xAEgpj.exe\""))
+        << outcome.boxes[0].second;
     for (const std::string& raw : {rlo, std::string("\x1b")})
         EXPECT_FALSE(holds(outcome.boxes[0].first + outcome.boxes[0].second, raw));
     EXPECT_EQ(world.untouchable(), before);
@@ -462,7 +473,8 @@ TEST(HostileRun, ATreeTheRunCannotEnterIsRefusedWithTheRealReason) {
          [](World& w) {
              return ::unshare(CLONE_NEWNS) == 0 &&
                     ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
-                    ::mount((w.tmp.outside() / "mounted").c_str(), w.app.c_str(), nullptr, MS_BIND, nullptr) == 0;
+                    ::mount((w.tmp.outside() / "mounted").c_str(), w.app.c_str(), nullptr, MS_BIND,
+                            nullptr) == 0;
          },
          "it is a mount point: it lies on another device or mount, which the uninstaller never enters."},
         {"no permission", true,
@@ -475,15 +487,16 @@ TEST(HostileRun, ATreeTheRunCannotEnterIsRefusedWithTheRealReason) {
         writeText(world.tmp.outside() / "mounted" / "kwp.ini", "[Drum App]\nVersion=1\n");
         writeText(world.tmp.outside() / "mounted" / "precious.txt", "outside");
         const auto before = world.untouchable();
-        const auto outcome = world.runInChild(world.mainSection(), Choices{true, false, false}, c.unprivileged,
-                                              [&] { return c.prepare(world); });
+        const auto outcome = world.runInChild(world.mainSection(), Choices{true, false, false},
+                                              c.unprivileged, [&] { return c.prepare(world); });
         ::chmod(world.app.c_str(), 0755);
         if (!outcome) {
             std::fprintf(stderr, "not run here: %s\n", c.name);
             continue;
         }
         ASSERT_EQ(outcome->code, 0);
-        EXPECT_TRUE(holds(outcome->texts(), "Refused to remove the folder " + quoted(world.app) + ": " + c.reason))
+        EXPECT_TRUE(
+            holds(outcome->texts(), "Refused to remove the folder " + quoted(world.app) + ": " + c.reason))
             << outcome->texts();
         EXPECT_FALSE(holds(outcome->texts(), "holds neither")) << outcome->texts();
         EXPECT_TRUE(present(world.app / "drum.bin"));
