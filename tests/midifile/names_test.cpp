@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <iterator>
 #include <set>
+#include <string>
 
 #include "midifile/InstrumentNames.h"
 
@@ -53,141 +55,38 @@ TEST(InstrumentNames, LookupsUnderEachSoundSet) {
             << c.channel << " " << c.msb << " " << c.lsb << " " << c.program << " set " << c.set;
 }
 
-TEST(InstrumentNames, GeneralMidiTableHasEveryNameAsTheProgramWritesIt) {
-    const char* const want[128] = {
-        "Grand Piano",
-        "Bright Piano",
-        "Hammer Piano",
-        "Honkey Tonk",
-        "Rhodes Piano",
-        "Chorused Piano",
-        "Harpsicord",
-        "Clavinet",
-        "Celesta",
-        "Glockenspiel",
-        "MusicBox",
-        "Vibraphone",
-        "Marimba",
-        "Xylophone",
-        "Tubular Bells",
-        "Dulcimer",
-        "Hammond Organ",
-        "Percussive Organ",
-        "Rock Organ",
-        "Church Organ",
-        "Reed Organ",
-        "Accordion",
-        "Harmonica",
-        "Tango Accordion",
-        "Nylon Guitar",
-        "Steel Guitar",
-        "Jazz Guitar",
-        "Clean Guitar",
-        "Muted Guitar",
-        "Overdriven Guitar",
-        "Distortion Guitar",
-        "Guitar Harmonics",
-        "Accoustic Bass",
-        "Fingered Bass",
-        "Picked Bass",
-        "FretLess Bass",
-        "Slaped Bass1",
-        "Slaped Bass2",
-        "Synth Bass1",
-        "Synth Bass2",
-        "Violin",
-        "Viola",
-        "Cello",
-        "ContraBass",
-        "Tremolo Strings",
-        "Pizzicato Strings",
-        "Orchestral Harp",
-        "Timpani",
-        "Strings",
-        "Slow Strings",
-        "Synth Strings 1",
-        "Synth Strings 2",
-        "Choir Aahs",
-        "Voice Oohs",
-        "Synth Voice",
-        "Orchestra Hit",
-        "Trumpet",
-        "Trombone",
-        "Tuba",
-        "Muted Trumpet",
-        "French Horn",
-        "Brass Section",
-        "Synth Brass 1",
-        "Synth Brass 2",
-        "Soprano Sax",
-        "Alto Sax",
-        "Tenor Sax",
-        "BariTone Sax",
-        "Oboe",
-        "English Horn",
-        "Basoon",
-        "Clarinet",
-        "Piccolo",
-        "Flute",
-        "Recorder",
-        "Pan Flute",
-        "Blown Bottle",
-        "Shakuhachi",
-        "Whistle",
-        "Ocarina",
-        "Square Wave",
-        "Saw Wave",
-        "Calinope",
-        "Chiffer",
-        "Charang",
-        "Solo Vox",
-        "5th Square Wave",
-        "Bass & Lead",
-        "Fantasia",
-        "Warm Pad",
-        "Poly Pad",
-        "Space Voice",
-        "Bowed Glas",
-        "Metal Pad",
-        "Halo Pad",
-        "Sweep Pad",
-        "Ice Rain",
-        "Sound Track",
-        "Crystal",
-        "Atmosphere",
-        "Brightness",
-        "Goblin",
-        "Echo Drops",
-        "Star Theme",
-        "Sitar",
-        "Banjo",
-        "Shamisen",
-        "Koto",
-        "Kalimba",
-        "Bag Pipe",
-        "Fiddle",
-        "Shanai",
-        "Metal Bell",
-        "Agogo",
-        "Steel Drums",
-        "Wood block",
-        "Taiko",
-        "Melodic Tom",
-        "Synth Tom",
-        "Reverse Cymbal",
-        "FretNoise",
-        "Breath Noise",
-        "Seashore",
-        "Birds",
-        "Telephone",
-        "Helicopter",
-        "Applause",
-        "GunShot",
+TEST(InstrumentNames, GeneralMidiTableHoldsTheProgramsOwnNamesInOrder) {
+    // The first and last name of every row of eight: a name lost, doubled or moved shifts one of
+    // them. Then the program's own spellings, which a table taken from elsewhere would "correct".
+    struct Known {
+        int program;
+        const char* name;
     };
-    for (int program = 0; program < 128; ++program) {
-        ASSERT_NE(GMInstrumentNames[program], nullptr) << program;
-        EXPECT_STREQ(GMInstrumentNames[program], want[program]) << "program " << program;
-        EXPECT_STREQ(GmInstrumentName(0, program), want[program]) << "program " << program;
+    const Known known[] = {
+        {0, "Grand Piano"},     {7, "Clavinet"},         {8, "Celesta"},          {15, "Dulcimer"},
+        {16, "Hammond Organ"},  {23, "Tango Accordion"}, {24, "Nylon Guitar"},    {31, "Guitar Harmonics"},
+        {32, "Accoustic Bass"}, {39, "Synth Bass2"},     {40, "Violin"},          {47, "Timpani"},
+        {48, "Strings"},        {55, "Orchestra Hit"},   {56, "Trumpet"},         {63, "Synth Brass 2"},
+        {64, "Soprano Sax"},    {71, "Clarinet"},        {72, "Piccolo"},         {79, "Ocarina"},
+        {80, "Square Wave"},    {87, "Bass & Lead"},     {88, "Fantasia"},        {95, "Sweep Pad"},
+        {96, "Ice Rain"},       {103, "Star Theme"},     {104, "Sitar"},          {111, "Shanai"},
+        {112, "Metal Bell"},    {119, "Reverse Cymbal"}, {120, "FretNoise"},      {127, "GunShot"},
+        {3, "Honkey Tonk"},     {6, "Harpsicord"},       {10, "MusicBox"},        {35, "FretLess Bass"},
+        {36, "Slaped Bass1"},   {37, "Slaped Bass2"},    {41, "Viola"},           {43, "ContraBass"},
+        {61, "Brass Section"},  {33, "Fingered Bass"},   {67, "BariTone Sax"},    {70, "Basoon"},
+        {82, "Calinope"},       {83, "Chiffer"},         {86, "5th Square Wave"}, {92, "Bowed Glas"},
+        {115, "Wood block"},
+    };
+    ASSERT_EQ(std::size(GMInstrumentNames), 128u);
+    for (const auto& [program, name] : known) {
+        EXPECT_STREQ(GMInstrumentNames[program], name) << "program " << program;
+        EXPECT_STREQ(GmInstrumentName(0, program), name) << "program " << program;
+    }
+    std::set<std::string> distinct;
+    for (const char* n : GMInstrumentNames) {
+        ASSERT_NE(n, nullptr);
+        EXPECT_GT(std::strlen(n), 0u);
+        EXPECT_TRUE(distinct.insert(n).second) << n << " twice";
     }
     EXPECT_STREQ(GeneralMidiDrumsName, "General Midi Drums");
 }
