@@ -60,6 +60,30 @@ TEST(Song, ATempoChangeInAnyTrackGovernsEveryTrackFromItsTick) {
     EXPECT_EQ(song.lengthUs, 1502083u);
 }
 
+TEST(Song, TempoChangesAndNotesOfSeveralTracksAreTakenInTimeOrder) {
+    // The later track holds the earlier tempo change and the earlier note: the file's order is
+    // not the time order, on the tempo map or among the events.
+    midifile::testing::TempFile f;
+    ASSERT_TRUE(WriteSong(f.path(), 1, 480,
+                          {[](MidiWrite& w) {
+                               w.AddDelta(960);
+                               w.WriteTempo(500000);
+                               w.WriteNoteOn(0, 60, 1);
+                               w.AddDelta(240);
+                               w.WriteNoteOn(0, 62, 1);
+                           },
+                           [](MidiWrite& w) {
+                               w.AddDelta(480);
+                               w.WriteTempo(1000000);
+                               w.WriteNoteOn(1, 64, 1);
+                           }}));
+    Song song;
+    std::string error;
+    ASSERT_TRUE(LoadSong(f.path(), song, error)) << error;
+    EXPECT_EQ(Describe(song), (std::vector<std::string>{"500 91 40 01", "1500 90 3C 01", "1750 90 3E 01"}));
+    EXPECT_EQ(song.lengthUs, 1750000u);
+}
+
 TEST(Song, OnlyCompleteMessagesOfExclusiveDataAreSent) {
     midifile::testing::TempFile f;
     ASSERT_TRUE(WriteSong(f.path(), 1, 96,
