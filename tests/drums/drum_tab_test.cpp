@@ -5,9 +5,13 @@
 
 #include <QCoreApplication>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <optional>
 #include <random>
 
+#include "common/config_file.h"
 #include "drums/pages/change_drum.h"
 #include "drums/steps.h"
 #include "engine/Plenwick.h"
@@ -474,6 +478,27 @@ TEST_F(DrumTab, StartHandsTheWindowToTheEngineAndStopRestartsTheInput) {
     EXPECT_EQ(std::count(j.begin(), j.end(), "cmd 247"), 0) << "the output stays open";
     EXPECT_EQ(state.devices.MidiOutIsOpen, 1);
     EXPECT_EQ(state.live.chord.AccompanimentRunning, 0);
+}
+
+TEST_F(DrumTab, EveryStopOfTheEngineIsFollowedByTheSetupPagesPanic) {
+    // Each of the stop's three stop-and-silence commands is swept again by the setup page's
+    // PANIC, which also keeps the devices in the configuration; the stop's own panic ends it.
+    tab->DrumStartButtonClick();
+    std::filesystem::remove(folder.path() / common::kConfigFileName);
+    state.Engine.MidiOutDevice = 2;
+    state.live.parts.ThruChannel = 6;
+    link.clearJournal();
+    tab->DrumStopButtonClick();
+    const Strings j = link.journal();
+    Strings stops;
+    std::copy_if(j.begin(), j.end(), std::back_inserter(stops),
+                 [](const std::string& e) { return e == "cmd 246" || e == "panic"; });
+    EXPECT_EQ(stops, (Strings{"cmd 246", "panic", "cmd 246", "panic", "cmd 246", "panic", "panic"}));
+    std::ifstream config(folder.path() / common::kConfigFileName, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(config), std::istreambuf_iterator<char>()};
+    ASSERT_EQ(bytes.size(), 3u) << "the configuration was written";
+    EXPECT_EQ(bytes[0], 2);
+    EXPECT_EQ(bytes[2], 6);
 }
 
 // A drum tab whose accompaniment tick notes what the lights showed when it ran.
