@@ -17,9 +17,4 @@ constexpr int PositionOfStep(int step) {
     return step == 0 ? kBarPositions : (step - 1) % kBarPositions + 1;
 }
 
-// Bar 1..8 of a step 0..255.
-constexpr int BarOfStep(int step) {
-    return step == 0 ? kBars : (step - 1) / kBarPositions + 1;
-}
-
 }  // namespace drums

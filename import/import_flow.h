@@ -129,7 +129,6 @@ class ImportFlow final : private ImportPages {
     void ClearPartSteps();
     // One box with the records the conversions since the last report could not read, if any.
     void ReportUnreadRecords();
-    void SetWhichBarText(const std::string& text);
     // The page's reset shared by NEW and the aborts.
     void ResetPage();
     // Shows the progress text and lets it paint.

@@ -39,7 +39,6 @@ class NoteDisplay {
     const std::string& velocityText() const { return velocity_; }
     const std::string& keyText() const { return key_; }
     ColourWord logoColour() const { return logo_; }
-    std::int32_t PlayedVelocity() const { return playedVelocity_; }
 
   private:
     void CycleLogoColour();

@@ -24,18 +24,6 @@ class TAccompanyForm : public QWidget {
 
     // The note keys' clicks: each repaints its own key from the velocity played last.
     void NoteClick(int pitchClass);
-    void CnoteClick() { NoteClick(0); }
-    void CsnoteClick() { NoteClick(1); }
-    void DnoteClick() { NoteClick(2); }
-    void DsnoteClick() { NoteClick(3); }
-    void EnoteClick() { NoteClick(4); }
-    void FnoteClick() { NoteClick(5); }
-    void FsnoteClick() { NoteClick(6); }
-    void GnoteClick() { NoteClick(7); }
-    void GsnoteClick() { NoteClick(8); }
-    void AnoteClick() { NoteClick(9); }
-    void AsnoteClick() { NoteClick(10); }
-    void BnoteClick() { NoteClick(11); }
 
     const live::NoteDisplay& display() const { return display_; }
     // The font colour a button shows.
