@@ -2,8 +2,10 @@
 #include "import/dump_parser.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <memory>
+#include <vector>
 
 #include "common/folders.h"
 #include "midifile/MidiRead.h"
@@ -73,47 +75,71 @@ namespace {
 
 struct Record {
     int64_t bar, beat, ticks, key, velocity;
-    int64_t beats, lengthTicks;  // the length: whole beats and the ticks beyond them
+    int64_t beats, lengthTicks;  // the length within the bar: whole beats and the ticks beyond them
+    bool soundsOn;               // the note sounds beyond the bar (no length within it)
+    int64_t barTicks;            // a bar record: the bar's length in ticks, 0 when it cannot be read
 };
 
 enum class Kind { Bar, NoteBegunEarlier, Note, Unreadable };
+
+// A bar can hold no more ticks than this (far beyond any bar a MIDI file can give), so that the
+// lengths of a note over several bars add up without overflow.
+constexpr int64_t kLongestBar = int64_t{1} << 50;
 
 // Reads the dump's records. Every number is read whatever its width: older dumps wrote fixed
 // columns, which is the same text for every value that fits them, and a wider value (a position
 // of 1000 ticks or more, a key above 99) reads as it was written.
 class RecordReader {
   public:
-    RecordReader(std::string_view text, size_t at) : t_(text), i_(at) {}
+    RecordReader(std::string_view text, size_t at, int64_t division)
+        : t_(text), i_(at), division_(division) {}
 
-    // The record at the reader's place, which holds an "M"; a note record is read into `r`.
-    // A note record is "M" bar "\t" "q" beat "." ticks "  " kind key " V" velocity, then
-    // "  w" beats "." ticks, or "j" for a note sounding beyond its bar.
+    // The record at the reader's place, which holds an "M"; a bar's length or a note is read into
+    // `r`. A bar record is "M" bar "\t" "B " length. A note record is "M" bar "\t", then "q" beat
+    // "." ticks "  " for a note that begins in the bar or "j " for one begun in an earlier bar,
+    // kind key " V" velocity, then "  w" beats "." ticks for a note that ends in the bar (counted
+    // from its start or from the bar line) or "j" for one that sounds beyond it.
     Kind Read(char kind, Record& r) {
         if (!Literal('M') || !Number(r.bar, 3) || !Literal('\t')) return Kind::Unreadable;
-        if (Peek() == 'B') return Kind::Bar;
-        if (Peek() == 'j') return Kind::NoteBegunEarlier;
-        if (!Literal('q') || !Number(r.beat, 1) || !Literal('.') || !Number(r.ticks, 3) || !Literal(' ') ||
-            !Literal(' ') || !Literal(kind) || !Number(r.key, 1) || !Literal(' ') || !Literal('V') ||
+        if (Literal('B')) {
+            r.barTicks = BarLength();
+            return Kind::Bar;
+        }
+        const bool begunEarlier = Literal('j');
+        if (begunEarlier) {
+            r.beat = r.ticks = 0;
+        } else if (!Literal('q') || !Number(r.beat, 1) || !Literal('.') || !Number(r.ticks, 3) ||
+                   !Literal(' ')) {
+            return Kind::Unreadable;
+        }
+        if (!Literal(' ') || !Literal(kind) || !Number(r.key, 1) || !Literal(' ') || !Literal('V') ||
             !Number(r.velocity, 3))
             return Kind::Unreadable;
-        if (Literal('j')) {
-            r.beats = kLongNoteBeats;
-            r.lengthTicks = 0;
+        r.soundsOn = Literal('j');
+        if (r.soundsOn) {
+            r.beats = r.lengthTicks = 0;
         } else if (!Literal(' ') || !Literal(' ') || !Literal('w') || !Number(r.beats, 1) || !Literal('.') ||
                    !Number(r.lengthTicks, 3)) {
             return Kind::Unreadable;
         }
         // The next record or the end follows; a note-on has a velocity and a key is a data byte.
-        if (i_ < t_.size() && t_[i_] != 'M') return Kind::Unreadable;
-        if (r.beat < 1 || r.key > 127 || r.velocity < 1 || r.velocity > 127) return Kind::Unreadable;
-        return Kind::Note;
+        if (!AtRecordEnd()) return Kind::Unreadable;
+        if ((!begunEarlier && r.beat < 1) || r.key > 127 || r.velocity < 1 || r.velocity > 127)
+            return Kind::Unreadable;
+        return begunEarlier ? Kind::NoteBegunEarlier : Kind::Note;
     }
 
   private:
     char Peek() const { return i_ < t_.size() ? t_[i_] : '\0'; }
+    bool AtRecordEnd() const { return i_ >= t_.size() || t_[i_] == 'M'; }
     bool Literal(char c) {
         if (Peek() != c) return false;
         ++i_;
+        return true;
+    }
+    bool Literals(std::string_view text) {
+        for (char c : text)
+            if (!Literal(c)) return false;
         return true;
     }
     // At least `minDigits` digits (the dump pads some fields to three; fewer is a cut record).
@@ -126,10 +152,32 @@ class RecordReader {
         }
         return digits >= minDigits && value <= kLargestField;
     }
+    // A fraction of a whole note ("3/4") or a count of ticks ("50 units"); 0 when neither.
+    int64_t Remainder(int64_t first) {
+        const int64_t whole = 4 * division_;
+        int64_t d = 0;
+        if (Literal('/')) return Number(d, 1) && d > 0 ? first * whole / d : 0;
+        return Literals(" units") ? first : 0;
+    }
+    // The length after "B ": "4/4", "3/4", "2", "1 1/4", "50 units", "1 50 units" (whole notes,
+    // then what is left over); 0 when it cannot be read.
+    int64_t BarLength() {
+        int64_t first = 0, second = 0;
+        if (division_ <= 0 || !Literal(' ') || !Number(first, 1)) return 0;
+        int64_t ticks = 0;
+        if (Peek() == '/' || (Peek() == ' ' && i_ + 1 < t_.size() && t_[i_ + 1] == 'u')) {
+            ticks = Remainder(first);
+        } else {
+            ticks = first * 4 * division_;
+            if (Literal(' ')) ticks = Number(second, 1) ? ticks + Remainder(second) : 0;
+        }
+        return AtRecordEnd() && ticks > 0 ? std::min(ticks, kLongestBar) : 0;
+    }
 
     static constexpr int64_t kLargestField = INT32_MAX;
     std::string_view t_;
     size_t i_;
+    int64_t division_;
 };
 
 // The step of a record within the eight imported bars: 1..255, 0 for the 256th step, -1 outside.
@@ -144,25 +192,82 @@ int StepOf(const Record& r, int firstBar, int division) {
     return step >= 1 && step < 256 ? static_cast<int>(step) : -1;
 }
 
-// Records of the text that are neither a bar, a note begun earlier nor a note that can be read.
-int32_t UnreadableRecords(std::string_view text, char kind) {
+// Records of the text that are neither a bar nor a note that can be read.
+int32_t UnreadableRecords(std::string_view text, char kind, int64_t division) {
     int32_t count = 0;
     Record r{};
     for (size_t p = 0; p < text.size(); ++p)
-        if (text[p] == 'M' && RecordReader(text, p).Read(kind, r) == Kind::Unreadable && count < INT32_MAX)
+        if (text[p] == 'M' && RecordReader(text, p, division).Read(kind, r) == Kind::Unreadable &&
+            count < INT32_MAX)
             ++count;
     return count;
 }
+
+// The notes of one part, each with its whole length in ticks. A note that sounds beyond its bar
+// takes the rest of its bar, then the continuations the dump writes for it in the bars that follow
+// (a whole bar each while it sounds on, the part up to its end in the bar where it ends), keyed by
+// its key: the dump keeps one channel's notes and never a second of a key that still sounds. Only
+// bars up to the last imported one count, so a note ends at the latest where the eight bars end.
+class PartNotes {
+  public:
+    struct Note {
+        int step;
+        int32_t key, velocity;
+        int64_t ticks;
+    };
+
+    PartNotes(int64_t division, int64_t lastBar) : division_(division), lastBar_(lastBar) {}
+
+    // A bar record: its bars follow one another within a track; another track (bar numbers start
+    // again) ends every note still open.
+    void Bar(const Record& r) {
+        if (r.bar != bar_ + 1) open_.fill({});
+        bar_ = r.bar;
+        barTicks_ = r.barTicks;
+    }
+    // A note that begins in the current bar; `step` -1 when it is not taken.
+    void Begins(const Record& r, int step) {
+        Open& open = open_[static_cast<size_t>(r.key)];
+        open = {};  // any note of the key before it has ended
+        if (step < 0) return;
+        const int64_t at = (r.beat - 1) * division_ + r.ticks;
+        const int64_t ticks =
+            r.soundsOn ? std::max<int64_t>(0, barTicks_ - at) : r.beats * division_ + r.lengthTicks;
+        if (r.soundsOn && r.bar == bar_) open = {notes_.size(), r.bar};
+        notes_.push_back({step, static_cast<int32_t>(r.key), static_cast<int32_t>(r.velocity), ticks});
+    }
+    // The part in the current bar of a note begun in an earlier one.
+    void GoesOn(const Record& r) {
+        Open& open = open_[static_cast<size_t>(r.key)];
+        if (open.through == 0 || r.bar != bar_ || r.bar != open.through + 1 || r.bar > lastBar_) return;
+        notes_[open.note].ticks += r.soundsOn ? barTicks_ : r.beats * division_ + r.lengthTicks;
+        open = r.soundsOn ? Open{open.note, r.bar} : Open{};
+    }
+    const std::vector<Note>& Notes() const { return notes_; }
+
+  private:
+    struct Open {
+        size_t note = 0;      // the note in notes_
+        int64_t through = 0;  // the last bar its length counts; 0 for no note open
+    };
+    int64_t division_, lastBar_;
+    int64_t bar_ = -1, barTicks_ = 0;
+    std::array<Open, 128> open_{};
+    std::vector<Note> notes_;
+};
 
 }  // namespace
 
 int32_t PartDurationMs(int64_t beats, int64_t ticks, int division, int tempo) {
     if (division <= 0 || beats < 0 || ticks < 0) return 0;
+    if (beats == 0 && ticks == 0) return 0;
     const int64_t step = std::max(1, 7200 / std::clamp(tempo, 20, 250));  // the players' step, whole ms
-    const int64_t units = beats * division + ticks;
-    if (units == 0) return 0;
+    // Whole beats apart from the ticks left over, so that no length overflows; a beat lasts at
+    // least 8 x 28 ms, so a count of beats beyond INT32_MAX lasts longer than any duration.
+    if (beats > INT32_MAX || ticks / division > INT32_MAX) return INT32_MAX;
+    const int64_t whole = beats + ticks / division, rest = ticks % division;
     // Rounded to the nearest millisecond; a note of any length lasts at least one.
-    const int64_t ms = (units * 8 * step * 2 + division) / (2 * int64_t{division});
+    const int64_t ms = whole * 8 * step + (rest * 8 * step * 2 + division) / (2 * int64_t{division});
     return static_cast<int32_t>(std::clamp<int64_t>(ms, 1, INT32_MAX));
 }
 
@@ -201,7 +306,7 @@ void LoadImportText(ImportContext& ctx, std::string_view text, int tempo) {
         d.HighestBar = std::max(d.HighestBar, bar);
     }
     d.ImportTempo = tempo > 0 ? std::clamp(tempo, 20, 250) : 120;
-    d.UnreadRecords = UnreadableRecords(body, ctx.import.split.InstrumentMode == 0 ? 'u' : 'Z');
+    d.UnreadRecords = UnreadableRecords(body, ctx.import.split.InstrumentMode == 0 ? 'u' : 'Z', division);
 }
 
 void LoadImportDump(ImportContext& ctx) {
@@ -233,15 +338,22 @@ void ParseImportDump(ImportContext& ctx) {
         std::min(d.WorkText.find(kEndByte),
                  std::min<size_t>(d.WorkText.size(), static_cast<size_t>(std::max(0, d.TextLength)))));
     auto& pattern = ctx.program.drums.DrumPattern;
-    auto& table = ctx.program.live.parts.PartSteps;
+    const int64_t division = d.DumpDivision;
+    PartNotes notes(division, int64_t{d.FirstBar} + kImportBars - 1);
     Record r{};
-    for (size_t p = 1; p < text.size(); ++p) {
-        if (text[p] != 'M' || RecordReader(text, p).Read(drums ? 'u' : 'Z', r) != Kind::Note) continue;
-        const int step = StepOf(r, d.FirstBar, d.DumpDivision);
-        if (step < 0) continue;
+    // Notes are taken from the text's second character on (its first record is a bar's); bar
+    // records from the first, so that the first bar has its length too.
+    for (size_t p = 0; p < text.size(); ++p) {
+        if (text[p] != 'M') continue;
+        const Kind kind = RecordReader(text, p, division).Read(drums ? 'u' : 'Z', r);
+        if (kind == Kind::Bar) notes.Bar(r);
+        if (kind == Kind::NoteBegunEarlier) notes.GoesOn(r);
+        if (kind != Kind::Note || p == 0) continue;
+        int step = StepOf(r, d.FirstBar, d.DumpDivision);
         const int drum = static_cast<int>(r.key) - 27;
-        if (drums && (drum < 0 || drum >= drums::kEditableDrums)) continue;
-        const int key = static_cast<int>(r.key), velocity = static_cast<int>(r.velocity);
+        if (drums && (drum < 0 || drum >= drums::kEditableDrums)) step = -1;
+        if (!drums) notes.Begins(r, step);
+        if (step < 0) continue;
 
         // Every taken record puts the arrangement on eight bars at the piece's tempo.
         ctx.program.drums.Bars = kImportBars;
@@ -252,17 +364,17 @@ void ParseImportDump(ImportContext& ctx) {
         common::SendParams(ctx.engine, ctx.program.wide.Engine);
         ctx.program.wide.Engine.Command = common::CmdNone;
 
-        if (drums) {
-            // The first hit on a step stays: a second record of the drum there must not clear it.
-            if (pattern[static_cast<size_t>(step)][static_cast<size_t>(drum)] == 0)
-                ctx.drums.ToggleDrumCell(step, drum, velocity);
-        } else {
-            // The players read the duration in milliseconds: the note keeps its share of a beat at
-            // the arrangement's tempo.
-            table[static_cast<size_t>(d.ImportPart - 1)][static_cast<size_t>(step)] = {
-                key, velocity, PartDurationMs(r.beats, r.lengthTicks, d.DumpDivision, d.ImportTempo)};
-        }
+        // The first hit on a step stays: a second record of the drum there must not clear it.
+        if (drums && pattern[static_cast<size_t>(step)][static_cast<size_t>(drum)] == 0)
+            ctx.drums.ToggleDrumCell(step, drum, static_cast<int>(r.velocity));
     }
+    if (drums) return;
+    // The players read the duration in milliseconds: a note keeps its length in the song, in
+    // beats at the arrangement's tempo. A later note on a step replaces an earlier one.
+    auto& table = ctx.program.live.parts.PartSteps[static_cast<size_t>(d.ImportPart - 1)];
+    for (const PartNotes::Note& n : notes.Notes())
+        table[static_cast<size_t>(n.step)] = {n.key, n.velocity,
+                                              PartDurationMs(0, n.ticks, d.DumpDivision, d.ImportTempo)};
 }
 
 }  // namespace midiimport

@@ -4,6 +4,8 @@
 // highest bar, and takes the tempo from "$$$$". ParseImportDump then turns the notes of the eight
 // bars from FirstBar into the arrangement: drum hits through ToggleDrumCell, or the steps of one
 // part in PartSteps; 32 steps a bar, 8 a beat, a position rounded to the nearest eighth of a beat.
+// A part note lasts its whole length in the song, also when it sounds on into the bars that
+// follow, up to the end of the eight bars at the latest.
 //
 // The dump is untrusted text: a record is taken only when all its fields are there and hold
 // numbers (of any width); anything else is skipped, and the loader counts such records in
@@ -17,7 +19,6 @@
 namespace midiimport {
 
 inline constexpr int kImportBars = 8;
-inline constexpr int kLongNoteBeats = 9;  // the length of a note that sounds beyond its bar
 
 // Reads "$$$" and "$$$$" from the program folder. Does nothing while ImportAborted is set.
 void LoadImportDump(ImportContext& ctx);

@@ -104,8 +104,23 @@ TEST_F(Parser, PartNotesWithTheirLengthsAndNotesBegunEarlier) {
     Parse("120" + BarRecord(1) + Note(1, 1, 0, 60, 80, "  w1.000") + Note(1, 4, 60, 62, 81, "j") +
               BarRecord(2) + "M002\tj Z62 V081  w0.060" + Note(2, 2, 0, 64, 82, "  w2.030"),
           false);
-    // At 120 beats a minute a beat is 8 steps of 60 ms; a note beyond its bar lasts nine beats.
-    EXPECT_EQ(PartBars(1), (Lines{"1:60/80/480 29:62/81/4320", "9:64/82/1080", "", "", "", "", "", ""}));
+    // At 120 beats a minute a beat is 8 steps of 60 ms; the note sounding beyond its bar lasts the
+    // rest of it (60 ticks) and its 60 ticks in the next bar.
+    EXPECT_EQ(PartBars(1), (Lines{"1:60/80/480 29:62/81/480", "9:64/82/1080", "", "", "", "", "", ""}));
+}
+
+// A note sounding beyond its bar takes the rest of the bar, whatever length the dump gives the
+// bar; one whose bar length cannot be read takes only what follows it.
+TEST_F(Parser, ANoteTakesTheRestOfItsBarAsTheDumpWritesItsLength) {
+    for (int64_t ticks : {480, 360, 240, 960, 600, 50, 530, 0}) {
+        const std::string length = ticks > 0 ? midiimport::FormatBarLength(ticks, 120) : "4/x";
+        SCOPED_TRACE(length);
+        Parse("120" + BarRecord(1, length.c_str()) + Note(1, 1, 0, 60, 80, "j") + BarRecord(2) +
+                  "M002\tj Z60 V080  w1.000",
+              false);
+        // 4 ms a tick at 120 beats a minute.
+        EXPECT_EQ(PartBars(1)[0], "1:60/80/" + std::to_string((ticks + 120) * 4));
+    }
 }
 
 TEST(PartDuration, BeatsAndTicksAtTheTempoOnThePlayersGrid) {
@@ -207,7 +222,7 @@ TEST_F(Parser, FieldsOfAnyWidthAreReadAndOnlyDamagedRecordsCounted) {
               Note(1, 3, 480, 64, 82, "j") + BarRecord(2) + "M002\tj Z64 V082  w0.480" +
               "M002\tq1.000  Z64 V1" + "M002\tq1.0  Z64 V100  w0.000" + "M002\tq2.000  Z60 V100  w0.000x",
           false);
-    EXPECT_EQ(PartBars(1), (Lines{"7:5/80/375 9:127/81/5760 19:64/82/4320", "", "", "", "", "", "", ""}));
+    EXPECT_EQ(PartBars(1), (Lines{"7:5/80/375 9:127/81/5760 19:64/82/960", "", "", "", "", "", "", ""}));
     EXPECT_EQ(import.dump.UnreadRecords, 3);
 }
 

@@ -28,9 +28,9 @@ const Bars kHatBars = {"....x...........................",
                        std::string(32, '.'),
                        std::string(32, '.')};
 // At the song's 100 beats a minute a step lasts 72 ms, a beat 576 ms. The note of bar 2 sounds
-// into bar 3: taken once, nine beats long, and not again in bar 3.
+// into bar 3: taken once where it begins, with its three beats, and not again in bar 3.
 const Bars kPianoBars = {
-    "1:60/80/576", "1:60/80/576 17:62/81/5184", "1:64/82/576", "1:64/82/576", "", "", "", ""};
+    "1:60/80/576", "1:60/80/576 17:62/81/1728", "1:64/82/576", "1:64/82/576", "", "", "", ""};
 const Bars kStringBars = {
     "1:67/60/2304", "1:67/60/2304", "1:67/60/2304", "1:67/60/2304", "1:67/60/1728", "1:67/60/1728", "", ""};
 const Bars kBassBars(8, "1:36/110/288");
@@ -121,11 +121,43 @@ TEST_F(ImportFixture, ANoteCrossingABarLineIsTakenOnceWhereItBegins) {
     drums.note(360, 9, 49, 120, 240);  // a crash ringing into bar 2
     ASSERT_TRUE(WriteSong(Path("cross.mid"), 1, kDivision, {bass, drums}));
     ASSERT_TRUE(ImportPart(Path("cross.mid"), 2, 4));
-    EXPECT_EQ(PartBars(4), Bars({"25:40/100/4320", "17:43/101/480", "", "", "", "", "", ""}));
+    EXPECT_EQ(PartBars(4), Bars({"25:40/100/960", "17:43/101/480", "", "", "", "", "", ""}));
     EXPECT_NE(DumpText().find("M002\tj Z40 V100  w1.000"), std::string::npos);
     ASSERT_TRUE(ImportDrums(Path("cross.mid")));
     EXPECT_EQ(DrumBars(49 - 27)[0], "........................x.......");
     EXPECT_EQ(DrumBars(49 - 27)[1], std::string(32, '.'));
+}
+
+// A note that sounds beyond its bar lasts its whole length in the song: the rest of its bar and
+// its part of each bar after it (a 3/4 bar holds three beats), up to where the eight bars end.
+// At 120 beats a minute a beat lasts 480 ms.
+TEST_F(ImportFixture, ANoteSoundingBeyondItsBarLastsItsWholeLength) {
+    Track conductor, piano;
+    conductor.tempo(0, 500000).meter(0, 4, 4).meter(kBarStart[4], 3, 4);  // 3/4 from bar 5
+    piano.program(0, 0, 0);
+    piano.note(360, 0, 60, 100, 240);                 // half note from beat 4 of bar 1
+    piano.note(kBarStart[1] + 240, 0, 60, 101, 360);  // struck again in bar 2, into bar 3
+    piano.note(kBarStart[2] + 120, 0, 62, 102, 240);  // half note inside bar 3
+    piano.note(kBarStart[3] + 360, 0, 64, 103, 540);  // bar 4 beat 4, through bar 5, into bar 6
+    piano.note(kBarStart[7] + 120, 0, 67, 104, 480);  // bar 8 beat 2, four beats: past bar 8
+    ASSERT_TRUE(WriteSong(Path("long.mid"), 1, kDivision, {conductor, piano}));
+    ASSERT_TRUE(ImportPart(Path("long.mid"), 0, 1));
+    EXPECT_EQ(PartBars(1), Bars({"25:60/100/960", "17:60/101/1440", "9:62/102/960", "25:64/103/2160", "", "",
+                                 "", "9:67/104/960"}));
+    // The dump holds the rest of each such note in the bars after it.
+    const std::string dump = DumpText();
+    EXPECT_NE(dump.find("M001\tq4.000  Z60 V100jM002\tB 4/4M002\tj Z60 V100  w1.000M002\tq3.000  Z60 V101j"),
+              std::string::npos);
+    EXPECT_NE(dump.find("M005\tB 3/4M005\tj Z64 V103jM006\tB 3/4M006\tj Z64 V103  w0.060"),
+              std::string::npos);
+    EXPECT_EQ(import.dump.UnreadRecords, 0);
+
+    // From bar 2 the first note began earlier: only the one struck in bar 2 is taken.
+    import.dump.FirstBar = 2;
+    state.live.parts.PartSteps[0] = {};
+    midiimport::ParseImportDump(ctx);
+    EXPECT_EQ(PartBars(1)[0], "17:60/101/1440");
+    EXPECT_EQ(PartBars(1)[6], "9:67/104/1920") << "bar 9 is one of the eight now";
 }
 
 TEST_F(ImportFixture, TheFirstTempoEventGivesTheTempo) {
@@ -193,7 +225,7 @@ TEST_F(ImportFixture, PartNotesLastTheirShareOfABeatAtTheTempo) {
         uint32_t microseconds;
         int beatMs;  // 8 steps of 7200 / tempo whole ms
     } tempos[] = {{60000000 / 109, 8 * 66}, {500000, 8 * 60}, {60000000 / 250, 8 * 28}};
-    for (int division : {96, 256, 480, 1920}) {
+    for (int division : {8, 96, 256, 480, 1920}) {
         for (const auto& t : tempos) {
             SCOPED_TRACE("division " + std::to_string(division) + ", beat " + std::to_string(t.beatMs) +
                          " ms");
@@ -212,8 +244,8 @@ TEST_F(ImportFixture, PartNotesLastTheirShareOfABeatAtTheTempo) {
             };
             EXPECT_EQ(PartBars(4)[0], n(1, 36, b) + " " + n(9, 38, b / 2) + " " + n(17, 40, b / 4) + " " +
                                           n(25, 41, b * 3 / 8));
-            EXPECT_EQ(PartBars(4)[1], n(1, 43, 3 * b) + " " + n(25, 45, 9 * b))
-                << "a note sounding beyond its bar lasts nine beats";
+            EXPECT_EQ(PartBars(4)[1], n(1, 43, 3 * b) + " " + n(25, 45, 2 * b))
+                << "a note sounding beyond its bar lasts its whole length";
         }
     }
 }
