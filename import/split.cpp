@@ -112,8 +112,9 @@ void MidiScanUsedPrograms::OnHeader(int format, int trackCount, int division) {
         Aborted = true;
         return;
     }
-    // No tracks, or a division that gives no ticks per quarter note, leave nothing to import.
-    if (trackCount <= 0 || division <= 0 || (division & 0x8000) != 0) {
+    // No tracks, SMPTE time, or a division below 8 ticks a quarter note (too coarse to place a
+    // note on an eighth of a beat) leave nothing to import.
+    if (trackCount <= 0 || division < 8 || (division & 0x8000) != 0) {
         OnError("unusable header");
         return;
     }

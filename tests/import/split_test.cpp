@@ -126,6 +126,7 @@ TEST_F(Split, UnusableFilesAreOneFileErrorAndLeaveNoSplitFile) {
     const HeaderCase cases[] = {
         {"format 2", 2, 96, "This program only accepts format 0 or 1."},
         {"division 0", 1, 0, "FILE ERROR - ABORTING:"},
+        {"division 7", 1, 7, "FILE ERROR - ABORTING:"},
         {"SMPTE division", 1, 0xE728, "FILE ERROR - ABORTING:"},
     };
     for (const auto& c : cases) {
