@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstdio>
 
+#include "accompaniment/part_data.h"
 #include "common/folders.h"
 #include "import/bar_dump.h"
 #include "import/dump_parser.h"
@@ -294,6 +295,26 @@ void ImportFlow::ClearPartSteps() {
         for (std::size_t s = 0; s < 256; ++s) table[s] = {};
 }
 
+void ImportFlow::ReselectKeepingDurations() {
+    // The selector's refresh gives every step of the part it shows the duration bar's duration;
+    // a tried part keeps the lengths it was imported with, in the part and in the page's grid,
+    // which the page's next edit commits to the part. (The selector keeps the velocities itself.)
+    accompaniment::PartData& parts = program_.live.parts;
+    const int current = parts.CurrentPart;
+    if (current < 1 || current > accompaniment::kParts) {
+        host_.reselectCurrentPart();
+        return;
+    }
+    auto& table = parts.PartSteps[at(current - 1)];
+    std::array<std::int32_t, accompaniment::kSteps> durations{};
+    for (std::size_t s = 0; s < accompaniment::kSteps; ++s) durations[s] = table[s].duration;
+    host_.reselectCurrentPart();
+    for (std::size_t s = 0; s < accompaniment::kSteps; ++s) {
+        table[s].duration = durations[s];
+        parts.GridDurations[s] = durations[s];
+    }
+}
+
 void ImportFlow::Progress(const char* text) {
     progressText_ = text;
     controls.Panel4 = text;
@@ -344,7 +365,7 @@ void ImportFlow::TryMidiImportClick() {
     controls.Panel4 = "MIDI";
     host_.paint();
     program_.live.parts.CurrentPart = 1;
-    host_.reselectCurrentPart();
+    ReselectKeepingDurations();
     drums_.ParkEngineCell();
     host_.startPlaying();
 }

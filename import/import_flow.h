@@ -127,6 +127,8 @@ class ImportFlow final : private ImportPages {
     void RefuseChoice(const char* text);
     void ClearPartTexts();
     void ClearPartSteps();
+    // The page's selector of CurrentPart, with the part's durations kept as they were imported.
+    void ReselectKeepingDurations();
     // One box with the records the conversions since the last report could not read, if any.
     void ReportUnreadRecords();
     // The page's reset shared by NEW and the aborts.

@@ -156,10 +156,11 @@ TEST_F(ImportPages, PartsComeFromTheChosenChannels) {
 
     StepToFirstBar(page);
     page->TryMidiImport->click();
-    // The piano's note of bar 2 that sounds into bar 3 is taken once. The page shows the piano
-    // part, and its refresh gives the part's notes the duration bar's duration (5000 ms).
+    // At the song's 100 beats a minute a beat lasts 576 ms. The piano's note of bar 2 that sounds
+    // into bar 3 is taken once, with its three beats. The page shows the piano part, which keeps
+    // its lengths.
     EXPECT_EQ(PartNotes(1),
-              (Strings{"1:60/80/5000", "33:60/80/5000", "49:62/81/5000", "65:64/82/5000", "97:64/82/5000"}));
+              (Strings{"1:60/80/576", "33:60/80/576", "49:62/81/1728", "65:64/82/576", "97:64/82/576"}));
     EXPECT_EQ(PartNotes(2), Strings{});
     EXPECT_EQ(PartNotes(3), Strings{});
     Strings bass;
@@ -170,6 +171,100 @@ TEST_F(ImportPages, PartsComeFromTheChosenChannels) {
     EXPECT_EQ(state.live.parts.GridNotes[1], 60) << "the page shows the piano part";
     EXPECT_EQ(link.engine.snapshot().running, 1);
 }
+
+// A song of four parts, one channel each (piano 1 .. bass 4), at 120 beats a minute and 96 ticks a
+// beat: on the players' grid a step lasts 60 ms, so a tick lasts 5 ms. Each note has a length of
+// its own, on eighths of a beat; one bass note sounds across a bar line.
+struct SongNote {
+    int part;  // 1..4, on channel part - 1
+    std::int64_t tick, length;
+    int key;
+};
+std::vector<SongNote> FourPartNotes() {
+    std::vector<SongNote> notes;
+    for (int p = 1; p <= 4; ++p)
+        for (int b = 0; b < 8; ++b) {
+            const std::int64_t bar = 384 * b;
+            notes.push_back({p, bar, 12 * p + 6 * b, 28 + 12 * p + b});
+            notes.push_back({p, bar + 192 + 12 * (p - 1), 15 + 3 * b + 9 * p, 34 + 12 * p + b});
+        }
+    notes.push_back({4, 384 * 3 + 288, 192, 70});  // beat 4 of bar 4, two beats
+    return notes;
+}
+
+class ImportedLengths : public ImportPages, public ::testing::WithParamInterface<int> {
+  protected:
+    std::string FourPartSong() {
+        std::vector<importtest::Track> tracks(5);
+        tracks[0].tempo(0, 500000);
+        for (int p = 1; p <= 4; ++p) tracks[static_cast<std::size_t>(p)].program(0, p - 1, 8 * p);
+        for (const SongNote& n : FourPartNotes())
+            tracks[static_cast<std::size_t>(n.part)].note(n.tick, n.part - 1, n.key, 100, n.length);
+        const std::string path = (folder.path() / "MidiFile" / "four.mid").string();
+        EXPECT_TRUE(importtest::WriteSong(path, 1, 96, tracks));
+        return path;
+    }
+    // The notes of the four parts whose step, key or duration (beyond 1 ms) is not the song's.
+    Strings WrongLengths() {
+        Strings wrong;
+        std::size_t expected = 0;
+        for (const SongNote& n : FourPartNotes()) {
+            const auto step = static_cast<std::size_t>(n.tick / 12 + 1);
+            const auto& e = state.live.parts.PartSteps[static_cast<std::size_t>(n.part - 1)][step];
+            const std::int64_t ms = n.length * 5;
+            if (e.note != n.key || e.duration < ms - 1 || e.duration > ms + 1)
+                wrong.push_back(std::to_string(n.part) + " step " + std::to_string(step) + ": " +
+                                std::to_string(e.note) + "/" + std::to_string(e.duration) + " for " +
+                                std::to_string(n.key) + "/" + std::to_string(ms));
+            ++expected;
+        }
+        std::size_t notes = 0;
+        for (int p = 1; p <= 4; ++p) notes += PartNotes(p).size();
+        if (notes != expected) wrong.push_back(std::to_string(notes) + " notes");
+        return wrong;
+    }
+};
+
+// Whichever part the accompaniment page shows when the import starts, every imported note keeps
+// its length in the song through TRY (after which the page shows the piano), OK and an open of the
+// saved file.
+TEST_P(ImportedLengths, EveryPartKeepsItsLengthsThroughTryOkAndAnOpen) {
+    const std::string four = FourPartSong();
+    pages.OrchestraForm->PartLabel[static_cast<std::size_t>(GetParam() - 1)]->onClick();
+    ASSERT_EQ(state.live.parts.CurrentPart, GetParam());
+
+    midiimport::TConverting* page = OpenImport();
+    dialogs.scriptFile(four);
+    page->ExtractInstruments->click();
+    midiimport::TInstListForm* chooser = pages.InstListForm;
+    ASSERT_TRUE(chooser);
+    Choose(chooser->PianoList, "1:");
+    Choose(chooser->StringsList, "2:");
+    Choose(chooser->BrassList, "3:");
+    Choose(chooser->BassList, "4:");
+    chooser->ChooseButton->click();
+    StepToFirstBar(page);
+    page->TryMidiImport->click();
+    EXPECT_EQ(state.live.parts.CurrentPart, 1);
+    EXPECT_EQ(WrongLengths(), Strings{}) << "after TRY";
+
+    const fs::path file = folder.path() / "TarnFile" / "four.QTR";
+    dialogs.scriptFile(file.string());
+    page->ExitMidiExtract->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    pages.OrchestraForm->NewAll->click();
+    ASSERT_EQ(PartNotes(1), Strings{});
+    dialogs.scriptFile(file.string());
+    pages.OrchestraForm->SpeedButton2->click();
+    EXPECT_EQ(WrongLengths(), Strings{}) << "after OK and an open";
+    EXPECT_EQ(BoxTexts(), Strings{"NO DRUMS FOUND"}) << "and no other box";
+}
+
+std::string PartName(const ::testing::TestParamInfo<int>& info) {
+    static const char* const kNames[] = {"", "piano", "strings", "brass", "bass"};
+    return kNames[info.param];
+}
+INSTANTIATE_TEST_SUITE_P(CurrentPart, ImportedLengths, ::testing::Values(1, 2, 3, 4), PartName);
 
 // Whatever the mode, a damaged file shows one message; the drums, the parts and Modified stay
 // and the page goes back to idle, leaving no temporary file.
