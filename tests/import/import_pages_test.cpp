@@ -170,6 +170,16 @@ TEST_F(ImportPages, PartsComeFromTheChosenChannels) {
     EXPECT_EQ(state.live.parts.CurrentPart, 1);
     EXPECT_EQ(state.live.parts.GridNotes[1], 60) << "the page shows the piano part";
     EXPECT_EQ(link.engine.snapshot().running, 1);
+
+    // The page's grid holds the piano's lengths too: an edit there gives only the cell it writes
+    // the duration bar's duration.
+    pages.OrchestraForm->KeyBtn[3]->click();  // C
+    pages.OrchestraForm->InstButton(1, 5)->click();
+    const auto& piano = state.live.parts.PartSteps[0];
+    EXPECT_EQ(piano[5].note, 60);
+    EXPECT_EQ(piano[5].duration, 5000);
+    const std::pair<std::size_t, int> lengths[] = {{1, 576}, {33, 576}, {49, 1728}, {65, 576}, {97, 576}};
+    for (const auto& [step, ms] : lengths) EXPECT_EQ(piano[step].duration, ms) << "step " << step;
 }
 
 // A song of four parts, one channel each (piano 1 .. bass 4), at 120 beats a minute and 96 ticks a
