@@ -15,7 +15,9 @@ void ChordFollower::SetChordKey(std::uint32_t pitchClass, std::int32_t velocity)
         if (velocity > 0 && velocity != held) s_.ChordChanged = 1;
         held = static_cast<std::int8_t>(velocity);
     }
-    if (CountHeldKeys() > 2 && s_.AccompanimentRunning == 0) host_.StartPlaying();
+    // Only a key going down starts playing: a key lifted after a stop, with three classes still
+    // held, must leave the band silent.
+    if (velocity > 0 && CountHeldKeys() > 2 && s_.AccompanimentRunning == 0) host_.StartPlaying();
 }
 
 std::int32_t ChordFollower::CountHeldKeys() const {

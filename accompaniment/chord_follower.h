@@ -49,7 +49,9 @@ class ChordFollower {
     ChordFollower(ChordState& state, AccompanimentHost& host, PartPlayers& players, ChordVoicing& voicing,
                   const std::uint8_t& waltzMode);
 
-    // One key event below the split point; velocity 0 releases.
+    // One key event below the split point; velocity 0 releases. A key going down (velocity
+    // above 0) while stopped starts playing once three or more classes are held; a release never
+    // does.
     void SetChordKey(std::uint32_t pitchClass, std::int32_t velocity);
     std::int32_t CountHeldKeys() const;
     // One tick; step 0..255 as the engine posted it.

@@ -69,6 +69,35 @@ TEST(ChordFollower, ThirdKeyStartsPlayingAndTheNextStepTakesTheChord) {
     EXPECT_EQ(std::count(r.host.calls.begin(), r.host.calls.end(), "start"), 1);
 }
 
+// After a stop the hand may still hold the chord: only a key going down starts playing again,
+// never a key lifted, however many classes stay held.
+TEST(ChordFollower, AfterAStopOnlyAKeyGoingDownStartsPlaying) {
+    struct Case {
+        const char* name;
+        std::initializer_list<int> held;  // held while playing, then the stop
+        int key;
+        int velocity;
+        bool starts;
+    };
+    const Case cases[] = {
+        {"G7 held, F lifted: three classes remain", {43, 47, 50, 53}, 53, 0, false},
+        {"G7 and A held, A lifted: four classes remain", {43, 47, 50, 53, 45}, 45, 0, false},
+        {"G B D held, F goes down: four classes", {43, 47, 50}, 53, 100, true},
+        {"C E G held, A goes down: four classes", {48, 52, 43}, 45, 100, true},
+        {"G7 held, B struck again with a new velocity", {43, 47, 50, 53}, 47, 90, true},
+    };
+    for (const Case& c : cases) {
+        LiveRig r;
+        r.press(c.held);
+        ASSERT_EQ(std::count(r.host.calls.begin(), r.host.calls.end(), "start"), 1) << c.name;
+        r.c.AccompanimentRunning = 0;  // the transport's stop
+        accompaniment::PlayingStopped(r.c);
+        r.host.calls.clear();
+        r.key(0, c.key, c.velocity);
+        EXPECT_EQ(std::count(r.host.calls.begin(), r.host.calls.end(), "start"), c.starts ? 1 : 0) << c.name;
+    }
+}
+
 TEST(ChordFollower, FourKeySeventhThenTriadPassOnTheSameSnapshot) {
     LiveRig r;
     r.press({48, 52, 43, 46});  // C E G A#

@@ -8,7 +8,9 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "program/arrangement_file.h"
 #include "tests/e2e/program_rig.h"
@@ -74,6 +76,60 @@ class StoppedAccompaniment : public ProgramOnJack {
         return waitUntil(rig, 10s, [&](const Received& got) { return find(got, {0xB9, 123, 0}, from) >= 0; });
     }
 };
+
+// After every kind of stop the hand may still hold the chord that started playing: lifting one
+// of its keys, so that three classes stay held and none went down, starts nothing.
+TEST_F(StoppedAccompaniment, AKeyLiftedAfterAStopStartsNothing) {
+    startProgram();
+    ASSERT_TRUE(act("click DRUMTAB"));
+    ASSERT_TRUE(act("slide TempoBar 250"));  // 28 ms a step
+    ASSERT_TRUE(act("slide NumBars1 100"));  // a one-bar loop
+    ASSERT_TRUE(act("click DrumPanel1"));    // the bass drum on step 1
+    ASSERT_TRUE(act("click ComboButton"));
+    const double bar = 32 * 7200.0 / 250 / 1000;
+    struct Road {
+        const char* name;
+        std::vector<std::string> to;    // from the accompaniment page to where the chord is played
+        std::string stop;               // the stop
+        std::vector<std::string> back;  // to the accompaniment page again
+    };
+    const Road roads[] = {
+        {"the accompaniment page's STOP", {}, "click DrumStopButton", {}},
+        {"the drum tab's STOP", {"click DRUMTAB"}, "click DrumStopButton", {"click ComboButton"}},
+        {"SETUP, the setup page shown", {}, "click MainButton", {"click ComboButton"}},
+    };
+    for (const Road& road : roads) {
+        SCOPED_TRACE(road.name);
+        for (const auto& a : road.to) ASSERT_TRUE(act(a));
+        std::size_t from = rig.received().size();
+        press({43, 47, 50, 53});  // G7
+        ASSERT_TRUE(waitUntil(rig, 10s,
+                              [&](const Received& got) {
+                                  return find(got, {0x99, 36, 96}, from) >= 0;
+                              }))
+            << "playing; " << describe(rig.received());
+        from = rig.received().size();
+        ASSERT_TRUE(act(road.stop));
+        ASSERT_TRUE(stoppedAfter(from));
+        const std::size_t lifted = rig.received().size();
+        release({53});  // G B D still held
+        // A THRU key behind the release comes back once the program has taken the release.
+        ASSERT_TRUE(comesBack({0x93, 67, 100}));
+        ASSERT_TRUE(comesBack({0x93, 67, 0}));
+        // A start would have played the kick of step 1 at once; a bar and the delivery's delay.
+        ASSERT_TRUE(waitUntilServerTime(rig, rig.now() + bar + stepTolerance(bar / 32, rig, 4)));
+        const Received got = rig.received();
+        std::size_t played = 0;  // note-ons but the THRU key's
+        for (std::size_t i = lifted; i < got.size(); ++i) {
+            const Bytes& m = got[i].bytes;
+            played += m.size() == 3 && (m[0] & 0xF0) == 0x90 && m[2] > 0 && m[0] != 0x93;
+        }
+        EXPECT_EQ(played, 0u) << "notes after the release; " << describe(got);
+        release({43, 47, 50});
+        for (const auto& a : road.back) ASSERT_TRUE(act(a));
+    }
+    exitProgram(true);
+}
 
 TEST_F(StoppedAccompaniment, ThePartsStartPannedAtTheCentreAndThruSoundsAfterEveryStop) {
     startProgram();
