@@ -27,6 +27,8 @@ bool ConfigFileBlocked() {
 
 void ReadConfig(ProgramWide& state, std::int32_t& thruChannel) {
     SelectFolder(state.shell, kProgramFolderRequest);
+    // A write that failed left older settings in the file than the ones in force.
+    if (state.shell.ConfigUnsaved) return;
     state.shell.ConfigFound = 0;
     if (!configFilePresent()) return;
     std::FILE* f = std::fopen(kConfigFileName, "rb");
@@ -34,7 +36,15 @@ void ReadConfig(ProgramWide& state, std::int32_t& thruChannel) {
     unsigned char bytes[3];
     const std::size_t n = std::fread(bytes, 1, sizeof bytes, f);
     std::fclose(f);
-    if (n >= 1) state.Engine.MidiOutDevice = static_cast<std::int8_t>(bytes[0]);
+    if (n >= 1) {
+        // A device still missing keeps the one playing in its place.
+        const auto chosen = static_cast<std::int8_t>(bytes[0]);
+        auto& missing = state.devices.MissingOutDevice;
+        if (!missing || *missing != chosen) {
+            state.Engine.MidiOutDevice = chosen;
+            missing.reset();
+        }
+    }
     if (n >= 2) state.Engine.MidiInDevice = bytes[1];
     if (n >= 3) thruChannel = bytes[2] <= 15 ? bytes[2] : 3;
     state.shell.ConfigFound = 1;
@@ -47,11 +57,23 @@ void WriteConfig(ProgramWide& state, std::int32_t thruChannel) {
 
 void WriteConfig(ProgramWide& state, std::int32_t thruChannel, DiskIo& disk) {
     // Anywhere but the program folder the file would be lost, or clutter a folder of the user's.
-    if (SelectFolder(state.shell, kProgramFolderRequest).empty()) return;
-    const std::uint8_t bytes[3] = {static_cast<std::uint8_t>(state.Engine.MidiOutDevice),
-                                   state.Engine.MidiInDevice, static_cast<std::uint8_t>(thruChannel & 0xFF)};
-    std::string error;
-    (void)SaveFileAtomically(kConfigFileName, bytes, disk, error);
+    const std::filesystem::path folder = SelectFolder(state.shell, kProgramFolderRequest);
+    std::string error = "the program folder is gone";
+    const std::uint8_t bytes[3] = {
+        static_cast<std::uint8_t>(state.devices.MissingOutDevice.value_or(state.Engine.MidiOutDevice)),
+        state.Engine.MidiInDevice, static_cast<std::uint8_t>(thruChannel & 0xFF)};
+    if (!folder.empty() && SaveFileAtomically(kConfigFileName, bytes, disk, error)) {
+        state.shell.ConfigUnsaved = 0;
+        return;
+    }
+    state.shell.ConfigUnsaved = 1;
+    // Said where a failure the program lives with is said: the choice holds for this run, and a
+    // box in the middle of playing (a THRU channel chosen, a stop) would only be in the way.
+    if (state.shell.ConfigFailureSaid) return;
+    state.shell.ConfigFailureSaid = 1;
+    std::fprintf(stderr,
+                 "Quintora2: %s cannot be written (%s): the MIDI settings hold until the program ends.\n",
+                 (folder / kConfigFileName).string().c_str(), error.c_str());
 }
 
 }  // namespace common

@@ -1,7 +1,8 @@
 #pragma once
 // The configuration file "Quintora2.cfg" in the program folder: three bytes, the output device
-// (signed, -1 the built-in synth), the input device and the THRU channel. Neither operation
-// reports anything. User-interface thread only.
+// (signed, -1 the built-in synth), the input device and the THRU channel. What the user chose
+// holds for the run whether or not the file could be written; a file that cannot be written is
+// said once a run, on standard error. User-interface thread only.
 
 #include "common/atomic_file.h"
 #include "common/program_wide.h"
@@ -20,13 +21,16 @@ bool ConfigFileBlocked();
 
 // Reads the file into MidiOutDevice, MidiInDevice and ThruChannel. Only the bytes present are
 // taken; a THRU channel outside 0..15 becomes 3. A missing file (or anything there that is not
-// a regular file) leaves the settings as they are.
+// a regular file) leaves the settings as they are, and so does a file the last write could not
+// replace (ConfigUnsaved): the settings in force are newer than it. While the file names the
+// output device that is missing (MissingOutDevice), the device playing in its place stays.
 void ReadConfig(ProgramWide& state, std::int32_t& thruChannel);
 
 // Writes the three bytes to a new file that reaches the disk before it replaces the old one, so
-// a failed or interrupted write never leaves a damaged file; a file that cannot be written is
-// skipped (the next write tries again). Nothing is written when the program folder cannot be
-// made current.
+// a failed or interrupted write never leaves a damaged file; the output byte is the user's own
+// choice, a missing device included. A file that cannot be written (or a program folder that
+// cannot be made current) sets ConfigUnsaved until a write succeeds, and is said once a run on
+// standard error; the next write tries again.
 void WriteConfig(ProgramWide& state, std::int32_t thruChannel);
 void WriteConfig(ProgramWide& state, std::int32_t thruChannel, DiskIo& disk);
 

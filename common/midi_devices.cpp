@@ -1,5 +1,7 @@
 #include "common/midi_devices.h"
 
+#include <string>
+
 #include "common/config_file.h"
 
 namespace common {
@@ -10,11 +12,56 @@ using platform::BoxIcon;
 using platform::MMSYSERR_NOERROR;
 
 MidiDevices::MidiDevices(ProgramWide& state, std::int32_t& thruChannel, EngineLink& engine,
-                         platform::DialogService& dialogs, platform::MidiInRegistry& inputs)
-    : state_(state), thruChannel_(thruChannel), engine_(engine), dialogs_(dialogs), inputs_(inputs) {}
+                         platform::DialogService& dialogs, platform::MidiInRegistry& inputs,
+                         platform::MidiOutRegistry& outputs)
+    : state_(state),
+      thruChannel_(thruChannel),
+      engine_(engine),
+      dialogs_(dialogs),
+      inputs_(inputs),
+      outputs_(outputs) {}
+
+void MidiDevices::TakeAvailableOutput() {
+    auto& missing = state_.devices.MissingOutDevice;
+    const int chosen = missing.value_or(state_.Engine.MidiOutDevice);
+    if (chosen == platform::MIDI_MAPPER ||
+        (chosen >= 0 && static_cast<unsigned>(chosen) < outputs_.numDevs())) {
+        state_.Engine.MidiOutDevice = static_cast<std::int8_t>(chosen);
+        missing.reset();
+        missingSaid_ = false;
+        return;
+    }
+    missing = static_cast<std::int8_t>(chosen);
+    state_.Engine.MidiOutDevice = platform::MIDI_MAPPER;
+    // Leaving, nothing is left to play that the user could miss: no box holds up the exit.
+    if (missingSaid_ || state_.shell.Exiting) return;
+    missingSaid_ = true;
+    std::string synth;
+    const bool synthThere = outputs_.getDevCaps(platform::MIDI_MAPPER, synth) == MMSYSERR_NOERROR;
+    // The configuration holds only the device's number: ports are numbered as MIDI OUT lists
+    // them after the built-in synth, from 1.
+    const std::string gone = "The MIDI output port chosen with MIDI OUT (port " + std::to_string(chosen + 1) +
+                             " of its list after the built-in synth) is not there any more.\n";
+    const std::string instead = synthThere ? synth + " plays instead" : "Nothing plays";
+    dialogs_.messageBox(nullptr,
+                        gone + instead + " until the port is back or another device is chosen with MIDI OUT.",
+                        "WARNING", BoxButtons::Ok, BoxIcon::Exclamation);
+}
+
+void MidiDevices::readConfig() {
+    ReadConfig(state_, thruChannel_);
+    // Only what a configuration names is checked: a device set for this run alone is taken as
+    // it stands.
+    if (state_.shell.ConfigFound) TakeAvailableOutput();
+}
+
+int MidiDevices::OutputDevice() {
+    if (state_.shell.ConfigFound) TakeAvailableOutput();
+    return state_.Engine.MidiOutDevice;
+}
 
 void MidiDevices::OpenMidiOut() {
-    ReadConfig(state_, thruChannel_);
+    readConfig();
     if (state_.devices.MidiOutIsOpen) return;
     SendCommand(engine_, state_.Engine, CmdOpenOut);
     state_.devices.MidiOutIsOpen = 1;
@@ -28,7 +75,7 @@ void MidiDevices::CloseMidiOut() {
 }
 
 void MidiDevices::ReopenMidiOut() {
-    ReadConfig(state_, thruChannel_);
+    readConfig();
     // The same device stays open: a port is not made anew at every stop.
     if (state_.devices.MidiOutIsOpen && state_.Engine.MidiOutDevice == openedDevice_) return;
     CloseMidiOut();
@@ -36,7 +83,7 @@ void MidiDevices::ReopenMidiOut() {
 }
 
 void MidiDevices::OpenMidiIn() {
-    ReadConfig(state_, thruChannel_);
+    readConfig();
     if (state_.devices.MidiInIsOpen) return;
     platform::HMIDIIN handle = nullptr;
     const int device = static_cast<std::int8_t>(state_.Engine.MidiInDevice);

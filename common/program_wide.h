@@ -4,6 +4,7 @@
 // User-interface thread only.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "common/engine_link.h"
@@ -21,12 +22,20 @@ struct ShellState {
     std::uint8_t SetupPageActive = 0;
     std::uint8_t ConfigFound = 0;
     std::string FolderRequest;  // "Quintora2", "TarnFile" or "MidiFile"
+    // 1 while the configuration file lacks what the program chose: the last write failed. The
+    // settings in memory then stay in force, and the file is not read over them.
+    std::uint8_t ConfigUnsaved = 0;
+    std::uint8_t ConfigFailureSaid = 0;  // a configuration that cannot be kept is said once a run
 };
 
 struct DeviceState {
     std::uint8_t MidiInIsOpen = 0;
     std::uint8_t MidiOutIsOpen = 0;  // the program sent CmdOpenOut and not yet CmdCloseOut
     platform::HMIDIIN MidiInHandle = nullptr;
+    // The output device the configuration names while it is not there: MidiOutDevice then holds
+    // the device that plays in its place. The configuration keeps this one until the user picks
+    // another.
+    std::optional<std::int8_t> MissingOutDevice;
 };
 
 struct ProgramWide {

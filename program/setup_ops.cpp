@@ -71,6 +71,7 @@ bool ChooseMidiOut(ProgramState& state, common::EngineLink& engine, const Device
     const std::optional<int> device = items.deviceAt(item);
     if (!device) return false;
     state.Engine.MidiOutDevice = static_cast<std::int8_t>(*device);
+    state.devices.MissingOutDevice.reset();  // the user's pick replaces a device that went missing
     common::SendParams(engine, state.Engine);
     common::WriteConfig(state, state.live.parts.ThruChannel);
     return true;

@@ -53,7 +53,8 @@ DeviceItems ListMidiOutDevices(platform::MidiOutRegistry& outputs, unsigned coun
 // returns whether the choice was taken.
 bool ChooseMidiIn(ProgramState& state, common::EngineLink& engine, const DeviceItems& items, int item);
 // The output box's choice: MidiOutDevice := the item's device (the engine opens it at its
-// next open), the block to the engine, the configuration written. As above for no device.
+// next open), a missing device forgotten, the block to the engine, the configuration written.
+// As above for no device.
 bool ChooseMidiOut(ProgramState& state, common::EngineLink& engine, const DeviceItems& items, int item);
 
 // The channel box: item i ("Channel: i+1") is the user channel i, sent to the engine and not

@@ -57,11 +57,13 @@ void Shell::ProbeFiles() {
     std::error_code ec;
     state_.shell.HelpViewerFound = common::HelpPagesPresent(std::filesystem::current_path(ec)) ? 1 : 0;
     common::ProbeConfig(state_);
-    if (common::ConfigFileBlocked())
+    if (common::ConfigFileBlocked()) {
         dialogs_.messageBox(nullptr,
                             (std::filesystem::current_path(ec) / common::kConfigFileName).string() +
                                 " is not a file: the MIDI settings cannot be kept.",
                             "WARNING", platform::BoxButtons::Ok, platform::BoxIcon::Exclamation);
+        state_.shell.ConfigFailureSaid = 1;  // the writes that fail need not say it again
+    }
     common::RememberStartFolder(state_.shell);
 }
 

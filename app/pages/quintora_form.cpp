@@ -326,7 +326,9 @@ void TQuintoraForm::MidiOutBtnClick() {
     }
     for (const std::string& name : midiOutItems_.names()) MidiOutBox->addItem(QString::fromStdString(name));
     MidiOutBox->setCurrentIndex(midiOutItems_.itemOf(context_.state.Engine.MidiOutDevice));
-    MidiOutBoxChange();
+    // The box shows the device in use. The synth standing in for a device that is missing is no
+    // choice of the user's: the configuration keeps theirs.
+    if (!context_.state.devices.MissingOutDevice) MidiOutBoxChange();
     ChannelBox->setCurrentIndex(0);  // display only: the engine's channel keeps its value
 
     for (QWidget* w : std::initializer_list<QWidget*>{ChannelBox, OKOutBtn, OutTestBtn, MidiOutBox, Label2})

@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
+#include <optional>
+#include <string>
 
 #include "common/config_file.h"
 #include "tests/app/support/program_fixture.h"
@@ -41,6 +45,83 @@ TEST_F(Devices, OutputOpensOnceAndReadsTheConfigurationEachTime) {
     EXPECT_EQ(link.journal(), (Strings{"cmd 248", "cmd 247"}));
     EXPECT_EQ(state.devices.MidiOutIsOpen, 0);
     EXPECT_FALSE(link.engine.snapshot().portHeld);
+}
+
+// A configuration that cannot be written (here a file without write permission, which stops
+// even the super-user's save) leaves the user's choices in force at every open that reads it,
+// and is said once on standard error. Once a write succeeds, the file counts again.
+TEST_F(Devices, ChoicesHoldForTheRunWhenTheConfigurationCannotBeWritten) {
+    namespace fs = std::filesystem;
+    writeConfig(0xFF, 0, 3);
+    const fs::path cfg = folder.path() / common::kConfigFileName;
+    fs::permissions(cfg, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    devices.OpenMidiOut();
+    devices.OpenMidiIn();
+    testing::internal::CaptureStderr();
+    state.live.parts.ThruChannel = 5;  // the THRU box
+    common::WriteConfig(state, state.live.parts.ThruChannel);
+    state.Engine.MidiInDevice = 1;  // MIDI IN and MIDI OUT
+    state.Engine.MidiOutDevice = 1;
+    common::WriteConfig(state, state.live.parts.ThruChannel);
+    const std::string said = testing::internal::GetCapturedStderr();
+    for (int i = 0; i < 3; ++i) {  // the reopens of a stop, a page change, a start
+        devices.RestartMidiIn();
+        devices.ReopenMidiOut();
+        devices.OpenMidiOut();
+    }
+    EXPECT_EQ(state.live.parts.ThruChannel, 5);
+    EXPECT_EQ(state.Engine.MidiInDevice, 1);
+    EXPECT_EQ(platform.inputBackend->calls().back(), "start 1");
+    ASSERT_EQ(link.params.back().Command, common::CmdOpenOut);
+    EXPECT_EQ(link.params.back().MidiOutDevice, 1);
+    EXPECT_NE(said.find(cfg.string()), std::string::npos) << said;
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << "said once: " << said;
+
+    fs::permissions(cfg, fs::perms::owner_write, fs::perm_options::add);
+    common::WriteConfig(state, state.live.parts.ThruChannel);
+    writeConfig(0xFF, 0, 7);  // changed on the disk since
+    devices.OpenMidiIn();
+    EXPECT_EQ(state.live.parts.ThruChannel, 7);
+}
+
+// A port chosen in an earlier run and gone since: named once, the built-in synth plays in its
+// place (the engine and the player), and the configuration keeps the port until it is back or
+// the user picks another.
+TEST_F(Devices, AConfiguredOutputThatIsGoneIsNamedOnceAndTheSynthPlaysInstead) {
+    writeConfig(0x01, 0, 3);                       // Port B
+    platform.outputBackend->setPorts({"Port A"});  // unplugged since
+    devices.OpenMidiOut();
+    devices.RestartMidiIn();
+    devices.ReopenMidiOut();
+    EXPECT_EQ(devices.OutputDevice(), -1);
+    const auto boxes = dialogs.boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].text.find("port 2"), std::string::npos) << boxes[0].text;
+    EXPECT_NE(boxes[0].text.find("Built-in Synth plays instead"), std::string::npos) << boxes[0].text;
+    EXPECT_EQ(boxes[0].caption, "WARNING");
+    EXPECT_EQ(link.journal("cmd 248").size(), 1u);
+    EXPECT_EQ(link.params[0].MidiOutDevice, -1) << "the engine opens the synth";
+    common::WriteConfig(state, state.live.parts.ThruChannel);
+    devices.OpenMidiIn();
+    EXPECT_EQ(state.devices.MissingOutDevice, std::optional<std::int8_t>(1));
+    {
+        std::ifstream f(folder.path() / common::kConfigFileName, std::ios::binary);
+        EXPECT_EQ(f.get(), 0x01) << "the user's choice is kept";
+    }
+
+    platform.outputBackend->setPorts({"Port A", "Port B"});  // back
+    devices.ReopenMidiOut();
+    EXPECT_EQ(link.params.back().Command, common::CmdOpenOut);
+    EXPECT_EQ(link.params.back().MidiOutDevice, 1);
+    EXPECT_FALSE(state.devices.MissingOutDevice);
+    EXPECT_EQ(dialogs.boxes().size(), 1u);
+
+    // Gone again with not even the synth to take its place: said again, and that nothing plays.
+    platform.outputBackend->setPorts({});
+    platform.outputBackend->failCaps(-1, platform::MMSYSERR_NODRIVER);
+    devices.ReopenMidiOut();
+    ASSERT_EQ(dialogs.boxes().size(), 2u);
+    EXPECT_NE(dialogs.boxes()[1].text.find("Nothing plays"), std::string::npos) << dialogs.boxes()[1].text;
 }
 
 TEST_F(Devices, InputOpensResetsAndStartsAndDeliversToTheWindow) {

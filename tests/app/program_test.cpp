@@ -12,12 +12,14 @@
 
 #include "app/pages/program.h"
 #include "common/config_file.h"
+#include "midifile/MidiWrite.h"
 #include "platform/testing/launch_log.h"
 #include "tests/app/support/pages_rig.h"
 
 namespace {
 
 using Strings = std::vector<std::string>;
+using Bytes = std::vector<std::uint8_t>;
 
 class Program : public testsupport::ProgramFixture {
   protected:
@@ -172,6 +174,49 @@ TEST_F(Program, TheSetupPagesPanicClosesTheChoicesAndWritesTheConfiguration) {
         const std::vector<unsigned char> bytes(std::istreambuf_iterator<char>(in), {});
         EXPECT_EQ(bytes, (std::vector<unsigned char>{0xFF, 1, 3}));
     });
+}
+
+// A port chosen in an earlier run and removed since: start-up names it once, the jingles play on
+// the built-in synth without a box, MIDI OUT shows the synth, and the configuration keeps the
+// port until the user picks another.
+TEST_F(Program, AConfiguredPortThatIsGoneIsNamedOnceAndStaysTheChoice) {
+    for (const char* jingle : {"Rizori.mid", "Varoza.mid", "ORVX.mid"}) {
+        midifile::MidiWrite w((folder.path() / jingle).string().c_str());
+        w.WriteHeader(0, 1, 480);
+        w.StartTrack();
+        w.WriteNoteOn(0, 72, 100);
+        w.AddDelta(24);
+        w.WriteNoteOff(0, 72, 0);
+        ASSERT_TRUE(w.Close());
+    }
+    {
+        std::ofstream cfg(folder.path() / common::kConfigFileName, std::ios::binary);
+        cfg.write("\x01\x00\x03", 3);  // the second port
+    }
+    platform.outputBackend->setPorts({"Port A"});
+    int shown = -1;
+    run([&](app::QuintoraProgram& p) {
+        p.pages().MidiForm->PlayJingle(3);  // the About box's
+        p.pages().QuintoraForm->MidiOutBtnClick();
+        shown = p.pages().QuintoraForm->MidiOutBox->currentIndex();
+        p.pages().QuintoraForm->OKOutBtnClick();
+    });
+    EXPECT_EQ(shown, 0) << "MIDI OUT shows the synth in use";
+    const auto boxes = dialogs.boxes();
+    ASSERT_EQ(boxes.size(), 1u) << boxes.back().text;
+    EXPECT_NE(boxes[0].text.find("port 2"), std::string::npos) << boxes[0].text;
+    std::size_t jingleNotes = 0;
+    for (const auto& e : platform.output->events()) {
+        if (e.kind == platform::testing::OutputEvent::Kind::Open) {
+            EXPECT_EQ(e.device, -1);
+        }
+        jingleNotes +=
+            e.kind == platform::testing::OutputEvent::Kind::Short && e.bytes == Bytes{0x90, 72, 100};
+    }
+    EXPECT_EQ(jingleNotes, 3u) << "start, About and exit";
+    std::ifstream in(folder.path() / common::kConfigFileName, std::ios::binary);
+    EXPECT_EQ(std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {}),
+              (std::vector<unsigned char>{1, 0, 3}));
 }
 
 // The hidden input window hands the input's messages to MidiInMessage.

@@ -135,6 +135,19 @@ TEST_F(Shell, AFolderUnderTheConfigurationsNameIsReported) {
     EXPECT_EQ(dialogs.boxes()[0].caption, "WARNING");
 }
 
+// The start-up box has said that the settings cannot be kept: the writes that then fail say it
+// no more.
+TEST_F(Shell, ABlockedConfigurationIsSaidOnceByTheStartUpBox) {
+    std::filesystem::create_directory(folder.path() / common::kConfigFileName);
+    shell.ProbeFiles();
+    testing::internal::CaptureStderr();
+    common::WriteConfig(state, state.live.parts.ThruChannel);
+    common::WriteConfig(state, state.live.parts.ThruChannel);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(state.shell.ConfigUnsaved, 1);
+    EXPECT_EQ(dialogs.boxes().size(), 1u);
+}
+
 // QUINTORA_HOME set for one test, restored after it.
 class ProgramHome {
   public:

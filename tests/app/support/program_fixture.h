@@ -40,8 +40,8 @@ class ProgramFixture : public ::testing::Test {
     app::AccompanimentPlaying listener{state.live};
     platform::testing::ScriptedDialogs dialogs;
     TestEngineLink link{platform};
-    common::MidiDevices devices{state, state.live.parts.ThruChannel, link, dialogs,
-                                platform::services().midiIn()};
+    common::MidiDevices devices{state,   state.live.parts.ThruChannel,  link,
+                                dialogs, platform::services().midiIn(), platform::services().midiOut()};
     HWND inputWindow = nullptr;
 
     ~ProgramFixture() override;
