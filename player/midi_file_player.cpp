@@ -231,6 +231,7 @@ void MidiFilePlayer::Finish(uint64_t positionUs) {
         playing_ = false;
     }
     stopped_.notify_all();
+    if (onStopped) onStopped();
 }
 
 }  // namespace player

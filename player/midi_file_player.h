@@ -27,6 +27,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -71,6 +72,11 @@ class MidiFilePlayer {
     // error box), once: empty afterwards, and until something else goes wrong with this file.
     // Any thread.
     std::string TakeFailure();
+
+    // Called on the player thread each time a Play ends (the file's end, Stop, Close, the Open
+    // of another file, a device that failed), once the device is closed: the owner learns that
+    // the device is free again. Set before the first Play; it must not call the player.
+    std::function<void()> onStopped;
 
   private:
     void JoinThread();

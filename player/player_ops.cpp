@@ -7,6 +7,7 @@
 
 #include "common/folders.h"
 #include "common/help.h"
+#include "platform/services.h"
 #include "player/jingles.h"
 
 namespace player {
@@ -14,6 +15,9 @@ namespace player {
 namespace fs = std::filesystem;
 
 namespace {
+
+// The player's window message: the media player has let go of the output device.
+constexpr std::uint32_t kOutputFree = platform::WM_USER + 1;
 
 bool EndsInMid(const std::string& name) {
     if (name.size() < 4) return false;
@@ -43,7 +47,28 @@ std::vector<std::string> ListMidiFiles(const fs::path& folder) {
 PlayerOps::PlayerOps(common::ProgramWide& state, common::EngineLink& engine, common::MidiDevices& devices,
                      platform::DialogService& dialogs, platform::MidiOutRegistry& outputs,
                      player::PlayerClock& clock)
-    : state_(state), engine_(engine), devices_(devices), dialogs_(dialogs), media_(outputs, clock) {}
+    : state_(state), engine_(engine), devices_(devices), dialogs_(dialogs), media_(outputs, clock) {
+    platform::MessageQueue& queue = platform::services().queue();
+    window_ = queue.createWindow(this);
+    // From the media player's thread: a message once the window is gone is dropped.
+    media_.onStopped = [&queue, window = window_] { queue.post(window, kOutputFree, 0, 0); };
+}
+
+PlayerOps::~PlayerOps() {
+    platform::services().queue().destroyWindow(window_);
+}
+
+void PlayerOps::windowMessage(std::uint32_t msg, std::uintptr_t, std::intptr_t) {
+    // A file started since the message was sent has the device now; its end sends another.
+    if (msg != kOutputFree || media_.IsPlaying() || state_.shell.Exiting || state_.devices.MidiOutIsOpen)
+        return;
+    devices_.OpenMidiOut();
+}
+
+void PlayerOps::handBackOutput() {
+    if (!media_.IsPlaying() && !state_.devices.MidiOutIsOpen)
+        platform::services().queue().post(window_, kOutputFree, 0, 0);
+}
 
 void PlayerOps::timers(bool on) {
     view.Timer1On = on;
@@ -71,8 +96,9 @@ void PlayerOps::reportFailure() {
 
 bool PlayerOps::openMedia() {
     media_.Stop();
-    reportFailure();  // the file that played last, before it is forgotten
-    if (media_.Open(fileName_, state_.Engine.MidiOutDevice)) return true;
+    reportFailure();          // the file that played last, before it is forgotten
+    devices_.CloseMidiOut();  // the file has the device to itself
+    if (media_.Open(fileName_, devices_.OutputDevice())) return true;
     deviceError();
     return false;
 }
@@ -90,6 +116,12 @@ void PlayerOps::engineMessages() {
 }
 
 bool PlayerOps::PlayNextMidiFile() {
+    const bool played = playNextMidiFile();
+    handBackOutput();
+    return played;
+}
+
+bool PlayerOps::playNextMidiFile() {
     common::SelectFolder(state_.shell, common::kMidiFileFolder);
     if (PlayerBusy != 0) return true;
     PlayerBusy = 1;
@@ -136,6 +168,7 @@ void PlayerOps::BitBtn2Click() {
     media_.Stop();
     idle();
     reportFailure();
+    handBackOutput();
 }
 
 void PlayerOps::MidiFileListBoxChange() {
@@ -145,9 +178,11 @@ void PlayerOps::MidiFileListBoxChange() {
 void PlayerOps::MediaPlayer1Click() {
     common::SelectFolder(state_.shell, common::kMidiFileFolder);
     devices_.CloseMidiOut();
-    if (!openMedia()) return;
-    engineMessages();
-    play();
+    if (openMedia()) {
+        engineMessages();
+        play();
+    }
+    handBackOutput();
 }
 
 void PlayerOps::BitBtn3Click() {
@@ -165,15 +200,22 @@ void PlayerOps::BitBtn3Click() {
     if (!chosen) return;  // the timers stay off and PlayerBusy stays 1
     view.Caption = std::string(kPlayerCaption) + " - " + *chosen;
     fileName_ = *chosen;
-    if (!openMedia()) return;
-    engineMessages();
-    view.ProgressMax = media_.LengthMs();
-    view.Timer1On = true;
-    view.PlayEnabled = true;
-    play();
+    if (openMedia()) {
+        engineMessages();
+        view.ProgressMax = media_.LengthMs();
+        view.Timer1On = true;
+        view.PlayEnabled = true;
+        play();
+    }
+    handBackOutput();
 }
 
 void PlayerOps::PlayJingle(int n) {
+    playJingle(n);
+    handBackOutput();
+}
+
+void PlayerOps::playJingle(int n) {
     common::SelectFolder(state_.shell, common::kProgramFolderRequest);
     devices_.CloseMidiOut();
     const char* name = JingleFile(n);
@@ -201,6 +243,7 @@ void PlayerOps::StopPlayer() {
     reportFailure();
     media_.Close();
     timers(false);
+    handBackOutput();
 }
 
 void PlayerOps::FirstRunHelp(platform::Launcher& launcher) {

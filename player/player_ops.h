@@ -16,6 +16,17 @@
 // the file has been counted and PlayerBusy stays 1, so a running poll moves on to the next file and a fresh
 // start stops there.
 //
+// The output device: every file and jingle has it to itself. The engine's output is closed
+// before each one plays (THRU keys, pans and program changes are silent meanwhile: the file sets
+// programs, pans and controllers on every channel, and the engine's own reset and THRU program
+// changes would change them under it), and handed back to the engine as soon as the player is
+// idle again: at the file's end, STOP, leaving the page, the end of auto play, after a jingle,
+// and after a file that could not be played. The media player's thread cannot open the engine's
+// output itself, so every end takes one road: a window message to the player, which the
+// user-interface thread handles after the handler it is in. At exit nothing is handed back.
+// The device is the one the engine uses: the configured one, or the built-in synth in place of
+// a configured device that is missing.
+//
 // User-interface thread only; the media player plays on its own thread. PlayJingle blocks until
 // the jingle has ended, at most its own length and kJingleMargin; meanwhile it calls
 // `whileJingleHolds` every kJingleHoldSlice or so, where the page lets the screen repaint.
@@ -33,6 +44,7 @@
 #include "platform/dialogs.h"
 #include "platform/launcher.h"
 #include "platform/midi_out.h"
+#include "platform/window_queue.h"
 #include "player/midi_file_player.h"
 #include "player/player_clock.h"
 
@@ -63,12 +75,16 @@ struct PlayerView {
     bool PlayEnabled = false;  // the media player's Play button
 };
 
-class PlayerOps {
+class PlayerOps final : private platform::WindowProc {
   public:
-    // `outputs` and `clock` drive the media player; it plays on the device MidiOutDevice names.
+    // `outputs` and `clock` drive the media player; it plays on the device the engine's output
+    // uses (MidiDevices::OutputDevice).
     PlayerOps(common::ProgramWide& state, common::EngineLink& engine, common::MidiDevices& devices,
               platform::DialogService& dialogs, platform::MidiOutRegistry& outputs,
               player::PlayerClock& clock);
+    ~PlayerOps() override;
+    PlayerOps(const PlayerOps&) = delete;
+    PlayerOps& operator=(const PlayerOps&) = delete;
 
     // The list box's items: file names in the MidiFile folder.
     std::vector<std::string> Files;
@@ -104,6 +120,11 @@ class PlayerOps {
     const std::string& MediaFileName() const { return fileName_; }
 
   private:
+    void windowMessage(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) override;
+    // Asks for the engine's output back when nothing of the player's plays and it is closed.
+    void handBackOutput();
+    void playJingle(int n);
+    bool playNextMidiFile();
     bool openMedia();
     bool play();
     void deviceError();
@@ -117,7 +138,8 @@ class PlayerOps {
     common::MidiDevices& devices_;
     platform::DialogService& dialogs_;
     player::MidiFilePlayer media_;
-    std::string fileName_;  // the media player's file name
+    std::string fileName_;   // the media player's file name
+    HWND window_ = nullptr;  // receives "the output is free"
 };
 
 }  // namespace player

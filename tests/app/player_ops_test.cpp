@@ -6,12 +6,14 @@
 
 #include <chrono>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "common/help.h"
 #include "midifile/MidiWrite.h"
+#include "platform/services.h"
 #include "platform/testing/launch_log.h"
 #include "player/jingles.h"
 #include "player/player_ops.h"
@@ -312,6 +314,95 @@ TEST_F(PlayerOpsTest, AJingleThatNeverEndsIsStoppedAfterItsLengthAndTheMargin) {
     EXPECT_FALSE(ops.media().IsPlaying());
     EXPECT_TRUE(Sounding().empty()) << "its note was ended";
     EXPECT_GE(waited, player::kJingleMargin);
+}
+
+// Every file and jingle has the output device to itself: the engine's output is closed while it
+// plays, and back as soon as the player is idle again, whatever ended the playing. A THRU key
+// (here a note-on sent through the engine) then reaches the output.
+TEST_F(PlayerOpsTest, TheEnginesOutputIsBackWheneverThePlayerIsIdle) {
+    Tunes({{"one.mid", 60}, {"two.mid", 62}});
+    WriteText(MidiFolder() / "bad.mid", "not a MIDI file");
+    WriteTune(folder.path() / "ORVX.mid", 72, 100);
+    WriteTune(folder.path() / "TarnFile" / "chosen.mid", 67);
+    struct Road {
+        const char* name;
+        std::function<void()> play;  // leaves a file playing, or nothing when none could play
+        std::function<void()> end;
+    };
+    const auto nothing = [] {};
+    const Road roads[] = {
+        {"auto play, the file's end", [&] { ops.BitBtn1Click(); }, [&] { EndFile(); }},
+        {"STOP", [&] { ops.BitBtn1Click(); }, [&] { ops.BitBtn2Click(); }},
+        {"leaving the page", [&] { ops.BitBtn1Click(); }, [&] { ops.StopPlayer(); }},
+        {"the Play button", [&] { ops.MediaPlayer1Click(); }, [&] { EndFile(); }},
+        {"a chosen file",
+         [&] {
+             dialogs.scriptFile((folder.path() / "TarnFile" / "chosen.mid").string());
+             ops.BitBtn3Click();
+         },
+         [&] { EndFile(); }},
+        {"the About jingle", [&] { ops.PlayJingle(3); }, nothing},
+        {"a missing jingle", [&] { ops.PlayJingle(2); }, nothing},
+        {"a damaged file",
+         [&] {
+             ops.Files = {"bad.mid"};
+             ops.BitBtn1Click();
+             ops.Files = player::ListMidiFiles(MidiFolder());
+         },
+         nothing},
+        {"auto play of an empty list",
+         [&] {
+             ops.Files.clear();
+             ops.BitBtn1Click();
+             ops.Files = player::ListMidiFiles(MidiFolder());
+         },
+         nothing},
+    };
+    for (const Road& road : roads) {
+        SCOPED_TRACE(road.name);
+        ops.BitBtn2Click();
+        platform::services().queue().dispatch();
+        devices.OpenMidiOut();
+        clock.SetStepping(false);  // a jingle plays on through
+        road.play();
+        clock.SetStepping(true);
+        if (ops.media().IsPlaying()) {
+            platform::services().queue().dispatch();
+            EXPECT_EQ(state.devices.MidiOutIsOpen, 0) << "the file has the device to itself";
+        }
+        road.end();
+        platform::services().queue().dispatch();
+        EXPECT_EQ(state.devices.MidiOutIsOpen, 1);
+        platform.output->clear();
+        link.ShortMidiMsg(0x13, 60, 100);
+        EXPECT_EQ(platform.output->messages(), (std::vector<std::vector<std::uint8_t>>{{0x93, 60, 100}}));
+    }
+}
+
+// Auto play hands the output back between its files and takes it for each; an end told while
+// a file started after it plays gives nothing back; nor does the exit jingle.
+TEST_F(PlayerOpsTest, NothingIsHandedBackWhileAFilePlaysOrAtExit) {
+    Tunes({{"one.mid", 60}, {"two.mid", 62}});
+    ops.BitBtn1Click();
+    EndFile();
+    platform::services().queue().dispatch();
+    EXPECT_EQ(state.devices.MidiOutIsOpen, 1) << "between two files";
+    ops.Timer2Timer();
+    ASSERT_TRUE(ops.media().IsPlaying());
+    EXPECT_EQ(state.devices.MidiOutIsOpen, 0) << "the next file";
+    EndFile();  // its end is told, but not yet taken
+    ops.MediaPlayer1Click();
+    ASSERT_TRUE(ops.media().IsPlaying());
+    platform::services().queue().dispatch();
+    EXPECT_EQ(state.devices.MidiOutIsOpen, 0) << "the second playing has the device";
+    EndFile();
+    platform::services().queue().dispatch();
+    EXPECT_EQ(state.devices.MidiOutIsOpen, 1);
+
+    state.shell.Exiting = 1;
+    ops.PlayJingle(2);
+    platform::services().queue().dispatch();
+    EXPECT_EQ(state.devices.MidiOutIsOpen, 0);
 }
 
 TEST_F(PlayerOpsTest, FirstRunHelp) {

@@ -29,9 +29,14 @@
 
 namespace {
 
-// Pages share some names (OPEN and SAVE on several pages): the control on screen wins.
+// Pages share some names (OPEN and SAVE on several pages, the About box's OK and the player's
+// Auto Midi Play): a control of the modal window on screen wins, then any control on screen.
 template <typename T>
 T* find(const QString& name) {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        for (T* t : modal->findChildren<T*>(name))
+            if (t->isVisible()) return t;
+    }
     T* hidden = nullptr;
     for (QWidget* top : QApplication::allWidgets()) {
         if (auto* t = qobject_cast<T*>(top); t && t->objectName() == name) {

@@ -8,10 +8,12 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "midifile/MidiWrite.h"
 #include "program/arrangement_file.h"
 #include "tests/e2e/program_rig.h"
 
@@ -55,13 +57,15 @@ class StoppedAccompaniment : public ProgramOnJack {
         }
         return false;
     }
-    // Sends `m` until it comes back: a loaded server may lose a period of MIDI, while a closed
-    // output loses every copy.
-    bool comesBack(const Bytes& m) {
+    // Sends `m` until it comes back (as `echo`, when given): a loaded server may lose a period of
+    // MIDI, while a closed output loses every copy.
+    bool comesBack(const Bytes& m, const std::optional<Bytes>& echo = std::nullopt) {
         for (int attempt = 0; attempt < 5; ++attempt) {
             const std::size_t from = rig.received().size();
             rig.send(m);
-            if (waitUntil(rig, 2s, [&](const Received& got) { return find(got, m, from) >= 0; })) return true;
+            if (waitUntil(rig, 2s,
+                          [&](const Received& got) { return find(got, echo.value_or(m), from) >= 0; }))
+                return true;
         }
         return false;
     }
@@ -129,6 +133,99 @@ TEST_F(StoppedAccompaniment, AKeyLiftedAfterAStopStartsNothing) {
         for (const auto& a : road.back) ASSERT_TRUE(act(a));
     }
     exitProgram(true);
+}
+
+// The About jingle and a file of the player take the output device for their playing and give
+// it back: THRU keys, an octave up here, sound on the setup page after each.
+TEST_F(StoppedAccompaniment, ThruSoundsAfterTheAboutJingleAndAPlayerFile) {
+    {
+        fs::create_directories(home.path / "MidiFile");
+        midifile::MidiWrite w((home.path / "MidiFile" / "tune.mid").string().c_str());
+        w.WriteHeader(0, 1, 480);
+        w.StartTrack();
+        w.WriteNoteOn(1, 80, 100);
+        w.AddDelta(240);  // a quarter of a second
+        w.WriteNoteOff(1, 80, 0);
+        ASSERT_TRUE(w.Close());
+    }
+    startProgram();
+    ASSERT_TRUE(act("click ComboButton"));
+    ASSERT_TRUE(act("click OctaveCSpinButtonUp"));  // THRU keys an octave up
+    ASSERT_TRUE(act("click MainButton"));
+    const auto thruTransposed = [&](const char* after) {
+        EXPECT_TRUE(comesBack({0x93, 60, 100}, Bytes{0x93, 72, 100}))
+            << "the THRU key after " << after << "; " << describe(rig.received());
+        EXPECT_TRUE(comesBack({0x93, 60, 0}, Bytes{0x93, 72, 0})) << "its release after " << after;
+    };
+    thruTransposed("SETUP");
+
+    // The About box plays its jingle as it comes up; the box stays until its OK.
+    std::size_t from = rig.received().size();
+    program->writeLine("trigger About1");
+    ASSERT_TRUE(waitUntil(rig, 20s, [&](const Received& got) { return findNoteOn(got, 0, 83, from) >= 0; }))
+        << "the About jingle's last chord; " << describe(rig.received());
+    thruTransposed("the About jingle, the box still up");
+    ASSERT_TRUE(act("click BitBtn1"));  // the box's OK
+    ASSERT_TRUE(program->waitFor("done trigger About1", 30s));
+    thruTransposed("the About box's OK");
+
+    from = rig.received().size();
+    ASSERT_TRUE(act("click BitBtn1"));  // Auto Midi Play: the one file of the MidiFile folder
+    // Its note-off, as a note-on of velocity 0 on channel 2.
+    ASSERT_TRUE(waitUntil(rig, 20s,
+                          [&](const Received& got) {
+                              return find(got, {0x91, 80, 0}, from) >= 0;
+                          }))
+        << "the file played to its end; " << describe(rig.received());
+    thruTransposed("a file of the player");
+    exitProgram(true);
+}
+
+// A configuration that cannot be written (no write permission, which stops even the
+// super-user's save): the THRU channel chosen in the box holds through starts and stops, which
+// read the configuration again, and the file stays as it was.
+TEST_F(StoppedAccompaniment, AThruChannelChosenHoldsWhenTheConfigurationCannotBeWritten) {
+    const fs::path cfg = home.path / "Quintora2.cfg";
+    std::vector<char> before(3);
+    std::ifstream(cfg, std::ios::binary).read(before.data(), 3);
+    fs::permissions(cfg, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    startProgram();
+    ASSERT_TRUE(act("click DRUMTAB"));
+    ASSERT_TRUE(act("slide TempoBar 250"));
+    ASSERT_TRUE(act("slide NumBars1 100"));
+    ASSERT_TRUE(act("click DrumPanel1"));
+    ASSERT_TRUE(act("click ComboButton"));
+    ASSERT_TRUE(act("choose ThruBox 5"));  // channel 6
+    const auto channelSixPasses = [&](const std::string& after) {
+        EXPECT_TRUE(comesBack({0x95, 67, 100}))
+            << "a channel 6 key after " << after << "; " << describe(rig.received());
+        EXPECT_TRUE(comesBack({0x95, 67, 0})) << "its release after " << after;
+    };
+    channelSixPasses("the choice");
+    for (int run = 1; run <= 3; ++run) {
+        const std::string name = "stop " + std::to_string(run);
+        std::size_t from = rig.received().size();
+        ASSERT_TRUE(act("click DrumStartButton"));
+        ASSERT_TRUE(waitUntil(rig, 10s, [&](const Received& got) {
+            return find(got, {0x99, 36, 96}, from) >= 0;
+        })) << name;
+        from = rig.received().size();
+        ASSERT_TRUE(act("click DrumStopButton"));
+        ASSERT_TRUE(stoppedAfter(from)) << name;
+        channelSixPasses(name);
+    }
+    // A key on channel 4, the THRU channel the file still names, is not passed on: a channel 6
+    // key behind it marks when the program has taken both.
+    const std::size_t from = rig.received().size();
+    rig.send({0x93, 67, 100});
+    rig.send({0x93, 67, 0});
+    ASSERT_TRUE(comesBack({0x95, 67, 100}));
+    EXPECT_LT(find(rig.received(), {0x93, 67, 100}, from), 0) << describe(rig.received());
+    ASSERT_TRUE(comesBack({0x95, 67, 0}));
+    exitProgram(true);
+    std::vector<char> after(3);
+    std::ifstream(cfg, std::ios::binary).read(after.data(), 3);
+    EXPECT_EQ(after, before);
 }
 
 TEST_F(StoppedAccompaniment, ThePartsStartPannedAtTheCentreAndThruSoundsAfterEveryStop) {
