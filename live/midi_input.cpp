@@ -1,5 +1,7 @@
 #include "live/midi_input.h"
 
+#include "platform/midi_grammar.h"
+
 namespace live {
 
 MidiInput::MidiInput(MidiInputState& state, accompaniment::PartData& data, accompaniment::ChordState& chord,
@@ -18,11 +20,12 @@ void MidiInput::HandleMidiInput(std::uint32_t packed) {
     const std::uint8_t status = packed & 0xFF;
     const auto d1 = static_cast<std::uint16_t>((packed >> 8) & 0xFF);
     const auto d2 = static_cast<std::uint16_t>((packed >> 16) & 0xFF);
-    if (status < 0x80 || d1 > 127 || d2 > 127) {  // not a message: nothing to decode
+    using platform::midi::IsStatus;
+    if (!IsStatus(status) || IsStatus(d1) || IsStatus(d2)) {  // not a message: nothing to decode
         s_.MidiInBusy = 0;
         return;
     }
-    if (status < 0xF0) {
+    if (platform::midi::IsChannelStatus(status)) {
         s_.InStatusKind = status & 0xF0;
         s_.InChannelIndex = status & 0x0F;
     } else {
