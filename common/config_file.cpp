@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "common/folders.h"
+#include "platform/regular_file.h"
 
 namespace common {
 
@@ -30,8 +31,8 @@ void ReadConfig(ProgramWide& state, std::int32_t& thruChannel) {
     // A write that failed left older settings in the file than the ones in force.
     if (state.shell.ConfigUnsaved) return;
     state.shell.ConfigFound = 0;
-    if (!configFilePresent()) return;
-    std::FILE* f = std::fopen(kConfigFileName, "rb");
+    // Only a regular file, checked on what was opened: anything else would hold the start.
+    std::FILE* f = platform::OpenRegularFile(kConfigFileName);
     if (!f) return;
     unsigned char bytes[3];
     const std::size_t n = std::fread(bytes, 1, sizeof bytes, f);

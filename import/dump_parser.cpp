@@ -9,6 +9,7 @@
 
 #include "common/folders.h"
 #include "midifile/MidiRead.h"
+#include "platform/regular_file.h"
 
 namespace midiimport {
 
@@ -41,7 +42,7 @@ int TempoFromMicroseconds(bool found, uint32_t microseconds) {
 }
 
 bool ReadWholeFile(const char* path, std::string& out) {
-    std::FILE* f = std::fopen(path, "rb");
+    std::FILE* f = platform::OpenRegularFile(path);
     if (f == nullptr) return false;
     char buffer[65536];
     size_t n;

@@ -2,6 +2,8 @@
 
 #include <new>
 
+#include "platform/regular_file.h"
+
 namespace midifile {
 
 MidiBuffer::MidiBuffer(const char* path, std::FILE* file, int mode) : path_(path) {
@@ -9,7 +11,8 @@ MidiBuffer::MidiBuffer(const char* path, std::FILE* file, int mode) : path_(path
         file_ = file;  // used as it stands: read mode, not ours to close
     } else {
         writeMode_ = mode == Write;
-        if (path != nullptr) file_ = std::fopen(path, writeMode_ ? "wb" : "rb");
+        // Only a regular file is read: opened plainly, a FIFO would hold the reader for good.
+        if (path != nullptr) file_ = writeMode_ ? std::fopen(path, "wb") : platform::OpenRegularFile(path);
         // The window is the write buffer; unbuffered, a full disk shows at the flush that failed.
         if (writeMode_ && file_ != nullptr) std::setvbuf(file_, nullptr, _IONBF, 0);
         fileOwned_ = file_ != nullptr;

@@ -19,8 +19,9 @@ class MidiBuffer {
     static constexpr int64_t InlineSize = 16;
 
     // With `file` given, that stream is used as it stands (read mode, never closed here) and the
-    // path is only kept. Otherwise `path` is opened ("wb" for Write, "rb" for every other mode)
-    // and closed by the destructor. The path is not copied: it must outlive the object.
+    // path is only kept. Otherwise `path` is opened ("wb" for Write, "rb" for every other mode,
+    // where anything but a regular file stays unopened, at once) and closed by the destructor.
+    // The path is not copied: it must outlive the object.
     MidiBuffer(const char* path, std::FILE* file, int mode);
     virtual ~MidiBuffer();
     MidiBuffer(const MidiBuffer&) = delete;

@@ -7,6 +7,7 @@
 
 #include "common/folders.h"
 #include "common/help.h"
+#include "platform/regular_file.h"
 #include "platform/services.h"
 #include "player/jingles.h"
 
@@ -220,13 +221,13 @@ void PlayerOps::playJingle(int n) {
     devices_.CloseMidiOut();
     const char* name = JingleFile(n);
     if (!name) return;
-    bool readable = false;
-    if (std::FILE* f = std::fopen(name, "rb")) {
-        readable = true;
-        std::fclose(f);
-    }
+    // A jingle that cannot be opened plays nothing and says nothing. One that is there but is not
+    // a file (never opened plainly: a FIFO would hold the program) is refused by the media
+    // player, in its box.
+    platform::OpenRefusal refusal = platform::OpenRefusal::None;
+    if (std::FILE* f = platform::OpenRegularFile(name, &refusal)) std::fclose(f);
     fileName_ = name;
-    if (!readable) return;
+    if (refusal == platform::OpenRefusal::CannotOpen) return;
     if (!openMedia()) return;
     media_.Stop();
     if (!play()) return;

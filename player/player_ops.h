@@ -104,7 +104,8 @@ class PlayerOps final : private platform::WindowProc {
     void MediaPlayer1Click();  // the media player's Play button
     void MidiFileListBoxChange();
     // Jingle n (1 start-up, 2 exit, 3 About) from the program folder, to its end. The engine's
-    // output is closed first in any case. A missing jingle plays nothing and says nothing.
+    // output is closed first in any case. A missing jingle plays nothing and says nothing; one
+    // that is there but not a regular file is refused at once, in the device-error box.
     void PlayJingle(int n);
     // Called again and again while a jingle holds the program, with the jingle playing: the
     // page repaints the screen there and takes no input. Nothing by default.

@@ -1,13 +1,15 @@
 #include "player/song.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
 #include <limits>
-#include <system_error>
+#include <memory>
 
 #include "midifile/MidiRead.h"
 #include "platform/midi_grammar.h"
+#include "platform/regular_file.h"
 #include "platform/short_message.h"
 
 namespace player {
@@ -32,7 +34,8 @@ struct TempoChange {
 // Collects the events of every track with their ticks; times come afterwards from the tempo map.
 class SongReader final : public midifile::MidiRead {
   public:
-    SongReader(const char* path, Song& song) : MidiRead(path, nullptr, WholeFileRead), song_(song) {
+    SongReader(const char* path, std::FILE* file, Song& song)
+        : MidiRead(path, file, WholeFileRead), song_(song) {
         // Channel messages arrive as their bytes; exclusive data is not taken apart.
         EventMask = MaskRawNotes | MaskRawPolyPressure | MaskRawControlChange | MaskRawProgramChange |
                     MaskRawChannelPressure | MaskRawPitchBend | MaskNoResetMatch;
@@ -221,17 +224,20 @@ class TimeMap {
 
 bool LoadSong(const std::string& path, Song& song, std::string& error) {
     song = Song{};
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(path, ec);
-    if (!ec && size > kMaxSongFileBytes) {
+    platform::OpenRefusal refusal = platform::OpenRefusal::None;
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
+        platform::OpenRegularFile(path.c_str(), &refusal), &std::fclose);
+    if (!file) {
+        error = refusal == platform::OpenRefusal::NotRegular ? "not a regular file" : "cannot open file";
+        return false;
+    }
+    // The size of what was opened: a name replaced meanwhile cannot slip a larger file through.
+    struct stat st {};
+    if (::fstat(::fileno(file.get()), &st) == 0 && static_cast<uint64_t>(st.st_size) > kMaxSongFileBytes) {
         error = "the file is larger than " + std::to_string(kMaxSongFileBytes >> 20) + " MB";
         return false;
     }
-    SongReader reader(path.c_str(), song);
-    if (reader.FileHandle() == nullptr) {
-        error = "cannot open file";
-        return false;
-    }
+    SongReader reader(path.c_str(), file.get(), song);
     if (reader.ReadAll() != 1) {
         error = reader.error.empty() ? "cannot read file" : reader.error;
         song = Song{};

@@ -41,8 +41,9 @@ struct Song {
 // (about twenty times the file's size) and takes a moment per megabyte.
 inline constexpr uint64_t kMaxSongFileBytes = uint64_t{8} << 20;
 
-// Reads the file at `path`. On failure returns false with `error` set to a short text that
-// names the problem ("cannot open file", "the file is larger than 8 MB", the reader's report,
+// Reads the file at `path`, which must be a regular file: anything else is refused at once. On
+// failure returns false with `error` set to a short text that names the problem ("cannot open
+// file", "not a regular file", "the file is larger than 8 MB", the reader's report,
 // "format 2 files are not played", "no timing: division 0", "the file holds no tracks: nothing
 // to play"); `song` is then left empty.
 bool LoadSong(const std::string& path, Song& song, std::string& error);

@@ -6,11 +6,13 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
-#include <fstream>
+#include <memory>
 #include <system_error>
 
 #include "drums/drum_pattern.h"
+#include "platform/regular_file.h"
 
 namespace app {
 
@@ -235,22 +237,21 @@ void ApplyArrangement(const StagedArrangement& staged, ProgramState& state, comm
 
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::filesystem::path& path, bool& tooLarge) {
     tooLarge = false;
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
+    // Only a regular file: a folder or a FIFO under the name is not read, and never waited on.
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(platform::OpenRegularFile(path.c_str()),
+                                                             &std::fclose);
     if (!in) return std::nullopt;
     std::vector<std::uint8_t> bytes;
     char buffer[65536];
-    while (in) {
-        in.read(buffer, sizeof buffer);
-        const auto n = static_cast<std::size_t>(in.gcount());
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, in.get())) > 0) {
         if (bytes.size() + n > kLargestArrangementFile) {
             tooLarge = true;
             return std::nullopt;
         }
         bytes.insert(bytes.end(), buffer, buffer + n);
     }
-    if (in.bad()) return std::nullopt;
+    if (std::ferror(in.get())) return std::nullopt;
     return bytes;
 }
 

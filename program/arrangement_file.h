@@ -79,7 +79,8 @@ std::optional<StagedArrangement> ParseArrangement(std::span<const std::uint8_t> 
 // when the staged copy has it and no merge runs.
 void ApplyArrangement(const StagedArrangement& staged, ProgramState& state, common::EngineLink& engine);
 
-// The whole file at `path`; empty when it does not open or cannot be read. `tooLarge` is set
+// The whole file at `path`; empty when it does not open or cannot be read, at once when it is
+// not a regular file (a folder, a FIFO, a device). `tooLarge` is set
 // for a file beyond kLargestArrangementFile (then nothing is read).
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::filesystem::path& path, bool& tooLarge);
 
