@@ -8,6 +8,7 @@ add_library(app_pages STATIC
   pages/splash_screens.cpp
   pages/page_navigator.cpp
   pages/page_wiring.cpp
+  pages/page_close_requests.cpp
   pages/program.cpp)
 target_link_libraries(app_pages PUBLIC program_shell program_arrangement ui_kit drums_pages import_pages accompaniment_pages
   player_pages platform_qt midifile Qt6::Widgets)

@@ -108,7 +108,14 @@ void Shell::Exit(ShellPages& pages) {
     pages.releasePages();
     AllNotesOffSweep(engine_);
     pages.destroyEndSplash();
+    ending_ = true;
     pages.terminate();
+}
+
+bool Shell::CloseRequested(ShellPages& pages) {
+    if (ending_) return true;
+    if (state_.shell.Exiting == 0) Exit(pages);
+    return false;
 }
 
 }  // namespace app

@@ -69,6 +69,12 @@ class Shell {
     // failed or its dialog was cancelled), exit stops there: the pages stay, the input is
     // reopened as it was, and `Exiting` is 0 again.
     void Exit(ShellPages& pages);
+    // A close request on a page (the desktop's close button, Alt+F4): File | Exit's road. The
+    // window never closes on it by itself: exit takes every page down, or leaves them all as they
+    // were when it stops. A request while exit runs is refused, so exit never runs twice; only
+    // exit's own closing of the setup page, as it ends, goes through. Returns whether the window
+    // may close.
+    bool CloseRequested(ShellPages& pages);
 
   private:
     ProgramState& state_;
@@ -77,6 +83,7 @@ class Shell {
     drums::DrumOps& drums_;
     SaveOffer& save_;
     platform::DialogService& dialogs_;
+    bool ending_ = false;  // exit has reached its last step
 };
 
 // "$$$" and "$$$$" in the program folder; a missing file is no error.

@@ -36,11 +36,13 @@ QuintoraProgram::QuintoraProgram(QApplication& application, common::EngineLink& 
                pages_} {}
 
 QuintoraProgram::~QuintoraProgram() {
+    application_.removeEventFilter(&closeRequests_);
     deletePages();
 }
 
 void QuintoraProgram::createPages() {
     CreatePages(context_, navigator_, [this] { shell_.Exit(*this); });
+    application_.installEventFilter(&closeRequests_);
 }
 
 int QuintoraProgram::Run(const std::function<void(QuintoraProgram&)>& ready) {

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 
+#include "app/pages/page_close_requests.h"
 #include "app/pages/page_navigator.h"
 #include "app/pages/pages.h"
 #include "common/engine_link.h"
@@ -65,6 +66,8 @@ class QuintoraProgram final : public ShellPages {
     Pages pages_;
     PageNavigator navigator_{pages_};
     ShellContext context_;
+    // A close request on any page takes File | Exit's road.
+    PageCloseRequests closeRequests_{pages_, [this] { return shell_.CloseRequested(*this); }};
     platform::SteadyTime endSplashShown_{};  // platform clock
 };
 

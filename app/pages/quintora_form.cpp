@@ -1,6 +1,5 @@
 #include "app/pages/quintora_form.h"
 
-#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -221,15 +220,6 @@ void TQuintoraForm::buildSetupControls(QWidget* central) {
 
 void TQuintoraForm::ExitItemClick() {
     if (onExit) onExit();
-}
-
-void TQuintoraForm::closeEvent(QCloseEvent* event) {
-    if (context_.state.shell.Exiting) {
-        event->accept();
-        return;
-    }
-    event->ignore();
-    ExitItemClick();
 }
 
 bool TQuintoraForm::eventFilter(QObject* watched, QEvent* event) {

@@ -104,8 +104,6 @@ class TQuintoraForm : public QMainWindow {
     QPushButton* ComboButton;
 
   protected:
-    // Closing the window from the desktop runs the program's exit, as File | Exit does.
-    void closeEvent(QCloseEvent* event) override;
     // A click on the page itself or on a title label.
     bool eventFilter(QObject* watched, QEvent* event) override;
 

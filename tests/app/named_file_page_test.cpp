@@ -53,7 +53,8 @@ TEST_F(NamedFiles, EveryReaderRefusesAFifoAtOnceWithItsOwnBox) {
          "QUINTORA2: listed.mid: not a regular file"},
         {"the About jingle", jingle, false, [&] { pages.MidiForm->PlayJingle(3); },
          "QUINTORA2: ORVX.mid: not a regular file"},
-        {"the import", tune, true, [&] { pages.Converting->ExtractDrumsClick(); }, "ERROR: FILE ERROR - INPUT:"},
+        {"the import", tune, true, [&] { pages.Converting->ExtractDrumsClick(); },
+         "ERROR: FILE ERROR - INPUT:"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.reader);

@@ -50,9 +50,7 @@ struct Socket {
 
 TEST(OpenRegularFile, ReadsARegularFileThroughALinkToo) {
     Folder folder;
-    {
-        std::ofstream(folder.path / "song.mid", std::ios::binary) << "MThd";
-    }
+    { std::ofstream(folder.path / "song.mid", std::ios::binary) << "MThd"; }
     fs::create_symlink(folder.path / "song.mid", folder.path / "link.mid");
     for (const char* name : {"song.mid", "link.mid"}) {
         SCOPED_TRACE(name);
