@@ -3,6 +3,7 @@
 #include "app/pages/program.h"
 #include "app/plenwick_link.h"
 #include "common/folders.h"
+#include "common/program_folder_lock.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_launcher.h"
 #include "platform/qt/qt_message_pump.h"
@@ -15,7 +16,9 @@ namespace app {
 int RunQuintora2(QApplication& application, const std::function<void(QuintoraProgram&)>& ready) {
     platform::qt::QtMessagePump pump(platform::services().queue());
     platform::qt::QtDialogs dialogs;
-    if (!EnterProgramFolderOrSayWhy(dialogs)) return 1;
+    // Held until the program ends: a second start on the same folder says so and ends.
+    common::ProgramFolderLock folderLock;
+    if (!EnterProgramFolderOrSayWhy(dialogs, &folderLock)) return 1;
     // The help pages ship beside the program; the program folder gets those it lacks.
     const std::filesystem::path shipped =
         std::filesystem::path(QCoreApplication::applicationDirPath().toStdString()) / common::kHelpFolder;

@@ -38,13 +38,27 @@ fs::path ProgramFolderFor(const fs::path& folder) {
     return isDataFolder(p) ? p.parent_path() : p;
 }
 
-bool EnterProgramFolder(const fs::path& folder, std::string& error, std::string* warning) {
+namespace {
+
+FolderEntry enter(const fs::path& folder, ProgramFolderLock* lock, std::string& error, std::string* warning) {
     const fs::path program = ProgramFolderFor(folder);
     std::error_code ec, probe;
     fs::create_directories(program, ec);
     if (!fs::is_directory(program, probe)) {
         error = "cannot create " + program.string() + ": " + (ec ? ec : probe).message();
-        return false;
+        return FolderEntry::Failed;
+    }
+    if (lock) {
+        std::string why;
+        switch (lock->Take(program, why)) {
+            case ProgramFolderLock::Result::Held:
+                break;
+            case ProgramFolderLock::Result::InUse:
+                return FolderEntry::InUse;
+            case ProgramFolderLock::Result::Unlockable:
+                if (warning) *warning += (warning->empty() ? "" : "; ") + why;
+                break;
+        }
     }
     // A folder that is there is used even when a data folder cannot be made in it: without
     // one, the program folder stands in for it.
@@ -58,9 +72,20 @@ bool EnterProgramFolder(const fs::path& folder, std::string& error, std::string*
     fs::current_path(program, ec);
     if (ec) {
         error = "cannot enter " + program.string() + ": " + ec.message();
-        return false;
+        return FolderEntry::Failed;
     }
-    return true;
+    return FolderEntry::Entered;
+}
+
+}  // namespace
+
+bool EnterProgramFolder(const fs::path& folder, std::string& error, std::string* warning) {
+    return enter(folder, nullptr, error, warning) == FolderEntry::Entered;
+}
+
+FolderEntry EnterProgramFolder(const fs::path& folder, ProgramFolderLock& lock, std::string& error,
+                               std::string* warning) {
+    return enter(folder, &lock, error, warning);
 }
 
 namespace {

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string>
 
+#include "common/program_folder_lock.h"
 #include "common/program_wide.h"
 
 namespace common {
@@ -32,6 +33,14 @@ std::filesystem::path ProgramFolderFor(const std::filesystem::path& folder);
 // folder cannot be made or entered: the current folder is then unchanged.
 bool EnterProgramFolder(const std::filesystem::path& folder, std::string& error,
                         std::string* warning = nullptr);
+
+// As EnterProgramFolder, with the program folder taken for this program in `lock` as soon as it
+// exists, before anything is made in it or it is made current. InUse, with nothing made or
+// changed, when another program has it. A folder where no lock can be taken is used all the same
+// (a folder nobody may write, where nothing could be overwritten either): `warning` says so.
+enum class FolderEntry { Entered, InUse, Failed };
+FolderEntry EnterProgramFolder(const std::filesystem::path& folder, ProgramFolderLock& lock,
+                               std::string& error, std::string* warning = nullptr);
 
 // Copies every file of the shipped help folder `from` into help/ below the program folder
 // that is not there yet; a page already there (the user may have edited it) is never

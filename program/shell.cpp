@@ -17,9 +17,22 @@ void AllNotesOffSweep(common::EngineLink& engine) {
         }
 }
 
-bool EnterProgramFolderOrSayWhy(platform::DialogService& dialogs) {
+bool EnterProgramFolderOrSayWhy(platform::DialogService& dialogs, common::ProgramFolderLock* lock) {
     std::string error, warning;
-    if (!common::EnterProgramFolder(common::ProgramFolderFromEnvironment(), error, &warning)) {
+    const std::filesystem::path folder = common::ProgramFolderFromEnvironment();
+    common::FolderEntry entry = common::FolderEntry::Entered;
+    if (lock)
+        entry = common::EnterProgramFolder(folder, *lock, error, &warning);
+    else if (!common::EnterProgramFolder(folder, error, &warning))
+        entry = common::FolderEntry::Failed;
+    if (entry == common::FolderEntry::InUse) {
+        dialogs.messageBox(nullptr,
+                           "Quintora2 is already running on its program folder:\n" +
+                               common::ProgramFolderFor(folder).string() + "\nThis start ends here.",
+                           "QUINTORA2", platform::BoxButtons::Ok, platform::BoxIcon::Exclamation);
+        return false;
+    }
+    if (entry == common::FolderEntry::Failed) {
         dialogs.messageBox(nullptr, "Quintora2 cannot use its program folder:\n" + error, "ERROR",
                            platform::BoxButtons::Ok, platform::BoxIcon::Stop);
         return false;

@@ -6,6 +6,7 @@
 
 #include "common/engine_link.h"
 #include "common/midi_devices.h"
+#include "common/program_folder_lock.h"
 #include "drums/drum_pattern.h"
 #include "platform/dialogs.h"
 #include "program/program_state.h"
@@ -34,8 +35,10 @@ class ShellPages {
 
 // Start-up, before anything else: the program folder from the environment made current. When
 // it cannot be made or entered, a box says why and the result is false: the program ends then,
-// rather than keep its files in whatever folder it was started from.
-bool EnterProgramFolderOrSayWhy(platform::DialogService& dialogs);
+// rather than keep its files in whatever folder it was started from. With `lock`, the folder is
+// first taken for this program (held for as long as `lock` lives); when another program has it,
+// a box names the folder and the result is false, with nothing in the folder changed.
+bool EnterProgramFolderOrSayWhy(platform::DialogService& dialogs, common::ProgramFolderLock* lock = nullptr);
 
 // Both sides must differ from 800 x 600 for the warning.
 inline bool ScreenWarningNeeded(int width, int height) {

@@ -133,7 +133,8 @@ class CloseRequest : public testsupport::ProgramFixture {
     Strings asked() const {
         Strings out;
         for (const auto& e : dialogs.log())
-            out.push_back(e.kind == platform::testing::ScriptedDialogs::Entry::Kind::Save ? "save dialog" : e.text);
+            out.push_back(e.kind == platform::testing::ScriptedDialogs::Entry::Kind::Save ? "save dialog"
+                                                                                          : e.text);
         return out;
     }
     // What File | Exit leaves when it has run to its end.

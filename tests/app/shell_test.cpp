@@ -12,6 +12,7 @@
 #include "common/config_file.h"
 #include "program/shell.h"
 #include "tests/app/support/program_fixture.h"
+#include "tests/support/folder_snapshot.h"
 
 namespace {
 
@@ -179,6 +180,38 @@ TEST_F(Shell, AProgramFolderThatCannotBeMadeEndsTheStartWithABox) {
     const ProgramHome usable(folder.path() / "home");
     EXPECT_TRUE(app::EnterProgramFolderOrSayWhy(dialogs));
     EXPECT_EQ(std::filesystem::current_path(), folder.path() / "home");
+    EXPECT_EQ(dialogs.boxes().size(), 1u);
+}
+
+// A second start on a program folder that a running program holds (here the lock of the first
+// start, held on a file opened apart) says so and changes nothing in the folder, not even what
+// the first start would make; once the holder has gone, the next start takes the folder.
+TEST_F(Shell, ASecondStartOnAFolderInUseSaysSoAndChangesNothing) {
+    namespace fs = std::filesystem;
+    const fs::path home = folder.path() / "home";
+    const ProgramHome env(home);
+    auto first = std::make_unique<common::ProgramFolderLock>();
+    ASSERT_TRUE(app::EnterProgramFolderOrSayWhy(dialogs, first.get()));
+    fs::remove(home / "MidiFile");
+    { std::ofstream(home / "$$$$") << "half read"; }
+    const auto before = testsupport::SnapshotFolder(home);
+    fs::current_path(folder.path());
+
+    common::ProgramFolderLock second;
+    EXPECT_FALSE(app::EnterProgramFolderOrSayWhy(dialogs, &second));
+    ASSERT_EQ(dialogs.boxes().size(), 1u);
+    EXPECT_EQ(dialogs.boxes()[0].text, "Quintora2 is already running on its program folder:\n" +
+                                           home.string() + "\nThis start ends here.");
+    EXPECT_EQ(dialogs.boxes()[0].caption, "QUINTORA2");
+    EXPECT_EQ(testsupport::SnapshotFolder(home), before) << "nothing made, written or removed";
+    EXPECT_EQ(fs::current_path(), folder.path());
+    EXPECT_FALSE(second.held());
+
+    first.reset();
+    common::ProgramFolderLock third;
+    EXPECT_TRUE(app::EnterProgramFolderOrSayWhy(dialogs, &third));
+    EXPECT_TRUE(third.held());
+    EXPECT_TRUE(fs::is_directory(home / "MidiFile"));
     EXPECT_EQ(dialogs.boxes().size(), 1u);
 }
 

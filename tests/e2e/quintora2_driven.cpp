@@ -1,7 +1,8 @@
 // Quintora2 with a test hook: the real program, driven by a test through standard input.
-// Built for the end-to-end tests only. Once the program's devices are open it prints "ready";
-// then each line on standard input is one user action, answered by "done <line>" (or
-// "missing <line>" when no such control exists):
+// Built for the end-to-end tests only. Once the program's devices are open it prints "ready".
+// Each line on standard input is one user action, answered by "done <line>" (or "missing <line>"
+// when no such control exists); lines are taken from the start, so that a box shown before
+// "ready" can be answered:
 //   click <objectName>          a left click on the control (a button, a cell, a panel)
 //   slide <objectName> <value>  the slider dragged to value
 //   choose <objectName> <index> the item of the drop-down list picked
@@ -154,26 +155,23 @@ void runLine(const std::string& line, int attempt) {
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     std::string pending;
-    QSocketNotifier* notifier = nullptr;
-    const int result = app::RunQuintora2(application, [&](app::QuintoraProgram&) {
-        notifier = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read);
-        QObject::connect(notifier, &QSocketNotifier::activated, [&] {
-            char buffer[512];
-            const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
-            if (n <= 0) {
-                notifier->setEnabled(false);
-                return;
-            }
-            pending.append(buffer, static_cast<std::size_t>(n));
-            for (std::size_t eol; (eol = pending.find('\n')) != std::string::npos;) {
-                const std::string line = pending.substr(0, eol);
-                pending.erase(0, eol + 1);
-                // Each action runs from the event loop, as a user's would.
-                QTimer::singleShot(0, [line] { runLine(line, 0); });
-            }
-        });
-        reply("ready", "");
+    // Actions are taken from the start, so that a box shown before the program is up (a second
+    // start on a folder in use) can be answered too.
+    QSocketNotifier notifier(STDIN_FILENO, QSocketNotifier::Read);
+    QObject::connect(&notifier, &QSocketNotifier::activated, [&] {
+        char buffer[512];
+        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+        if (n <= 0) {
+            notifier.setEnabled(false);
+            return;
+        }
+        pending.append(buffer, static_cast<std::size_t>(n));
+        for (std::size_t eol; (eol = pending.find('\n')) != std::string::npos;) {
+            const std::string line = pending.substr(0, eol);
+            pending.erase(0, eol + 1);
+            // Each action runs from the event loop, as a user's would.
+            QTimer::singleShot(0, [line] { runLine(line, 0); });
+        }
     });
-    delete notifier;
-    return result;
+    return app::RunQuintora2(application, [](app::QuintoraProgram&) { reply("ready", ""); });
 }
