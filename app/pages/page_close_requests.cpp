@@ -11,7 +11,6 @@
 #include "drums/pages/drums_grid.h"
 #include "import/pages/converting.h"
 #include "import/pages/inst_list_form.h"
-#include "player/pages/midi_form.h"
 
 namespace app {
 
@@ -20,11 +19,12 @@ PageCloseRequests::PageCloseRequests(const Pages& pages, std::function<bool()> r
 
 bool PageCloseRequests::isPage(const QObject* object) const {
     const auto* widget = qobject_cast<const QWidget*>(object);
-    if (!widget || !widget->isWindow()) return false;  // the player page is inside the setup page's
+    if (!widget || !widget->isWindow()) return false;
+    // The player page sits inside the setup page's window.
     for (const QWidget* page :
          {static_cast<const QWidget*>(pages_.QuintoraForm), static_cast<const QWidget*>(pages_.DrumsGrid),
           static_cast<const QWidget*>(pages_.DrumTab), static_cast<const QWidget*>(pages_.MidCheckForm),
-          static_cast<const QWidget*>(pages_.OrchestraForm), static_cast<const QWidget*>(pages_.MidiForm),
+          static_cast<const QWidget*>(pages_.OrchestraForm),
           static_cast<const QWidget*>(pages_.AccompanyForm), static_cast<const QWidget*>(pages_.Converting),
           static_cast<const QWidget*>(pages_.InstListForm)})
         if (page == widget) return true;

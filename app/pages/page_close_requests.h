@@ -18,13 +18,13 @@ class PageCloseRequests final : public QObject {
   public:
     PageCloseRequests(const Pages& pages, std::function<bool()> request);
 
-    // Whether `object` is one of the page windows.
-    bool isPage(const QObject* object) const;
-
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // Whether `object` is one of the page windows.
+    bool isPage(const QObject* object) const;
+
     const Pages& pages_;
     std::function<bool()> request_;
 };
