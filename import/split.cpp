@@ -9,6 +9,8 @@
 #include <memory>
 #include <vector>
 
+#include "platform/midi_grammar.h"
+
 namespace midiimport {
 
 using midifile::MidiRead;
@@ -420,7 +422,8 @@ void Splitter::PrepareMerge() {
         e.firsttrackpos = r.ReadPos;
         const uint8_t* next = r.ReadPos < e.trackend ? r.Peek(2) : nullptr;
         // The reader stops a track at its end-of-track event and at a pause it cannot represent.
-        if (delta < kLargePause && r.ReadPos < e.trackend && !(next && next[0] == 0xFF && next[1] == 0x2F))
+        if (delta < kLargePause && r.ReadPos < e.trackend &&
+            !(next && platform::midi::StartsEndOfTrack(next, 2)))
             e.firsttracktime = delta;
     }
 }
@@ -453,7 +456,8 @@ bool Splitter::ReadNextEvent(size_t e) {
     if (Failed(r)) return false;
     t.trackpos = r.ReadPos;
     const uint8_t* next = r.ReadPos < t.trackend ? r.Peek(2) : nullptr;
-    if (delta >= kLargePause || r.ReadPos >= t.trackend || (next && next[0] == 0xFF && next[1] == 0x2F))
+    if (delta >= kLargePause || r.ReadPos >= t.trackend ||
+        (next && platform::midi::StartsEndOfTrack(next, 2)))
         t.tracktime = -1;
     else
         t.tracktime += delta;

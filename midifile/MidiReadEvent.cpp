@@ -238,7 +238,8 @@ bool MidiRead::ReadMeta(int64_t end) {
         TrackEnded = true;
         return false;
     }
-    if (type == 0x2F) TrackEnded = true;  // the track ends here; anything after it is padding
+    if (type == platform::midi::MetaEndOfTrack)
+        TrackEnded = true;  // the track ends here; anything after it is padding
 
     if ((EventMask & MaskRawSystem) != 0) {
         const int64_t span = 1 + VarLenBytes + length;
@@ -253,7 +254,7 @@ bool MidiRead::ReadMeta(int64_t end) {
         return true;
     }
     ReadPos = dataOffset + length;
-    const bool undecoded = (EventMask & MaskUndecodedMeta) != 0 && type != 0x2F;
+    const bool undecoded = (EventMask & MaskUndecodedMeta) != 0 && type != platform::midi::MetaEndOfTrack;
     if (undecoded ? length >= AvailableAt(dataOffset) : length > AvailableAt(dataOffset)) {
         OnMetaEventInFile(type, FileHandle(), dataOffset, length);
         return true;
@@ -276,7 +277,7 @@ bool MidiRead::ReadMeta(int64_t end) {
         case 0x21:
             if (length == 1) return OnPortPrefix(d[0]), true;
             break;
-        case 0x2F:
+        case platform::midi::MetaEndOfTrack:
             return OnEndOfTrack(), true;
         case 0x51:
             if (length >= 3) {

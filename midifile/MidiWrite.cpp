@@ -326,7 +326,7 @@ void MidiWrite::WriteMeta(int type, int64_t length, const uint8_t* data) {
     WriteByte(type);
     WriteVarLen(static_cast<uint32_t>(length));
     WriteBytes(length, data);
-    if (type == 0x2F) endOfTrackWritten_ = true;
+    if (type == platform::midi::MetaEndOfTrack) endOfTrackWritten_ = true;
 }
 
 void MidiWrite::WriteMetaFromFile(int type, std::FILE* file, int64_t offset, int64_t length) {
@@ -336,7 +336,7 @@ void MidiWrite::WriteMetaFromFile(int type, std::FILE* file, int64_t offset, int
     WriteByte(type);
     WriteVarLen(static_cast<uint32_t>(length));
     CopyFromFile(file, offset, length);
-    if (type == 0x2F) endOfTrackWritten_ = true;
+    if (type == platform::midi::MetaEndOfTrack) endOfTrackWritten_ = true;
 }
 
 void MidiWrite::WriteText(int type, int64_t length, const char* text) {
@@ -349,7 +349,7 @@ void MidiWrite::WriteText(int type, std::string_view text) {
 
 void MidiWrite::WriteEndOfTrack() {
     if (endOfTrackWritten_) return;
-    WriteMeta(0x2F, 0, nullptr);
+    WriteMeta(platform::midi::MetaEndOfTrack, 0, nullptr);
 }
 
 void MidiWrite::WriteChannelPrefix(int channel) {

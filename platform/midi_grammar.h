@@ -81,6 +81,16 @@ constexpr FileEvent ClassifyFileStatus(int status) {
     }
 }
 
+// The meta event that ends a track: FF 2F with a length of 0. Anything after it in the track's
+// chunk is padding.
+inline constexpr int MetaEndOfTrack = 0x2F;
+
+// True when the `available` bytes at p begin an end-of-track event (its status and type; a
+// running status never stands before a meta event).
+constexpr bool StartsEndOfTrack(const std::uint8_t* p, std::size_t available) {
+    return available >= 2 && ClassifyFileStatus(p[0]) == FileEvent::Meta && p[1] == MetaEndOfTrack;
+}
+
 // The one-byte system messages a file may hold (tune request and the real-time messages).
 constexpr bool IsSystemByte(int status) {
     return ClassifyFileStatus(status) == FileEvent::System && FixedDataLength(status) == 0;

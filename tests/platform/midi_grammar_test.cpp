@@ -124,4 +124,22 @@ TEST(MidiGrammar, VariableLengthQuantitiesEncodeShortestAndClampAtTheLargest) {
     }
 }
 
+TEST(MidiGrammar, AnEndOfTrackIsTheMetaStatusAndItsType) {
+    struct Case {
+        std::vector<std::uint8_t> bytes;
+        bool ends;
+    };
+    const Case cases[] = {
+        {{0xFF, 0x2F, 0x00}, true},
+        {{0xFF, 0x2F}, true},
+        {{0xFF, 0x2E, 0x00}, false},
+        {{0xF0, 0x2F, 0x00}, false},
+        {{0x2F, 0x00}, false},
+        {{0xFF}, false},
+        {{}, false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(midi::StartsEndOfTrack(c.bytes.data(), c.bytes.size()), c.ends) << c.bytes.size();
+}
+
 }  // namespace
