@@ -1,20 +1,36 @@
 #include "platform/backends/builtin_synth.h"
 
+#include "platform/backends/jack_client.h"
+#include "platform/backends/uncancelled.h"
+
 #include <fluidsynth.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <string_view>
 
 namespace platform {
 
 namespace {
 
 std::once_flag silentNoticeOnce;
+std::mutex lastFluidErrorMutex;
 std::string lastFluidError;
 
+// Also on libjack's thread, which libjack may cancel at any instruction (FluidSynth reports a
+// JACK server that went away from there).
 void keepLastError(int level, const char* message, void*) {
-    if (level <= FLUID_ERR && message) lastFluidError = message;
+    if (level > FLUID_ERR || !message) return;
+    runUncancelled([message] {
+        std::lock_guard lock(lastFluidErrorMutex);
+        lastFluidError = message;
+    });
+}
+
+std::string takeLastError() {
+    std::lock_guard lock(lastFluidErrorMutex);
+    return lastFluidError;
 }
 
 void sayOnceSilent(const std::string& why) {
@@ -52,6 +68,7 @@ BuiltinSynth::BuiltinSynth(Audio audio) {
     }
     fluid_settings_setnum(settings_, "synth.gain", kGain);
     fluid_settings_setint(settings_, "synth.midi-channels", 16);
+    fluid_settings_setint(settings_, "audio.jack.autoconnect", 1);
     synth_ = new_fluid_synth(settings_);
     if (!synth_) {
         sayOnceSilent("FluidSynth could not start");
@@ -84,13 +101,18 @@ BuiltinSynth::BuiltinSynth(Audio audio) {
             if (driver_) break;
         }
     }
-    if (!driver_)
-        sayOnceSilent("no audio output could be opened" +
-                      (lastFluidError.empty() ? std::string() : ": " + lastFluidError));
+    if (!driver_) {
+        const std::string error = takeLastError();
+        sayOnceSilent("no audio output could be opened" + (error.empty() ? std::string() : ": " + error));
+    }
 }
 
 BuiltinSynth::~BuiltinSynth() {
-    if (driver_) delete_fluid_audio_driver(driver_);
+    // FluidSynth closes its JACK client with the driver: not once that client's server is gone.
+    if (driver_ && audioLost())
+        keepUnclosed(driver_);
+    else if (driver_)
+        delete_fluid_audio_driver(driver_);
     if (synth_) delete_fluid_synth(synth_);
     if (settings_) delete_fluid_settings(settings_);
 }
@@ -142,10 +164,22 @@ void BuiltinSynth::allSoundsOff() {
 }
 
 fluid_audio_driver_t* BuiltinSynth::openDriver() {
+    // On JACK, a client of ours on the server first: it tells when FluidSynth's went with it.
+    char driver[32] = {};
+    if (fluid_settings_copystr(settings_, "audio.driver", driver, sizeof driver) == FLUID_OK &&
+        std::string_view(driver) == "jack") {
+        jackWatch_ = jackServerWatch();
+        if (!jackWatch_) return nullptr;  // no server runs
+    }
     // Through our callback, for the limiter; a driver without callbacks plays the synth as is.
-    if (fluid_audio_driver_t* d = new_fluid_audio_driver2(settings_, &BuiltinSynth::processAudio, this))
-        return d;
-    return new_fluid_audio_driver(settings_, synth_);
+    fluid_audio_driver_t* d = new_fluid_audio_driver2(settings_, &BuiltinSynth::processAudio, this);
+    if (!d) d = new_fluid_audio_driver(settings_, synth_);
+    if (!d) jackWatch_.reset();
+    return d;
+}
+
+bool BuiltinSynth::audioLost() const {
+    return jackWatch_ && jackWatch_->serverGone();
 }
 
 int BuiltinSynth::processAudio(void* self, int frames, int, float*[], int nout, float* out[]) {

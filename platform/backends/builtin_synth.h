@@ -10,6 +10,11 @@
 //
 // QUINTORA_SOUNDFONT names the SoundFont; QUINTORA_AUDIO names FluidSynth's audio driver
 // ("none" for no audio at all, e.g. when rendering in-process).
+//
+// On JACK the synth's outputs are connected to the server's physical playback ports as it
+// starts, so that it is heard without a patchbay (a user may connect them elsewhere after). A
+// JACK server that goes away takes the synth's audio with it for good (audioLost); its client
+// is then left unclosed (see jack_client.h).
 
 #include <cstdint>
 #include <memory>
@@ -23,6 +28,8 @@ typedef struct _fluid_synth_t fluid_synth_t;
 typedef struct _fluid_audio_driver_t fluid_audio_driver_t;
 
 namespace platform {
+
+class JackClient;
 
 class BuiltinSynth {
   public:
@@ -45,6 +52,8 @@ class BuiltinSynth {
 
     bool hasSoundFont() const { return soundFontId_ >= 0; }
     bool hasAudio() const { return driver_ != nullptr; }
+    // Whether the synth played on a JACK server that went away: it is silent from then on.
+    bool audioLost() const;
 
     static std::string defaultSoundFont();
 
@@ -52,12 +61,13 @@ class BuiltinSynth {
     static constexpr double kGain = 0.6;
 
   private:
-    fluid_audio_driver_t* openDriver();
+    fluid_audio_driver_t* openDriver();  // the driver the settings name
     static int processAudio(void* self, int frames, int nfx, float* fx[], int nout, float* out[]);
 
     fluid_settings_t* settings_ = nullptr;
     fluid_synth_t* synth_ = nullptr;
     fluid_audio_driver_t* driver_ = nullptr;
+    std::shared_ptr<const JackClient> jackWatch_;  // while driver_ plays on JACK
     int soundFontId_ = -1;
     std::unique_ptr<PeakLimiter> limiter_;
 };

@@ -1,5 +1,6 @@
 #include "platform/backends/jack_output.h"
 
+#include "platform/backends/jack_client.h"
 #include "platform/backends/jack_client_name.h"
 #include "platform/backends/uncancelled.h"
 
@@ -31,29 +32,6 @@ constexpr std::chrono::microseconds kPoll{500};
 
 using Clock = std::chrono::steady_clock;
 
-void silent(const char*) {}
-
-jack_client_t* openClient(const char* name) {
-    // libjack reports a missing server on stderr; the caller reports through results.
-    jack_set_error_function(&silent);
-    jack_set_info_function(&silent);
-    jack_status_t status{};
-    return jack_client_open(name, JackNoStartServer, &status);
-}
-
-std::vector<std::string> foreignInputs(jack_client_t* client) {
-    std::vector<std::string> out;
-    const char** ports = jack_get_ports(client, nullptr, JACK_DEFAULT_MIDI_TYPE, JackPortIsInput);
-    if (!ports) return out;
-    for (int i = 0; ports[i]; ++i) {
-        const std::string_view name(ports[i]);
-        if (name.empty() || name.substr(0, kOwnPrefix.size()) == kOwnPrefix) continue;
-        out.emplace_back(name);
-    }
-    jack_free(ports);
-    return out;
-}
-
 // One record of the queue: its length, then its bytes.
 using RecordLength = std::uint32_t;
 
@@ -64,26 +42,26 @@ class JackOutPort final : public MidiOutPort {
 
     // Makes the client and its port and connects it to `target`; false (and error) on failure.
     bool start(const std::string& target, MMRESULT& error) {
-        client_ = openClient(uniqueJackClientName(kOwnPrefix).c_str());
+        client_ = JackClient::open(uniqueJackClientName(kOwnPrefix));
         if (!client_) {
             error = MMSYSERR_NODRIVER;
             return false;
         }
+        jack_client_t* client = client_->get();
         queue_ = jack_ringbuffer_create(kQueueBytes);
-        port_ = jack_port_register(client_, "Quintora2 Out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
+        port_ = jack_port_register(client, "Quintora2 Out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
         if (!queue_ || !port_) {
             error = MMSYSERR_NOMEM;
             return false;
         }
         jack_ringbuffer_mlock(queue_);
-        jack_set_process_callback(client_, &JackOutPort::process, this);
-        jack_on_shutdown(client_, &JackOutPort::serverGone, this);
-        if (jack_activate(client_) != 0) {
+        jack_set_process_callback(client, &JackOutPort::process, this);
+        if (jack_activate(client) != 0) {
             error = MMSYSERR_ERROR;
             return false;
         }
         active_ = true;
-        const int connected = jack_connect(client_, jack_port_name(port_), target.c_str());
+        const int connected = jack_connect(client, jack_port_name(port_), target.c_str());
         if (connected != 0 && connected != EEXIST) {
             error = MMSYSERR_ALLOCATED;
             return false;
@@ -95,12 +73,12 @@ class JackOutPort final : public MidiOutPort {
         // a whole too, by the same limit.
         Progress progress(cycles_);
         const auto deadline = Clock::now() + kStallLimit;
-        const auto waiting = [&] { return !gone_.load() && !progress.stalled() && Clock::now() < deadline; };
+        const auto waiting = [&] { return !gone() && !progress.stalled() && Clock::now() < deadline; };
         while (waiting() && !jack_port_connected_to(port_, target.c_str()))
             std::this_thread::sleep_for(kPoll);
         const std::uint64_t seen = cycles_.load();
         while (waiting() && cycles_.load() < seen + 2) std::this_thread::sleep_for(kPoll);
-        if (gone_.load()) {
+        if (gone()) {
             error = MMSYSERR_NODRIVER;
             return false;
         }
@@ -113,14 +91,14 @@ class JackOutPort final : public MidiOutPort {
 
   protected:
     MMRESULT sendBytes(const std::uint8_t* bytes, std::size_t length) override {
-        if (gone_.load()) return MMSYSERR_NODRIVER;
+        if (gone()) return MMSYSERR_NODRIVER;
         const std::size_t capacity = capacity_.load();
         if ((capacity != 0 && length > capacity) || length + sizeof(RecordLength) > kQueueBytes / 2)
             return MIDIERR_TOOLARGE;
         const std::size_t need = sizeof(RecordLength) + length;
         const auto deadline = Clock::now() + kRoomLimit;
         while (jack_ringbuffer_write_space(queue_) < need) {
-            if (gone_.load()) return MMSYSERR_NODRIVER;
+            if (gone()) return MMSYSERR_NODRIVER;
             if (Clock::now() >= deadline) return MIDIERR_NOTREADY;
             std::this_thread::sleep_for(kPoll);
         }
@@ -154,17 +132,17 @@ class JackOutPort final : public MidiOutPort {
     // that the receiver has read the last period's buffer. MIDIERR_STILLPLAYING when the server
     // stalled first: what was still queued is lost.
     MMRESULT drain() {
-        if (!active_ || gone_.load()) return MMSYSERR_NOERROR;
+        if (!active_ || gone()) return MMSYSERR_NOERROR;
         Progress progress(cycles_);
         while (jack_ringbuffer_read_space(queue_) > 0) {
-            if (gone_.load()) return MMSYSERR_NOERROR;
+            if (gone()) return MMSYSERR_NOERROR;
             if (progress.stalled()) return MIDIERR_STILLPLAYING;
             std::this_thread::sleep_for(kPoll);
         }
         // The callback that took the last record may still be running: its period ends at the
         // next count, and one more period follows.
         const std::uint64_t seen = cycles_.load();
-        while (!gone_.load() && cycles_.load() < seen + 2) {
+        while (!gone() && cycles_.load() < seen + 2) {
             if (progress.stalled()) return MIDIERR_STILLPLAYING;
             std::this_thread::sleep_for(kPoll);
         }
@@ -192,11 +170,11 @@ class JackOutPort final : public MidiOutPort {
         Clock::time_point at_;
     };
 
+    // A client whose server went away is dropped as it is (see jack_client.h).
     void shut() {
         if (client_) {
-            if (active_ && !gone_.load()) jack_deactivate(client_);
-            jack_client_close(client_);
-            client_ = nullptr;
+            if (active_ && !gone()) jack_deactivate(client_->get());
+            client_.reset();
         }
         active_ = false;
         if (queue_) {
@@ -239,13 +217,12 @@ class JackOutPort final : public MidiOutPort {
         return 0;
     }
 
-    static void serverGone(void* arg) { static_cast<JackOutPort*>(arg)->gone_.store(true); }
+    bool gone() const { return !client_ || client_->serverGone(); }
 
-    jack_client_t* client_ = nullptr;
+    std::unique_ptr<JackClient> client_;
     jack_port_t* port_ = nullptr;
     jack_ringbuffer_t* queue_ = nullptr;
     bool active_ = false;
-    std::atomic<bool> gone_{false};
     std::atomic<std::uint64_t> cycles_{0};  // periods the callback has finished
     std::atomic<std::size_t> capacity_{0};  // the largest message one period carries; 0 = unknown
     std::atomic<unsigned> dropped_{0};      // messages no period could carry
@@ -253,32 +230,43 @@ class JackOutPort final : public MidiOutPort {
 
 }  // namespace
 
+std::vector<std::string> foreignJackMidiPorts(jack_client_t* client, bool inputs) {
+    std::vector<std::string> out;
+    const char** ports =
+        jack_get_ports(client, nullptr, JACK_DEFAULT_MIDI_TYPE, inputs ? JackPortIsInput : JackPortIsOutput);
+    if (!ports) return out;
+    for (int i = 0; ports[i]; ++i) {
+        const std::string_view name(ports[i]);
+        if (name.empty() || name.substr(0, kOwnPrefix.size()) == kOwnPrefix) continue;
+        out.emplace_back(name);
+    }
+    jack_free(ports);
+    return out;
+}
+
 bool awaitJackConnection(const std::string& from, const std::string& to) {
-    jack_client_t* client = openClient(uniqueJackClientName(std::string(kOwnPrefix) + " check").c_str());
+    const auto client = JackClient::open(uniqueJackClientName(std::string(kOwnPrefix) + " check"));
     if (!client) return false;
     const auto deadline = Clock::now() + kStallLimit;
-    bool connected = false;
     for (;;) {
-        const jack_port_t* port = jack_port_by_name(client, from.c_str());
-        connected = port && jack_port_connected_to(port, to.c_str());
-        if (connected || Clock::now() >= deadline) break;
+        if (client->serverGone()) return false;
+        const jack_port_t* port = jack_port_by_name(client->get(), from.c_str());
+        if (port && jack_port_connected_to(port, to.c_str())) return true;
+        if (Clock::now() >= deadline) return false;
         std::this_thread::sleep_for(kPoll);
     }
-    jack_client_close(client);
-    return connected;
 }
 
 JackOutPorts::JackOutPorts() = default;
-
-JackOutPorts::~JackOutPorts() {
-    if (probe_) jack_client_close(probe_);
-}
+JackOutPorts::~JackOutPorts() = default;
 
 bool JackOutPorts::list(std::vector<std::string>& names) {
     std::lock_guard lock(mutex_);
-    if (!probe_) probe_ = openClient(uniqueJackClientName(std::string(kOwnPrefix) + " list").c_str());
+    // A server that went away may have come back, or another taken its place.
+    if (probe_ && probe_->serverGone()) probe_.reset();
+    if (!probe_) probe_ = JackClient::open(uniqueJackClientName(std::string(kOwnPrefix) + " list"));
     if (!probe_) return false;
-    names = foreignInputs(probe_);
+    names = foreignJackMidiPorts(probe_->get(), true);
     return true;
 }
 

@@ -13,6 +13,8 @@
 //  - a message larger than one period's port buffer can carry is refused (MIDIERR_TOOLARGE),
 //    never dropped as a success; one that fits is sent whole, in one period.
 // Ports of our own clients (names starting with "Quintora2") are left out of the list.
+// A server that went away drops its clients here (see jack_client.h): a port of it fails every
+// send from then on, and the next list or open finds whatever server runs by then.
 //
 // Threads: names() and open() from any thread; a port's calls are serialised by the output
 // registry's per-port lock (one sender at a time), while JACK's thread runs the callback.
@@ -29,6 +31,8 @@ struct _jack_client;
 
 namespace platform {
 
+class JackClient;
+
 // How long an open or a close waits for the server's next period before it gives up on the
 // server. A server that is merely slow (waiting for a late client, its driver thread starved on
 // a loaded machine) runs periods late but runs them; JACK itself takes a server whose driver ran
@@ -40,6 +44,10 @@ inline constexpr std::chrono::milliseconds kStallLimit{5000};
 // names), at most kStallLimit; whether it does. A connection asked for stands only from the
 // server's next graph on, and what the source sends before that never reaches `to`.
 bool awaitJackConnection(const std::string& from, const std::string& to);
+
+// The full names of the server's MIDI ports that are not our own, in the server's order: its
+// inputs (where an output of ours connects) or its outputs (where an input of ours connects).
+std::vector<std::string> foreignJackMidiPorts(_jack_client* client, bool inputs);
 
 class JackOutPorts {
   public:
@@ -58,7 +66,7 @@ class JackOutPorts {
     bool list(std::vector<std::string>& names);  // false when no server answers
 
     std::mutex mutex_;
-    _jack_client* probe_ = nullptr;  // one client for listing, made on first use
+    std::unique_ptr<JackClient> probe_;  // one client for listing, made on first use
 };
 
 }  // namespace platform

@@ -1,8 +1,7 @@
 #include "platform/backends/midi_api.h"
 
+#include "platform/backends/jack_client.h"
 #include "platform/backends/jack_client_name.h"
-
-#include <jack/jack.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -11,18 +10,8 @@
 namespace platform {
 
 namespace {
-void silent(const char*) {}
-
 bool jackServerRuns() {
-    // libjack reports a missing server on stderr; not having one is normal here.
-    jack_set_error_function(&silent);
-    jack_set_info_function(&silent);
-    jack_status_t status{};
-    jack_client_t* c =
-        jack_client_open(uniqueJackClientName("Quintora2-probe").c_str(), JackNoStartServer, &status);
-    if (!c) return false;
-    jack_client_close(c);
-    return true;
+    return JackClient::open(uniqueJackClientName("Quintora2-probe")) != nullptr;
 }
 }  // namespace
 

@@ -1,5 +1,6 @@
 #include "platform/backends/rtmidi_ports.h"
 
+#include "platform/backends/jack_client.h"
 #include "platform/backends/jack_client_name.h"
 #include "platform/backends/uncancelled.h"
 
@@ -77,12 +78,23 @@ class RtReport {
 };
 
 // An RtMidi client with the report its error callback fills (declared first, the report
-// outlives the client).
+// outlives the client). On JACK, RtMidi closes its client when it is destroyed and takes no
+// notice of a server that went away: the watch, taken before the client was made, says when
+// it did, and the RtMidi object is then kept unclosed (see jack_client.h).
 template <class Rt>
 struct RtClient {
+    std::shared_ptr<const JackClient> watch;  // JACK only
     std::unique_ptr<RtReport> report = std::make_unique<RtReport>();
     std::unique_ptr<Rt> rt;
     std::string name;  // the client's name
+
+    RtClient() = default;
+    RtClient(const RtClient&) = delete;
+    RtClient& operator=(const RtClient&) = delete;
+    ~RtClient() {
+        if (serverGone()) keepUnclosed(rt.release());
+    }
+    bool serverGone() const { return watch && watch->serverGone(); }
 };
 
 namespace {
@@ -91,6 +103,13 @@ template <class Rt>
 std::unique_ptr<RtClient<Rt>> makeClient(MidiApi api, const std::string& name) {
     if (api == MidiApi::None) return nullptr;
     auto c = std::make_unique<RtClient<Rt>>();
+    if (api == MidiApi::Jack) {
+        c->watch = jackServerWatch();
+        if (!c->watch) {
+            printOnce("no JACK server is running");
+            return nullptr;
+        }
+    }
     try {
         // JACK needs a name no other client on the machine has at the same moment; ALSA gives
         // every client a number of its own, so there the plain name stays.
@@ -216,8 +235,8 @@ class RtInPort final : public MidiInPort {
     }
     ~RtInPort() override {
         try {
-            in_->rt->cancelCallback();
-            in_->rt->closePort();
+            in_->rt->cancelCallback();  // RtMidi's own state only; the port must not be called
+            if (!in_->serverGone()) in_->rt->closePort();
         } catch (const RtMidiError& e) {
             printOnce(e.getMessage());
         }
@@ -264,6 +283,12 @@ RtMidiInBackend::~RtMidiInBackend() = default;
 
 std::vector<std::string> RtMidiInBackend::portNames() {
     std::lock_guard lock(mutex_);
+    if (api_ == MidiApi::Jack) {
+        // A server that went away may have come back, or another taken its place.
+        if (!jackProbe_ || jackProbe_->serverGone()) jackProbe_ = jackServerWatch();
+        if (!jackProbe_) return {};
+        return foreignJackMidiPorts(jackProbe_->get(), false);
+    }
     if (!probe_) probe_ = makeClient<RtMidiIn>(api_, std::string(kOwnPrefix) + " list");
     return namesOf(probe_.get());
 }

@@ -1,8 +1,10 @@
 #pragma once
 // MIDI ports of the system through RtMidi; JACK outputs go through JACK itself (jack_output.h),
-// whose queue and connection we can see. Ports that belong to this program's own clients (names
-// starting with "Quintora2") are left out of the lists. What RtMidi reports becomes the result
-// of the call it happened in (a send), or is printed on stderr once per text.
+// whose queue and connection we can see, and so do the lists of JACK's ports. RtMidi's JACK
+// clients of a server that went away are kept unclosed (jack_client.h). Ports that belong to
+// this program's own clients (names starting with "Quintora2") are left out of the lists. What
+// RtMidi reports becomes the result of the call it happened in (a send), or is printed on stderr
+// once per text.
 
 #include <memory>
 #include <mutex>
@@ -16,6 +18,8 @@ class RtMidiIn;
 class RtMidiOut;
 
 namespace platform {
+
+class JackClient;
 
 template <class Rt>
 struct RtClient;
@@ -44,7 +48,8 @@ class RtMidiInBackend final : public MidiInBackend {
   private:
     MidiApi api_;
     std::mutex mutex_;
-    std::unique_ptr<RtClient<RtMidiIn>> probe_;
+    std::unique_ptr<RtClient<RtMidiIn>> probe_;    // one client for listing, made on first use
+    std::shared_ptr<const JackClient> jackProbe_;  // on JACK, the list is our own client's
 };
 
 }  // namespace platform

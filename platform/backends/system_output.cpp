@@ -38,7 +38,10 @@ std::vector<std::string> SystemMidiOutBackend::portNames() {
 std::unique_ptr<MidiOutPort> SystemMidiOutBackend::open(int device, MMRESULT& error) {
     if (device == MIDI_MAPPER) {
         std::lock_guard lock(mutex_);
-        if (!synth_) synth_ = std::make_shared<BuiltinSynth>(BuiltinSynth::Audio::Driver);
+        // A synth whose JACK server went away stays silent: a new one plays on whatever audio
+        // runs now (the server back, or another driver). Ports still open keep the old one.
+        if (!synth_ || synth_->audioLost())
+            synth_ = std::make_shared<BuiltinSynth>(BuiltinSynth::Audio::Driver);
         return std::make_unique<SynthPort>(synth_);
     }
     return ports_.open(device, error);

@@ -9,52 +9,16 @@
 #include <filesystem>
 #include <fstream>
 
-#include "midifile/MidiWrite.h"
 #include "tests/e2e/program_rig.h"
 
 namespace {
 
 using e2e::Received;
 using e2e::waitUntil;
+using e2e::WriteSong;
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-
-struct Note {
-    int key;
-    int startMs;
-    int lengthMs;
-};
-
-// A format-1 file at 120 beats a minute (one tick a millisecond at division 500): a tempo track
-// and the notes on channel `channel`.
-void WriteSong(const fs::path& path, int channel, const std::vector<Note>& notes) {
-    midifile::MidiWrite w(path.string().c_str());
-    w.WriteHeader(1, 2, 500);
-    w.StartTrack();
-    w.WriteTempo(500000);
-    w.StartTrack();
-    struct Event {
-        int ms;
-        bool on;
-        int key;
-    };
-    std::vector<Event> events;
-    for (const Note& n : notes) {
-        events.push_back({n.startMs, true, n.key});
-        events.push_back({n.startMs + n.lengthMs, false, n.key});
-    }
-    std::stable_sort(events.begin(), events.end(), [](const Event& a, const Event& b) {
-        return a.ms < b.ms || (a.ms == b.ms && !a.on && b.on);
-    });
-    int at = 0;
-    for (const Event& e : events) {
-        w.AddDelta(static_cast<uint32_t>(e.ms - at));
-        at = e.ms;
-        e.on ? w.WriteNoteOn(channel, e.key, 100) : w.WriteNoteOff(channel, e.key, 0);
-    }
-    ASSERT_TRUE(w.Close()) << path;
-}
 
 bool isNoteOn(const testsupport::ReceivedMidi& m) {
     return m.bytes.size() == 3 && (m.bytes[0] & 0xF0) == 0x90 && m.bytes[2] > 0;

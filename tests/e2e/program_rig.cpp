@@ -1,9 +1,11 @@
 #include "tests/e2e/program_rig.h"
 
+#include <algorithm>
 #include <fstream>
 #include <map>
 #include <thread>
 
+#include "midifile/MidiWrite.h"
 #include "platform/backends/rtmidi_ports.h"
 #include "platform/backends/system_output.h"
 
@@ -61,6 +63,34 @@ std::vector<std::string> unendedNotes(const Received& got) {
     return out;
 }
 
+void WriteSong(const std::filesystem::path& path, int channel, const std::vector<Note>& notes) {
+    midifile::MidiWrite w(path.string().c_str());
+    w.WriteHeader(1, 2, 500);
+    w.StartTrack();
+    w.WriteTempo(500000);
+    w.StartTrack();
+    struct Event {
+        int ms;
+        bool on;
+        int key;
+    };
+    std::vector<Event> events;
+    for (const Note& n : notes) {
+        events.push_back({n.startMs, true, n.key});
+        events.push_back({n.startMs + n.lengthMs, false, n.key});
+    }
+    std::stable_sort(events.begin(), events.end(), [](const Event& a, const Event& b) {
+        return a.ms < b.ms || (a.ms == b.ms && !a.on && b.on);
+    });
+    int at = 0;
+    for (const Event& e : events) {
+        w.AddDelta(static_cast<uint32_t>(e.ms - at));
+        at = e.ms;
+        e.on ? w.WriteNoteOn(channel, e.key, 100) : w.WriteNoteOff(channel, e.key, 0);
+    }
+    ASSERT_TRUE(w.Close()) << path;
+}
+
 void ProgramOnJack::SetUp() {
     ASSERT_TRUE(server.ready()) << server.failure();
     ASSERT_TRUE(rig.ok()) << rig.failure();
@@ -101,6 +131,24 @@ bool ProgramOnJack::act(const std::string& action, std::chrono::seconds timeout)
 bool ProgramOnJack::answerNo() {
     program->writeLine("answer No");
     return program->waitFor("done answer No", 30s);
+}
+
+bool ProgramOnJack::answerWhenShown(const std::string& button, std::chrono::seconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    const std::string line = "answer " + button;
+    while (std::chrono::steady_clock::now() < deadline) {
+        program->writeLine(line);
+        for (;;) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            const auto got = program->readLine(std::max(left, 1ms));
+            if (!got) return false;
+            if (*got == "done " + line) return true;
+            if (*got == "missing " + line) break;
+        }
+        std::this_thread::sleep_for(50ms);
+    }
+    return false;
 }
 
 bool ProgramOnJack::clickWithFile(const std::string& button, const std::filesystem::path& path,

@@ -41,6 +41,16 @@ std::size_t countNoteOns(const Received& got, int channel, int note);
 // of the same note on its channel, no all-notes-off on the channel. As "channel:note".
 std::vector<std::string> unendedNotes(const Received& got);
 
+struct Note {
+    int key;
+    int startMs;
+    int lengthMs;
+};
+
+// A format-1 file at 120 beats a minute (one tick a millisecond at division 500): a tempo track
+// and the notes on channel `channel`.
+void WriteSong(const std::filesystem::path& path, int channel, const std::vector<Note>& notes);
+
 class ProgramOnJack : public ::testing::Test {
   protected:
     // Writes a configuration naming the client's ports as the program's output and input.
@@ -51,6 +61,8 @@ class ProgramOnJack : public ::testing::Test {
     bool act(const std::string& action, std::chrono::seconds timeout = std::chrono::seconds(20));
     // Answers the message box on screen with No.
     bool answerNo();
+    // Answers the message box as soon as it is on screen; false when none came up in time.
+    bool answerWhenShown(const std::string& button, std::chrono::seconds timeout = std::chrono::seconds(30));
     // A click that shows a file dialog, answered with `path`. With `questions`, a "Save
     // Changes?" box comes before the dialog and another after it; both are answered No.
     bool clickWithFile(const std::string& button, const std::filesystem::path& path, bool questions = false);

@@ -39,24 +39,6 @@ long findNoteOn(const Received& got, int channel, int note, std::size_t from) {
 
 class StoppedAccompaniment : public ProgramOnJack {
   protected:
-    // Answers the message box as soon as it is on screen; false when none came up in time.
-    bool answerWhenShown(const std::string& button, std::chrono::seconds timeout = 30s) {
-        const auto deadline = std::chrono::steady_clock::now() + timeout;
-        const std::string line = "answer " + button;
-        while (std::chrono::steady_clock::now() < deadline) {
-            program->writeLine(line);
-            for (;;) {
-                const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                    deadline - std::chrono::steady_clock::now());
-                const auto got = program->readLine(std::max(left, 1ms));
-                if (!got) return false;
-                if (*got == "done " + line) return true;
-                if (*got == "missing " + line) break;
-            }
-            std::this_thread::sleep_for(50ms);
-        }
-        return false;
-    }
     // Sends `m` until it comes back (as `echo`, when given): a loaded server may lose a period of
     // MIDI, while a closed output loses every copy.
     bool comesBack(const Bytes& m, const std::optional<Bytes>& echo = std::nullopt) {

@@ -11,47 +11,38 @@
 
 namespace testsupport {
 
-namespace {
-std::string hex(unsigned v) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%x", v);
-    return text;
-}
-}  // namespace
-
 // libjack puts a client's socket at a path made of the client name alone, not the server's:
 // clients of one name opening at the same moment in tests beside each other, each on its own
 // server, would take each other's socket. The process id makes the name the test's own.
 JackMidiClient::JackMidiClient(const std::string& name) : name_(name + "-" + std::to_string(getpid())) {
     // A server just started, on a loaded machine, may refuse a client for a moment: tries again
-    // for a while. The exact name, so that a second try never makes "<name>-01".
+    // for a while, for the exact name (a second try must not make "<name>-01"). The client is of
+    // the program's own kind, which knows when its server went away.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
     for (;;) {
-        jack_status_t status{};
-        client_ = jack_client_open(
-            name_.c_str(), static_cast<jack_options_t>(JackNoStartServer | JackUseExactName), &status);
-        if (client_) break;
-        failure_ = "jack_client_open(\"" + name_ + "\") failed, status 0x" + hex(status);
+        client_ = platform::JackClient::open(name_);
+        if (client_ && name_ == jack_get_client_name(client_->get())) break;
+        failure_ = client_
+                       ? "the server named the client " + std::string(jack_get_client_name(client_->get()))
+                       : "no server answered the client " + name_;
+        client_.reset();
         if (std::chrono::steady_clock::now() >= deadline) return;
         std::fprintf(stderr, "%s; trying again\n", failure_.c_str());
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
     }
     failure_.clear();
-    in_ = jack_port_register(client_, "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
-    out_ = jack_port_register(client_, "out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
-    jack_set_process_callback(client_, &JackMidiClient::process, this);
-    if (!in_ || !out_ || jack_activate(client_) != 0) {
+    jack_client_t* client = client_->get();
+    in_ = jack_port_register(client, "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
+    out_ = jack_port_register(client, "out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
+    jack_set_process_callback(client, &JackMidiClient::process, this);
+    if (!in_ || !out_ || jack_activate(client) != 0) {
         failure_ = !in_ || !out_ ? "the ports could not be registered" : "jack_activate failed";
-        jack_client_close(client_);
-        client_ = nullptr;
+        client_.reset();
     }
 }
 
 JackMidiClient::~JackMidiClient() {
-    if (client_) {
-        jack_deactivate(client_);
-        jack_client_close(client_);
-    }
+    if (client_ && !client_->serverGone()) jack_deactivate(client_->get());
 }
 
 std::string JackMidiClient::inputPortName() const {
@@ -76,7 +67,7 @@ void JackMidiClient::pass(jack_nframes_t frames) {
     // Stamped on JACK's microsecond clock when this period runs, not by the period's frame
     // count: the dummy driver's frame count falls behind on a loaded machine (by a second in ten
     // seconds), while the program times its messages on the same monotonic clock as this.
-    const double rate = jack_get_sample_rate(client_);
+    const double rate = jack_get_sample_rate(client_->get());
     const double start = static_cast<double>(jack_get_time()) / 1e6;
     void* inBuf = jack_port_get_buffer(in_, frames);
     void* outBuf = jack_port_get_buffer(out_, frames);
@@ -120,16 +111,16 @@ double JackMidiClient::now() const {
 
 double JackMidiClient::periodSeconds() const {
     if (!client_) return 0;
-    return jack_get_buffer_size(client_) / static_cast<double>(jack_get_sample_rate(client_));
+    return jack_get_buffer_size(client_->get()) / static_cast<double>(jack_get_sample_rate(client_->get()));
 }
 
 bool JackMidiClient::connectOutputTo(const std::string& fragment) {
-    const char** ports = jack_get_ports(client_, nullptr, JACK_DEFAULT_MIDI_TYPE, JackPortIsInput);
+    const char** ports = jack_get_ports(client_->get(), nullptr, JACK_DEFAULT_MIDI_TYPE, JackPortIsInput);
     if (!ports) return false;
     bool done = false;
     for (int i = 0; ports[i] && !done; ++i)
         if (std::strstr(ports[i], fragment.c_str()))
-            done = jack_connect(client_, jack_port_name(out_), ports[i]) == 0;
+            done = jack_connect(client_->get(), jack_port_name(out_), ports[i]) == 0;
     jack_free(ports);
     return done;
 }

@@ -5,8 +5,10 @@
 #include <jack/jack.h>
 #include <jack/midiport.h>
 
-#include <atomic>
+#include "platform/backends/jack_client.h"
+
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -45,7 +47,7 @@ class JackMidiClient {
     void pass(jack_nframes_t frames);
     std::string name_;
     std::string failure_;
-    jack_client_t* client_ = nullptr;
+    std::unique_ptr<platform::JackClient> client_;
     jack_port_t* in_ = nullptr;
     jack_port_t* out_ = nullptr;
     mutable std::mutex mutex_;

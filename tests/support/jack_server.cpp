@@ -56,15 +56,18 @@ std::string statusText(int status) {
     return "status " + std::to_string(status);
 }
 
+// Written to the keeper: kill the server as a crash would, leaving its registry entry behind.
+constexpr char kKill = 'k';
+
 void napMs(long ms) {
     timespec ts{ms / 1000, (ms % 1000) * 1000000};
     nanosleep(&ts, nullptr);
 }
 
 // The keeper: runs jackd as its child and stops it when `control` reports the test's end (its
-// other end closed, by the test or by the test's death), then writes jackd's exit status to
-// `report`. Runs in a child forked from a process that may have threads: only calls that are
-// safe there until exec.
+// other end closed, by the test or by the test's death), or kills it outright when the test
+// writes kKill there; then writes jackd's exit status to `report`. Runs in a child forked from a
+// process that may have threads: only calls that are safe there until exec.
 [[noreturn]] void keep(int control, int report, int log, int lock, char* const* argv) {
     const int null = open("/dev/null", O_RDONLY);
     if (null >= 0) dup2(null, STDIN_FILENO);
@@ -95,7 +98,15 @@ void napMs(long ms) {
             ended = true;
             break;
         }
-        if (r > 0) break;  // the test closed its end or died
+        if (r > 0) {
+            char order = 0;
+            if (read(control, &order, 1) == 1 && order == kKill) {
+                kill(jackd, SIGKILL);
+                waitpid(jackd, &status, 0);
+                ended = true;
+            }
+            break;  // killed, or the test closed its end or died
+        }
     }
     if (!ended) {
         // SIGTERM lets jackd take its entry out of JACK's registry; SIGKILL is the last resort.
@@ -148,7 +159,11 @@ void JackServer::start() {
     setenv("JACK_NO_START_SERVER", "1", 1);
 
     logPath_ = (folder / ("quintora-jack-" + user + "-" + std::to_string(slot) + ".log")).string();
-    const int logFd = open(logPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    launch(O_TRUNC);
+}
+
+void JackServer::launch(int logMode) {
+    const int logFd = open(logPath_.c_str(), O_WRONLY | O_CREAT | logMode | O_CLOEXEC, 0600);
     if (logFd < 0) {
         failure_ = "cannot write the server's log " + logPath_;
         return;
@@ -220,6 +235,33 @@ void JackServer::start() {
     failure_ = "jackd -n " + name_ + " did not answer within " + std::to_string(kStartDeadline.count()) +
                " s; it said: " + serverSaid();
     stop();
+}
+
+bool JackServer::crash() {
+    if (control_ < 0 || report_ < 0) return false;
+    ready_ = false;
+    const char order = kKill;
+    bool ended = write(control_, &order, 1) == 1;
+    if (ended) {
+        pollfd p{report_, POLLIN, 0};
+        const int ms = static_cast<int>(std::chrono::milliseconds(kStopDeadline).count());
+        int status = 0;
+        ended = poll(&p, 1, ms) > 0 &&
+                read(report_, &status, sizeof status) == static_cast<ssize_t>(sizeof status);
+    }
+    close(control_);
+    control_ = -1;
+    close(report_);
+    report_ = -1;
+    if (!ended) failure_ = "jackd -n " + name_ + " was not seen to end when killed";
+    return ended;
+}
+
+bool JackServer::restart() {
+    if (lock_ < 0 || control_ >= 0) return false;
+    failure_.clear();
+    launch(O_APPEND);
+    return ready_;
 }
 
 void JackServer::stop() {

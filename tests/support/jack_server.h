@@ -26,12 +26,18 @@ class JackServer {
     JackServer& operator=(const JackServer&) = delete;
 
     bool ready() const { return ready_; }
+    // Kills the server outright (SIGKILL), as a crash would, and waits until it has ended; its
+    // clients are left to find out. The name stays this test's.
+    bool crash();
+    // Starts the server again under the same name after crash(); whether it answers.
+    bool restart();
     const std::string& name() const { return name_; }
     // Why the server is not ready, with what jackd itself said.
     const std::string& failure() const { return failure_; }
 
   private:
     void start();
+    void launch(int logMode);  // jackd under name_, its log opened with logMode (O_TRUNC, O_APPEND)
     void stop();
     std::string serverSaid() const;  // the server's log, quoted
 
