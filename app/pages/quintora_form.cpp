@@ -50,7 +50,9 @@ TQuintoraForm::TQuintoraForm(ShellContext& context)
       disk_(std::make_unique<common::DiskIo>()),
       arrangement_(std::make_unique<ArrangementFlow>(context.state, context.engine, context.dialogs,
                                                      context.devices, context.drums, context.save,
-                                                     *arrangementPages_, *disk_)) {
+                                                     *arrangementPages_, *disk_)),
+      setup_(context.state, context.state.live.parts.ThruChannel, context.engine, context.devices,
+             context.dialogs, platform::services().midiIn(), platform::services().midiOut(), *this) {
     setObjectName("QuintoraForm");
     setWindowTitle("Quintora2");
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);  // no border icons
@@ -240,94 +242,66 @@ void TQuintoraForm::About1Click() {
     ShowAboutBox(context_, this);
 }
 
-void TQuintoraForm::showTitles(bool shown) {
-    MidiLabel1->setVisible(shown);
-    MidiLabel2->setVisible(shown);
-}
-
 void TQuintoraForm::stopPlayer() {
     if (context_.pages.MidiForm) context_.pages.MidiForm->StopPlayer();
 }
 
-void TQuintoraForm::showPlayer() {
+void TQuintoraForm::showPlayerPage() {
     if (context_.pages.MidiForm) context_.pages.MidiForm->show();
 }
 
-void TQuintoraForm::noDevicesBox(const char* text, const char* caption) {
-    context_.dialogs.beep(platform::BeepSound::Stop);
-    context_.dialogs.messageBox(nullptr, text, caption, platform::BoxButtons::Ok,
-                                platform::BoxIcon::Exclamation);
-    // The page stays idle, and idle shows the player over it: the device button hid it, and
-    // nothing but PANIC would bring it back.
-    if (isVisible() && !context_.state.shell.Exiting) showPlayer();
+void TQuintoraForm::showPlayer() {
+    if (isVisible()) showPlayerPage();
+}
+
+void TQuintoraForm::hidePlayer() {
+    if (context_.pages.MidiForm) context_.pages.MidiForm->hide();
+}
+
+void TQuintoraForm::showInputWindow(bool shown) {
+    if (context_.pages.AccompanyForm) context_.pages.AccompanyForm->setVisible(shown);
+}
+
+void TQuintoraForm::showDeviceChoices() {
+    const SetupView& v = setup_.view;
+    for (QWidget* w : std::initializer_list<QWidget*>{OKInBtn, Label1, MidiInBox})
+        w->setVisible(v.InputChoiceShown);
+    for (QWidget* w : std::initializer_list<QWidget*>{ChannelBox, OKOutBtn, OutTestBtn, MidiOutBox, Label2})
+        w->setVisible(v.OutputChoiceShown);
+    const bool titles = !v.InputChoiceShown && !v.OutputChoiceShown;
+    MidiLabel1->setVisible(titles);
+    MidiLabel2->setVisible(titles);
+}
+
+namespace {
+
+void fillBox(QComboBox* box, const DeviceItems& items, int selected) {
+    box->clear();
+    for (const std::string& name : items.names()) box->addItem(QString::fromStdString(name));
+    if (items.size() > 0) box->setCurrentIndex(selected);
+}
+
+}  // namespace
+
+void TQuintoraForm::showInputDevices() {
+    fillBox(MidiInBox, setup_.midiInItems(), setup_.view.MidiInItem);
+}
+
+void TQuintoraForm::showOutputDevices() {
+    fillBox(MidiOutBox, setup_.midiOutItems(), setup_.view.MidiOutItem);
 }
 
 void TQuintoraForm::MidiInBtnClick() {
-    common::SelectFolder(context_.state.shell, common::kProgramFolderRequest);
-    context_.devices.OpenMidiOut();
-    stopPlayer();
-    context_.engine.MidiPanic();
-    OKOutBtnClick();
-    MidiInBox->clear();
-    midiInItems_.clear();
-    if (context_.pages.MidiForm) context_.pages.MidiForm->hide();
-
-    platform::MidiInRegistry& inputs = platform::services().midiIn();
-    const unsigned n = inputs.numDevs();
-    if (n == 0) {
-        noDevicesBox("No MIDI input devices!", "NO MIDI IN FOUND");
-        return;
-    }
-    midiInItems_ = ListMidiInDevices(
-        inputs, n, [this](platform::MMRESULT r) { ErrorBox(context_.dialogs, platform::midiErrorText(r)); });
-    for (const std::string& name : midiInItems_.names()) MidiInBox->addItem(QString::fromStdString(name));
-    MidiInBox->setCurrentIndex(
-        midiInItems_.itemOf(static_cast<std::int8_t>(context_.state.Engine.MidiInDevice)));
-
-    showTitles(false);
-    OKInBtn->show();
-    Label1->show();
-    MidiInBox->show();
-    context_.devices.RestartMidiIn();
-    if (context_.pages.AccompanyForm) context_.pages.AccompanyForm->show();  // notes arriving show there
-    common::WriteConfig(context_.state, context_.state.live.parts.ThruChannel);
+    setup_.MidiInBtnClick();
 }
 
 void TQuintoraForm::MidiOutBtnClick() {
-    common::SelectFolder(context_.state.shell, common::kProgramFolderRequest);
-    OKInBtnClick();
-    context_.devices.OpenMidiOut();
-    stopPlayer();
-    context_.engine.MidiPanic();
-    for (int first : {121, 255, 127, 125}) context_.engine.ShortMidiMsg(first, 0, 0);
-    MidiOutBox->clear();
-    midiOutItems_.clear();
-    if (context_.pages.MidiForm) context_.pages.MidiForm->hide();
-
-    // The built-in synth (device -1) is an output like any port: without a single port it is
-    // still listed, tested and chosen, and the box comes only when not even it can be reached.
-    platform::MidiOutRegistry& outputs = platform::services().midiOut();
-    midiOutItems_ = ListMidiOutDevices(outputs, outputs.numDevs(), [this](platform::MMRESULT r) {
-        ErrorBox(context_.dialogs, platform::midiErrorText(r));
-    });
-    if (midiOutItems_.size() == 0) {
-        noDevicesBox("No MIDI output devices!", "NO MIDI OUT FOUND");
-        return;
-    }
-    for (const std::string& name : midiOutItems_.names()) MidiOutBox->addItem(QString::fromStdString(name));
-    MidiOutBox->setCurrentIndex(midiOutItems_.itemOf(context_.state.Engine.MidiOutDevice));
-    // The box shows the device in use. The synth standing in for a device that is missing is no
-    // choice of the user's: the configuration keeps theirs.
-    if (!context_.state.devices.MissingOutDevice) MidiOutBoxChange();
-    ChannelBox->setCurrentIndex(0);  // display only: the engine's channel keeps its value
-
-    for (QWidget* w : std::initializer_list<QWidget*>{ChannelBox, OKOutBtn, OutTestBtn, MidiOutBox, Label2})
-        w->show();
-    showTitles(false);
+    if (setup_.MidiOutBtnClick()) ChannelBox->setCurrentIndex(0);  // display only: the engine's channel stays
 }
 
 void TQuintoraForm::MidiInBoxChange() {
-    if (!ChooseMidiIn(context_.state, context_.engine, midiInItems_, MidiInBox->currentIndex())) return;
+    if (!ChooseMidiIn(context_.state, context_.engine, setup_.midiInItems(), MidiInBox->currentIndex()))
+        return;
     if (context_.pages.AccompanyForm) {
         context_.pages.AccompanyForm->ClearPlayedNotes();
         context_.pages.AccompanyForm->show();
@@ -335,7 +309,7 @@ void TQuintoraForm::MidiInBoxChange() {
 }
 
 void TQuintoraForm::MidiOutBoxChange() {
-    ChooseMidiOut(context_.state, context_.engine, midiOutItems_, MidiOutBox->currentIndex());
+    ChooseMidiOut(context_.state, context_.engine, setup_.midiOutItems(), MidiOutBox->currentIndex());
 }
 
 void TQuintoraForm::ChannelBoxChange() {
@@ -348,45 +322,23 @@ void TQuintoraForm::OutTestBtnClick() {
     context_.engine.MidiPanic();
 }
 
-void TQuintoraForm::closeSetupControls() {
-    common::WriteConfig(context_.state, context_.state.live.parts.ThruChannel);
-    for (QWidget* w : std::initializer_list<QWidget*>{ChannelBox, OutTestBtn, OKInBtn, OKOutBtn, MidiInBox,
-                                                      MidiOutBox, Label1, Label2})
-        w->hide();
-    showTitles(true);
-    if (isVisible() && !context_.state.shell.Exiting) showPlayer();
-    if (context_.pages.AccompanyForm) context_.pages.AccompanyForm->hide();
-}
-
 void TQuintoraForm::OKInBtnClick() {
-    closeSetupControls();
+    setup_.CloseDeviceChoices();
 }
 
 void TQuintoraForm::OKOutBtnClick() {
-    closeSetupControls();
+    setup_.CloseDeviceChoices();
 }
 
 void TQuintoraForm::PanicBtnClick() {
-    OKInBtnClick();
-    OKOutBtnClick();
-    context_.engine.MidiPanic();
-    if (context_.state.shell.SetupPageActive == 1) {
-        OKOutBtnClick();
-        OKInBtnClick();
-    }
-    if (isVisible() && !context_.state.shell.Exiting) showPlayer();
+    setup_.PanicBtnClick();
 }
 
 void TQuintoraForm::DRUMTABClick() {
-    common::SelectFolder(context_.state.shell, common::kProgramFolderRequest);
-    context_.state.shell.SetupPageActive = 0;
-    stopPlayer();
-    context_.state.shell.PageCode = "DT";
-    context_.devices.OpenMidiOut();
-    context_.devices.RestartMidiIn();
+    setup_.DRUMTABClick();
     if (context_.pages.DrumTab) context_.pages.DrumTab->show();
     hide();
-    if (context_.pages.MidiForm) context_.pages.MidiForm->hide();
+    hidePlayer();
     if (context_.pages.DrumTab) context_.pages.DrumTab->ResetBeatLights();
 }
 
@@ -400,18 +352,18 @@ void TQuintoraForm::ComboButtonClick() {
     context_.devices.RestartMidiIn();
     if (context_.pages.OrchestraForm) context_.pages.OrchestraForm->show();
     hide();
-    if (context_.pages.MidiForm) context_.pages.MidiForm->hide();
+    hidePlayer();
 }
 
 void TQuintoraForm::ContentsClick() {
     common::ShowHelpTopic(context_.state.shell, context_.launcher, context_.dialogs, common::kIndexTopic);
-    if (common::ReturnToPlayerAfterHelp(context_.state.shell)) showPlayer();
+    if (common::ReturnToPlayerAfterHelp(context_.state.shell)) showPlayerPage();
 }
 
 void TQuintoraForm::SearchClick() {
     common::ShowHelpTopic(context_.state.shell, context_.launcher, context_.dialogs,
                           common::SearchTopic(context_.state.shell.PageCode));
-    if (common::ReturnToPlayerAfterHelp(context_.state.shell)) showPlayer();
+    if (common::ReturnToPlayerAfterHelp(context_.state.shell)) showPlayerPage();
 }
 
 bool TQuintoraForm::OpenItemClick() {

@@ -1,7 +1,9 @@
 #pragma once
 // The setup page, the program's main window: its menu, the button row, the title labels and
 // the device choices (input and output device, user channel, output test) shown in place of
-// the titles while the user sets up. The MIDI file player page sits below the titles.
+// the titles while the user sets up. The MIDI file player page sits below the titles. The device
+// buttons, OK, PANIC and DRUM TABS run the page's logic (program/setup_ops.h) and then show
+// what it left in the view.
 
 #include <QAction>
 #include <QComboBox>
@@ -24,7 +26,7 @@ namespace app {
 class ArrangementFlow;
 class FormArrangementPages;
 
-class TQuintoraForm : public QMainWindow {
+class TQuintoraForm : public QMainWindow, private SetupHost {
   public:
     explicit TQuintoraForm(ShellContext& context);
     ~TQuintoraForm() override;
@@ -69,8 +71,8 @@ class TQuintoraForm : public QMainWindow {
     // Where the MIDI file player page sits, under the title labels.
     QWidget* playerArea() const { return playerArea_; }
     // The device each item of the two boxes stands for.
-    const DeviceItems& midiInItems() const { return midiInItems_; }
-    const DeviceItems& midiOutItems() const { return midiOutItems_; }
+    const DeviceItems& midiInItems() const { return setup_.midiInItems(); }
+    const DeviceItems& midiOutItems() const { return setup_.midiOutItems(); }
 
     // Main menu.
     QAction* ExitItem;
@@ -108,14 +110,17 @@ class TQuintoraForm : public QMainWindow {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    void showDeviceChoices() override;
+    void showInputDevices() override;
+    void showOutputDevices() override;
+    void stopPlayer() override;
+    void showPlayer() override;
+    void hidePlayer() override;
+    void showInputWindow(bool shown) override;
     void buildMenu();
     void buildButtons(QWidget* central);
     void buildSetupControls(QWidget* central);
-    void closeSetupControls();
-    void showTitles(bool shown);
-    void stopPlayer();
-    void showPlayer();
-    void noDevicesBox(const char* text, const char* caption);
+    void showPlayerPage();
 
     ShellContext& context_;
     QWidget* central_;
@@ -123,8 +128,7 @@ class TQuintoraForm : public QMainWindow {
     std::unique_ptr<FormArrangementPages> arrangementPages_;
     std::unique_ptr<common::DiskIo> disk_;
     std::unique_ptr<ArrangementFlow> arrangement_;
-    DeviceItems midiInItems_;
-    DeviceItems midiOutItems_;
+    SetupPageOps setup_;
 };
 
 }  // namespace app

@@ -113,7 +113,10 @@ ui::ColourPanel* tempoPanel(QWidget* parent, const char* name, const char* capti
 }  // namespace
 
 TDrumTab::TDrumTab(ui::ProgramContext& context, DrumPages& pages)
-    : context_(context), pages_(pages), clipboard_(context.state.drums, context.drums, context.dialogs) {
+    : context_(context),
+      pages_(pages),
+      ops_(context.state.drums, context.state.shell, context.drums, context.transport, *this),
+      clipboard_(context.state.drums, context.drums, context.dialogs) {
     setObjectName("DrumTab");
     setWindowTitle("DrumTab");
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
@@ -328,22 +331,15 @@ void TDrumTab::SelectDrumTab(int tab) {
 }
 
 void TDrumTab::NewDrumsClick() {
-    DrumStopButtonClick();
-    // Yes with nothing saved: the arrangement is kept as it is.
-    if (!context_.save.Offer(this)) return;
-    context_.drums.ClearPattern();
-    context_.state.drums.Bars = 8;
-    ApplyBars();
-    context_.drums.ClearEngineDrums();
-    DrumTabsChange();
-    context_.drums.ParkEngineCell();
-    context_.state.drums.Modified = 0;
+    ops_.NewDrums();
+}
+
+bool TDrumTab::offerSave() {
+    return context_.save.Offer(this);
 }
 
 void TDrumTab::MainScreenBtnClick() {
-    DrumStopButtonClick();
-    context_.state.shell.PageCode = "DT";
-    for (int i = 0; i < 3; ++i) context_.drums.StopAndPanic();
+    ops_.LeaveForSetup();
     context_.navigator.ShowSetupPage();
     hide();
     context_.navigator.ShowPlayerPage();
@@ -446,19 +442,20 @@ void TDrumTab::ApplyBars() {
 }
 
 void TDrumTab::TimeSignatureClick() {
-    DrumStopButtonClick();
-    context_.transport.ToggleMeter();
-    const std::int8_t meter = context_.state.drums.MeterSign;
-    TimeSignature->setText(Transport::MeterCaption(meter));
-    lights_.Beat[3] = meter == 1 ? Light::Blue : Light::Green;
-    BeatFour->setColour(LightColour(lights_.Beat[3]));
-    DrumTabsChange();
-    context_.navigator.RefreshAccompanimentPage();
+    ops_.ToggleTimeSignature();
+    showTimeSignature();
 }
 
 void TDrumTab::ReapplyTimeSignature() {
-    context_.state.drums.MeterSign = static_cast<std::int8_t>(-context_.state.drums.MeterSign);
-    TimeSignatureClick();
+    ops_.ReapplyTimeSignature();
+    showTimeSignature();
+}
+
+void TDrumTab::showTimeSignature() {
+    TimeSignature->setText(Transport::MeterCaption(context_.state.drums.MeterSign));
+    BeatFour->setColour(LightColour(ops_.lights.Beat[3]));
+    DrumTabsChange();
+    context_.navigator.RefreshAccompanimentPage();
 }
 
 void TDrumTab::QuantiseClick() {
@@ -488,27 +485,28 @@ void TDrumTab::StepAccompaniment(int step) {
 }
 
 void TDrumTab::ShowDrumPosition(int step) {
-    drums::ShowDrumPosition(lights_, step, context_.state.drums.MeterSign, context_.state.grid.GridBarOffset);
+    drums::ShowDrumPosition(ops_.lights, step, context_.state.drums.MeterSign,
+                            context_.state.grid.GridBarOffset);
     paintLights();
 }
 
 void TDrumTab::ResetBeatLights() {
-    drums::ResetBeatLights(lights_, context_.state.drums.MeterSign);
+    drums::ResetBeatLights(ops_.lights, context_.state.drums.MeterSign);
     // The four beat lights only: the bar lights and both bar captions keep the last position
     // until the first step of the next run repaints them.
     const std::array<ui::ColourPanel*, 4> beats = {BeatOne, BeatTwo, BeatThree, BeatFour};
-    for (std::size_t i = 0; i < 4; ++i) beats[i]->setColour(LightColour(lights_.Beat[i]));
+    for (std::size_t i = 0; i < 4; ++i) beats[i]->setColour(LightColour(ops_.lights.Beat[i]));
 }
 
 void TDrumTab::paintLights() {
     const std::array<ui::ColourPanel*, 4> beats = {BeatOne, BeatTwo, BeatThree, BeatFour};
-    for (std::size_t i = 0; i < 4; ++i) beats[i]->setColour(LightColour(lights_.Beat[i]));
+    for (std::size_t i = 0; i < 4; ++i) beats[i]->setColour(LightColour(ops_.lights.Beat[i]));
     for (std::size_t i = 0; i < 8; ++i) {
-        tempo[i]->setColour(LightColour(lights_.Tempo[i]));
-        tempoA[i]->setColour(LightColour(lights_.TempoA[i]));
+        tempo[i]->setColour(LightColour(ops_.lights.Tempo[i]));
+        tempoA[i]->setColour(LightColour(ops_.lights.TempoA[i]));
     }
-    if (pages_.DrumsGrid) pages_.DrumsGrid->ShowLights(lights_);
-    context_.navigator.ShowAccompanimentBar(QString::fromStdString(lights_.OrchestraWhichBar));
+    if (pages_.DrumsGrid) pages_.DrumsGrid->ShowLights(ops_.lights);
+    context_.navigator.ShowAccompanimentBar(QString::fromStdString(ops_.lights.OrchestraWhichBar));
 }
 
 }  // namespace drums

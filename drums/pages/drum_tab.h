@@ -1,7 +1,8 @@
 #pragma once
 // The drum tab page: one drum over 8 bars of 32 cells, with the transport, the position lights,
 // the bar clipboard, the drum's pan and the buttons to the other pages. Its window receives the
-// engine's step messages.
+// engine's step messages. NEW, SETUP and the time signature run the tab's logic
+// (drums/drum_tab_ops.h) and then show what it left.
 
 #include <QLabel>
 #include <QPushButton>
@@ -13,16 +14,16 @@
 #include <functional>
 
 #include "drums/drum_clipboard.h"
+#include "drums/drum_tab_ops.h"
 #include "drums/pages/drum_pages.h"
 #include "drums/pages/multi_line_tabs.h"
-#include "drums/position_lights.h"
 #include "platform/window_queue.h"
 #include "ui/colour_panel.h"
 #include "ui/program_context.h"
 
 namespace drums {
 
-class TDrumTab : public QWidget, public platform::WindowProc {
+class TDrumTab : public QWidget, public platform::WindowProc, private DrumTabHost {
   public:
     TDrumTab(ui::ProgramContext& context, DrumPages& pages);
     ~TDrumTab() override;
@@ -74,9 +75,9 @@ class TDrumTab : public QWidget, public platform::WindowProc {
     virtual void WMDrumStep(std::uintptr_t step);
     void ShowDrumPosition(int step);
     void ResetBeatLights();
-    const PositionLights& lights() const { return lights_; }
+    const PositionLights& lights() const { return ops_.lights; }
     // The drum grid puts its own lights to rest in the same model when it repaints.
-    PositionLights& lights() { return lights_; }
+    PositionLights& lights() { return ops_.lights; }
     // The accompaniment's tick for the step just played; runs after the lights. Calls
     // stepAccompaniment when the program has set it.
     virtual void StepAccompaniment(int step);
@@ -127,9 +128,13 @@ class TDrumTab : public QWidget, public platform::WindowProc {
     DrumPages& pages_;
 
   private:
+    bool offerSave() override;
+    void applyBars() override { ApplyBars(); }
+    void repaintCells() override { DrumTabsChange(); }
     void build();
     void paintLights();
-    PositionLights lights_;
+    void showTimeSignature();
+    DrumTabOps ops_;
     DrumClipboard clipboard_;
     HWND window_ = nullptr;
 };

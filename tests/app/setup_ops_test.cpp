@@ -1,8 +1,10 @@
 // The setup page's logic without widgets: device items and the device each stands for, the
-// choices of the three boxes, the error box, the wait, the help topics and their installation.
+// choices of the three boxes, the MIDI IN, MIDI OUT and PANIC buttons, the error box, the wait,
+// the help topics and their installation.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -165,6 +167,164 @@ TEST_F(SetupOps, WaitMsWaitsOnThePlatformClock) {
     EXPECT_EQ(platform.clock.ms() - before, 1000.0);
     app::WaitMs(0);
     EXPECT_EQ(platform.clock.ms() - before, 1000.0);
+}
+
+// What the setup page and the pages around it were asked, each with the engine journal's length
+// at that moment.
+class RecordingSetupHost final : public app::SetupHost {
+  public:
+    explicit RecordingSetupHost(testsupport::TestEngineLink& link) : link_(link) {}
+    const app::SetupPageOps* ops = nullptr;  // whose view the page would show
+    Strings steps;
+
+    void showDeviceChoices() override {
+        const app::SetupView& v = ops->view;
+        note(v.InputChoiceShown ? "choice: input" : v.OutputChoiceShown ? "choice: output" : "choice: none");
+    }
+    void showInputDevices() override {
+        note("input items " + items(ops->midiInItems(), ops->view.MidiInItem));
+    }
+    void showOutputDevices() override {
+        note("output items " + items(ops->midiOutItems(), ops->view.MidiOutItem));
+    }
+    void stopPlayer() override { note("stop player"); }
+    void showPlayer() override { note("show player"); }
+    void hidePlayer() override { note("hide player"); }
+    void showInputWindow(bool shown) override { note(shown ? "input window on" : "input window off"); }
+
+  private:
+    static std::string items(const app::DeviceItems& items, int selected) {
+        return std::to_string(items.size()) + ", selected " + std::to_string(selected);
+    }
+    void note(const std::string& step) {
+        steps.push_back(step + " @" + std::to_string(link_.journal().size()));
+    }
+    testsupport::TestEngineLink& link_;
+};
+
+class SetupPageOps : public SetupOps {
+  protected:
+    SetupPageOps() { host.ops = &ops; }
+    void storeDevices(std::int8_t out, std::uint8_t in) {
+        state.Engine.MidiOutDevice = out;
+        state.Engine.MidiInDevice = in;
+        std::ofstream f(folder.path() / common::kConfigFileName, std::ios::binary);
+        const char b[3] = {static_cast<char>(out), static_cast<char>(in), 3};
+        f.write(b, 3);
+    }
+    RecordingSetupHost host{link};
+    app::SetupPageOps ops{state,
+                          state.live.parts.ThruChannel,
+                          link,
+                          devices,
+                          dialogs,
+                          platform::services().midiIn(),
+                          platform::services().midiOut(),
+                          host};
+};
+
+// The input box lists the devices that answer, selects the configured one by its device, and
+// opens only after the choices closed; the input restarts with the list on screen.
+TEST_F(SetupPageOps, MidiInListsTheDevicesAndSelectsTheConfiguredOneByDevice) {
+    platform.inputBackend->setPorts({"Keys 0", "Keys 1", "Keys 2"});
+    platform.inputBackend->failCaps(1, MMSYSERR_NODRIVER);
+    storeDevices(-1, 2);
+    ASSERT_TRUE(ops.MidiInBtnClick());
+
+    EXPECT_EQ(ops.midiInItems().names(), (Names{"Keys 0", "Keys 2"}));
+    EXPECT_EQ(ops.view.MidiInItem, 1) << "device 2 is the second item";
+    EXPECT_EQ(ops.midiInItems().deviceAt(ops.view.MidiInItem), 2);
+    EXPECT_TRUE(ops.view.InputChoiceShown);
+    EXPECT_FALSE(ops.view.OutputChoiceShown);
+    ASSERT_EQ(dialogs.boxes().size(), 1u);
+    EXPECT_EQ(dialogs.boxes()[0].text, platform::midiErrorText(MMSYSERR_NODRIVER));
+    const Strings j = link.journal();
+    const auto panic = std::find(j.begin(), j.end(), "panic") - j.begin();
+    const auto open = std::find(j.begin(), j.end(), "in: open 2") - j.begin();
+    ASSERT_LT(open, static_cast<long>(j.size()));
+    const std::string p = " @" + std::to_string(panic), q = " @" + std::to_string(panic + 1);
+    EXPECT_EQ(host.steps,
+              (Strings{"stop player" + p, "choice: none" + q, "show player" + q, "input window off" + q,
+                       "input items 0, selected -1" + q, "hide player" + q, "input items 2, selected 1" + q,
+                       "choice: input" + q, "input window on @" + std::to_string(j.size())}));
+    EXPECT_GT(open, panic) << "the input restarts after the output's open and the panic";
+    EXPECT_EQ(configBytes(), (std::vector<unsigned char>{0xFF, 2, 3}));
+}
+
+// The output box: the built-in synth first, each item keeping its device past a failing one;
+// the device in use is selected and taken as the choice, unless it only stands in for a
+// configured device that is missing, which the configuration keeps.
+TEST_F(SetupPageOps, MidiOutListsTheSynthAndThePortsAndTakesTheDeviceInUse) {
+    struct Case {
+        Names ports;
+        int failing;
+        std::int8_t configured;
+        Names items;
+        int selected;
+        bool taken;
+        std::vector<unsigned char> config;
+    };
+    const Case cases[] = {
+        {{"Port 0", "Port 1", "Port 2"}, 0, 2, {"Built-in Synth", "Port 1", "Port 2"}, 2, true, {2, 0, 3}},
+        {{"Port 0"}, -1, -1, {"Built-in Synth", "Port 0"}, 0, true, {0xFF, 0, 3}},
+        {{"Port 0"}, -1, 1, {"Built-in Synth", "Port 0"}, 0, false, {1, 0, 3}},  // port 1 is gone
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "configured " << int{c.configured});
+        platform.outputBackend->setPorts(c.ports);
+        for (int d = 0; d < 3; ++d)
+            platform.outputBackend->failCaps(d, d == c.failing ? MMSYSERR_NODRIVER : MMSYSERR_NOERROR);
+        storeDevices(c.configured, 0);
+        link.clearJournal();
+        ASSERT_TRUE(ops.MidiOutBtnClick());
+        EXPECT_EQ(ops.midiOutItems().names(), c.items);
+        EXPECT_EQ(ops.view.MidiOutItem, c.selected);
+        EXPECT_EQ(ops.midiOutItems().deviceAt(c.selected), c.taken ? c.configured : -1);
+        EXPECT_TRUE(ops.view.OutputChoiceShown);
+        const Strings shorts = link.journal("short");
+        EXPECT_EQ(shorts, (Strings{"short 121 0 0", "short 255 0 0", "short 127 0 0", "short 125 0 0"}));
+        EXPECT_EQ(link.journal().back() == "params", c.taken) << "the box's own choice of the item";
+        if (c.taken) {
+            EXPECT_EQ(link.params.back().MidiOutDevice, c.configured);
+        }
+        EXPECT_EQ(configBytes(), c.config);
+    }
+}
+
+// PANIC closes both choices, panics once, closes them again while the setup page is in use, and
+// shows the player page unless the program is exiting. Every close writes the configuration.
+TEST_F(SetupPageOps, PanicSweepsTheChoicesAroundOnePanic) {
+    struct Case {
+        std::uint8_t setupActive, exiting;
+        int closesAfter;
+    };
+    for (const Case c : {Case{1, 0, 2}, Case{0, 0, 0}, Case{1, 1, 2}}) {
+        SCOPED_TRACE(testing::Message() << "active " << int{c.setupActive} << ", exiting " << int{c.exiting});
+        ASSERT_TRUE(ops.MidiOutBtnClick());
+        state.shell.SetupPageActive = c.setupActive;
+        state.shell.Exiting = c.exiting;
+        state.live.parts.ThruChannel = 9;
+        fs::remove(folder.path() / common::kConfigFileName);
+        link.clearJournal();
+        host.steps.clear();
+
+        ops.PanicBtnClick();
+        EXPECT_EQ(link.journal(), (Strings{"panic"}));
+        Strings expected;
+        auto close = [&](const char* at) {
+            expected.push_back(std::string("choice: none @") + at);
+            if (!c.exiting) expected.push_back(std::string("show player @") + at);
+            expected.push_back(std::string("input window off @") + at);
+        };
+        close("0");
+        close("0");
+        for (int i = 0; i < c.closesAfter; ++i) close("1");
+        if (!c.exiting) expected.push_back("show player @1");
+        EXPECT_EQ(host.steps, expected);
+        EXPECT_FALSE(ops.view.InputChoiceShown || ops.view.OutputChoiceShown);
+        ASSERT_EQ(configBytes().size(), 3u);
+        EXPECT_EQ(configBytes()[2], 9);
+    }
 }
 
 TEST(Help, F1FollowsTheFirstLetterOfThePageCode) {
