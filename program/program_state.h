@@ -1,13 +1,15 @@
 #pragma once
 // The program-wide state: one arrangement and the settings around it, living for the whole run.
-// One object owns it all (the program, or a test); forms and units are handed a reference and
-// read and write the fields directly. Grouped per subsystem; user-interface thread only.
+// One object owns it all (the program, or a test). Grouped per subsystem, each group defined
+// beside the subsystem it belongs to; units and pages are handed the groups they read and write
+// (the shared block, a subsystem's own) and read and write the fields directly. The program's
+// own units (start-up and exit, the arrangement file, the save offer) take it whole.
+// User-interface thread only.
 
-#include <array>
 #include <cstdint>
 #include <string>
 
-#include "accompaniment/orchestra_grid.h"
+#include "accompaniment/orchestra/orchestra_page_state.h"
 #include "common/program_wide.h"
 #include "drums/drum_state.h"
 #include "import/import_state.h"
@@ -23,19 +25,6 @@ struct ArrangementFileState {
     std::uint8_t LoadingArrangement = 0;  // 1 while a file loads: the edit grid commits nothing
 };
 
-// The accompaniment page's editing state: the pen, the bar clipboard of notes (its own buffers
-// and flags, apart from the drum tab's) and the flags its part selectors pass each other.
-struct OrchestraPageState {
-    accompaniment::PenState pen;
-    std::int32_t GridCellCode = 0;  // the cell the next grid update writes
-    std::int8_t ClipboardBar = 1;   // 1..8, follows UpDown1
-    // CopyValid is the page's CopyBufferFull, UndoValid its UndoAvailable.
-    drums::BarClipboard NoteClipboard;
-    std::array<std::int32_t, accompaniment::kSteps> SavedVelocities{};  // kept across a refresh
-    std::uint8_t SkipGridRefresh = 0;  // a volume spin selects its part without a refresh
-    std::int32_t KeepPlaying = 0;      // a transpose button selects its part without stopping
-};
-
 // The shared part (Engine, shell, devices) first, then each subsystem's own.
 struct ProgramState : common::ProgramWide {
     drums::DrumState drums;
@@ -43,7 +32,7 @@ struct ProgramState : common::ProgramWide {
     drums::DrumGridState grid;
     live::LiveState live;  // part data, chord follower, players, live input
     ArrangementFileState file;
-    OrchestraPageState orchestra;
+    accompaniment::OrchestraPageState orchestra;
     midiimport::ImportState import;  // the MIDI import's stages and pages
 };
 

@@ -58,7 +58,7 @@ void OrchestraOps::NullBtnClick() {
 void OrchestraOps::VolumeBar1Change(int position) {
     controls.VolumeBar1 = std::clamp(position, 0, 127);
     controls.VolumePanel = std::to_string(controls.VolumeBar1 * 100 / 127);
-    accompaniment::CommitGridToPart(state_.live.parts, state_.file.LoadingArrangement != 0);
+    accompaniment::CommitGridToPart(state_.live.parts, state_.LoadingArrangement != 0);
 }
 
 void OrchestraOps::DurationBar1Change(int position) {
@@ -74,10 +74,10 @@ int OrchestraOps::GridCellClick(int row, int column) {
 }
 
 int OrchestraOps::UpdateGridCell() {
-    const app::OrchestraPageState& o = state_.orchestra;
+    const OrchestraPageState& o = state_.orchestra;
     return accompaniment::UpdateGridCell(state_.live.parts, o.GridCellCode, o.pen.PenNote,
                                          controls.VolumeBar1, controls.DurationBar1,
-                                         state_.file.LoadingArrangement != 0);
+                                         state_.LoadingArrangement != 0);
 }
 
 void OrchestraOps::UpDown1Click(int by) {
@@ -103,11 +103,11 @@ void OrchestraOps::emptyBuffer(const char* text) {
 void OrchestraOps::CopyClick() {
     dialogs_.beep(platform::BeepSound::Default);
     drums::CopyBar(state_.orchestra.NoteClipboard, state_.orchestra.ClipboardBar, barCells());
-    accompaniment::CommitGridToPart(state_.live.parts, state_.file.LoadingArrangement != 0);
+    accompaniment::CommitGridToPart(state_.live.parts, state_.LoadingArrangement != 0);
 }
 
 bool OrchestraOps::PasteClick() {
-    app::OrchestraPageState& o = state_.orchestra;
+    OrchestraPageState& o = state_.orchestra;
     if (o.NoteClipboard.CopyValid == 0) {
         emptyBuffer(drums::kCopyBufferEmpty);
         return false;
@@ -115,20 +115,20 @@ bool OrchestraOps::PasteClick() {
     drums::PasteBar(o.NoteClipboard, o.ClipboardBar, barCells());
     RefreshOrchestraData();
     state_.drums.Modified = 1;
-    accompaniment::CommitGridToPart(state_.live.parts, state_.file.LoadingArrangement != 0);
+    accompaniment::CommitGridToPart(state_.live.parts, state_.LoadingArrangement != 0);
     return true;
 }
 
 void OrchestraOps::ClearClick() {
-    app::OrchestraPageState& o = state_.orchestra;
+    OrchestraPageState& o = state_.orchestra;
     drums::ClearBar(o.NoteClipboard, o.ClipboardBar, barCells());
     RefreshOrchestraData();
     state_.drums.Modified = 1;
-    accompaniment::CommitGridToPart(state_.live.parts, state_.file.LoadingArrangement != 0);
+    accompaniment::CommitGridToPart(state_.live.parts, state_.LoadingArrangement != 0);
 }
 
 bool OrchestraOps::UndoClick() {
-    app::OrchestraPageState& o = state_.orchestra;
+    OrchestraPageState& o = state_.orchestra;
     if (o.NoteClipboard.UndoValid == 0) {
         emptyBuffer(drums::kUndoBufferEmpty);
         return false;
@@ -136,7 +136,7 @@ bool OrchestraOps::UndoClick() {
     drums::RestoreBar(o.NoteClipboard, o.ClipboardBar, barCells());
     RefreshOrchestraData();
     state_.drums.Modified = 1;
-    accompaniment::CommitGridToPart(state_.live.parts, state_.file.LoadingArrangement != 0);
+    accompaniment::CommitGridToPart(state_.live.parts, state_.LoadingArrangement != 0);
     return true;
 }
 
@@ -145,7 +145,7 @@ bool OrchestraOps::TransposeClick(int by) {
         dialogs_.beep(platform::BeepSound::Stop);
         return false;
     }
-    app::OrchestraPageState& o = state_.orchestra;
+    OrchestraPageState& o = state_.orchestra;
     o.KeepPlaying = 1;
     ReselectCurrentPart();
     o.KeepPlaying = 0;  // also when no part was selected

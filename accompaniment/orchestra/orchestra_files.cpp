@@ -6,7 +6,7 @@ namespace accompaniment {
 
 bool OrchestraOps::SaveBtnClick() {
     StopAccompaniment();
-    accompaniment::CommitGridToPart(state_.live.parts, state_.file.LoadingArrangement != 0);
+    accompaniment::CommitGridToPart(state_.live.parts, state_.LoadingArrangement != 0);
     const bool saved = SaveArrangement && SaveArrangement();
     if (saved) state_.drums.Modified = 0;
     return saved;
@@ -14,7 +14,7 @@ bool OrchestraOps::SaveBtnClick() {
 
 bool OrchestraOps::OpenBtnClick() {
     accompaniment::PartData& d = state_.live.parts;
-    state_.file.LoadingArrangement = 1;
+    state_.LoadingArrangement = 1;
     StopAccompaniment();
     // A file read replaces all four parts whole, so nothing is cleared beforehand: a cancelled
     // or failed open keeps the parts and the grid as they were.
@@ -24,14 +24,14 @@ bool OrchestraOps::OpenBtnClick() {
         ReselectCurrentPart();  // the grid shows part 1 as read; nothing is committed over it
         state_.drums.Modified = 0;
     }
-    state_.file.LoadingArrangement = 0;
+    state_.LoadingArrangement = 0;
     return read;
 }
 
 bool OrchestraOps::MergeDrumsClick() {
     accompaniment::PartData& d = state_.live.parts;
     StopBoth();
-    state_.file.MergingDrums = 1;
+    state_.MergingDrums = 1;
     // The reader's reset would take these back to their defaults; only the drums may change.
     const auto notes = d.GridNotes;
     const auto velocities = d.GridVelocities;
@@ -51,7 +51,7 @@ bool OrchestraOps::MergeDrumsClick() {
     accompaniment::SetThruOctave(d, thruOctave);
     showBoxes();
     RefreshOrchestraData();
-    state_.file.MergingDrums = 0;
+    state_.MergingDrums = 0;
     return read;
 }
 

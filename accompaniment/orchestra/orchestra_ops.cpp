@@ -26,10 +26,11 @@ std::int32_t SpinVelocity(int value) {
     return (value * 127 * 2 + 9) / 18;  // value x 127 / 9, rounded to the nearest
 }
 
-OrchestraOps::OrchestraOps(app::ProgramState& state, common::EngineLink& engine, drums::DrumOps& drums,
-                           drums::Transport& transport, platform::DialogService& dialogs,
-                           accompaniment::PartPlayers& players)
-    : state_(state),
+OrchestraOps::OrchestraOps(common::ProgramWide& wide, OrchestraTargets state, common::EngineLink& engine,
+                           drums::DrumOps& drums, drums::Transport& transport,
+                           platform::DialogService& dialogs, accompaniment::PartPlayers& players)
+    : wide_(wide),
+      state_(state),
       engine_(engine),
       drums_(drums),
       transport_(transport),
@@ -39,7 +40,7 @@ OrchestraOps::OrchestraOps(app::ProgramState& state, common::EngineLink& engine,
 }
 
 void OrchestraOps::SendPartPan(std::uint8_t channel, std::uint8_t pan) {
-    common::EngineParams& p = state_.Engine;
+    common::EngineParams& p = wide_.Engine;
     const std::uint8_t userChannel = p.Channel;
     p.Aux = pan;
     p.Channel = channel;
@@ -67,11 +68,11 @@ void OrchestraOps::showBoxes() {
 
 void OrchestraOps::RefreshOrchestraData() {
     PartData& d = state_.live.parts;
-    app::OrchestraPageState& o = state_.orchestra;
+    OrchestraPageState& o = state_.orchestra;
     // Every cell is written again from its own note, which also gives it the bars' velocity
     // and duration and commits the grid after each cell. The cell's note goes in directly: the
     // pen keeps the note the player chose for the next click.
-    const bool loading = state_.file.LoadingArrangement != 0;
+    const bool loading = state_.LoadingArrangement != 0;
     for (int row = 1; row <= accompaniment::kGridRows; ++row)
         for (int column = 1; column <= accompaniment::kGridColumns; ++column) {
             o.GridCellCode = accompaniment::GridCellCode(row, column);
@@ -144,8 +145,8 @@ void OrchestraOps::InstBoxChange(int voice, int item) {
 void OrchestraOps::SelectPart(int voice) {
     if (voice < 1 || voice > accompaniment::kParts) return;
     PartData& d = state_.live.parts;
-    app::OrchestraPageState& o = state_.orchestra;
-    if (state_.file.LoadingArrangement == 0) state_.drums.Modified = 1;
+    OrchestraPageState& o = state_.orchestra;
+    if (state_.LoadingArrangement == 0) state_.drums.Modified = 1;
     d.CurrentPart = voice;
     if (o.KeepPlaying == 0 && o.SkipGridRefresh == 0) StopBoth();
     d.PartPrograms[at(voice)] = controls.InstBox[at(voice - 1)];
@@ -222,7 +223,7 @@ void OrchestraOps::ThruBoxChange(int item) {
     d.PartChannels[0] = item;
     controls.ThruBox = item;
     // Every reopen of the devices reads the configuration: it must find this channel there.
-    common::WriteConfig(state_, state_.live.parts.ThruChannel);
+    common::WriteConfig(wide_, state_.live.parts.ThruChannel);
 }
 
 void OrchestraOps::changeOctave(int by) {

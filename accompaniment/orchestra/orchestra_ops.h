@@ -14,13 +14,16 @@
 #include <functional>
 #include <string>
 
+#include "accompaniment/orchestra/orchestra_page_state.h"
 #include "accompaniment/orchestra_grid.h"
 #include "accompaniment/part_players.h"
 #include "common/engine_link.h"
+#include "common/program_wide.h"
 #include "drums/drum_pattern.h"
+#include "drums/drum_state.h"
 #include "drums/transport.h"
+#include "live/live_accompaniment.h"
 #include "platform/dialogs.h"
-#include "program/program_state.h"
 
 namespace accompaniment {
 
@@ -56,10 +59,22 @@ struct OrchestraControls {
 // A volume spin's value 0..9 as a velocity: 0, 14, 28, ... 113, 127.
 std::int32_t SpinVelocity(int value);
 
+// The program's state the accompaniment page reads and writes besides the shared block: the
+// drums' Modified and time signature, the parts and the live input, the page's own editing
+// state, and the arrangement reader's two flags that the page raises around its reads.
+struct OrchestraTargets {
+    drums::DrumState& drums;
+    live::LiveState& live;
+    OrchestraPageState& orchestra;
+    std::uint8_t& LoadingArrangement;  // 1 while a file loads: the edit grid commits nothing
+    std::uint8_t& MergingDrums;        // 1 while the reader takes only the drums of a file
+};
+
 class OrchestraOps {
   public:
-    OrchestraOps(app::ProgramState& state, common::EngineLink& engine, drums::DrumOps& drums,
-                 drums::Transport& transport, platform::DialogService& dialogs,
+    // `wide`: the engine's block for the pans, and the configuration the THRU box writes.
+    OrchestraOps(common::ProgramWide& wide, OrchestraTargets state, common::EngineLink& engine,
+                 drums::DrumOps& drums, drums::Transport& transport, platform::DialogService& dialogs,
                  accompaniment::PartPlayers& players);
 
     OrchestraControls controls;
@@ -165,7 +180,8 @@ class OrchestraOps {
     void showBoxes();
     drums::StepCells barCells();
     void emptyBuffer(const char* text);
-    app::ProgramState& state_;
+    common::ProgramWide& wide_;
+    OrchestraTargets state_;
     common::EngineLink& engine_;
     drums::DrumOps& drums_;
     drums::Transport& transport_;

@@ -54,7 +54,10 @@ void setCaption(QLabel* l, const std::string& text) {
 TOrchestraForm::TOrchestraForm(ui::ProgramContext& context)
     : context_(context),
       live_(context.state.live, *this, context.state.Engine.DrumChannel, context.state.drums.WaltzMode),
-      ops_(context.state, context.engine, context.drums, context.transport, context.dialogs, live_.players) {
+      ops_(context.state,
+           {context.state.drums, context.state.live, context.state.orchestra,
+            context.state.file.LoadingArrangement, context.state.file.MergingDrums},
+           context.engine, context.drums, context.transport, context.dialogs, live_.players) {
     setObjectName("OrchestraForm");
     setWindowTitle("Quintora2");
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);

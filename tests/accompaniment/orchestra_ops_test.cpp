@@ -62,7 +62,14 @@ class OrchestraOps : public testsupport::ProgramFixture {
     drums::Transport transport{state.drums, state.transport, state.Engine, link, devices, drumOps, listener};
     EngineHost host{link};
     live::LiveAccompaniment live{state.live, host, state.Engine.DrumChannel, state.drums.WaltzMode};
-    accompaniment::OrchestraOps ops{state, link, drumOps, transport, dialogs, live.players};
+    accompaniment::OrchestraOps ops{
+        state,
+        {state.drums, state.live, state.orchestra, state.file.LoadingArrangement, state.file.MergingDrums},
+        link,
+        drumOps,
+        transport,
+        dialogs,
+        live.players};
     accompaniment::PartData& parts = state.live.parts;
     accompaniment::PenState& pen = state.orchestra.pen;
 };
