@@ -16,7 +16,7 @@ quintora_warnings(app_pages)
 
 # The program on the engine library's exports.
 add_library(app_program STATIC run_quintora2.cpp)
-target_link_libraries(app_program PUBLIC app_pages app_plenwick)
+target_link_libraries(app_program PUBLIC app_pages app_plenwick platform_backends)
 quintora_warnings(app_program)
 
 add_executable(Quintora2 main.cpp)

@@ -4,6 +4,7 @@
 #include "app/plenwick_link.h"
 #include "common/folders.h"
 #include "common/program_folder_lock.h"
+#include "platform/backends/real_devices.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_launcher.h"
 #include "platform/qt/qt_message_pump.h"
@@ -14,6 +15,7 @@
 namespace app {
 
 int RunQuintora2(QApplication& application, const std::function<void(QuintoraProgram&)>& ready) {
+    platform::backends::InstallRealDevices();
     platform::qt::QtMessagePump pump(platform::services().queue());
     platform::qt::QtDialogs dialogs;
     // Held until the program ends: a second start on the same folder says so and ends.

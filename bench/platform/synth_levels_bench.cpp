@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/testing/synth_levels.h"
+#include "tests/support/synth_levels.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ bool Report(const std::string& label, const std::string& path, double seconds) {
         std::printf("no_soundfont\n");
         return false;
     }
-    const platform::testing::AudioLevels l = platform::testing::RenderSongLevels(synth, song, seconds);
+    const testsupport::AudioLevels l = testsupport::RenderSongLevels(synth, song, seconds);
     std::printf("%s peak %.3f\n", label.c_str(), static_cast<double>(l.peak));
     std::printf("%s peak_dbfs %.1f\n", label.c_str(),
                 20.0 * std::log10(std::max(1e-9, static_cast<double>(l.peak))));
@@ -53,12 +53,12 @@ int main(int argc, char** argv) {
     const std::string folder = "/tmp/synth_levels_" + std::to_string(getpid());
     std::string dense = folder + "_dense.mid";
     if (files.empty()) {
-        if (!platform::testing::WriteDenseGmSong(dense, seconds)) return 1;
+        if (!testsupport::WriteDenseGmSong(dense, seconds)) return 1;
         ok &= Report("dense_gm_song", dense, seconds);
         std::remove(dense.c_str());
         for (auto [key, name] : {std::pair{36, "kick"}, {38, "snare"}, {42, "closed_hihat"}, {49, "crash"}}) {
             const std::string one = folder + "_" + name + ".mid";
-            if (!platform::testing::WriteSingleDrum(one, key, 96)) return 1;
+            if (!testsupport::WriteSingleDrum(one, key, 96)) return 1;
             ok &= Report(std::string("drum_") + name, one, 2.0);
             std::remove(one.c_str());
         }

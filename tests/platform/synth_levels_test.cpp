@@ -11,13 +11,13 @@
 #include <string>
 #include <vector>
 
-#include "platform/testing/synth_levels.h"
+#include "tests/support/synth_levels.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using platform::BuiltinSynth;
-using platform::testing::AudioLevels;
+using testsupport::AudioLevels;
 
 // Clearly audible: -20 dBFS at the peak of the hit.
 constexpr float kAudiblePeak = 0.1f;
@@ -42,7 +42,7 @@ class SynthLevels : public ::testing::Test {
         player::Song song;
         std::string error;
         EXPECT_TRUE(player::LoadSong(path, song, error)) << error;
-        return platform::testing::RenderSongLevels(*synth, song, seconds);
+        return testsupport::RenderSongLevels(*synth, song, seconds);
     }
     static BuiltinSynth* synth;
     std::string path =
@@ -54,7 +54,7 @@ BuiltinSynth* SynthLevels::synth = nullptr;
 // Fifteen channels of accented triads on every beat and a kit: summed, about four times full
 // scale at the synth's gain.
 TEST_F(SynthLevels, ADenseSixteenChannelSongStaysBelowFullScale) {
-    ASSERT_TRUE(platform::testing::WriteDenseGmSong(path, 4));  // two bars, each beat a full chord
+    ASSERT_TRUE(testsupport::WriteDenseGmSong(path, 4));  // two bars, each beat a full chord
     const AudioLevels l = render(4.0);
     EXPECT_EQ(l.clipped, 0u) << "peak " << l.peak;
     EXPECT_LE(l.peak, platform::PeakLimiter::kCeiling * 1.0001f);
@@ -63,7 +63,7 @@ TEST_F(SynthLevels, ADenseSixteenChannelSongStaysBelowFullScale) {
 
 TEST_F(SynthLevels, ASingleDrumAtThePatternsVelocityIsClearlyHeard) {
     for (int key : {36, 38}) {  // kick, snare
-        ASSERT_TRUE(platform::testing::WriteSingleDrum(path, key, 96));
+        ASSERT_TRUE(testsupport::WriteSingleDrum(path, key, 96));
         synth->allSoundsOff();
         const AudioLevels l = render(1.0);
         EXPECT_GT(l.peak, kAudiblePeak) << "key " << key;

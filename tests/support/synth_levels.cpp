@@ -1,4 +1,4 @@
-#include "platform/testing/synth_levels.h"
+#include "tests/support/synth_levels.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,7 +6,7 @@
 
 #include "midifile/MidiWrite.h"
 
-namespace platform::testing {
+namespace testsupport {
 
 namespace {
 
@@ -110,4 +110,4 @@ bool WriteSingleDrum(const std::string& path, int key, int velocity) {
     return w.Close();
 }
 
-}  // namespace platform::testing
+}  // namespace testsupport

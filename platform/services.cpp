@@ -2,9 +2,6 @@
 
 #include <mutex>
 
-#include "platform/backends/midi_api.h"
-#include "platform/backends/rtmidi_ports.h"
-#include "platform/backends/system_output.h"
 #include "platform/timer_thread.h"
 
 namespace platform {
@@ -16,15 +13,12 @@ struct Services::Real {
     std::unique_ptr<TimerThread> timer;
     std::unique_ptr<MidiOutRegistry> midiOut;
     std::unique_ptr<MidiInRegistry> midiIn;
-    MidiApi api() {
-        std::call_once(apiOnce, [this] { chosen = chooseMidiApi(); });
-        return chosen;
-    }
-
-  private:
-    std::once_flag apiOnce;
-    MidiApi chosen = MidiApi::None;
 };
+
+namespace {
+// Constant-initialised, so the device library may install its makers while it loads.
+DeviceBackends installedDevices;
+}  // namespace
 
 Services::Services() : real_(new Real) {}
 
@@ -53,17 +47,21 @@ MessageQueue& Services::queue() {
 MidiOutRegistry& Services::midiOut() {
     std::call_once(real_->outOnce, [this] {
         real_->midiOut =
-            std::make_unique<MidiOutRegistry>(std::make_unique<SystemMidiOutBackend>(real_->api()));
+            std::make_unique<MidiOutRegistry>(installedDevices.output ? installedDevices.output() : nullptr);
     });
     return *real_->midiOut;
 }
 
 MidiInRegistry& Services::midiIn() {
     std::call_once(real_->inOnce, [this] {
-        real_->midiIn =
-            std::make_unique<MidiInRegistry>(std::make_unique<RtMidiInBackend>(real_->api()), real_->queue);
+        real_->midiIn = std::make_unique<MidiInRegistry>(
+            installedDevices.input ? installedDevices.input() : nullptr, real_->queue);
     });
     return *real_->midiIn;
+}
+
+void installDeviceBackends(const DeviceBackends& devices) {
+    installedDevices = devices;
 }
 
 void Services::overrideClock(Clock* clock) {

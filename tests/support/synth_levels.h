@@ -10,7 +10,9 @@
 #include "platform/backends/builtin_synth.h"
 #include "player/song.h"
 
-namespace platform::testing {
+namespace testsupport {
+
+using platform::BuiltinSynth;
 
 struct AudioLevels {
     float peak = 0;           // the largest |sample| of either channel
@@ -30,4 +32,4 @@ bool WriteDenseGmSong(const std::string& path, int seconds);
 // One drum hit (a GM percussion key on channel 10 at `velocity`), then silence.
 bool WriteSingleDrum(const std::string& path, int key, int velocity);
 
-}  // namespace platform::testing
+}  // namespace testsupport
