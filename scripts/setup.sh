@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config git
+  build-essential cmake ninja-build pkg-config git python3
   qt6-base-dev libgl-dev
   librtmidi-dev
   libfluidsynth-dev fluid-soundfont-gm

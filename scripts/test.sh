@@ -23,6 +23,7 @@ echo "== normal build =="
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUINTORA_WERROR=ON >/dev/null
 # Every include and library link goes down the folders' layers, and every source is formatted.
 scripts/check_layers.sh build
+scripts/check_layers_test.sh
 scripts/check_format.sh
 cmake --build build -j "$jobs"
 run_ctest --test-dir build --output-on-failure -j "$jobs" --timeout 600
