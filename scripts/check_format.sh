@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# Fails when a C++ source differs from .clang-format, naming the files; `--fix` formats them.
+# Fails when a C++ source (committed or new) differs from .clang-format, naming the files; `--fix`
+# formats them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-mapfile -t files < <(git ls-files '*.h' '*.cpp')
+mapfile -t listed < <(git ls-files --cached --others --exclude-standard '*.h' '*.cpp')
+files=()
+for f in "${listed[@]}"; do [ -f "$f" ] && files+=("$f"); done  # not the ones deleted meanwhile
 if [ "${1:-}" = "--fix" ]; then
   clang-format -i "${files[@]}"
   exit 0
