@@ -18,8 +18,10 @@ struct OrchestraPageState {
     // CopyValid is the page's CopyBufferFull, UndoValid its UndoAvailable.
     drums::BarClipboard NoteClipboard;
     std::array<std::int32_t, kSteps> SavedVelocities{};  // kept across a refresh
-    std::uint8_t SkipGridRefresh = 0;                    // a volume spin selects its part without a refresh
-    std::int32_t KeepPlaying = 0;  // a transpose button selects its part without stopping
+
+    // A volume spin selects its part without a refresh; a transpose button without stopping.
+    std::uint8_t SkipGridRefresh = 0;
+    std::int32_t KeepPlaying = 0;
 };
 
 }  // namespace accompaniment

@@ -51,13 +51,11 @@ void setCaption(QLabel* l, const std::string& text) {
 
 }  // namespace
 
-TOrchestraForm::TOrchestraForm(ui::ProgramContext& context)
+TOrchestraForm::TOrchestraForm(OrchestraPageContext& context)
     : context_(context),
-      live_(context.state.live, *this, context.state.Engine.DrumChannel, context.state.drums.WaltzMode),
-      ops_(context.state,
-           {context.state.drums, context.state.live, context.state.orchestra,
-            context.state.file.LoadingArrangement, context.state.file.MergingDrums},
-           context.engine, context.drums, context.transport, context.dialogs, live_.players) {
+      live_(context.state.live, *this, context.wide.Engine.DrumChannel, context.state.drums.WaltzMode),
+      ops_(context.wide, context.state, context.engine, context.drums, context.transport, context.dialogs,
+           live_.players) {
     setObjectName("OrchestraForm");
     setWindowTitle("Quintora2");
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
@@ -343,7 +341,7 @@ void TOrchestraForm::MainButtonClick() {
     // Nothing may play on while the setup page is shown: the page's and the transport's stops
     // run first.
     StopPlaying();
-    context_.state.shell.PageCode = "ST";
+    context_.wide.shell.PageCode = "ST";
     context_.navigator.ShowSetupPage();
     context_.navigator.ShowPlayerPage();
     hide();
@@ -354,7 +352,7 @@ void TOrchestraForm::MainButtonClick() {
 
 void TOrchestraForm::DRUMTABClick() {
     StopPlaying();
-    context_.state.shell.PageCode = "DT";
+    context_.wide.shell.PageCode = "DT";
     context_.navigator.ShowDrumTab();
     hide();
 }

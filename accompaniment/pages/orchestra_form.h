@@ -19,6 +19,7 @@
 #include <array>
 
 #include "accompaniment/orchestra/orchestra_ops.h"
+#include "accompaniment/pages/orchestra_page_context.h"
 #include "live/live_accompaniment.h"
 #include "ui/colour_panel.h"
 #include "ui/path_label.h"
@@ -29,7 +30,7 @@ namespace accompaniment {
 class TOrchestraForm : public QWidget, public live::LiveHost {
   public:
     // Opens the MIDI devices and resets the parts.
-    explicit TOrchestraForm(ui::ProgramContext& context);
+    explicit TOrchestraForm(OrchestraPageContext& context);
 
     // One packed message from the keyboard.
     void HandleMidiInput(std::uint32_t packed) { live_.input.HandleMidiInput(packed); }
@@ -159,7 +160,7 @@ class TOrchestraForm : public QWidget, public live::LiveHost {
   protected:
     // The page repaints from the shared data whenever it is shown.
     void showEvent(QShowEvent* event) override;
-    ui::ProgramContext& context_;
+    OrchestraPageContext& context_;
 
   private:
     void buildParts();

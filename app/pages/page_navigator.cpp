@@ -82,7 +82,7 @@ void PageNavigator::OpenImport() {
     if (!context_->state.import.split.ImportRunning || !pages_.Converting) {
         if (pages_.Converting) pages_.Converting->deleteLater();
         if (pages_.InstListForm) pages_.InstListForm->deleteLater();
-        pages_.Converting = new midiimport::TConverting(*context_, pages_);
+        pages_.Converting = new midiimport::TConverting(context_->importContext, pages_);
         pages_.InstListForm = new midiimport::TInstListForm(pages_);
         common::GoToUserFolder();
     }

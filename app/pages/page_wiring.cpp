@@ -21,6 +21,19 @@ void Make(QPointer<Page>& page, Args&&... args) {
 
 }  // namespace
 
+ShellContext::ShellContext(ProgramState& state, common::EngineLink& engine, platform::DialogService& dialogs,
+                           common::MidiDevices& devices, drums::DrumOps& drums, drums::Transport& transport,
+                           SaveOffer& save, ui::Navigator& navigator, platform::Launcher& launcher,
+                           Pages& pages)
+    : ui::ProgramContext{state, engine, dialogs, devices, drums, transport, save, navigator, launcher},
+      state(state),
+      pages(pages),
+      drumContext{{*this}, {state.drums, state.grid}},
+      orchestraContext{
+          {*this},
+          {state.drums, state.live, state.orchestra, state.file.LoadingArrangement, state.file.MergingDrums}},
+      importContext{{*this}, {state.import, state.drums, state.live}} {}
+
 void CreatePages(ShellContext& context, PageNavigator& navigator, std::function<void()> onExit) {
     Pages& pages = context.pages;
     navigator.Attach(context);
@@ -34,17 +47,17 @@ void CreatePages(ShellContext& context, PageNavigator& navigator, std::function<
     });
     Make(pages.QuintoraForm, context);
     pages.QuintoraForm->onExit = std::move(onExit);
-    Make(pages.DrumsGrid, context, pages);
-    Make(pages.DrumTab, context, pages);
+    Make(pages.DrumsGrid, context.drumContext, pages);
+    Make(pages.DrumTab, context.drumContext, pages);
     Make(pages.MidCheckForm, context);
     context.devices.setInputWindow(pages.MidCheckForm->window());
-    Make(pages.OrchestraForm, context);
+    Make(pages.OrchestraForm, context.orchestraContext);
     pages.DrumTab->stepAccompaniment = [&pages](int step) {
         if (pages.OrchestraForm) pages.OrchestraForm->StepAccompaniment(step);
     };
     Make(pages.MidiForm, context, pages.QuintoraForm->playerArea());
     Make(pages.AccompanyForm, context);
-    Make(pages.Converting, context, pages);
+    Make(pages.Converting, context.importContext, pages);
     Make(pages.InstListForm, pages);
     for (QWidget* page :
          {static_cast<QWidget*>(pages.DrumsGrid), static_cast<QWidget*>(pages.DrumTab),

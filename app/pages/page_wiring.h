@@ -1,6 +1,7 @@
 #pragma once
 // Makes the program's pages in their order and wires them to each other and to the services
-// around them. The program and the page tests make their pages here, so the tests run the
+// around them; ShellContext's constructor (here too) hands each page family its parts of the
+// program's state. The program and the page tests make their pages here, so the tests run the
 // program's own wiring. User-interface thread.
 
 #include <functional>

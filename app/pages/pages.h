@@ -6,8 +6,10 @@
 
 #include <QPointer>
 
+#include "accompaniment/pages/orchestra_page_context.h"
 #include "drums/pages/drum_pages.h"
 #include "import/pages/import_pages.h"
+#include "program/program_state.h"
 #include "ui/program_context.h"
 
 namespace accompaniment {
@@ -40,10 +42,21 @@ struct Pages : drums::DrumPages, midiimport::ImportPagePair {
     QPointer<TAboutBox> AboutBox;
 };
 
-// The shell's own pages (setup, input window, splashes and About box, the arrangement's page
-// controls) work over the whole page set.
+// The contexts of the page set, made from the program's state and the services around it. The
+// shell's own pages (setup, input window, splashes and About box, the arrangement's page
+// controls) work over the whole state and the whole page set: start-up, exit and the arrangement
+// file reach every part. Every other page is handed the context of its family: the shared block
+// (the player page and the input display need no more), or that and its family's parts.
 struct ShellContext : ui::ProgramContext {
+    ShellContext(ProgramState& state, common::EngineLink& engine, platform::DialogService& dialogs,
+                 common::MidiDevices& devices, drums::DrumOps& drums, drums::Transport& transport,
+                 SaveOffer& save, ui::Navigator& navigator, platform::Launcher& launcher, Pages& pages);
+
+    ProgramState& state;
     Pages& pages;
+    drums::DrumPagesContext drumContext;
+    accompaniment::OrchestraPageContext orchestraContext;
+    midiimport::ImportPagesContext importContext;
 };
 
 }  // namespace app

@@ -32,8 +32,8 @@ QuintoraProgram::QuintoraProgram(QApplication& application, common::EngineLink& 
       transport_(state_->drums, state_->transport, state_->Engine, engine_, devices_, drums_, playing_),
       save_(*state_, dialogs_),
       shell_(*state_, engine_, devices_, drums_, save_, dialogs_),
-      context_{{*state_, engine_, dialogs_, devices_, drums_, transport_, save_, navigator_, launcher},
-               pages_} {}
+      context_{*state_,    engine_, dialogs_,   devices_, drums_,
+               transport_, save_,   navigator_, launcher, pages_} {}
 
 QuintoraProgram::~QuintoraProgram() {
     application_.removeEventFilter(&closeRequests_);

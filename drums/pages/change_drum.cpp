@@ -11,7 +11,7 @@
 
 namespace drums {
 
-TChangeDrum::TChangeDrum(ui::ProgramContext& context, DrumPages& pages, QWidget* owner)
+TChangeDrum::TChangeDrum(DrumPagesContext& context, DrumPages& pages, QWidget* owner)
     : QWidget(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       context_(context),
       pages_(pages) {
@@ -58,7 +58,7 @@ int TChangeDrum::chosenDrum() const {
 }
 
 void TChangeDrum::DrumTabsClick() {
-    context_.state.shell.PageCode = "DT";
+    context_.wide.shell.PageCode = "DT";
     hide();
     TDrumTab* tab = pages_.DrumTab;
     if (!tab) return;
@@ -73,7 +73,7 @@ void TChangeDrum::DrumTabsClick() {
 
 void TChangeDrum::CHANGEClick() {
     const int from = context_.state.drums.EditDrum;
-    context_.state.shell.PageCode = "DT";
+    context_.wide.shell.PageCode = "DT";
     hide();
     const int to = chosenDrum();
     const bool moved =

@@ -15,7 +15,7 @@ namespace drums {
 
 class TChangeDrum : public QWidget {
   public:
-    TChangeDrum(ui::ProgramContext& context, DrumPages& pages, QWidget* owner);
+    TChangeDrum(DrumPagesContext& context, DrumPages& pages, QWidget* owner);
 
     // As a freshly made dialog: nothing chosen yet, centred on the screen.
     void Reset();
@@ -34,7 +34,7 @@ class TChangeDrum : public QWidget {
     QPushButton* CANCEL;
 
   protected:
-    ui::ProgramContext& context_;
+    DrumPagesContext& context_;
     DrumPages& pages_;
 
   private:

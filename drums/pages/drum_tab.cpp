@@ -112,10 +112,10 @@ ui::ColourPanel* tempoPanel(QWidget* parent, const char* name, const char* capti
 
 }  // namespace
 
-TDrumTab::TDrumTab(ui::ProgramContext& context, DrumPages& pages)
+TDrumTab::TDrumTab(DrumPagesContext& context, DrumPages& pages)
     : context_(context),
       pages_(pages),
-      ops_(context.state.drums, context.state.shell, context.drums, context.transport, *this),
+      ops_(context.state.drums, context.wide.shell, context.drums, context.transport, *this),
       clipboard_(context.state.drums, context.drums, context.dialogs) {
     setObjectName("DrumTab");
     setWindowTitle("DrumTab");
@@ -348,7 +348,7 @@ void TDrumTab::MainScreenBtnClick() {
 
 void TDrumTab::DRUMGRID1Click() {
     // Playing goes on while the grid is shown.
-    context_.state.shell.PageCode = "DG";
+    context_.wide.shell.PageCode = "DG";
     if (pages_.DrumsGrid) {
         pages_.DrumsGrid->RebuildGridRows();
         pages_.DrumsGrid->show();
@@ -358,7 +358,7 @@ void TDrumTab::DRUMGRID1Click() {
 
 void TDrumTab::ComboButtonClick() {
     DrumStopButtonClick();
-    context_.state.shell.PageCode = "DT";
+    context_.wide.shell.PageCode = "DT";
     context_.navigator.ShowAccompanimentPage();
     hide();
 }
@@ -369,7 +369,7 @@ void TDrumTab::ChngDrmClick() {
     TChangeDrum* dialog = pages_.ChangeDrum;
     dialog->Reset();
     if (dialog->DrumChange->currentIndex() < 0) dialog->DrumChange->setCurrentIndex(1);
-    context_.state.shell.PageCode = "DT";
+    context_.wide.shell.PageCode = "DT";
     dialog->show();
 }
 

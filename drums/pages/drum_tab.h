@@ -25,7 +25,7 @@ namespace drums {
 
 class TDrumTab : public QWidget, public platform::WindowProc, private DrumTabHost {
   public:
-    TDrumTab(ui::ProgramContext& context, DrumPages& pages);
+    TDrumTab(DrumPagesContext& context, DrumPages& pages);
     ~TDrumTab() override;
 
     HWND window() const { return window_; }
@@ -124,7 +124,7 @@ class TDrumTab : public QWidget, public platform::WindowProc, private DrumTabHos
     // The page repaints from the pattern whenever it is shown or hidden.
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
-    ui::ProgramContext& context_;
+    DrumPagesContext& context_;
     DrumPages& pages_;
 
   private:

@@ -69,7 +69,7 @@ QString RowLetterName(int row, int column) {
 
 }  // namespace
 
-TDrumsGrid::TDrumsGrid(ui::ProgramContext& context, DrumPages& pages) : context_(context), pages_(pages) {
+TDrumsGrid::TDrumsGrid(DrumPagesContext& context, DrumPages& pages) : context_(context), pages_(pages) {
     setObjectName("DrumsGrid");
     setWindowTitle("DrumsGrid");
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
@@ -274,14 +274,14 @@ void TDrumsGrid::DrumTypeClick(int n) {
 }
 
 void TDrumsGrid::TabDrumBackClick() {
-    context_.state.shell.PageCode = "DT";
+    context_.wide.shell.PageCode = "DT";
     if (pages_.DrumTab) pages_.DrumTab->show();
     hide();
     if (pages_.DrumTab) pages_.DrumTab->ResetBeatLights();
 }
 
 void TDrumsGrid::MainScreenBtnClick() {
-    context_.state.shell.PageCode = "DT";
+    context_.wide.shell.PageCode = "DT";
     context_.navigator.ShowSetupPage();
     hide();
     context_.navigator.ShowPlayerPage();
@@ -292,7 +292,7 @@ void TDrumsGrid::MainScreenBtnClick() {
 }
 
 void TDrumsGrid::ComboButton6Click() {
-    context_.state.shell.PageCode = "CO";
+    context_.wide.shell.PageCode = "CO";
     context_.navigator.LeaveSetupForAccompaniment();
     // The setup page's COMBO hides only the setup page; the grid goes too.
     hide();

@@ -22,7 +22,7 @@ namespace drums {
 
 class TDrumsGrid : public QWidget {
   public:
-    TDrumsGrid(ui::ProgramContext& context, DrumPages& pages);
+    TDrumsGrid(DrumPagesContext& context, DrumPages& pages);
 
     // Cell of row 0..11, column 1..32: toggles when editing is enabled, then paints.
     void DrumPanelClick(int row, int column);
@@ -71,7 +71,7 @@ class TDrumsGrid : public QWidget {
     void hideEvent(QHideEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    ui::ProgramContext& context_;
+    DrumPagesContext& context_;
     DrumPages& pages_;
 
   private:

@@ -74,10 +74,10 @@ QString BarSpin::textFromValue(int value) const {
     return number || text_.isNull() ? QString::number(value) : text_;
 }
 
-TConverting::TConverting(ui::ProgramContext& context, ImportPagePair& pages)
+TConverting::TConverting(ImportPagesContext& context, ImportPagePair& pages)
     : context_(context),
       pages_(pages),
-      flow_(context.state.import, {context.state, context.state.drums, context.state.live}, context.engine,
+      flow_(context.state.import, {context.wide, context.state.drums, context.state.live}, context.engine,
             context.drums, context.dialogs, *this) {
     setObjectName("Converting");
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);

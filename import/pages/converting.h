@@ -33,7 +33,7 @@ class BarSpin final : public QSpinBox {
 
 class TConverting final : public QWidget, private midiimport::ImportFlowHost {
   public:
-    TConverting(ui::ProgramContext& context, ImportPagePair& pages);
+    TConverting(ImportPagesContext& context, ImportPagePair& pages);
 
     midiimport::ImportFlow& flow() { return flow_; }
 
@@ -75,7 +75,7 @@ class TConverting final : public QWidget, private midiimport::ImportFlowHost {
     void hideChooser() override;
     void releasePages() override;
 
-    ui::ProgramContext& context_;
+    ImportPagesContext& context_;
     ImportPagePair& pages_;
     midiimport::ImportFlow flow_;
     QElapsedTimer sinceProgress_;  // since the last repaint of a progress figure

@@ -32,13 +32,13 @@ int progressValue(std::uint64_t ms) {
 TMidiForm::TMidiForm(ui::ProgramContext& context, QWidget* screen, player::PlayerClock* clock)
     : QWidget(screen),
       context_(context),
-      ops_(context.state, context.engine, context.devices, context.dialogs, platform::services().midiOut(),
+      ops_(context.wide, context.engine, context.devices, context.dialogs, platform::services().midiOut(),
            clockOr(clock, ownClock_)) {
     build();
     if (screen && screen->layout()) screen->layout()->addWidget(this);
     // The list shows the MidiFile folder as it is when the page is made.
     const std::filesystem::path program =
-        common::SelectFolder(context_.state.shell, common::kProgramFolderRequest);
+        common::SelectFolder(context_.wide.shell, common::kProgramFolderRequest);
     ops_.Files = player::ListMidiFiles(program / common::kMidiFileFolder);
     {
         const QSignalBlocker quiet(MidiFileListBox);
@@ -50,12 +50,12 @@ TMidiForm::TMidiForm(ui::ProgramContext& context, QWidget* screen, player::Playe
     ops_.whileJingleHolds = [] { platform::qt::RepaintWhileHeld(); };
     PlayJingle(kStartJingle);  // while the start splash stands
     context_.navigator.CloseStartSplash();
-    context_.state.shell.SetupPageActive = 1;
+    context_.wide.shell.SetupPageActive = 1;
     context_.navigator.ShowSetupPage();
     show();
-    context_.state.shell.PageCode = "ST";
+    context_.wide.shell.PageCode = "ST";
     ops_.FirstRunHelp(context_.launcher);
-    common::SelectFolder(context_.state.shell, common::kMidiFileFolder);
+    common::SelectFolder(context_.wide.shell, common::kMidiFileFolder);
 }
 
 TMidiForm::~TMidiForm() = default;

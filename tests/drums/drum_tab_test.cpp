@@ -512,7 +512,7 @@ class RecordingDrumTab final : public drums::TDrumTab {
 class DrumStep : public testsupport::PagesRig {
   protected:
     DrumStep() {
-        pages.DrumTab = recording = new RecordingDrumTab(context, pages);
+        pages.DrumTab = recording = new RecordingDrumTab(context.drumContext, pages);
         createPages();
     }
     RecordingDrumTab* recording;

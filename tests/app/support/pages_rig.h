@@ -31,8 +31,8 @@ class PagesRig : public ProgramFixture {
     app::Pages pages;
     app::PageNavigator navigator{pages};
     platform::testing::LaunchLog launcher;
-    app::ShellContext context{{state, link, dialogs, devices, ops, transport, save, navigator, launcher},
-                              pages};
+    app::ShellContext context{state,     link, dialogs,   devices,  ops,
+                              transport, save, navigator, launcher, pages};
     // Makes and wires the pages as start-up does (a page the test made first is kept); the rig
     // deletes what is left.
     void createPages();
