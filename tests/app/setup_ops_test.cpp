@@ -205,12 +205,12 @@ class RecordingSetupHost final : public app::SetupHost {
 class SetupPageOps : public SetupOps {
   protected:
     SetupPageOps() { host.ops = &ops; }
+    // The devices in memory and in the configuration, with THRU channel 3.
     void storeDevices(std::int8_t out, std::uint8_t in) {
         state.Engine.MidiOutDevice = out;
         state.Engine.MidiInDevice = in;
-        std::ofstream f(folder.path() / common::kConfigFileName, std::ios::binary);
-        const char b[3] = {static_cast<char>(out), static_cast<char>(in), 3};
-        f.write(b, 3);
+        state.live.parts.ThruChannel = 3;
+        common::WriteConfig(state, state.live.parts.ThruChannel);
     }
     RecordingSetupHost host{link};
     app::SetupPageOps ops{state,
