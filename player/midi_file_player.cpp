@@ -229,9 +229,11 @@ void MidiFilePlayer::Finish(uint64_t positionUs) {
         std::lock_guard lock(mutex_);
         positionUs_ = positionUs;
         playing_ = false;
+        // Told under the lock, after the flag: a WaitUntilStopped that returns finds the owner
+        // already told, and the owner, when told, finds the playing ended.
+        if (onStopped) onStopped();
     }
     stopped_.notify_all();
-    if (onStopped) onStopped();
 }
 
 }  // namespace player

@@ -75,7 +75,9 @@ class MidiFilePlayer {
 
     // Called on the player thread each time a Play ends (the file's end, Stop, Close, the Open
     // of another file, a device that failed), once the device is closed: the owner learns that
-    // the device is free again. Set before the first Play; it must not call the player.
+    // the device is free again. It runs under the player's lock, once the playing is marked
+    // ended, so a WaitUntilStopped that returns finds the owner already told. Set before the
+    // first Play; it must not call the player and must not block.
     std::function<void()> onStopped;
 
   private:

@@ -328,6 +328,7 @@ TEST_F(PlayerOpsTest, TheEnginesOutputIsBackWheneverThePlayerIsIdle) {
         const char* name;
         std::function<void()> play;  // leaves a file playing, or nothing when none could play
         std::function<void()> end;
+        bool holds = false;  // a jingle: play() returns only once it has played through
     };
     const auto nothing = [] {};
     const Road roads[] = {
@@ -341,8 +342,8 @@ TEST_F(PlayerOpsTest, TheEnginesOutputIsBackWheneverThePlayerIsIdle) {
              ops.BitBtn3Click();
          },
          [&] { EndFile(); }},
-        {"the About jingle", [&] { ops.PlayJingle(3); }, nothing},
-        {"a missing jingle", [&] { ops.PlayJingle(2); }, nothing},
+        {"the About jingle", [&] { ops.PlayJingle(3); }, nothing, true},
+        {"a missing jingle", [&] { ops.PlayJingle(2); }, nothing, true},
         {"a damaged file",
          [&] {
              ops.Files = {"bad.mid"};
@@ -363,7 +364,9 @@ TEST_F(PlayerOpsTest, TheEnginesOutputIsBackWheneverThePlayerIsIdle) {
         ops.BitBtn2Click();
         platform::services().queue().dispatch();
         devices.OpenMidiOut();
-        clock.SetStepping(false);  // a jingle plays on through
+        // A jingle plays on through; a file waits for the test's time, so that it is still
+        // playing when its end is looked at.
+        clock.SetStepping(!road.holds);
         road.play();
         clock.SetStepping(true);
         if (ops.media().IsPlaying()) {
