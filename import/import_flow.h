@@ -107,9 +107,6 @@ class ImportFlow final : private ImportPages {
     // and Modified stay as they are.
     void AbortImport();
 
-    // The kept dump text of each part (piano, strings, brass, bass); empty when not converted.
-    const std::array<std::string, 4>& partTexts() const { return PartTexts; }
-
   private:
     // ImportPages, for the stages.
     void processMessages() override { host_.processMessages(); }

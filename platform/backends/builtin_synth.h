@@ -51,7 +51,6 @@ class BuiltinSynth {
     double sampleRate() const;
 
     bool hasSoundFont() const { return soundFontId_ >= 0; }
-    bool hasAudio() const { return driver_ != nullptr; }
     // Whether the synth played on a JACK server that went away: it is silent from then on.
     bool audioLost() const;
 
