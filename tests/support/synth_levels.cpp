@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "midifile/MidiWrite.h"
+#include "platform/short_message.h"
 
 namespace testsupport {
 
@@ -35,11 +36,9 @@ AudioLevels RenderSongLevels(BuiltinSynth& synth, const player::Song& song, doub
         for (; next < song.events.size() && static_cast<double>(song.events[next].timeUs) <= now; ++next) {
             const player::SongEvent& e = song.events[next];
             if (e.shortMessage != 0) {
-                const std::uint8_t bytes[3] = {static_cast<std::uint8_t>(e.shortMessage),
-                                               static_cast<std::uint8_t>(e.shortMessage >> 8),
-                                               static_cast<std::uint8_t>(e.shortMessage >> 16)};
-                const std::uint8_t kind = bytes[0] & 0xF0;
-                synth.send(bytes, kind == 0xC0 || kind == 0xD0 ? 2 : 3);
+                // As the output sends it: the message's own length, system messages included.
+                if (const auto m = platform::decodeShortMessage(e.shortMessage))
+                    synth.send(m->bytes, m->length);
             } else {
                 synth.send(song.exclusiveData.data() + e.exclusiveOffset, e.exclusiveLength);
             }
