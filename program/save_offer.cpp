@@ -2,21 +2,20 @@
 
 namespace app {
 
-bool ArrangementHasData(const ProgramState& state) {
+bool ArrangementHasData(const drums::DrumState& drums, const accompaniment::PartData& parts) {
     for (int s = 0; s < 256; ++s)
         for (int d = 0; d < 256; ++d)
-            if (state.drums.DrumPattern[static_cast<std::size_t>(s)][static_cast<std::size_t>(d)] > 0)
-                return true;
-    return accompaniment::PartsHaveNotes(state.live.parts);
+            if (drums.DrumPattern[static_cast<std::size_t>(s)][static_cast<std::size_t>(d)] > 0) return true;
+    return accompaniment::PartsHaveNotes(parts);
 }
 
 bool SaveOffer::Offer(const void* owner) {
-    if (state_.drums.Modified != 1 || !ArrangementHasData(state_)) return true;
+    if (drums_.Modified != 1 || !ArrangementHasData(drums_, parts_)) return true;
     const auto answer = dialogs_.messageBox(owner, "Save Changes?", "Confimation",
                                             platform::BoxButtons::YesNo, platform::BoxIcon::Question);
     if (answer != platform::BoxAnswer::Yes) return true;
     if (!SaveArrangement || !SaveArrangement()) return false;
-    state_.drums.Modified = 0;
+    drums_.Modified = 0;
     return true;
 }
 

@@ -1,21 +1,24 @@
 #pragma once
 // The "Save Changes?" offer of exit, open and NEW, and the test for an arrangement worth saving.
+// It needs the drums (their cells and Modified) and the parts, nothing else of the program.
 // User-interface thread only.
 
 #include <functional>
 
+#include "accompaniment/part_data.h"
+#include "drums/drum_state.h"
 #include "platform/dialogs.h"
-#include "program/program_state.h"
 
 namespace app {
 
 // True when any drum cell of steps and drums 0..255 holds a hit, or any part step or cell of
 // the orchestra page's edit grid holds a note.
-bool ArrangementHasData(const ProgramState& state);
+bool ArrangementHasData(const drums::DrumState& drums, const accompaniment::PartData& parts);
 
 class SaveOffer {
   public:
-    SaveOffer(ProgramState& state, platform::DialogService& dialogs) : state_(state), dialogs_(dialogs) {}
+    SaveOffer(drums::DrumState& drums, const accompaniment::PartData& parts, platform::DialogService& dialogs)
+        : drums_(drums), parts_(parts), dialogs_(dialogs) {}
 
     // The arrangement writer: true when the arrangement reached its file. Unset, nothing is saved.
     std::function<bool()> SaveArrangement;
@@ -27,7 +30,8 @@ class SaveOffer {
     bool Offer(const void* owner);
 
   private:
-    ProgramState& state_;
+    drums::DrumState& drums_;
+    const accompaniment::PartData& parts_;
     platform::DialogService& dialogs_;
 };
 

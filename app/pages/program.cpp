@@ -30,7 +30,7 @@ QuintoraProgram::QuintoraProgram(QApplication& application, common::EngineLink& 
       playing_(state_->live),
       drums_(state_->drums, state_->Engine, engine_, playing_),
       transport_(state_->drums, state_->transport, state_->Engine, engine_, devices_, drums_, playing_),
-      save_(*state_, dialogs_),
+      save_(state_->drums, state_->live.parts, dialogs_),
       shell_(*state_, engine_, devices_, drums_, save_, dialogs_),
       context_{*state_,    engine_, dialogs_,   devices_, drums_,
                transport_, save_,   navigator_, launcher, pages_} {}

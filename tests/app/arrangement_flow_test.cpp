@@ -121,7 +121,7 @@ class ArrangementFlow : public testsupport::ProgramFixture {
     }
 
     drums::DrumOps ops{state.drums, state.Engine, link, listener};
-    app::SaveOffer save{state, dialogs};
+    app::SaveOffer save{state.drums, state.live.parts, dialogs};
     JournalPages pages{state, ops, save};
     testsupport::TestDisk disk;
     app::ArrangementFlow flow{state, link, dialogs, devices, ops, save, pages, disk};

@@ -409,7 +409,7 @@ TEST_F(HelpInstall, FailuresAreReported) {
 
 TEST_F(HelpInstall, TheShippedPagesCoverEveryTopicAndFoundTheHelp) {
     drums::DrumOps ops(state.drums, state.Engine, link, listener);
-    app::SaveOffer save(state, dialogs);
+    app::SaveOffer save(state.drums, state.live.parts, dialogs);
     app::Shell shell(state, link, devices, ops, save, dialogs);
     shell.ProbeFiles();
     EXPECT_EQ(state.shell.HelpViewerFound, 0);

@@ -60,7 +60,7 @@ class Shell : public testsupport::ProgramFixture {
         ops.setPanicAction([this] { link.Params(state.Engine); });
     }
     drums::DrumOps ops{state.drums, state.Engine, link, listener};
-    app::SaveOffer save{state, dialogs};
+    app::SaveOffer save{state.drums, state.live.parts, dialogs};
     app::Shell shell{state, link, devices, ops, save, dialogs};
 
     Strings exitJournal(bool import = false) {
@@ -376,14 +376,14 @@ TEST_F(Shell, ExitStopsWhenTheArrangementToBeSavedWasNotSaved) {
 }
 
 TEST_F(Shell, ArrangementHasDataScansEveryCellOfTheLoop) {
-    EXPECT_FALSE(app::ArrangementHasData(state));
+    EXPECT_FALSE(app::ArrangementHasData(state.drums, state.live.parts));
     state.drums.DrumPattern[255][255] = 1;
-    EXPECT_TRUE(app::ArrangementHasData(state));
+    EXPECT_TRUE(app::ArrangementHasData(state.drums, state.live.parts));
     state.drums.DrumPattern[255][255] = 0;
     state.drums.DrumPattern[256][0] = 5;  // never played, never saved
-    EXPECT_FALSE(app::ArrangementHasData(state));
+    EXPECT_FALSE(app::ArrangementHasData(state.drums, state.live.parts));
     state.live.parts.PartSteps[3][255].note = 40;
-    EXPECT_TRUE(app::ArrangementHasData(state)) << "a part's note counts too";
+    EXPECT_TRUE(app::ArrangementHasData(state.drums, state.live.parts)) << "a part's note counts too";
 }
 
 }  // namespace

@@ -70,7 +70,7 @@ class DrumTabOps : public testsupport::ProgramFixture {
     }
     drums::DrumOps drumOps{state.drums, state.Engine, link, listener};
     drums::Transport transport{state.drums, state.transport, state.Engine, link, devices, drumOps, listener};
-    app::SaveOffer save{state, dialogs};
+    app::SaveOffer save{state.drums, state.live.parts, dialogs};
     TabHost host{state, transport, save, link};
     drums::DrumTabOps ops{state.drums, state.shell, drumOps, transport, host};
     HWND window = reinterpret_cast<HWND>(0x4242);

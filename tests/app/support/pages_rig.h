@@ -27,7 +27,7 @@ class PagesRig : public ProgramFixture {
 
     drums::DrumOps ops{state.drums, state.Engine, link, listener};
     drums::Transport transport{state.drums, state.transport, state.Engine, link, devices, ops, listener};
-    app::SaveOffer save{state, dialogs};
+    app::SaveOffer save{state.drums, state.live.parts, dialogs};
     app::Pages pages;
     app::PageNavigator navigator{pages};
     platform::testing::LaunchLog launcher;
