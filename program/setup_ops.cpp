@@ -212,9 +212,19 @@ void SetupPageOps::PanicBtnClick() {
 
 void SetupPageOps::DRUMTABClick() {
     common::SelectFolder(shared_.shell, common::kProgramFolderRequest);
+    leaveFor("DT");
+}
+
+void SetupPageOps::ComboButtonClick() {
+    CloseDeviceChoices();
+    CloseDeviceChoices();
+    leaveFor("CO");
+}
+
+void SetupPageOps::leaveFor(const char* pageCode) {
     shared_.shell.SetupPageActive = 0;
     host_.stopPlayer();
-    shared_.shell.PageCode = "DT";
+    shared_.shell.PageCode = pageCode;
     devices_.OpenMidiOut();
     devices_.RestartMidiIn();
 }

@@ -135,11 +135,17 @@ class SetupPageOps {
     // DRUM TABS, before the page changes: the setup page left, the player stopped, PageCode
     // "DT", the output opened and the input restarted.
     void DRUMTABClick();
+    // COMBO, before the page changes: both choices closed (the configuration written), then as
+    // DRUM TABS with PageCode "CO".
+    void ComboButtonClick();
 
   private:
     void noDevices(const char* text, const char* caption);
     void deviceError(platform::MMRESULT result);
     void showPlayerWhenIdle();
+    // The setup page left for the page of `pageCode`: the player stopped, the output opened
+    // and the input restarted.
+    void leaveFor(const char* pageCode);
     common::ProgramWide& shared_;
     std::int32_t& thruChannel_;
     common::EngineLink& engine_;

@@ -343,13 +343,7 @@ void TQuintoraForm::DRUMTABClick() {
 }
 
 void TQuintoraForm::ComboButtonClick() {
-    OKInBtnClick();
-    OKOutBtnClick();
-    context_.state.shell.SetupPageActive = 0;
-    stopPlayer();
-    context_.state.shell.PageCode = "CO";
-    context_.devices.OpenMidiOut();
-    context_.devices.RestartMidiIn();
+    setup_.ComboButtonClick();
     if (context_.pages.OrchestraForm) context_.pages.OrchestraForm->show();
     hide();
     hidePlayer();

@@ -1,6 +1,6 @@
 // The setup page's logic without widgets: device items and the device each stands for, the
-// choices of the three boxes, the MIDI IN, MIDI OUT and PANIC buttons, the error box, the wait,
-// the help topics and their installation.
+// choices of the three boxes, the MIDI IN, MIDI OUT, PANIC, DRUM TABS and COMBO buttons, the
+// error box, the wait, the help topics and their installation.
 
 #include <gtest/gtest.h>
 
@@ -324,6 +324,52 @@ TEST_F(SetupPageOps, PanicSweepsTheChoicesAroundOnePanic) {
         EXPECT_FALSE(ops.view.InputChoiceShown || ops.view.OutputChoiceShown);
         ASSERT_EQ(configBytes().size(), 3u);
         EXPECT_EQ(configBytes()[2], 9);
+    }
+}
+
+// DRUM TABS and COMBO leave the setup page: the player stops before the output opens for the
+// engine, the input restarts after it, and the page code names the page that follows. COMBO
+// first closes the device choices, which writes the configuration; DRUM TABS leaves them be.
+TEST_F(SetupPageOps, LeavingForAnotherPageStopsThePlayerThenOpensTheDevices) {
+    struct Case {
+        const char* button;
+        void (app::SetupPageOps::*click)();
+        const char* pageCode;
+        bool choicesClosed;
+    };
+    const Case cases[] = {
+        {"DRUM TABS", &app::SetupPageOps::DRUMTABClick, "DT", false},
+        {"COMBO", &app::SetupPageOps::ComboButtonClick, "CO", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.button);
+        platform.inputBackend->setPorts({"Keys 0"});
+        ASSERT_TRUE(ops.MidiOutBtnClick());
+        devices.CloseMidiOut();
+        state.shell.SetupPageActive = 1;
+        state.shell.PageCode = "ST";
+        state.live.parts.ThruChannel = 9;
+        fs::remove(folder.path() / common::kConfigFileName);
+        link.clearJournal();
+        host.steps.clear();
+
+        (ops.*c.click)();
+        EXPECT_EQ(state.shell.PageCode, c.pageCode);
+        EXPECT_EQ(state.shell.SetupPageActive, 0);
+        EXPECT_EQ(state.devices.MidiOutIsOpen, 1);
+        EXPECT_EQ(ops.view.OutputChoiceShown, !c.choicesClosed);
+        EXPECT_EQ(fs::exists(folder.path() / common::kConfigFileName), c.choicesClosed);
+        const Strings j = link.journal();
+        ASSERT_FALSE(j.empty());
+        EXPECT_EQ(j.front(), "cmd " + std::to_string(common::CmdOpenOut)) << "the output opens first";
+        EXPECT_EQ(j.back(), "in: start 0") << "the input restarts after it";
+        Strings expected;
+        if (c.choicesClosed)
+            for (int i = 0; i < 2; ++i)
+                for (const char* step : {"choice: none @0", "show player @0", "input window off @0"})
+                    expected.push_back(step);
+        expected.push_back("stop player @0");  // before anything reaches the engine
+        EXPECT_EQ(host.steps, expected);
     }
 }
 
