@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <thread>
 
 namespace e2e {
@@ -107,6 +108,16 @@ std::optional<int> ChildProcess::waitExit(std::chrono::milliseconds timeout) {
 
 std::string ChildProcess::threadStacks() const {
     if (pid_ <= 0) return "no child";
+    // A child that already ended has no threads to show, but how it ended says what happened.
+    // WNOWAIT leaves it to waitExit.
+    siginfo_t info{};
+    if (waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+        info.si_pid == pid_) {
+        if (info.si_code == CLD_EXITED)
+            return "the child had ended with exit code " + std::to_string(info.si_status);
+        return "the child had ended by signal " + std::to_string(info.si_status) +
+               (info.si_code == CLD_DUMPED ? " (core dumped)" : "");
+    }
     const std::string command =
         "gdb -p " + std::to_string(pid_) + " -batch -ex 'thread apply all bt' 2>&1 </dev/null";
     FILE* gdb = popen(command.c_str(), "r");

@@ -29,7 +29,7 @@ class ChildProcess {
     // The exit status when the child ended before the deadline.
     std::optional<int> waitExit(std::chrono::milliseconds timeout);
     // Every thread's stack of the running child, read by gdb: what a child that stopped answering
-    // is waiting for.
+    // is waiting for. Of a child that ended: its exit code or signal.
     std::string threadStacks() const;
 
   private:

@@ -1,6 +1,7 @@
 #include "tests/e2e/program_rig.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <map>
 #include <thread>
@@ -125,7 +126,10 @@ void ProgramOnJack::startProgram() {
 
 bool ProgramOnJack::act(const std::string& action, std::chrono::seconds timeout) {
     program->writeLine(action);
-    return program->waitFor("done " + action, timeout);
+    if (program->waitFor("done " + action, timeout)) return true;
+    // What the program was doing instead (or how it ended) goes with the caller's failure.
+    std::fprintf(stderr, "no answer to \"%s\"; %s\n", action.c_str(), program->threadStacks().c_str());
+    return false;
 }
 
 bool ProgramOnJack::answerNo() {
