@@ -2,6 +2,7 @@
 
 #include "platform/backends/jack_client.h"
 #include "platform/backends/jack_client_name.h"
+#include "platform/backends/jack_input.h"
 #include "platform/backends/uncancelled.h"
 
 #include <rtmidi/RtMidi.h>
@@ -178,14 +179,6 @@ std::unique_ptr<RtClient<Rt>> openForeignPort(MidiApi api, int device, const cha
         error = MMSYSERR_ALLOCATED;
         return nullptr;
     }
-    if (api == MidiApi::Jack && std::is_same_v<Rt, RtMidiIn>) {
-        // RtMidi asks JACK for the connection and returns; keys played before the server's graph
-        // holds it would be lost (the input is opened anew at every stop, and a musician plays
-        // on at once). Waits for it as the outputs do; a port whose connection comes later
-        // still works from then on.
-        const std::string& source = ports[static_cast<std::size_t>(device)].second;
-        awaitJackConnection(source, client->name + ":" + std::string(kOwnPrefix) + portSuffix);
-    }
     return client;
 }
 
@@ -284,16 +277,41 @@ RtMidiInBackend::~RtMidiInBackend() = default;
 std::vector<std::string> RtMidiInBackend::portNames() {
     std::lock_guard lock(mutex_);
     if (api_ == MidiApi::Jack) {
-        // A server that went away may have come back, or another taken its place.
-        if (!jackProbe_ || jackProbe_->serverGone()) jackProbe_ = jackServerWatch();
-        if (!jackProbe_) return {};
-        return foreignJackMidiPorts(jackProbe_->get(), false);
+        std::vector<std::string> sources;
+        jackSources(sources);
+        return sources;
     }
     if (!probe_) probe_ = makeClient<RtMidiIn>(api_, std::string(kOwnPrefix) + " list");
     return namesOf(probe_.get());
 }
 
+bool RtMidiInBackend::jackSources(std::vector<std::string>& sources) {
+    // A server that went away may have come back, or another taken its place.
+    if (!jackProbe_ || jackProbe_->serverGone()) jackProbe_ = jackServerWatch();
+    if (!jackProbe_) return false;
+    sources = foreignJackMidiPorts(jackProbe_->get(), false);
+    return true;
+}
+
 std::unique_ptr<MidiInPort> RtMidiInBackend::open(int device, MidiInSink* sink, MMRESULT& error) {
+    if (api_ == MidiApi::Jack) {
+        // Our own client: RtMidi's close unregisters the port while a period may still read it.
+        std::vector<std::string> sources;
+        bool answers = false;
+        {
+            std::lock_guard lock(mutex_);
+            answers = jackSources(sources);
+        }
+        if (!answers) {
+            error = MMSYSERR_NODRIVER;
+            return nullptr;
+        }
+        if (device < 0 || static_cast<std::size_t>(device) >= sources.size()) {
+            error = MMSYSERR_BADDEVICEID;
+            return nullptr;
+        }
+        return openJackInput(sources[static_cast<std::size_t>(device)], sink, error);
+    }
     auto client = openForeignPort<RtMidiIn>(api_, device, " In", error);
     return client ? std::make_unique<RtInPort>(std::move(client), sink) : nullptr;
 }

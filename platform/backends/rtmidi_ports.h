@@ -1,10 +1,9 @@
 #pragma once
-// MIDI ports of the system through RtMidi; JACK outputs go through JACK itself (jack_output.h),
-// whose queue and connection we can see, and so do the lists of JACK's ports. RtMidi's JACK
-// clients of a server that went away are kept unclosed (jack_client.h). Ports that belong to
-// this program's own clients (names starting with "Quintora2") are left out of the lists. What
-// RtMidi reports becomes the result of the call it happened in (a send), or is printed on stderr
-// once per text.
+// MIDI ports of the system through RtMidi; on JACK, outputs and inputs go through JACK itself
+// (jack_output.h, jack_input.h), whose queue, connection and close we can see, and so do the
+// lists of JACK's ports. Ports that belong to this program's own clients (names starting with
+// "Quintora2") are left out of the lists. What RtMidi reports becomes the result of the call it
+// happened in (a send), or is printed on stderr once per text.
 
 #include <memory>
 #include <mutex>
@@ -46,6 +45,9 @@ class RtMidiInBackend final : public MidiInBackend {
     std::unique_ptr<MidiInPort> open(int device, MidiInSink* sink, MMRESULT& error) override;
 
   private:
+    // On JACK, the sources (other clients' MIDI outputs) through our own client; false when no
+    // server answers. Under mutex_.
+    bool jackSources(std::vector<std::string>& sources);
     MidiApi api_;
     std::mutex mutex_;
     std::unique_ptr<RtClient<RtMidiIn>> probe_;    // one client for listing, made on first use
