@@ -33,7 +33,7 @@ class JackInPort final : public MidiInPort {
     JackInPort(const JackInPort&) = delete;
     JackInPort& operator=(const JackInPort&) = delete;
 
-    bool start(const std::string& source, MMRESULT& error) {
+    bool connect(const std::string& source, MMRESULT& error) {
         client_ = JackClient::open(uniqueJackClientName("Quintora2"));
         if (!client_) {
             error = MMSYSERR_NODRIVER;
@@ -92,7 +92,7 @@ class JackInPort final : public MidiInPort {
 
 std::unique_ptr<MidiInPort> openJackInput(const std::string& source, MidiInSink* sink, MMRESULT& error) {
     auto port = std::make_unique<JackInPort>(sink);
-    if (!port->start(source, error)) return nullptr;
+    if (!port->connect(source, error)) return nullptr;
     return port;
 }
 
